@@ -1,0 +1,9 @@
+#include "grid/TableGridView.h"
+
+namespace metrazil {
+
+TTableGridView::TTableGridView(QWidget* parent) : QAbstractScrollArea(parent) {}
+
+TTableGridView::~TTableGridView() = default;
+
+}  // namespace metrazil

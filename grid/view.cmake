@@ -1,0 +1,1 @@
+target_sources(metrazil_ui PRIVATE grid/TableGridView.cpp)

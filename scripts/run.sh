@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program in Release mode and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh build/release
+exec build/release/app/metrazil "$@"
