@@ -1,1 +1,1 @@
-target_sources(metrazil_ui PRIVATE Placeholder.cpp)
+target_sources(metrazil_ui PRIVATE CodePageText.cpp)
