@@ -1,0 +1,37 @@
+#include "grid/GridSizingRules.h"
+
+#include <algorithm>
+
+namespace metrazil {
+
+bool InSizingZone(int x, int borderX) {
+  const long long d = static_cast<long long>(x) - borderX;
+  return d >= -3 && d <= 4;
+}
+
+std::optional<int> DraggedWidth(int lineX, int colLeft) {
+  const long long width = static_cast<long long>(lineX) - colLeft;
+  if (width < 2 || width > 0x7fffffff) return std::nullopt;
+  return static_cast<int>(width);
+}
+
+THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft) {
+  // colLeft - 1 is the grid line left of the column, the border of the column before it.
+  if (hasColumnToLeft && static_cast<long long>(x) - (static_cast<long long>(colLeft) - 1) < 4)
+    return THeaderDoubleClick::kFitLeftColumn;
+  const long long toRight = static_cast<long long>(borderX) - x;
+  if (toRight < 4 && toRight > -4) return THeaderDoubleClick::kFitColumn;
+  return THeaderDoubleClick::kEditHeader;
+}
+
+std::string_view FirstLine(std::string_view text) {
+  const auto end = text.find_first_of("\r\n");
+  return end == std::string_view::npos ? text : text.substr(0, end);
+}
+
+int FitWidth(int widestText) {
+  const long long width = static_cast<long long>(std::max(widestText, 0)) + 4 + 6;
+  return static_cast<int>(std::clamp<long long>(width, 10, 0x7fffffff));
+}
+
+}  // namespace metrazil

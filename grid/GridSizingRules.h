@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace metrazil {
+
+// Pixel rules of column sizing in the header row. A column's border is the x of the grid line right of
+// it: its left edge plus its width.
+
+// Whether x lies in the sizing zone of the border at borderX: 3 pixels left of it to 4 pixels right of it.
+bool InSizingZone(int x, int borderX);
+
+// The width a drag released with its line at lineX gives a column whose left edge is colLeft; empty when
+// the result is under 2 pixels, which leaves the width alone.
+std::optional<int> DraggedWidth(int lineX, int colLeft);
+
+// What a double-click at x in the header cell of a column does: fit the column left of the column's left
+// border, fit the column itself, or neither (the header editor opens).
+enum class THeaderDoubleClick { kFitLeftColumn, kFitColumn, kEditHeader };
+THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft);
+
+// The text before the first line break (CR or LF).
+std::string_view FirstLine(std::string_view text);
+
+// The width FitColumn gives a column whose widest first line measures widestText pixels (0 for a column of
+// empty texts): 4 pixels of margin per text plus 6, never under 10.
+int FitWidth(int widestText);
+
+}  // namespace metrazil
