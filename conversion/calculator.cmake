@@ -1,0 +1,1 @@
+target_sources(metrazil_core PRIVATE Calculator.cpp)

@@ -1,0 +1,47 @@
+#include "ui/Application.h"
+
+#include <QFont>
+#include <QLocale>
+#include <exception>
+
+#include "conversion/DecimalText.h"
+#include "ui/ReportException.h"
+
+namespace metrazil {
+
+void InstallFontSubstitutions() {
+  const QStringList song = {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")};
+  QFont::insertSubstitutions(QString::fromUtf8("宋体"), song);
+  QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
+  // Closest widths to the grid face among the free sans faces (average character width within 2 %).
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                             {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
+}
+
+void UpdateDecimalSeparator() {
+  const QString point = QLocale::system().decimalPoint();
+  const QChar first = point.isEmpty() ? QLatin1Char('.') : point.front();
+  SetDecimalSeparator(first.unicode() < 0x80 ? static_cast<char>(first.unicode()) : '.');
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QString::fromUtf8(kApplicationTitle));
+  InstallFontSubstitutions();
+  UpdateDecimalSeparator();
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ReportException(error);
+    return true;
+  }
+}
+
+bool TApplication::event(QEvent* event) {
+  if (event->type() == QEvent::LocaleChange) UpdateDecimalSeparator();
+  return QApplication::event(event);
+}
+
+}  // namespace metrazil

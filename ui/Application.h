@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QApplication>
+
+namespace metrazil {
+
+// The program's application object: title, fonts and decimal separator at start, and the last net of the
+// dispatch that reports every exception escaping an event and goes on.
+class TApplication : public QApplication {
+  Q_OBJECT
+
+ public:
+  TApplication(int& argc, char** argv);
+
+  bool notify(QObject* receiver, QEvent* event) override;
+
+ protected:
+  bool event(QEvent* event) override;
+};
+
+// Maps the window and grid font names onto installed faces with the same look and metrics.
+void InstallFontSubstitutions();
+// Takes the locale's decimal symbol (its first character, "." when it is not a single-byte one).
+void UpdateDecimalSeparator();
+
+}  // namespace metrazil

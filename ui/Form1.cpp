@@ -1,0 +1,530 @@
+#include "ui/Form1.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QSvgRenderer>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTimer>
+#include <QUrl>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "app/ProgramDirectory.h"
+#include "grid/TableGridView.h"
+#include "ui/ClickLabel.h"
+#include "ui/CodePageText.h"
+#include "ui/Guarded.h"
+#include "ui/NoticeForm.h"
+#include "ui/ReportException.h"
+#include "ui/WebBrowser.h"
+
+namespace metrazil {
+
+namespace {
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+template <typename Widget>
+Widget* Make(QWidget* parent, const char* name, int left, int top, int width, int height) {
+  auto* widget = new Widget(parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(left, top, width, height);
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
+  auto* label = new QLabel(Utf8(caption), parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
+                        int height) {
+  auto* button = Make<QPushButton>(parent, name, left, top, width, height);
+  button->setText(Utf8(caption));
+  button->setAutoDefault(false);
+  return button;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// Lets window messages through while a table loads, at most every few milliseconds so that a large
+// table does not spend its time in the event loop.
+class TReadYield {
+ public:
+  explicit TReadYield(const bool& abort) : abort_(abort) {}
+  void operator()() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ >= std::chrono::milliseconds(5)) {
+      QCoreApplication::processEvents();
+      last_ = std::chrono::steady_clock::now();
+    }
+    if (abort_) throw EAbort();
+  }
+
+ private:
+  const bool& abort_;
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+// The design state of both grids.
+void SetDesignState(TTableGrid& grid) {
+  grid.SetFixedCols(0);
+  grid.SetColCount(5);
+  grid.SetRowCount(10);
+  grid.SetFixedRows(1);
+  for (int col = 0; col < 5; ++col) grid.SetColWidth(col, 64);
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(Utf8(kApplicationTitle));
+  QFont song(Utf8("宋体"));
+  song.setPixelSize(12);
+  setFont(song);
+  setFixedSize(591, 381);
+  move(257, 227);
+
+  PageControl1 = Make<QTabWidget>(this, "PageControl1", 0, 0, 591, 337);
+  TabSheet1 = new QWidget;
+  TabSheet2 = new QWidget;
+  TabSheet3 = new QWidget;
+  TabSheet4 = new QWidget;
+  TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+  TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+  TabSheet3->setObjectName(QStringLiteral("TabSheet3"));
+  TabSheet4->setObjectName(QStringLiteral("TabSheet4"));
+  PageControl1->addTab(TabSheet1, Utf8("计算"));
+  PageControl1->addTab(TabSheet2, Utf8("维护"));
+  PageControl1->addTab(TabSheet3, Utf8("通信录"));
+  PageControl1->addTab(TabSheet4, Utf8("朋友圈"));
+  PageControl1->setCurrentIndex(0);
+
+  BuildCalculationPage();
+  BuildTablePages();
+  BuildBottomStrip();
+  SetTabOrder();
+  ConnectHandlers();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildCalculationPage() {
+  GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
+  Label4 = MakeLabel(GroupBox1, "Label4", "类型", 8, 16);
+  Label1 = MakeLabel(GroupBox1, "Label1", "选择名称", 8, 48);
+  Label5 = MakeLabel(GroupBox1, "Label5", "输入长度", 8, 80);
+  Label6 = MakeLabel(GroupBox1, "Label6", "计算结果", 8, 112);
+  Label2 = MakeLabel(GroupBox1, "Label2", "", 264, 72);
+  Label3 = MakeLabel(GroupBox1, "Label3", "", 264, 104);
+
+  RadioButton1 = Make<QRadioButton>(GroupBox1, "RadioButton1", 72, 16, 89, 17);
+  RadioButton1->setText(Utf8("长度换成重量"));
+  RadioButton1->setChecked(true);
+  RadioButton2 = Make<QRadioButton>(GroupBox1, "RadioButton2", 192, 16, 121, 17);
+  RadioButton2->setText(Utf8("重量换成长度"));
+
+  ComboBox1 = Make<QComboBox>(GroupBox1, "ComboBox1", 72, 40, 241, 20);
+  ComboBox1->setEditable(true);
+  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+  ComboBox1->setCompleter(nullptr);  // completion is ours: it selects the item and runs the handler
+  ComboBox1->setMaxVisibleItems(8);
+  ComboBox1->setCurrentIndex(-1);
+  Label1->setBuddy(ComboBox1);
+
+  Edit1 = Make<QLineEdit>(GroupBox1, "Edit1", 72, 72, 185, 20);
+  Edit1->setText(QStringLiteral("0"));
+  Label5->setBuddy(Edit1);
+  Button1 = MakeButton(GroupBox1, "Button1", "计算(&J)", 328, 72, 65, 21);
+  Edit2 = Make<QLineEdit>(GroupBox1, "Edit2", 72, 104, 185, 20);
+  Edit2->setText(QStringLiteral("0"));
+  Label6->setBuddy(Edit2);
+  Button5 = MakeButton(GroupBox1, "Button5", "Button5", 416, 16, 49, 17);
+  Button5->setVisible(false);
+
+  Memo1 = Make<QPlainTextEdit>(TabSheet1, "Memo1", 0, 137, 583, 152);
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setTabChangesFocus(true);
+  Memo1->setAccessibleName(Utf8("计算记录"));
+
+  for (QWidget* arrowTarget :
+       {static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2), static_cast<QWidget*>(Button1)}) {
+    arrowTarget->installEventFilter(this);
+  }
+  ComboBox1->lineEdit()->installEventFilter(this);
+}
+
+void TForm1::BuildTablePages() {
+  TableGrid1 = Make<TTableGridView>(TabSheet2, "TableGrid1", 0, 0, 583, 265);
+  TableGrid1->setAccessibleName(Utf8("换算表"));
+  SetDesignState(TableGrid1->Model());
+  Button2 = MakeButton(TabSheet2, "Button2", "增加一行", 8, 272, 89, 25);
+  Button3 = MakeButton(TabSheet2, "Button3", "删除一行", 112, 272, 81, 25);
+  Button6 = MakeButton(TabSheet2, "Button6", "插入一行", 216, 272, 81, 25);
+  Button4 = MakeButton(TabSheet2, "Button4", "保存(&S)", 480, 272, 89, 25);
+
+  TableGrid2 = Make<TTableGridView>(TabSheet3, "TableGrid2", 0, 0, 583, 265);
+  TableGrid2->setAccessibleName(Utf8("通信录"));
+  SetDesignState(TableGrid2->Model());
+  Button7 = MakeButton(TabSheet3, "Button7", "增加一行", 8, 272, 89, 25);
+  Button8 = MakeButton(TabSheet3, "Button8", "删除一行", 112, 272, 81, 25);
+  Button9 = MakeButton(TabSheet3, "Button9", "插入一行", 216, 272, 81, 25);
+  Button11 = MakeButton(TabSheet3, "Button11", "增加列", 312, 272, 89, 25);
+  Button10 = MakeButton(TabSheet3, "Button10", "保存(&S)", 480, 272, 89, 25);
+
+  WebBrowser1 = Make<TWebBrowser>(TabSheet4, "WebBrowser1", 0, 0, 583, 273);
+  WebBrowser1->setAccessibleName(Utf8("朋友圈网页"));
+}
+
+void TForm1::BuildBottomStrip() {
+  Image1 = Make<TClickLabel>(this, "Image1", 0, 344, 129, 25);
+  QPixmap banner(249, 49);
+  banner.fill(Qt::white);
+  {
+    QPainter painter(&banner);
+    QSvgRenderer renderer(QStringLiteral(":/metrazil/Banner.svg"));
+    renderer.render(&painter);
+  }
+  Image1->setPixmap(banner);
+  Image1->setScaledContents(true);
+  Image1->setAccessibleName(Utf8("Metrazil 主页"));
+
+  Label7 = Make<TClickLabel>(this, "Label7", 136, 352, 293, 12);
+  Label7->setText(Utf8("www.metrazil.example 长度与重量换算小工具"));
+  QFont bold = font();
+  bold.setBold(true);
+  Label7->setFont(bold);
+  QPalette navy = Label7->palette();
+  navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
+  Label7->setPalette(navy);
+  Label7->adjustSize();
+
+  BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
+  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+}
+
+void TForm1::SetTabOrder() {
+  const QList<QWidget*> chain = {PageControl1, ComboBox1, RadioButton1, RadioButton2, Edit1,   Button1,
+                                 Edit2,        Button5,   Memo1,        TableGrid1,   Button2, Button3,
+                                 Button4,      Button6,   TableGrid2,   Button7,      Button8, Button9,
+                                 Button10,     Button11,  WebBrowser1,  BitBtn1};
+  for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TForm1::ConnectHandlers() {
+  auto guard = [this](void (TForm1::*handler)()) { return Guarded([this, handler] { (this->*handler)(); }); };
+  connect(Button1, &QPushButton::clicked, this, guard(&TForm1::Button1Click));
+  connect(Button5, &QPushButton::clicked, this, guard(&TForm1::Button5Click));
+  // A radio button runs the handler only when it becomes checked.
+  for (QRadioButton* radio : {RadioButton1, RadioButton2}) {
+    connect(radio, &QRadioButton::toggled, this, Guarded([this](bool checked) {
+              if (checked) Button5Click();
+            }));
+  }
+  connect(ComboBox1, &QComboBox::activated, this, Guarded([this](int index) { ComboBox1Activated(index); }));
+  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
+          Guarded([this](const QString& text) { ComboBox1Edited(text); }));
+  connect(Edit1, &QLineEdit::returnPressed, this, Guarded([this] {
+            char key = '\r';
+            Edit1KeyPress(key);
+          }));
+  connect(Button2, &QPushButton::clicked, this, guard(&TForm1::Button2Click));
+  connect(Button3, &QPushButton::clicked, this, guard(&TForm1::Button3Click));
+  connect(Button6, &QPushButton::clicked, this, guard(&TForm1::Button6Click));
+  connect(Button4, &QPushButton::clicked, this, guard(&TForm1::Button4Click));
+  connect(Button7, &QPushButton::clicked, this, guard(&TForm1::Button7Click));
+  connect(Button8, &QPushButton::clicked, this, guard(&TForm1::Button8Click));
+  connect(Button9, &QPushButton::clicked, this, guard(&TForm1::Button9Click));
+  connect(Button11, &QPushButton::clicked, this, guard(&TForm1::Button11Click));
+  connect(Button10, &QPushButton::clicked, this, guard(&TForm1::Button10Click));
+  connect(Image1, &TClickLabel::clicked, this, guard(&TForm1::Image1Click));
+  connect(Label7, &TClickLabel::clicked, this, guard(&TForm1::Label7Click));
+  connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// ---- Start-up ----
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  // Runs once the window is up, so that the window shows even when the tables fail to load.
+  QTimer::singleShot(0, this, [this] {
+    Guarded([this] { FormShow(); })();
+    if (closeRequested_) close();
+  });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // The read in progress ends at its next yield; the window closes after it has unwound.
+  if (reading_) {
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+void TForm1::FormShow() {
+  struct TReading {
+    bool& flag;
+    explicit TReading(bool& f) : flag(f) { flag = true; }
+    ~TReading() { flag = false; }
+  } reading(reading_);
+  TReadYield yield(closeRequested_);
+
+  const std::string data = ProgramDirectory() + "data.dat";
+  if (FileExists(data)) {
+    TableGrid1->Model().ReadTableFile(data, std::ref(yield));
+    TableGrid1->viewport()->update();
+    FillItemList();
+    WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
+  }
+  const std::string data2 = ProgramDirectory() + "data2.dat";
+  if (FileExists(data2)) {
+    TableGrid2->Model().ReadTableFile(data2, std::ref(yield));
+    TableGrid2->viewport()->update();
+  }
+}
+
+void TForm1::FillItemList() {
+  const TTableGrid& grid = TableGrid1->Model();
+  const QString text = ComboBox1->currentText();
+  QStringList names;
+  const int rowCount = grid.RowCount();
+  for (int row = 1; row < rowCount; ++row) {
+    const std::string name = grid.ReadCell(0, row);
+    if (!name.empty()) names.append(FromTableBytes(name));
+  }
+  ComboBox1->clear();
+  ComboBox1->addItems(names);
+  // No item is preselected and the text box keeps what it had.
+  ComboBox1->setCurrentIndex(-1);
+  ComboBox1->setEditText(text);
+  selectedIndex_ = -1;
+}
+
+// ---- Calculation page ----
+
+TDirection TForm1::Direction() const {
+  return RadioButton2->isChecked() ? TDirection::WeightToLength : TDirection::LengthToWeight;
+}
+
+void TForm1::ShowUnits(TDirection direction, const TItemUnits& units) {
+  Label5->setText(Utf8(QuantityCaption(direction)));
+  Label2->setText(FromTableBytes(units.quantityUnit));
+  Label3->setText(FromTableBytes(units.resultUnit));
+  Label2->adjustSize();
+  Label3->adjustSize();
+}
+
+void TForm1::Button5Click() {
+  const QString name = ComboBox1->currentText();
+  if (name.isEmpty()) return;
+  const TTableGrid& grid = TableGrid1->Model();
+  const TDirection direction = Direction();
+  const int row = FindItemRow(grid, ToTableBytes(name));
+  Label5->setText(Utf8(QuantityCaption(direction)));
+  ShowUnits(direction, ReadItemUnits(grid, row, direction));
+  Button1Click();
+}
+
+void TForm1::Button1Click() {
+  const QString name = ComboBox1->currentText();
+  if (name.isEmpty() || Edit1->text().isEmpty()) {
+    ShowNotice(Utf8(kNoticeMissingInput));
+    return;
+  }
+  const TTableGrid& grid = TableGrid1->Model();
+  const TDirection direction = Direction();
+  const int row = FindItemRow(grid, ToTableBytes(name));
+  // The units shown and logged are those of the row calculated with, also for a name the list lacks.
+  ShowUnits(direction, ReadItemUnits(grid, row, direction));
+  // The quantity goes as typed, so a conversion error shows it as typed.
+  const TConversion conversion = Convert(grid, row, Edit1->text().toStdString(), direction);
+  if (conversion.notice) {
+    ShowNotice(QString::fromStdString(*conversion.notice));
+    return;
+  }
+  Edit2->setText(QString::fromStdString(conversion.result));
+  if (!IsLoggedResult(Edit2->text().toStdString())) return;
+  AppendLog(Edit1->text() + Label2->text() + name + Utf8(ResultSuffix(direction)) + Utf8("是") + Edit2->text() +
+            Label3->text());
+}
+
+void TForm1::Edit1KeyPress(char& key) {
+  if (key == '\r') Button1Click();
+}
+
+void TForm1::AppendLog(const QString& line) {
+  const QString text = Memo1->toPlainText();
+  QString piece;
+  if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) piece += QLatin1Char('\n');
+  piece += line + QLatin1Char('\n');
+  QTextCursor cursor = Memo1->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(piece);
+  Memo1->setTextCursor(cursor);
+  Memo1->ensureCursorVisible();
+}
+
+void TForm1::ComboBox1Activated(int index) {
+  if (index < 0 || index == selectedIndex_) return;
+  selectedIndex_ = index;
+  Button5Click();
+}
+
+void TForm1::ComboBox1Edited(const QString& text) {
+  const int key = std::exchange(lastEditKey_, 0);
+  if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return;
+  QLineEdit* edit = ComboBox1->lineEdit();
+  const QString prefix = text.left(edit->cursorPosition());
+  if (prefix.isEmpty()) return;
+  int match = -1;
+  for (int i = 0; i < ComboBox1->count(); ++i) {
+    if (ComboBox1->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
+      match = i;
+      break;
+    }
+  }
+  if (match < 0) return;
+  const QString item = ComboBox1->itemText(match);
+  ComboBox1->setCurrentIndex(match);
+  edit->setText(prefix + item.mid(prefix.size()));
+  edit->setSelection(static_cast<int>(prefix.size()), static_cast<int>(item.size() - prefix.size()));
+  if (match == selectedIndex_) return;
+  selectedIndex_ = match;
+  Button5Click();
+}
+
+bool TForm1::MoveFocusInGroup(QWidget* from, int step) {
+  // The group's controls in tab order; the arrows wrap and ignore tab stops.
+  const QList<QWidget*> order = {ComboBox1, RadioButton1, RadioButton2, Edit1, Button1, Edit2};
+  qsizetype at = order.indexOf(from);
+  if (at < 0) return false;
+  const qsizetype count = order.size();
+  at = (at + step + count) % count;
+  QWidget* target = order[at];
+  target->setFocus(Qt::TabFocusReason);
+  if (auto* radio = qobject_cast<QRadioButton*>(target); radio != nullptr && !radio->isChecked()) {
+    radio->setChecked(true);
+  }
+  return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == ComboBox1->lineEdit()) {
+      lastEditKey_ = key->key();  // only noted: typing, input methods and editing go on as usual
+      return false;
+    }
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::NoModifier) {
+      switch (key->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+          return MoveFocusInGroup(static_cast<QWidget*>(watched), 1);
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+          return MoveFocusInGroup(static_cast<QWidget*>(watched), -1);
+        default:
+          break;
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  // A plain J reaches the window only from controls that take no characters.
+  QWidget* focused = focusWidget();
+  if (event->key() == Qt::Key_J && event->modifiers() == Qt::NoModifier && focused != nullptr &&
+      qobject_cast<QAbstractButton*>(focused) != nullptr && TabSheet1->isAncestorOf(focused)) {
+    Button1->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+// ---- Table pages ----
+
+void TForm1::Button2Click() {
+  TTableGrid& grid = TableGrid1->Model();
+  grid.SetRowCount(grid.RowCount() + 1);
+  TableGrid1->viewport()->update();
+}
+
+void TForm1::Button3Click() {
+  TTableGrid& grid = TableGrid1->Model();
+  grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  TableGrid1->viewport()->update();
+}
+
+void TForm1::Button6Click() {
+  TTableGrid& grid = TableGrid1->Model();
+  grid.InsertRowsAt(grid.FocusedRow(), 1);
+  TableGrid1->viewport()->update();
+}
+
+void TForm1::Button4Click() { TableGrid1->Model().WriteTableFile(ProgramDirectory() + "data.dat"); }
+
+void TForm1::Button7Click() {
+  TTableGrid& grid = TableGrid2->Model();
+  grid.SetRowCount(grid.RowCount() + 1);
+  TableGrid2->viewport()->update();
+}
+
+void TForm1::Button8Click() {
+  TTableGrid& grid = TableGrid2->Model();
+  grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  TableGrid2->viewport()->update();
+}
+
+void TForm1::Button9Click() {
+  TTableGrid& grid = TableGrid2->Model();
+  grid.InsertRowsAt(grid.FocusedRow(), 1);
+  TableGrid2->viewport()->update();
+}
+
+void TForm1::Button11Click() {
+  TTableGrid& grid = TableGrid2->Model();
+  grid.SetColCount(grid.ColCount() + 1);
+  TableGrid2->viewport()->update();
+}
+
+void TForm1::Button10Click() { TableGrid2->Model().WriteTableFile(ProgramDirectory() + "data2.dat"); }
+
+// ---- Links ----
+
+void TForm1::Image1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); }
+
+void TForm1::Label7Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); }
+
+}  // namespace metrazil

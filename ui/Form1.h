@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QWidget>
+#include <string>
+
+#include "conversion/Calculator.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace metrazil {
+
+class TClickLabel;
+class TTableGridView;
+class TWebBrowser;
+
+inline constexpr const char* kHomePage = "https://www.metrazil.example/";
+inline constexpr const char* kCommunityPage = "https://www.metrazil.example/pyq.asp";
+
+// The program's one window: the calculation, maintenance, address-book and web pages above a strip with
+// the banner, the link and the close button. Controls keep their design names; each event has one handler.
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Loads the tables beside the program; runs once, when the window is first shown.
+  void FormShow();
+  bool IsReading() const { return reading_; }
+
+  // Calculation page.
+  void Button5Click();
+  void Button1Click();
+  void Edit1KeyPress(char& key);
+  // Maintenance and address-book pages.
+  void Button2Click();
+  void Button3Click();
+  void Button6Click();
+  void Button4Click();
+  void Button7Click();
+  void Button8Click();
+  void Button9Click();
+  void Button11Click();
+  void Button10Click();
+  // Bottom strip.
+  void Image1Click();
+  void Label7Click();
+
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* TabSheet4 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  TClickLabel* Label7 = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button5 = nullptr;
+  QPushButton* Button6 = nullptr;
+  QPushButton* Button7 = nullptr;
+  QPushButton* Button8 = nullptr;
+  QPushButton* Button9 = nullptr;
+  QPushButton* Button10 = nullptr;
+  QPushButton* Button11 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+  TTableGridView* TableGrid1 = nullptr;
+  TTableGridView* TableGrid2 = nullptr;
+  TWebBrowser* WebBrowser1 = nullptr;
+  TClickLabel* Image1 = nullptr;
+  QPushButton* BitBtn1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildCalculationPage();
+  void BuildTablePages();
+  void BuildBottomStrip();
+  void SetTabOrder();
+  void ConnectHandlers();
+
+  TDirection Direction() const;
+  void ShowUnits(TDirection direction, const TItemUnits& units);
+  void AppendLog(const QString& line);
+  void ComboBox1Activated(int index);
+  void ComboBox1Edited(const QString& text);
+  bool MoveFocusInGroup(QWidget* from, int step);
+  void FillItemList();
+
+  bool shown_ = false;
+  bool reading_ = false;
+  bool closeRequested_ = false;
+  int selectedIndex_ = -1;  // the list item last selected through the user
+  int lastEditKey_ = 0;     // the key behind the latest edit of ComboBox1's text, 0 for input-method text
+};
+
+}  // namespace metrazil

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+
+namespace metrazil {
+
+// The fourth page's browser. Blank until told to navigate; only then does it create the embedded web
+// view, or, where that view cannot start without ending the whole process, a plain link to the address.
+class TWebBrowser : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TWebBrowser(QWidget* parent = nullptr);
+
+  void Navigate(const QUrl& url);
+  // The embedded view, the fallback link or nullptr while blank.
+  QWidget* Content() const { return content_; }
+  bool ShowsWebView() const { return showsWebView_; }
+
+  // Whether an embedded web view can be created in this process; `reason` says why not.
+  static bool CanUseWebEngine(QString* reason = nullptr);
+
+  // Replaces navigation (tests record the address instead of loading it); an empty function restores it.
+  using Navigator = std::function<void(const QUrl& url)>;
+  static Navigator SetNavigator(Navigator navigator);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void ShowFallback(const QUrl& url);
+
+  QWidget* content_ = nullptr;
+  bool showsWebView_ = false;
+};
+
+}  // namespace metrazil
