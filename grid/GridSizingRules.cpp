@@ -16,9 +16,9 @@ std::optional<int> DraggedWidth(int lineX, int colLeft) {
 }
 
 THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft) {
-  // colLeft - 1 is the grid line left of the column, the border of the column before it.
-  if (hasColumnToLeft && static_cast<long long>(x) - (static_cast<long long>(colLeft) - 1) < 4)
-    return THeaderDoubleClick::kFitLeftColumn;
+  // colLeft is the border of the column before this one.
+  const long long fromLeft = static_cast<long long>(x) - colLeft;
+  if (hasColumnToLeft && fromLeft >= 0 && fromLeft < 4) return THeaderDoubleClick::kFitLeftColumn;
   const long long toRight = static_cast<long long>(borderX) - x;
   if (toRight < 4 && toRight > -4) return THeaderDoubleClick::kFitColumn;
   return THeaderDoubleClick::kEditHeader;

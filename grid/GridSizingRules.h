@@ -5,8 +5,8 @@
 
 namespace metrazil {
 
-// Pixel rules of column sizing in the header row. A column's border is the x of the grid line right of
-// it: its left edge plus its width.
+// Pixel rules of column sizing in the header row. A column's border is its left edge plus its width: the
+// left edge of the next column, just right of the column's own grid line.
 
 // Whether x lies in the sizing zone of the border at borderX: 3 pixels left of it to 4 pixels right of it.
 bool InSizingZone(int x, int borderX);
@@ -15,8 +15,9 @@ bool InSizingZone(int x, int borderX);
 // the result is under 2 pixels, which leaves the width alone.
 std::optional<int> DraggedWidth(int lineX, int colLeft);
 
-// What a double-click at x in the header cell of a column does: fit the column left of the column's left
-// border, fit the column itself, or neither (the header editor opens).
+// What a double-click at x in the header cell of a column (or in the empty area right of the last column)
+// does: within 4 pixels of the left border it fits the column to the left, within 4 pixels of the right
+// border the column itself, elsewhere neither (the header editor opens).
 enum class THeaderDoubleClick { kFitLeftColumn, kFitColumn, kEditHeader };
 THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft);
 

@@ -100,17 +100,17 @@ TEST(SizingRules, ZoneDragAndFit) {
 }
 
 TEST(SizingRules, HeaderDoubleClick) {
-  // Column spanning 65..128 with its border line at 129; the line of the column before it is at 64.
+  // A column of 64 pixels from x 65 (its own grid line at 128); the empty area starts at its border, 129.
   using D = THeaderDoubleClick;
   struct Case {
     int x;
     bool hasLeft;
     D expected;
   };
-  const Case cases[] = {{64, true, D::kFitLeftColumn}, {67, true, D::kFitLeftColumn}, {68, true, D::kEditHeader},
-                        {65, false, D::kEditHeader},   {100, true, D::kEditHeader},   {126, true, D::kFitColumn},
-                        {129, true, D::kFitColumn},    {132, true, D::kFitColumn},    {133, true, D::kEditHeader},
-                        {125, true, D::kEditHeader}};
+  const Case cases[] = {{65, true, D::kFitLeftColumn}, {68, true, D::kFitLeftColumn}, {69, true, D::kEditHeader},
+                        {65, false, D::kEditHeader},   {100, true, D::kEditHeader},   {125, true, D::kEditHeader},
+                        {126, true, D::kFitColumn},    {128, true, D::kFitColumn},    {132, true, D::kFitColumn},
+                        {133, true, D::kEditHeader}};
   for (const auto& c : cases) EXPECT_EQ(ClassifyHeaderDoubleClick(c.x, 65, 129, c.hasLeft), c.expected) << c.x;
 }
 
