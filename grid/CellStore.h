@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace metrazil {
+
+// Sparse store of non-empty cell texts keyed by row and column, independent of any counts.
+//
+// Stored rows are kept in row order in blocks of at most kBlockRows rows; each block carries a row offset,
+// so shifting a run of rows touches only the blocks at its two ends. A row holds its cells sorted by column;
+// a cell is 16 bytes with texts of up to 8 bytes inline and longer ones in a chunked arena whose addresses
+// never move. Reading never allocates; only a write does. Indexes are not checked here (the grid does).
+class TCellStore {
+ public:
+  struct Cell {
+    static constexpr std::uint32_t kInline = 8;
+    int col;
+    std::uint32_t size;
+    union {
+      const char* ptr;
+      char inl[kInline];
+    };
+    std::string_view Text() const {
+      return size <= kInline ? std::string_view(inl, size) : std::string_view(ptr, size);
+    }
+  };
+
+  TCellStore();
+  ~TCellStore();
+  TCellStore(TCellStore&&) noexcept;
+  TCellStore& operator=(TCellStore&&) noexcept;
+  TCellStore(const TCellStore&) = delete;
+  TCellStore& operator=(const TCellStore&) = delete;
+
+  bool HasRow(int row) const;
+  // The stored text, or an empty view; valid until the next write.
+  std::string_view Get(int col, int row) const;
+  // Stores the text, replacing what was there; an empty text deletes the entry.
+  void Set(int col, int row, std::string_view text);
+  // Set with a fast path for writes in row and column order (a file being read); a new row reserves room
+  // for rowCapacityHint cells.
+  void Append(int col, int row, std::string_view text, std::size_t rowCapacityHint);
+
+  std::size_t CellCount() const { return cellCount_; }
+  std::size_t StoredRowCount() const;
+  void Clear();
+
+  // Moves the rows in [first, oldEnd) down by count. Cells of columns at or past colLimit stay at their
+  // row index, and of the rows in [oldEnd, oldEnd + count) only those columns survive.
+  void InsertRows(int first, int oldEnd, int count, int colLimit);
+  // Puts the whole row `row` at index `last` and moves the rows in (row, last] up by one.
+  void RotateRowToEnd(int row, int last);
+
+  // Calls visit(rowIndex, cells) for every stored row in [first, last), in row order, while it returns true.
+  template <class Visit>
+  void ForEachRow(std::int64_t first, std::int64_t last, Visit&& visit) const {
+    for (std::size_t b = FindBlock(first); b < blocks_.size(); ++b) {
+      const Block& block = blocks_[b];
+      for (const Row& row : block.rows) {
+        const std::int64_t index = row.rel + block.offset;
+        if (index < first) continue;
+        if (index >= last) return;
+        if (!visit(static_cast<int>(index), std::span<const Cell>(row.cells))) return;
+      }
+    }
+  }
+
+ private:
+  static constexpr std::size_t kBlockRows = 512;
+
+  struct Row {
+    std::int64_t rel;
+    std::vector<Cell> cells;
+  };
+  struct Block {
+    std::int64_t offset = 0;
+    int maxCol = -1;  // an upper bound: cells removed later may leave it high
+    std::vector<Row> rows;
+    std::int64_t First() const { return rows.front().rel + offset; }
+    std::int64_t Last() const { return rows.back().rel + offset; }
+  };
+  class Arena;
+
+  // First block whose last row is at or past `row`, or blocks_.size().
+  std::size_t FindBlock(std::int64_t row) const;
+  // Position of `row` in the block, or of the first row after it.
+  static std::size_t FindRowIn(const Block& block, std::int64_t row);
+  Row* FindRow(int row);
+  // Inserts an empty row entry at its place and returns it; the row must not be stored yet.
+  Row& InsertRow(int row, std::size_t capacityHint);
+  void EraseRow(std::size_t blockIndex, std::size_t rowIndex);
+  void ShiftRange(std::int64_t first, std::int64_t last, std::int64_t delta);
+  Cell MakeCell(int col, std::string_view text);
+  void ReleaseCell(const Cell& cell);
+  void MaybeCompact();
+
+  std::vector<Block> blocks_;
+  std::unique_ptr<Arena> arena_;
+  std::size_t cellCount_ = 0;
+};
+
+}  // namespace metrazil

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+
+#include "grid/CellStore.h"
+
+namespace metrazil {
+namespace {
+
+using Reference = std::map<std::pair<int, int>, std::string>;  // (row, col) -> text
+
+void ExpectSame(const TCellStore& store, const Reference& reference) {
+  ASSERT_EQ(store.CellCount(), reference.size());
+  for (const auto& [key, text] : reference) {
+    ASSERT_EQ(store.Get(key.second, key.first), text) << "row " << key.first << " col " << key.second;
+  }
+  Reference seen;
+  store.ForEachRow(0, INT32_MAX, [&](int row, std::span<const TCellStore::Cell> cells) {
+    for (const auto& cell : cells) seen[{row, cell.col}] = std::string(cell.Text());
+    return true;
+  });
+  ASSERT_EQ(seen, reference);
+}
+
+// Random writes and row moves against a plain map, across block splits, arena compactions and inline and
+// out-of-line texts.
+TEST(CellStoreTest, MatchesPlainMapUnderRandomOperations) {
+  std::mt19937 random(12345);
+  TCellStore store;
+  Reference reference;
+  const auto text = [&](unsigned n) { return std::string(n % 23, static_cast<char>('a' + n % 26)); };
+  for (int step = 0; step < 12000; ++step) {
+    const int op = static_cast<int>(random() % 20);
+    const int row = static_cast<int>(random() % 1500);
+    const int col = static_cast<int>(random() % 8);
+    if (op < 16) {
+      const std::string t = text(static_cast<unsigned>(random()));
+      store.Set(col, row, t);
+      if (t.empty()) {
+        reference.erase({row, col});
+      } else {
+        reference[{row, col}] = t;
+      }
+    } else if (op < 18) {
+      const int last = row + static_cast<int>(random() % 200);
+      store.RotateRowToEnd(row, last);
+      Reference moved;
+      for (const auto& [key, t] : reference) {
+        int r = key.first;
+        if (r == row) {
+          r = last;
+        } else if (r > row && r <= last) {
+          --r;
+        }
+        moved[{r, key.second}] = t;
+      }
+      reference = std::move(moved);
+    } else {
+      const int oldEnd = row + static_cast<int>(random() % 300);
+      const int count = 1 + static_cast<int>(random() % 3);
+      const int colLimit = 1 + static_cast<int>(random() % 8);
+      store.InsertRows(row, oldEnd, count, colLimit);
+      Reference moved;
+      for (const auto& [key, t] : reference) {
+        const auto [r, c] = key;
+        if (c >= colLimit) {
+          moved[key] = t;
+        } else if (r >= row && r < oldEnd) {
+          moved[{r + count, c}] = t;
+        } else if (r < oldEnd || r >= oldEnd + count) {
+          moved[key] = t;
+        }
+      }
+      reference = std::move(moved);
+    }
+    if (step % 3000 == 0) ExpectSame(store, reference);
+  }
+  ExpectSame(store, reference);
+}
+
+TEST(CellStoreTest, OverwritesGiveTheirBytesBack) {
+  TCellStore store;
+  for (int i = 0; i < 200000; ++i) {
+    store.Set(i % 7, i % 3, std::string(20 + i % 5, static_cast<char>('a' + i % 7)));
+  }
+  for (int i = 200000 - 21; i < 200000; ++i) {
+    EXPECT_EQ(store.Get(i % 7, i % 3), std::string(20 + i % 5, static_cast<char>('a' + i % 7)));
+  }
+  EXPECT_EQ(store.CellCount(), 21u);
+}
+
+TEST(CellStoreTest, AppendFastPathAndReadsDoNotInsert) {
+  TCellStore store;
+  for (int row = 0; row < 2000; ++row) {
+    for (int col = 0; col < 3; ++col) store.Append(col, row, "cell text " + std::to_string(row), 3);
+  }
+  store.Append(1, 5, "back", 3);  // out of order goes the general way
+  EXPECT_EQ(store.Get(1, 5), "back");
+  EXPECT_EQ(store.Get(2, 1999), "cell text 1999");
+  EXPECT_EQ(store.Get(7, 100000), "");
+  EXPECT_FALSE(store.HasRow(100000));
+  EXPECT_EQ(store.StoredRowCount(), 2000u);
+  EXPECT_EQ(store.CellCount(), 6000u);
+}
+
+}  // namespace
+}  // namespace metrazil

@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "grid/TableGrid.h"
+
+namespace metrazil {
+namespace {
+
+// A grid as the main window sets it up: no fixed column, focus on the first body cell.
+TTableGrid DesignGrid() {
+  TTableGrid grid;
+  grid.SetFixedCols(0);
+  return grid;
+}
+
+// Built by appending: GCC 12 warns falsely on a literal + std::string.
+std::string Label(std::string prefix, int n) { return prefix.append(std::to_string(n)); }
+
+void FillRows(TTableGrid& grid, int rows) {
+  for (int r = 0; r < rows; ++r) grid.WriteCell(0, r, Label("r", r));
+}
+
+std::string ErrorOf(auto&& call) {
+  try {
+    call();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "no exception";
+}
+
+TEST(TableGridTest, ClassDefaultsAndDesignState) {
+  TTableGrid plain;
+  EXPECT_EQ(plain.FixedCols(), 1);
+  EXPECT_EQ(plain.FocusedCol(), 1);
+  TTableGrid grid = DesignGrid();
+  EXPECT_EQ(grid.RowCount(), 10);
+  EXPECT_EQ(grid.ColCount(), 5);
+  EXPECT_EQ(grid.FixedRows(), 1);
+  EXPECT_EQ(grid.FixedCols(), 0);
+  EXPECT_EQ(grid.FocusedCol(), 0);
+  EXPECT_EQ(grid.FocusedRow(), 1);
+  EXPECT_EQ(grid.DefaultRowHeight(), 21);
+  EXPECT_EQ(grid.ColWidth(4), 64);
+  EXPECT_EQ(grid.ReadCell(7, 2), "");
+  EXPECT_EQ(grid.StoredCellCount(), 0u);
+}
+
+TEST(TableGridTest, NegativeIndexesRaiseListError) {
+  TTableGrid grid = DesignGrid();
+  EXPECT_EQ(ErrorOf([&] { grid.ReadCell(3, -1); }), "列表索引越界 (-1)");
+  EXPECT_EQ(ErrorOf([&] { grid.WriteCell(-2, 1, "x"); }), "列表索引越界 (-2)");
+  EXPECT_EQ(ErrorOf([&] { grid.WriteCell(1, -3, "x"); }), "列表索引越界 (-3)");
+  // A negative column only matters in a row that holds texts.
+  EXPECT_EQ(grid.ReadCell(-1, 2), "");
+  grid.WriteCell(0, 2, "a");
+  EXPECT_EQ(ErrorOf([&] { grid.ReadCell(-1, 2); }), "列表索引越界 (-1)");
+  EXPECT_THROW(grid.ReadCell(-1, 2), EListError);
+}
+
+TEST(TableGridTest, WritingEmptyTextDeletesEntry) {
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(1, 1, "x");
+  EXPECT_EQ(grid.StoredCellCount(), 1u);
+  grid.WriteCell(1, 1, "");
+  EXPECT_EQ(grid.ReadCell(1, 1), "");
+  EXPECT_EQ(grid.StoredCellCount(), 0u);
+}
+
+TEST(TableGridTest, CountSettersClampAndKeepTexts) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(0);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.FocusedRow(), 0);
+
+  TTableGrid other = DesignGrid();
+  other.SetRowCount(-5);
+  EXPECT_EQ(other.RowCount(), 1);
+  EXPECT_EQ(other.FixedRows(), 0);
+  other.SetRowCount(4);
+  EXPECT_EQ(other.FixedRows(), 0) << "nothing raises the fixed rows again";
+
+  TTableGrid kept = DesignGrid();
+  kept.SetRowCount(6);
+  for (int r = 3; r < 6; ++r) kept.WriteCell(1, r, Label("t", r));
+  kept.SetFocusedCell(1, 5);
+  kept.SetRowCount(3);
+  EXPECT_EQ(kept.FocusedRow(), 2);
+  kept.SetRowCount(6);
+  for (int r = 3; r < 6; ++r) EXPECT_EQ(kept.ReadCell(1, r), Label("t", r));
+}
+
+TEST(TableGridTest, SizesAreCutWithTheCounts) {
+  TTableGrid grid = DesignGrid();
+  grid.SetColWidth(4, 100);
+  grid.SetColCount(6);
+  EXPECT_EQ(grid.ColWidth(5), 64);
+  EXPECT_EQ(grid.ReadCell(5, 1), "");
+  grid.SetColCount(3);
+  grid.SetColCount(5);
+  EXPECT_EQ(grid.ColWidth(4), 64);
+  grid.SetRowHeight(9, 40);
+  grid.SetRowCount(9);
+  grid.SetRowCount(10);
+  EXPECT_EQ(grid.RowHeight(9), 21);
+  EXPECT_THROW(grid.SetColWidth(5, 10), EListError);
+}
+
+TEST(TableGridTest, LimitsOfCountsFixedCountsAndFocus) {
+  TTableGrid grid = DesignGrid();
+  grid.SetFocusedCell(2, 3);
+  EXPECT_EQ(ErrorOf([&] { grid.SetColCount(134217726); }), "操作的网格太大");
+  EXPECT_EQ(ErrorOf([&] { grid.SetRowCount(134217726); }), "操作的网格太大");
+  EXPECT_EQ(grid.ColCount(), 5);
+  EXPECT_EQ(grid.RowCount(), 10);
+  EXPECT_EQ(grid.FocusedCol(), 2);
+  EXPECT_EQ(grid.FocusedRow(), 3);
+  EXPECT_THROW(grid.SetColCount(134217726), EInvalidGridOperation);
+  grid.SetRowCount(134217725);  // the limit itself is fine and costs nothing per row
+  EXPECT_EQ(grid.RowCount(), 134217725);
+
+  EXPECT_EQ(ErrorOf([&] { grid.SetFixedRows(-1); }), "网格索引越界");
+  EXPECT_EQ(ErrorOf([&] { grid.SetFixedCols(5); }), "固定列的数目必须小于总列数");
+  grid.SetRowCount(3);
+  EXPECT_EQ(ErrorOf([&] { grid.SetFixedRows(3); }), "固定行的数目必须小于总行数");
+  EXPECT_EQ(ErrorOf([&] { grid.SetFocusedCell(5, 1); }), "网格索引越界");
+  EXPECT_EQ(ErrorOf([&] { grid.SetFocusedCell(0, -1); }), "网格索引越界");
+}
+
+TEST(TableGridTest, FocusAnchorAndLayoutHook) {
+  TTableGrid grid = DesignGrid();
+  int layouts = 0;
+  grid.OnLayoutChanged = [&] { ++layouts; };
+  grid.SetFocusedCell(1, 2);
+  grid.SetFocusedCell(3, 5, true);
+  EXPECT_EQ(grid.AnchorCol(), 1);
+  EXPECT_EQ(grid.AnchorRow(), 2);
+  EXPECT_EQ(layouts, 2);
+  grid.SetColCount(6);  // every effective count change collapses the selection
+  EXPECT_EQ(grid.AnchorCol(), 3);
+  EXPECT_EQ(grid.AnchorRow(), 5);
+  grid.BeginUpdate();
+  grid.BeginUpdate();
+  grid.SetRowCount(20);
+  grid.SetColWidth(0, 10);
+  grid.EndUpdate();
+  EXPECT_EQ(layouts, 3);
+  grid.EndUpdate();
+  EXPECT_EQ(layouts, 4) << "announced once, at the outermost end";
+}
+
+TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(1, 1, "abc");
+  grid.WriteCell(1, 2, "ab ");
+  grid.WriteCell(2, 1, "AB");
+  EXPECT_EQ(grid.LocateText("ab", 2), (CellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText("", 2), (CellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("zz", 2), (CellAddress{-1, -1}));
+
+  // Column by column: the leftmost column with a hit wins, then its topmost row.
+  grid.WriteCell(2, 1, "key");
+  grid.WriteCell(0, 5, "KEY");
+  grid.WriteCell(0, 7, "key");
+  EXPECT_EQ(grid.LocateText("Key", 2), (CellAddress{0, 5}));
+  EXPECT_EQ(grid.LocateText("key", 2 | 8), (CellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText("key", 2 | 1), (CellAddress{0, 7}));
+
+  // Texts past the counts are not searched.
+  grid.WriteCell(0, 12, "far");
+  EXPECT_EQ(grid.LocateText("far", 2), (CellAddress{-1, -1}));
+}
+
+TEST(TableGridTest, LocateLeavesMultiByteCharactersAlone) {
+  TTableGrid grid = DesignGrid();
+  // GBK 0xD2 0x61 would become 0xD2 0x41 under a byte-wise mapping, and match the search for 0xD2 0x41.
+  grid.WriteCell(0, 1, "\xD2\x61");
+  grid.WriteCell(0, 2, "\x81\x30\x81\x61x");
+  EXPECT_EQ(grid.LocateText("\xD2\x41", 2), (CellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\xD2\x61", 2), (CellAddress{0, 1}));
+  EXPECT_EQ(grid.LocateText("\x81\x30\x81\x61X", 2), (CellAddress{0, 2}));
+}
+
+TEST(TableGridTest, LocateHeaderRowAndEmptyCells) {
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(0, 0, "Name");
+  EXPECT_EQ(grid.LocateText("name", 2), (CellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{0, 1}));
+  FillRows(grid, 10);
+  grid.WriteCell(1, 1, "x");
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{1, 2}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (CellAddress{2, 1}));
+
+  grid.SetRowCount(2);
+  grid.RemoveRowsAt(1, 1);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.LocateText("r0", 2), (CellAddress{0, 0}));
+}
+
+TEST(TableGridTest, InsertAtFocusedRow) {
+  TTableGrid grid = DesignGrid();
+  FillRows(grid, 10);
+  grid.SetRowHeight(3, 30);
+  grid.SetFocusedCell(0, 3);
+  std::vector<std::pair<CellAddress, CellAddress>> ranges;
+  grid.OnCellRangeChanged = [&](CellAddress from, CellAddress to) { ranges.emplace_back(from, to); };
+  grid.InsertRowsAt(grid.FocusedRow(), 1);
+  EXPECT_EQ(grid.RowCount(), 11);
+  EXPECT_EQ(grid.ReadCell(0, 3), "");
+  EXPECT_EQ(grid.RowHeight(3), 21);
+  EXPECT_EQ(grid.RowHeight(4), 30);
+  EXPECT_EQ(grid.ReadCell(0, 4), "r3");
+  EXPECT_EQ(grid.ReadCell(0, 10), "r9");
+  EXPECT_EQ(grid.FocusedRow(), 3);
+  ASSERT_EQ(ranges.size(), 1u);
+  EXPECT_EQ(ranges[0].first, (CellAddress{0, 3}));
+  EXPECT_EQ(ranges[0].second, (CellAddress{4, 4}));
+}
+
+TEST(TableGridTest, InsertOverwritesKeptRowsButNotKeptColumns) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(5);
+  FillRows(grid, 5);
+  grid.WriteCell(0, 5, "kept just past the end");
+  grid.WriteCell(0, 7, "kept further out");
+  grid.WriteCell(6, 2, "kept column");
+  grid.WriteCell(6, 5, "kept column past the end");
+  grid.InsertRowsAt(1, 1);
+  EXPECT_EQ(grid.ReadCell(0, 5), "r4");
+  EXPECT_EQ(grid.ReadCell(0, 7), "kept further out");
+  EXPECT_EQ(grid.ReadCell(6, 2), "kept column");
+  EXPECT_EQ(grid.ReadCell(6, 3), "");
+  EXPECT_EQ(grid.ReadCell(6, 5), "kept column past the end");
+  EXPECT_THROW(grid.InsertRowsAt(1, 134217725), EInvalidGridOperation);
+  EXPECT_EQ(grid.RowCount(), 6);
+}
+
+TEST(TableGridTest, RemoveKeepsRemovedRowsPastTheEnd) {
+  TTableGrid grid = DesignGrid();
+  FillRows(grid, 10);
+  grid.WriteCell(0, 12, "kept");
+  grid.SetFocusedCell(0, 3);
+  grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  EXPECT_EQ(grid.RowCount(), 9);
+  EXPECT_EQ(grid.ReadCell(0, 3), "r4");
+  EXPECT_EQ(grid.FocusedRow(), 3);
+  EXPECT_EQ(grid.ReadCell(0, 12), "kept");
+  grid.SetFocusedCell(0, 5);
+  grid.RemoveRowsAt(5, 1);  // removes r6
+  grid.SetRowCount(10);
+  EXPECT_EQ(grid.ReadCell(0, 8), "r6");
+  EXPECT_EQ(grid.ReadCell(0, 9), "r3");
+  EXPECT_EQ(grid.ReadCell(0, 12), "kept");
+
+  grid.SetFocusedCell(0, 9);
+  grid.RemoveRowsAt(9, 1);
+  EXPECT_EQ(grid.FocusedRow(), 8) << "removing the last row moves the focus to the new last row";
+
+  TTableGrid several = DesignGrid();
+  FillRows(several, 10);
+  several.RemoveRowsAt(2, 3);
+  EXPECT_EQ(several.ReadCell(0, 2), "r5");
+  several.SetRowCount(10);
+  EXPECT_EQ(several.ReadCell(0, 7), "r4");
+  EXPECT_EQ(several.ReadCell(0, 9), "r2");
+}
+
+TEST(TableGridTest, RemovingTheOnlyBodyRowUnfixesTheHeader) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(2);
+  grid.WriteCell(0, 0, "header");
+  grid.WriteCell(0, 1, "body");
+  grid.RemoveRowsAt(1, 1);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.FixedRows(), 0);
+  EXPECT_EQ(grid.FocusedCol(), 0);
+  EXPECT_EQ(grid.FocusedRow(), 0);
+  EXPECT_EQ(grid.ReadCell(0, 0), "header");
+  grid.RemoveRowsAt(0, 1);
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_EQ(grid.ReadCell(0, 0), "header");
+  grid.SetRowCount(2);
+  EXPECT_EQ(grid.ReadCell(0, 1), "body");
+  EXPECT_EQ(grid.FixedRows(), 0);
+}
+
+TEST(TableGridTest, RemoveScrollsBackAndResumesPaintingOnce) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(30);
+  grid.FullyVisibleRows = [&grid](int top) { return std::min(10, grid.RowCount() - top); };
+  grid.SetTopLeft(0, 20);
+  grid.SetFocusedCell(0, 25);
+  int layouts = 0;
+  grid.OnLayoutChanged = [&] { ++layouts; };
+  grid.RemoveRowsAt(25, 1);
+  EXPECT_EQ(grid.RowCount(), 29);
+  EXPECT_EQ(grid.TopRow(), 19);
+  EXPECT_EQ(grid.Updating(), false);
+  EXPECT_EQ(layouts, 2);  // the removal as a whole, then the scroll
+}
+
+TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(TTableGrid::kMaxCount - 1);
+  for (int i = 0; i < 300; ++i) grid.WriteCell(i % 5, i * 400000, Label("t", i));
+  grid.InsertRowsAt(1, 1);
+  grid.RemoveRowsAt(1, 1);
+  grid.RemoveRowsAt(2, 1);
+  EXPECT_EQ(grid.RowCount(), TTableGrid::kMaxCount - 2);
+  EXPECT_EQ(grid.ReadCell(1, 399999), "t1") << "row 400000 moved up by one";
+  EXPECT_EQ(grid.LocateText("T299", 2), (CellAddress{4, 299 * 400000 - 1}));
+  EXPECT_EQ(grid.StoredCellCount(), 300u);
+}
+
+}  // namespace
+}  // namespace metrazil
