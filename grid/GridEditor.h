@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+namespace metrazil {
+
+class TTableGridView;
+
+// The in-place editor: a borderless multi-line text box over the focused cell that wraps at its width and
+// never scrolls sideways. Keys that end or move the edit go to the view; the rest is ordinary editing.
+class TGridEditor : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit TGridEditor(TTableGridView& view, QWidget* parent);
+
+  // Whether the caret is on the first / last line of the laid-out text.
+  bool CaretOnFirstLine() const;
+  bool CaretOnLastLine() const;
+
+ protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+  bool focusNextPrevChild(bool next) override;
+
+ private:
+  TTableGridView& view_;
+};
+
+}  // namespace metrazil
