@@ -271,7 +271,8 @@ long double ParseDecimal(std::string_view text) {
   }
   const char* const numberStart = p;
 
-  // Digits accumulate exactly in 64 bits while they can; from then on in extended, each operation rounded.
+  // Digits accumulate in 64-bit integers while they fit, which extended arithmetic would do just as exactly; from
+  // then on in extended, each multiplication and addition rounded.
   uint64_t exact = 0;
   long double rounded = 0;
   bool isRounded = false;
