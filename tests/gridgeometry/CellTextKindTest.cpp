@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "grid/CellTextKind.h"
+#include "grid/RichTextReader.h"
+
+namespace metrazil {
+namespace {
+
+TEST(CellTextKind, ClassifiesInTheSpecifiedOrder) {
+  struct Case {
+    const char* text;
+    TCellTextKind kind;
+  } cases[] = {
+      {"", TCellTextKind::kPlain},          {"a", TCellTextKind::kPlain},
+      {"=<B>x</B>", TCellTextKind::kPlain},  // "=" wins over markup
+      {"|\\a=", TCellTextKind::kPlain},      // fourth character "="
+      {"|\\", TCellTextKind::kWide},         // the appended blank is the fourth character
+      {"|\\ab", TCellTextKind::kWide},      {"{\\rtf1 x}", TCellTextKind::kRich},
+      {"a</b", TCellTextKind::kMarkup},     {"<B>x", TCellTextKind::kMarkup},
+      {"<I>x", TCellTextKind::kMarkup},     {"<b>x", TCellTextKind::kPlain},  // capital B and I only
+      {"1<2", TCellTextKind::kPlain},       {"{rtf", TCellTextKind::kPlain},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ClassifyCellText(c.text), c.kind) << c.text;
+}
+
+TEST(CellTextKind, WideTextTakesBytePairsHighByteFirst) {
+  EXPECT_EQ(DecodeWideText("|\\\x4f\x60\x59\x7d"), u"\u4f60\u597d");  // the appended blank is an odd last byte
+  EXPECT_EQ(DecodeWideText("|\\\x4f\x60\x59"), u"\u4f60\u5920");      // the blank completes the pair
+}
+
+TEST(CellTextKind, MarkupRemovalForTheEditor) {
+  struct Case {
+    const char* text;
+    const char* expected;
+  } cases[] = {
+      {"<B>bold</B> text", "bold text"},
+      {"a<br>b<HR>c<Br>", "a\r\nb\r\nc\r\n"},
+      {"1<2", "1<2"},                        // no ">" after it: kept with the rest
+      {"<A HREF=\"x\">link</A><", "link<"},  // a lone "<" at the end
+      {"a>b", "a>b"},
+      {"\xc4\xe3<I>\xba\xc3</I>", "\xc4\xe3\xba\xc3"},  // double-byte characters untouched
+  };
+  for (const Case& c : cases) EXPECT_EQ(RemoveMarkup(c.text), c.expected) << c.text;
+}
+
+std::u16string Latin1(std::string_view bytes) { return std::u16string(bytes.begin(), bytes.end()); }
+
+TEST(RichTextReader, ShowsTheBodyText) {
+  struct Case {
+    const char* rtf;
+    std::u16string expected;
+  } cases[] = {
+      {"{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red0\\green0\\blue0;}\\f0 Hello\\par World}",
+       u"Hello\nWorld"},
+      {"{\\rtf1 a\\tab b\\line c}", u"a\tb\nc"},
+      {"{\\rtf1 x{\\*\\generator Foo;}y}", u"xy"},
+      {"{\\rtf1 \\u20320?\\u22909?!}", u"\u4f60\u597d!"},  // fallback characters skipped
+      {"{\\rtf1\\uc2 \\u-3913\\'3f\\'3fz}", u"\uf0b7z"},   // negative N, two fallback bytes
+      {"{\\rtf1 \\{\\}\\\\}", u"{}\\"},
+      {"{\\rtf1 \\'41\\'42", u"AB"},  // unbalanced: what can be read
+      {"{\\rtf1 cut\\", u"cut"},
+      {"}}}{\\", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadRichText(c.rtf, Latin1), c.expected) << c.rtf;
+}
+
+TEST(RichTextReader, CodePageBytesAreDecodedTogether) {
+  std::string seen;
+  auto decode = [&seen](std::string_view bytes) {
+    seen += std::string(bytes) + "|";
+    return std::u16string(u"*");
+  };
+  EXPECT_EQ(ReadRichText("{\\rtf1 \\'c4\\'e3\\u22909?\\'ba\\'c3}", decode), u"*\u597d*");
+  EXPECT_EQ(seen, "\xc4\xe3|\xba\xc3|");
+}
+
+}  // namespace
+}  // namespace metrazil
