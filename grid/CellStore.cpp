@@ -64,16 +64,15 @@ std::size_t TCellStore::FindRowIn(const Block& block, std::int64_t row) {
   return static_cast<std::size_t>(it - block.rows.begin());
 }
 
-TCellStore::Row* TCellStore::FindRow(int row) {
+TCellStore::RowPosition TCellStore::Locate(std::int64_t row) const {
   const std::size_t b = FindBlock(row);
-  if (b == blocks_.size()) return nullptr;
-  Block& block = blocks_[b];
+  if (b == blocks_.size()) return {b, 0, false};
+  const Block& block = blocks_[b];
   const std::size_t r = FindRowIn(block, row);
-  if (r == block.rows.size() || block.rows[r].rel + block.offset != row) return nullptr;
-  return &block.rows[r];
+  return {b, r, r < block.rows.size() && block.rows[r].rel + block.offset == row};
 }
 
-bool TCellStore::HasRow(int row) const { return const_cast<TCellStore*>(this)->FindRow(row) != nullptr; }
+bool TCellStore::HasRow(int row) const { return Locate(row).found; }
 
 std::size_t TCellStore::StoredRowCount() const {
   std::size_t count = 0;
@@ -82,15 +81,16 @@ std::size_t TCellStore::StoredRowCount() const {
 }
 
 std::string_view TCellStore::Get(int col, int row) const {
-  const Row* r = const_cast<TCellStore*>(this)->FindRow(row);
-  if (r == nullptr) return {};
-  const auto it = std::partition_point(r->cells.begin(), r->cells.end(), [col](const Cell& c) { return c.col < col; });
-  if (it == r->cells.end() || it->col != col) return {};
+  const RowPosition position = Locate(row);
+  if (!position.found) return {};
+  const Block& block = blocks_[position.block];
+  const std::span<const Cell> cells = block.CellsOf(block.rows[position.row]);
+  const auto it = std::partition_point(cells.begin(), cells.end(), [col](const Cell& c) { return c.col < col; });
+  if (it == cells.end() || it->col != col) return {};
   return it->Text();
 }
 
-TCellStore::Cell TCellStore::MakeCell(int col, std::string_view text) {
-  Cell cell;
+void TCellStore::FillCell(Cell& cell, int col, std::string_view text) {
   cell.col = col;
   cell.size = static_cast<std::uint32_t>(text.size());
   if (text.size() <= Cell::kInline) {
@@ -100,6 +100,11 @@ TCellStore::Cell TCellStore::MakeCell(int col, std::string_view text) {
     cell.ptr = arena_->Store(text);
   }
   ++cellCount_;
+}
+
+TCellStore::Cell TCellStore::MakeCell(int col, std::string_view text) {
+  Cell cell;
+  FillCell(cell, col, text);
   return cell;
 }
 
@@ -108,60 +113,82 @@ void TCellStore::ReleaseCell(const Cell& cell) {
   --cellCount_;
 }
 
-TCellStore::Row& TCellStore::InsertRow(int row, std::size_t capacityHint) {
+void TCellStore::InsertCells(Block& block, std::size_t row, std::size_t cellIndex, std::span<const Cell> cells) {
+  block.cells.insert(block.cells.begin() + static_cast<std::ptrdiff_t>(cellIndex), cells.begin(), cells.end());
+  const auto n = static_cast<std::uint32_t>(cells.size());
+  block.rows[row].count += n;
+  for (std::size_t r = row + 1; r < block.rows.size(); ++r) block.rows[r].begin += n;
+  for (const Cell& cell : cells) block.maxCol = std::max(block.maxCol, cell.col);
+}
+
+void TCellStore::EraseCells(Block& block, std::size_t row, std::size_t cellIndex, std::size_t count) {
+  const auto first = block.cells.begin() + static_cast<std::ptrdiff_t>(cellIndex);
+  block.cells.erase(first, first + static_cast<std::ptrdiff_t>(count));
+  const auto n = static_cast<std::uint32_t>(count);
+  block.rows[row].count -= n;
+  for (std::size_t r = row + 1; r < block.rows.size(); ++r) block.rows[r].begin -= n;
+}
+
+void TCellStore::SplitIfLarge(std::size_t b) {
+  Block& block = blocks_[b];
+  if (block.rows.size() < 2 || (block.rows.size() < kBlockRows && block.cells.size() < kBlockCells)) return;
+  const std::size_t middle = block.rows.size() / 2;
+  const std::uint32_t cellMiddle = block.rows[middle].begin;
+  Block upper;
+  upper.offset = block.offset;
+  upper.maxCol = block.maxCol;
+  upper.rows.assign(block.rows.begin() + static_cast<std::ptrdiff_t>(middle), block.rows.end());
+  for (Row& row : upper.rows) row.begin -= cellMiddle;
+  upper.cells.assign(block.cells.begin() + cellMiddle, block.cells.end());
+  block.rows.resize(middle);
+  block.cells.resize(cellMiddle);
+  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+}
+
+TCellStore::RowPosition TCellStore::InsertEmptyRow(std::int64_t row) {
   std::size_t b = FindBlock(row);
   if (b == blocks_.size()) {
-    if (blocks_.empty() || blocks_.back().rows.size() >= kBlockRows) {
-      blocks_.emplace_back();
-      blocks_.back().rows.reserve(kBlockRows);
-    }
+    if (blocks_.empty() || blocks_.back().rows.size() >= kBlockRows) blocks_.emplace_back();
     b = blocks_.size() - 1;
   } else if (blocks_[b].rows.size() >= kBlockRows) {
-    // Split the full block; its upper half keeps the same offset.
-    Block upper;
-    upper.offset = blocks_[b].offset;
-    upper.maxCol = blocks_[b].maxCol;
-    auto middle = blocks_[b].rows.begin() + static_cast<std::ptrdiff_t>(kBlockRows / 2);
-    upper.rows.assign(std::make_move_iterator(middle), std::make_move_iterator(blocks_[b].rows.end()));
-    blocks_[b].rows.erase(middle, blocks_[b].rows.end());
-    blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+    SplitIfLarge(b);
     if (blocks_[b].Last() < row) ++b;
   }
   Block& block = blocks_[b];
   const std::size_t r = FindRowIn(block, row);
-  Row& entry = *block.rows.insert(block.rows.begin() + static_cast<std::ptrdiff_t>(r), Row{row - block.offset, {}});
-  entry.cells.reserve(std::max<std::size_t>(capacityHint, 1));
-  return entry;
+  const auto begin = static_cast<std::uint32_t>(r < block.rows.size() ? block.rows[r].begin : block.cells.size());
+  block.rows.insert(block.rows.begin() + static_cast<std::ptrdiff_t>(r), Row{row - block.offset, begin, 0});
+  return {b, r, true};
 }
 
-void TCellStore::EraseRow(std::size_t blockIndex, std::size_t rowIndex) {
-  Block& block = blocks_[blockIndex];
-  block.rows.erase(block.rows.begin() + static_cast<std::ptrdiff_t>(rowIndex));
-  if (block.rows.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(blockIndex));
+void TCellStore::EraseEmptyRow(std::size_t b, std::size_t r) {
+  Block& block = blocks_[b];
+  block.rows.erase(block.rows.begin() + static_cast<std::ptrdiff_t>(r));
+  if (block.rows.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
 }
 
 void TCellStore::Set(int col, int row, std::string_view text) {
-  const std::size_t b = FindBlock(row);
-  std::size_t r = 0;
-  const bool rowStored = b < blocks_.size() && (r = FindRowIn(blocks_[b], row)) < blocks_[b].rows.size() &&
-                         blocks_[b].rows[r].rel + blocks_[b].offset == row;
-  if (!rowStored) {
+  RowPosition position = Locate(row);
+  if (!position.found) {
     if (text.empty()) return;
-    Row& entry = InsertRow(row, 1);
-    entry.cells.push_back(MakeCell(col, text));
-    Block& block = blocks_[FindBlock(row)];
-    block.maxCol = std::max(block.maxCol, col);
+    const Cell cell = MakeCell(col, text);
+    position = InsertEmptyRow(row);
+    Block& block = blocks_[position.block];
+    InsertCells(block, position.row, block.rows[position.row].begin, std::span<const Cell>(&cell, 1));
+    SplitIfLarge(position.block);
     return;
   }
-  Block& block = blocks_[b];
-  std::vector<Cell>& cells = block.rows[r].cells;
-  const auto it = std::partition_point(cells.begin(), cells.end(), [col](const Cell& c) { return c.col < col; });
-  const bool cellStored = it != cells.end() && it->col == col;
+  Block& block = blocks_[position.block];
+  const Row& entry = block.rows[position.row];
+  const auto rowBegin = block.cells.begin() + entry.begin;
+  const auto it = std::partition_point(rowBegin, rowBegin + entry.count, [col](const Cell& c) { return c.col < col; });
+  const bool cellStored = it != rowBegin + entry.count && it->col == col;
+  const auto cellIndex = static_cast<std::size_t>(it - block.cells.begin());
   if (text.empty()) {
     if (!cellStored) return;
     ReleaseCell(*it);
-    cells.erase(it);
-    if (cells.empty()) EraseRow(b, r);
+    EraseCells(block, position.row, cellIndex, 1);
+    if (block.rows[position.row].count == 0) EraseEmptyRow(position.block, position.row);
     MaybeCompact();
     return;
   }
@@ -178,8 +205,9 @@ void TCellStore::Set(int col, int row, std::string_view text) {
     MaybeCompact();
     return;
   }
-  cells.insert(it, MakeCell(col, text));
-  block.maxCol = std::max(block.maxCol, col);
+  const Cell cell = MakeCell(col, text);
+  InsertCells(block, position.row, cellIndex, std::span<const Cell>(&cell, 1));
+  SplitIfLarge(position.block);
 }
 
 void TCellStore::Append(int col, int row, std::string_view text, std::size_t rowCapacityHint) {
@@ -187,22 +215,24 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
     Block& block = blocks_.back();
     Row& last = block.rows.back();
     const std::int64_t lastRow = last.rel + block.offset;
-    if (row == lastRow && col > last.cells.back().col) {
-      last.cells.push_back(MakeCell(col, text));
+    if (row == lastRow && col > block.cells.back().col) {
+      // Filled in place: a cell built aside and copied in stalls on its freshly written bytes.
+      FillCell(block.cells.emplace_back(), col, text);
+      ++last.count;
       block.maxCol = std::max(block.maxCol, col);
       return;
     }
     if (row > lastRow) {
-      if (block.rows.size() < kBlockRows) {
-        block.rows.push_back(Row{row - block.offset, {}});
-        block.rows.back().cells.reserve(std::max<std::size_t>(rowCapacityHint, 1));
-        block.rows.back().cells.push_back(MakeCell(col, text));
-        block.maxCol = std::max(block.maxCol, col);
-        return;
+      if (block.rows.size() >= kBlockRows) {
+        // A file read in order fills whole blocks; size the new one for rows like the last.
+        blocks_.emplace_back();
+        blocks_.back().rows.reserve(kBlockRows);
+        blocks_.back().cells.reserve(kBlockRows * std::clamp<std::size_t>(rowCapacityHint, 1, 64));
       }
-      Row& entry = InsertRow(row, rowCapacityHint);
-      entry.cells.push_back(MakeCell(col, text));
-      blocks_.back().maxCol = std::max(blocks_.back().maxCol, col);
+      Block& target = blocks_.back();
+      target.rows.push_back(Row{row - target.offset, static_cast<std::uint32_t>(target.cells.size()), 1});
+      FillCell(target.cells.emplace_back(), col, text);
+      target.maxCol = std::max(target.maxCol, col);
       return;
     }
   }
@@ -213,6 +243,44 @@ void TCellStore::Clear() {
   blocks_.clear();
   arena_ = std::make_unique<Arena>();
   cellCount_ = 0;
+}
+
+std::vector<TCellStore::Cell> TCellStore::TakeRow(std::int64_t row) {
+  const RowPosition position = Locate(row);
+  if (!position.found) return {};
+  Block& block = blocks_[position.block];
+  const Row entry = block.rows[position.row];
+  const std::span<const Cell> cells = block.CellsOf(entry);
+  std::vector<Cell> taken(cells.begin(), cells.end());
+  EraseCells(block, position.row, entry.begin, entry.count);
+  EraseEmptyRow(position.block, position.row);
+  return taken;
+}
+
+void TCellStore::PutRow(std::int64_t row, std::span<const Cell> cells) {
+  if (cells.empty()) return;
+  RowPosition position = Locate(row);
+  if (!position.found) {
+    position = InsertEmptyRow(row);
+    Block& block = blocks_[position.block];
+    InsertCells(block, position.row, block.rows[position.row].begin, cells);
+  } else {
+    for (const Cell& cell : cells) {
+      Block& block = blocks_[position.block];
+      const Row& entry = block.rows[position.row];
+      const auto rowBegin = block.cells.begin() + entry.begin;
+      const auto it =
+          std::partition_point(rowBegin, rowBegin + entry.count, [&cell](const Cell& c) { return c.col < cell.col; });
+      if (it != rowBegin + entry.count && it->col == cell.col) {
+        ReleaseCell(*it);
+        *it = cell;
+      } else {
+        InsertCells(block, position.row, static_cast<std::size_t>(it - block.cells.begin()),
+                    std::span<const Cell>(&cell, 1));
+      }
+    }
+  }
+  SplitIfLarge(position.block);
 }
 
 void TCellStore::ShiftRange(std::int64_t first, std::int64_t last, std::int64_t delta) {
@@ -231,90 +299,58 @@ void TCellStore::ShiftRange(std::int64_t first, std::int64_t last, std::int64_t 
 
 void TCellStore::InsertRows(int first, int oldEnd, int count, int colLimit) {
   if (count <= 0 || first > oldEnd) return;
-  struct Residue {
-    int row;
-    std::vector<Cell> cells;
-  };
-  std::vector<Residue> residues;
   const std::int64_t moveEnd = static_cast<std::int64_t>(oldEnd) + count;
   // Columns at or past colLimit do not move with their rows, and the rows the move lands on keep only
-  // those columns. Blocks whose column bound is below the limit are passed over whole.
-  for (std::size_t b = FindBlock(first); b < blocks_.size() && blocks_[b].First() < moveEnd;) {
+  // those columns. Blocks whose column bound is below the limit and that hold no landing row are passed
+  // over whole, so the cost follows the few rows concerned, not the rows moved.
+  std::vector<std::int64_t> concerned;
+  for (std::size_t b = FindBlock(first); b < blocks_.size() && blocks_[b].First() < moveEnd; ++b) {
     Block& block = blocks_[b];
-    const bool mayHoldResidue = block.maxCol >= colLimit;
-    if (!mayHoldResidue && (block.Last() < oldEnd || block.First() >= moveEnd)) {
-      ++b;
-      continue;
-    }
+    const bool mayHoldKeptColumns = block.maxCol >= colLimit;
+    if (!mayHoldKeptColumns && (block.Last() < oldEnd || block.First() >= moveEnd)) continue;
     int maxCol = -1;
-    for (std::size_t r = 0; r < block.rows.size();) {
-      Row& row = block.rows[r];
+    for (const Row& row : block.rows) {
+      const int lastCol = block.cells[row.begin + row.count - 1].col;
+      maxCol = std::max(maxCol, lastCol);
       const std::int64_t index = row.rel + block.offset;
-      const bool landing = index >= oldEnd && index < moveEnd;
-      if (index >= first && index < moveEnd && (landing || mayHoldResidue)) {
-        auto split = std::partition_point(row.cells.begin(), row.cells.end(),
-                                          [colLimit](const Cell& c) { return c.col < colLimit; });
-        if (split != row.cells.end()) {
-          residues.push_back(Residue{static_cast<int>(index), std::vector<Cell>(split, row.cells.end())});
-          row.cells.erase(split, row.cells.end());
-        }
-        if (landing) {
-          for (const Cell& cell : row.cells) ReleaseCell(cell);
-          row.cells.clear();
-        }
-        if (row.cells.empty()) {
-          block.rows.erase(block.rows.begin() + static_cast<std::ptrdiff_t>(r));
-          continue;
-        }
-      }
-      maxCol = std::max(maxCol, row.cells.back().col);
-      ++r;
+      if (index >= first && index < moveEnd && (index >= oldEnd || lastCol >= colLimit)) concerned.push_back(index);
     }
-    if (block.rows.empty()) {
-      blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
-      continue;
+    block.maxCol = maxCol;
+  }
+  struct Kept {
+    std::int64_t row;
+    std::vector<Cell> cells;
+  };
+  std::vector<Kept> keptColumns;
+  for (const std::int64_t index : concerned) {
+    std::vector<Cell> cells = TakeRow(index);
+    const auto split =
+        std::partition_point(cells.begin(), cells.end(), [colLimit](const Cell& c) { return c.col < colLimit; });
+    if (split != cells.end()) keptColumns.push_back(Kept{index, std::vector<Cell>(split, cells.end())});
+    if (index >= oldEnd) {
+      for (auto it = cells.begin(); it != split; ++it) ReleaseCell(*it);
+    } else {
+      PutRow(index, std::span<const Cell>(cells.data(), static_cast<std::size_t>(split - cells.begin())));
     }
-    if (mayHoldResidue) block.maxCol = maxCol;
-    ++b;
   }
   ShiftRange(first, oldEnd, count);
-  for (Residue& residue : residues) {
-    Row* row = FindRow(residue.row);
-    if (row == nullptr) row = &InsertRow(residue.row, residue.cells.size());
-    row->cells.insert(row->cells.end(), residue.cells.begin(), residue.cells.end());
-    Block& block = blocks_[FindBlock(residue.row)];
-    block.maxCol = std::max(block.maxCol, row->cells.back().col);
-  }
+  for (const Kept& kept : keptColumns) PutRow(kept.row, kept.cells);
   MaybeCompact();
 }
 
 void TCellStore::RotateRowToEnd(int row, int last) {
   if (row >= last) return;
-  std::vector<Cell> taken;
-  const std::size_t b = FindBlock(row);
-  if (b < blocks_.size()) {
-    const std::size_t r = FindRowIn(blocks_[b], row);
-    if (r < blocks_[b].rows.size() && blocks_[b].rows[r].rel + blocks_[b].offset == row) {
-      taken = std::move(blocks_[b].rows[r].cells);
-      EraseRow(b, r);
-    }
-  }
+  const std::vector<Cell> taken = TakeRow(row);
   ShiftRange(static_cast<std::int64_t>(row) + 1, static_cast<std::int64_t>(last) + 1, -1);
-  if (taken.empty()) return;
-  const int maxCol = taken.back().col;
-  InsertRow(last, 0).cells = std::move(taken);
-  Block& block = blocks_[FindBlock(last)];
-  block.maxCol = std::max(block.maxCol, maxCol);
+  PutRow(last, taken);
 }
 
 void TCellStore::MaybeCompact() {
   if (!arena_->WantsCompaction()) return;
   auto fresh = std::make_unique<Arena>();
   for (Block& block : blocks_) {
-    for (Row& row : block.rows) {
-      for (Cell& cell : row.cells) {
-        if (cell.size > Cell::kInline) cell.ptr = fresh->Store(cell.Text());
-      }
+    for (Cell& cell : block.cells) {
+      if (cell.size > Cell::kInline) cell.ptr = fresh->Store(cell.Text());
     }
   }
   arena_ = std::move(fresh);

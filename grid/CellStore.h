@@ -65,24 +65,35 @@ class TCellStore {
         const std::int64_t index = row.rel + block.offset;
         if (index < first) continue;
         if (index >= last) return;
-        if (!visit(static_cast<int>(index), std::span<const Cell>(row.cells))) return;
+        if (!visit(static_cast<int>(index), block.CellsOf(row))) return;
       }
     }
   }
 
  private:
   static constexpr std::size_t kBlockRows = 512;
+  static constexpr std::size_t kBlockCells = 16384;
 
+  // A stored row: its index relative to the block's offset and its run of the block's cells.
   struct Row {
     std::int64_t rel;
-    std::vector<Cell> cells;
+    std::uint32_t begin;
+    std::uint32_t count;
   };
+  // Rows in order, and their cells in the same order in one vector, so a row costs no allocation.
   struct Block {
     std::int64_t offset = 0;
     int maxCol = -1;  // an upper bound: cells removed later may leave it high
     std::vector<Row> rows;
+    std::vector<Cell> cells;
     std::int64_t First() const { return rows.front().rel + offset; }
     std::int64_t Last() const { return rows.back().rel + offset; }
+    std::span<const Cell> CellsOf(const Row& row) const { return {cells.data() + row.begin, row.count}; }
+  };
+  struct RowPosition {
+    std::size_t block;
+    std::size_t row;
+    bool found;
   };
   class Arena;
 
@@ -90,11 +101,18 @@ class TCellStore {
   std::size_t FindBlock(std::int64_t row) const;
   // Position of `row` in the block, or of the first row after it.
   static std::size_t FindRowIn(const Block& block, std::int64_t row);
-  Row* FindRow(int row);
-  // Inserts an empty row entry at its place and returns it; the row must not be stored yet.
-  Row& InsertRow(int row, std::size_t capacityHint);
-  void EraseRow(std::size_t blockIndex, std::size_t rowIndex);
+  RowPosition Locate(std::int64_t row) const;
+  // Adds an entry without cells for a row that is not stored yet.
+  RowPosition InsertEmptyRow(std::int64_t row);
+  void EraseEmptyRow(std::size_t block, std::size_t row);
+  static void InsertCells(Block& block, std::size_t row, std::size_t cellIndex, std::span<const Cell> cells);
+  static void EraseCells(Block& block, std::size_t row, std::size_t cellIndex, std::size_t count);
+  void SplitIfLarge(std::size_t block);
+  // Takes a row out with its cells, whose texts stay allocated; PutRow gives such cells back.
+  std::vector<Cell> TakeRow(std::int64_t row);
+  void PutRow(std::int64_t row, std::span<const Cell> cells);
   void ShiftRange(std::int64_t first, std::int64_t last, std::int64_t delta);
+  void FillCell(Cell& cell, int col, std::string_view text);
   Cell MakeCell(int col, std::string_view text);
   void ReleaseCell(const Cell& cell);
   void MaybeCompact();

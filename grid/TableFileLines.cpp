@@ -36,8 +36,10 @@ bool TTableFileLines::Refill() {
   // The data moved, so the cached positions are found again. One vectorisable pass tells whether any CR
   // lacks its LF; the usual file has none, and its lines then only lose their final CR.
   const char* data = buffer_.data();
-  std::size_t lone = end_ > 0 && data[end_ - 1] == '\r' ? 1 : 0;
-  for (std::size_t i = 0; i + 1 < end_; ++i) lone += (data[i] == '\r') & (data[i + 1] != '\n');
+  unsigned char lone = end_ > 0 && data[end_ - 1] == '\r' ? 1 : 0;
+  for (std::size_t i = 0; i + 1 < end_; ++i) {
+    lone |= static_cast<unsigned char>((data[i] == '\r') & (data[i + 1] != '\n'));
+  }
   maybeLoneCr_ = lone != 0;
   nextCtrlZ_ = Find(data, data + end_, '\x1a');
   nextBackspace_ = Find(data, data + end_, '\b');

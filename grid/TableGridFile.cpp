@@ -78,6 +78,27 @@ class ProgressReporter {
   int previous_ = -1;
 };
 
+// The common shape of a cell line, "digits,digits,", read in one step; anything else (signs, blanks, hex
+// prefixes, long numbers) is left to the full field rule.
+bool ParsePlainCellIndexes(std::string_view line, TableFileNumber& col, TableFileNumber& row, std::size_t& textStart) {
+  std::size_t pos = 0;
+  const auto plain = [&](TableFileNumber& number) {
+    int value = 0;
+    const std::size_t begin = pos;
+    while (pos < line.size() && pos - begin < 9 && static_cast<unsigned>(line[pos] - '0') < 10) {
+      value = value * 10 + (line[pos] - '0');
+      ++pos;
+    }
+    if (pos == begin || pos == line.size() || line[pos] != ',') return false;
+    number = TableFileNumber{value, true};
+    ++pos;
+    return true;
+  };
+  if (!plain(col) || !plain(row)) return false;
+  textStart = pos - 1;
+  return true;
+}
+
 void AppendNumber(std::string& out, long long value) {
   char digits[24];
   const auto result = std::to_chars(digits, digits + sizeof digits, value);
@@ -173,13 +194,17 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
       SetColWidth(index.value, ParseTableFileNumber(line.substr(comma + 1, 255)).value);
       continue;
     }
-    const std::size_t firstComma = line.find(',');
-    const std::size_t secondComma =
-        firstComma == std::string_view::npos ? std::string_view::npos : line.find(',', firstComma + 1);
-    const TableFileNumber col = ParseTableFileNumber(line.substr(0, firstComma));
-    const TableFileNumber row = firstComma == std::string_view::npos
-                                    ? TableFileNumber{}
-                                    : ParseTableFileNumber(line.substr(firstComma + 1, secondComma - firstComma - 1));
+    std::size_t secondComma = std::string_view::npos;
+    TableFileNumber col;
+    TableFileNumber row;
+    if (!ParsePlainCellIndexes(line, col, row, secondComma)) {
+      const std::size_t firstComma = line.find(',');
+      secondComma = firstComma == std::string_view::npos ? std::string_view::npos : line.find(',', firstComma + 1);
+      col = ParseTableFileNumber(line.substr(0, firstComma));
+      if (firstComma != std::string_view::npos) {
+        row = ParseTableFileNumber(line.substr(firstComma + 1, secondComma - firstComma - 1));
+      }
+    }
     if (secondComma != std::string_view::npos && col.hasDigits && row.hasDigits && col.value >= 0 &&
         col.value < colCount_ && row.value >= 0 && row.value < rowCount_) {
       std::string_view text = line.substr(secondComma + 1);
