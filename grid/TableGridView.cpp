@@ -16,6 +16,7 @@
 #include "grid/GridHeaderEditor.h"
 #include "grid/GridKeyAction.h"
 #include "grid/GridPainter.h"
+#include "grid/GridSizing.h"
 #include "ui/CodePageText.h"
 
 namespace metrazil {
@@ -67,6 +68,7 @@ TTableGridView::TTableGridView(QWidget* parent) : QAbstractScrollArea(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   headerEditor_ = new TGridHeaderEditor(*this, viewport());
   ConnectModel();
+  sizing_ = new TGridSizing(*this);
 }
 
 TTableGridView::~TTableGridView() {
@@ -121,6 +123,7 @@ void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   if (editing_) PlaceEditor();
   viewport()->update();
+  if (sizing_ != nullptr) sizing_->layoutChanged();
 }
 
 void TTableGridView::CellWritten(int col, int row) {
@@ -342,6 +345,7 @@ void TTableGridView::TypeIntoNewEditor(QKeyEvent* event) {
 // ---- mouse ---------------------------------------------------------------------------------------------
 
 void TTableGridView::mousePressEvent(QMouseEvent* event) {
+  if (sizing_->mousePressEvent(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleLeftPress(event);
   } else if (event->button() == Qt::RightButton) {
@@ -349,13 +353,18 @@ void TTableGridView::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void TTableGridView::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+void TTableGridView::mouseMoveEvent(QMouseEvent* event) {
+  sizing_->mouseMoveEvent(event);
+  event->accept();
+}
 
 void TTableGridView::mouseReleaseEvent(QMouseEvent* event) {
+  if (sizing_->mouseReleaseEvent(event)) return;
   if (event->button() == Qt::RightButton) HandleRightRelease(event);
 }
 
 void TTableGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (sizing_->mouseDoubleClickEvent(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleDoubleClick(event);
   } else {
@@ -417,7 +426,7 @@ void TTableGridView::HandleDoubleClick(QMouseEvent* event) {
   BeginHeaderEdit(col);
 }
 
-void TTableGridView::wheelEvent(QWheelEvent* event) { event->ignore(); }
+void TTableGridView::wheelEvent(QWheelEvent* event) { sizing_->wheelEvent(event); }
 
 void TTableGridView::timerEvent(QTimerEvent* event) { QAbstractScrollArea::timerEvent(event); }
 

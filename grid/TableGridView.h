@@ -11,6 +11,7 @@
 namespace metrazil {
 
 class TGridEditor;
+class TGridSizing;
 class TGridHeaderEditor;
 
 // The on-screen grid over one TTableGrid model, which it owns. Painting and input are thin layers over
@@ -25,6 +26,8 @@ class TTableGridView : public QAbstractScrollArea {
 
   TTableGrid& Model() { return model_; }
   const TTableGrid& Model() const { return model_; }
+  // Column sizing and fitting, wheel and zoom, panning, scroll bars and links.
+  TGridSizing& Sizing() { return *sizing_; }
 
   // Geometry of the viewport for the model's current top-left cell.
   GridGeometry Geometry() const;
@@ -119,6 +122,7 @@ class TTableGridView : public QAbstractScrollArea {
   int HeaderColumnAt(QPoint pos) const;
 
   TTableGrid model_;
+  TGridSizing* sizing_ = nullptr;  // a child of the view
   int zoomLevel_ = 0;
 
   TGridEditor* editor_ = nullptr;              // created on first use, owned by the viewport

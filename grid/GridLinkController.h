@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+class QMouseEvent;
+
+namespace metrazil {
+
+class TTableGridView;
+
+// Links drawn in markup cell text. A left press on one follows it and does nothing else: a cell link moves
+// the focus, web and mail addresses open in the desktop's handler, and every other target is ignored.
+class TGridLinkController {
+ public:
+  explicit TGridLinkController(TTableGridView& view);
+
+  // True when the press was on a link (and the link has been followed).
+  bool mousePress(QMouseEvent* event);
+  // Whether a link lies under pos (viewport coordinates), for the pointer shape.
+  bool isOverLink(QPoint pos) const;
+
+  // Follows target: "CELL://R<row>C<col>" moves the focus to the row, then to the column, raising
+  // EInvalidGridOperation for an index outside the counts; http, https and mailto open outside.
+  void follow(const QString& target);
+
+ private:
+  QString anchorAt(QPoint pos) const;
+
+  TTableGridView& view_;
+};
+
+}  // namespace metrazil

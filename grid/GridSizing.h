@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QMouseEvent;
+class QWheelEvent;
+class QString;
+class QWidget;
+
+namespace metrazil {
+
+class TTableGridView;
+class TGridLinkController;
+class TGridPanningController;
+class TGridScrollController;
+class TGridSizingController;
+class TGridWheelController;
+
+// The pointer actions that change a grid's geometry or view rather than its cells: column sizing and
+// fitting, the wheel and zoom, middle-button panning, the scroll bars and links in markup text. The view
+// hands its mouse and wheel events here first; a handler that returns true has taken the event. Keys and
+// focus changes (which end panning) and resizes are watched through event filters.
+class TGridSizing : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TGridSizing(TTableGridView& view);
+  ~TGridSizing() override;
+
+  bool mousePressEvent(QMouseEvent* event);
+  bool mouseMoveEvent(QMouseEvent* event);
+  bool mouseReleaseEvent(QMouseEvent* event);
+  bool mouseDoubleClickEvent(QMouseEvent* event);
+  void wheelEvent(QWheelEvent* event);
+  // Counts, sizes or the top-left cell changed: the scroll bars follow.
+  void layoutChanged();
+  // The in-place editor's wheel notches move the focused cell instead of scrolling its text.
+  void watchEditor(QWidget* editor);
+
+  void FitColumn(int col);
+  void ZoomBy(int step);
+  // Follows a link target as a press on it would.
+  void FollowLink(const QString& target);
+
+  bool isPanning() const;
+  bool isSizing() const;
+  int wheelStep() const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  TTableGridView& view_;
+  std::unique_ptr<TGridSizingController> sizing_;
+  std::unique_ptr<TGridLinkController> links_;
+  TGridWheelController* wheel_;
+  TGridPanningController* panning_;
+  TGridScrollController* scroll_;
+};
+
+}  // namespace metrazil
