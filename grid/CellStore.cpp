@@ -16,14 +16,16 @@ class TCellStore::Arena {
     live_ += text.size();
     if (text.size() > kChunk / 4) {
       // A large text gets a chunk of its own, so the current chunk keeps its free room.
-      large_.push_back(std::make_unique<char[]>(text.size()));
+      large_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
       std::memcpy(large_.back().get(), text.data(), text.size());
       return large_.back().get();
     }
     if (left_ < text.size()) {
-      chunks_.push_back(std::make_unique<char[]>(kChunk));
+      // Chunks grow from small, so a small table does not pay for a large one.
+      chunks_.push_back(std::make_unique_for_overwrite<char[]>(nextChunk_));
       cur_ = chunks_.back().get();
-      left_ = kChunk;
+      left_ = nextChunk_;
+      nextChunk_ = std::min(nextChunk_ * 2, kChunk);
     }
     char* place = cur_;
     std::memcpy(place, text.data(), text.size());
@@ -42,6 +44,7 @@ class TCellStore::Arena {
   std::vector<std::unique_ptr<char[]>> large_;
   char* cur_ = nullptr;
   std::size_t left_ = 0;
+  std::size_t nextChunk_ = kChunk / 64;
   std::size_t live_ = 0;
   std::size_t dead_ = 0;
 };

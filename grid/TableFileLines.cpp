@@ -15,27 +15,35 @@ const char* Find(const char* from, const char* end, char byte) {
 }  // namespace
 
 TTableFileLines::TTableFileLines(Source source, std::size_t bufferSize)
-    : source_(std::move(source)), buffer_(std::max<std::size_t>(bufferSize, 16)) {}
+    : source_(std::move(source)),
+      buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 16))),
+      capacity_(std::max<std::size_t>(bufferSize, 16)) {}
 
 const char* TTableFileLines::FindFrom(const char* cached, const char* from, char byte) const {
   if (cached == nullptr || cached >= from) return cached;
-  return Find(from, buffer_.data() + end_, byte);
+  return Find(from, buffer_.get() + end_, byte);
 }
 
 bool TTableFileLines::Refill() {
   if (eof_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);  // a line longer than the buffer
-  const std::size_t got = source_(buffer_.data() + end_, buffer_.size() - end_);
+  if (end_ == capacity_) {
+    // A line longer than the buffer.
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  }
+  const std::size_t got = source_(buffer_.get() + end_, capacity_ - end_);
   end_ += got;
   eof_ = got == 0;
   // The data moved, so the cached positions are found again. One vectorisable pass tells whether any CR
   // lacks its LF; the usual file has none, and its lines then only lose their final CR.
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   unsigned char lone = end_ > 0 && data[end_ - 1] == '\r' ? 1 : 0;
   for (std::size_t i = 0; i + 1 < end_; ++i) {
     lone |= static_cast<unsigned char>((data[i] == '\r') & (data[i + 1] != '\n'));
@@ -51,7 +59,7 @@ bool TTableFileLines::Next(std::string_view& line) {
   const char* lineEnd = nullptr;
   std::size_t next = 0;
   for (;;) {
-    const char* data = buffer_.data();
+    const char* data = buffer_.get();
     lineEnd = Find(data + begin_, data + end_, '\n');
     if (lineEnd != nullptr) {
       next = static_cast<std::size_t>(lineEnd - data) + 1;
@@ -62,13 +70,13 @@ bool TTableFileLines::Next(std::string_view& line) {
         done_ = true;
         return false;
       }
-      lineEnd = buffer_.data() + end_;
+      lineEnd = buffer_.get() + end_;
       next = end_;
       break;
     }
   }
-  char* start = buffer_.data() + begin_;
-  char* stop = buffer_.data() + (lineEnd - buffer_.data());
+  char* start = buffer_.get() + begin_;
+  char* stop = buffer_.get() + (lineEnd - buffer_.get());
   begin_ = next;
 
   nextCtrlZ_ = FindFrom(nextCtrlZ_, start, '\x1a');

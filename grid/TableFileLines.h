@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace metrazil {
 
@@ -27,7 +27,8 @@ class TTableFileLines {
   const char* FindFrom(const char* cached, const char* from, char byte) const;
 
   Source source_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool eof_ = false;

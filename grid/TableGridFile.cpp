@@ -163,13 +163,17 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
       ::flock(file.Get(), LOCK_SH | LOCK_NB) != 0) {
     throw ETableGridError("Cannot open file " + path);
   }
-  TTableFileLines lines([fd = file.Get()](char* buffer, std::size_t capacity) {
-    for (;;) {
-      const ssize_t got = ::read(fd, buffer, capacity);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) throw EInOutError::FromErrno(errno);
-    }
-  });
+  // The buffer need not be larger than the file.
+  const std::size_t bufferSize = static_cast<std::size_t>(std::clamp<off_t>(info.st_size + 1, 4096, off_t{1} << 20));
+  TTableFileLines lines(
+      [fd = file.Get()](char* buffer, std::size_t capacity) {
+        for (;;) {
+          const ssize_t got = ::read(fd, buffer, capacity);
+          if (got >= 0) return static_cast<std::size_t>(got);
+          if (errno != EINTR) throw EInOutError::FromErrno(errno);
+        }
+      },
+      bufferSize);
 
   std::string_view line;
   if (lines.Next(line) && !line.empty()) {
@@ -257,7 +261,7 @@ void TTableGrid::WriteTableFile(const std::string& path) const {
 
   constexpr std::size_t kFlushSize = std::size_t{1} << 20;
   std::string out;
-  out.reserve(kFlushSize + 4096);
+  out.reserve(std::size_t{1} << 16);
   AppendNumber(out, colCount_);
   out += ',';
   AppendNumber(out, rowCount_);
