@@ -44,4 +44,21 @@ std::string AnsiUpperCase(std::string_view text) {
   return result;
 }
 
+bool AnsiUpperCaseEquals(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char c = text[pos];
+    if (static_cast<unsigned char>(c) < 0x80) {
+      if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != upper[pos]) return false;
+      ++pos;
+      continue;
+    }
+    const std::size_t length = CharLengthAt(text, pos);
+    if (text.substr(pos, length) != upper.substr(pos, length)) return false;
+    pos += length;
+  }
+  return true;
+}
+
 }  // namespace metrazil

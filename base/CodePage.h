@@ -14,5 +14,7 @@ std::size_t CharLengthAt(std::string_view text, std::size_t pos);
 // of a multi-byte character (which may look like ASCII letters) are never changed.
 void AnsiUpperCaseInPlace(std::string& text);
 std::string AnsiUpperCase(std::string_view text);
+// Whether AnsiUpperCase(text) equals `upper`, without building the upper-cased copy.
+bool AnsiUpperCaseEquals(std::string_view text, std::string_view upper);
 
 }  // namespace metrazil

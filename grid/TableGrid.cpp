@@ -264,13 +264,18 @@ CellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options)
     for (const TCellStore::Cell& cell : cells) {
       if (cell.col < firstCol) continue;
       if (cell.col >= colCount_ || (!rowByRow && best.col >= 0 && cell.col >= best.col)) break;
-      std::string_view cellText = cell.Text();
-      if (!caseSensitive) {
+      const std::string_view cellText = cell.Text();
+      bool match = false;
+      if (caseSensitive) {
+        match = wholeCell ? cellText == needle : cellText.find(needle) != std::string_view::npos;
+      } else if (wholeCell) {
+        match = AnsiUpperCaseEquals(cellText, needle);
+      } else {
         upper.assign(cellText);
         AnsiUpperCaseInPlace(upper);
-        cellText = upper;
+        match = upper.find(needle) != std::string::npos;
       }
-      if (wholeCell ? cellText == needle : cellText.find(needle) != std::string_view::npos) {
+      if (match) {
         best = CellAddress{cell.col, row};
         break;
       }
