@@ -93,6 +93,7 @@ void SetDesignState(TTableGrid& grid) {
   grid.SetColCount(5);
   grid.SetRowCount(10);
   grid.SetFixedRows(1);
+  grid.SetDefaultRowHeight(21);
   for (int col = 0; col < 5; ++col) grid.SetColWidth(col, 64);
 }
 
@@ -177,7 +178,7 @@ void TForm1::BuildCalculationPage() {
        {static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2), static_cast<QWidget*>(Button1)}) {
     arrowTarget->installEventFilter(this);
   }
-  ComboBox1->lineEdit()->installEventFilter(this);
+  ComboBox1->installEventFilter(this);
 }
 
 void TForm1::BuildTablePages() {
@@ -439,12 +440,14 @@ bool TForm1::MoveFocusInGroup(QWidget* from, int step) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ComboBox1) {
+    // Only noted, never consumed: typing, input methods and editing go on as usual.
+    if (event->type() == QEvent::KeyPress) lastEditKey_ = static_cast<QKeyEvent*>(event)->key();
+    if (event->type() == QEvent::InputMethod) lastEditKey_ = 0;
+    return QWidget::eventFilter(watched, event);
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == ComboBox1->lineEdit()) {
-      lastEditKey_ = key->key();  // only noted: typing, input methods and editing go on as usual
-      return false;
-    }
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
     if (mods == Qt::NoModifier) {
       switch (key->key()) {

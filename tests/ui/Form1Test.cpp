@@ -1,0 +1,460 @@
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "TestMain.h"
+#include "app/ProgramDirectory.h"
+#include "grid/TableGridView.h"
+#include "ui/ClickLabel.h"
+#include "ui/CodePageText.h"
+#include "ui/Form1.h"
+#include "ui/NoticeForm.h"
+#include "ui/ReportException.h"
+#include "ui/WebBrowser.h"
+
+using namespace metrazil;
+
+namespace {
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+// Receives the home page opened through the desktop services.
+class TUrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls.append(url); }
+};
+
+}  // namespace
+
+class Form1Test : public QObject {
+  Q_OBJECT
+
+ private:
+  QStringList notices_;
+  QStringList errors_;
+  QList<QUrl> navigations_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+
+  QString Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
+
+  // Writes a table file through the model's own writer; rows of UTF-8 texts, row 0 the header.
+  void WriteTable(const char* name, const QList<QStringList>& rows) {
+    TTableGrid grid;
+    grid.SetRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < rows.size(); ++row) {
+      for (int col = 0; col < rows[row].size(); ++col) grid.WriteCell(col, row, ToTableBytes(rows[row][col]));
+    }
+    grid.WriteTableFile(Path(name).toStdString());
+  }
+
+  void WriteConversionTable() {
+    WriteTable("data.dat", {{U("名称"), U("长度"), U("重量"), U("重量换长度"), U("长度换重量")},
+                            {U("X1"), U("米"), U("公斤"), U("0.25"), U("4")},
+                            {U(""), U(""), U(""), U(""), U("")},
+                            {U("Y2"), U("m"), U("kg"), U("2."), U(".5")},
+                            {U("兰花"), U("尺"), U("斤"), U("3"), U("0.5")},
+                            {U("X1"), U("dup"), U("dup"), U("9"), U("9")}});
+  }
+
+  // Shows the window as the program does and lets its FormShow run.
+  void ShowForm() {
+    form_ = std::make_unique<TForm1>();
+    form_->show();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QCoreApplication::processEvents();
+    QVERIFY(!form_->IsReading());
+  }
+
+  void Pick(int index) {
+    form_->ComboBox1->setFocus();
+    while (form_->ComboBox1->currentIndex() < index) QTest::keyClick(form_->ComboBox1, Qt::Key_Down);
+  }
+
+  void SetQuantity(const char* text) { form_->Edit1->setText(QString::fromLatin1(text)); }
+  QString Log() const { return form_->Memo1->toPlainText(); }
+
+ private slots:
+  void initTestCase() {
+    SetNoticePresenter([this](const QString& text) { notices_.append(text); });
+    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
+    TWebBrowser::SetNavigator([this](const QUrl& url) { navigations_.append(url); });
+  }
+
+  void init() {
+    notices_.clear();
+    errors_.clear();
+    navigations_.clear();
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    SetProgramDirectoryForTesting(dir_->path().toStdString());
+  }
+
+  void cleanup() {
+    form_.reset();
+    SetProgramDirectoryForTesting({});
+  }
+
+  void designState() {
+    ShowForm();
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Metrazil"));
+    QCOMPARE(form_->size(), QSize(591, 381));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    QVERIFY(!(form_->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(form_->PageControl1->currentIndex(), 0);
+    QCOMPARE(form_->PageControl1->tabText(3), U("朋友圈"));
+    QVERIFY(form_->RadioButton1->isChecked());
+    QCOMPARE(form_->Edit1->text(), QStringLiteral("0"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
+    QCOMPARE(form_->Label5->text(), U("输入长度"));
+    QVERIFY(!form_->Button5->isVisible());
+    QCOMPARE(form_->Button1->geometry(), QRect(328, 72, 65, 21));
+    QCOMPARE(form_->BitBtn1->text(), U("关闭[&C]"));
+    const TTableGrid& grid = form_->TableGrid1->Model();
+    QCOMPARE(grid.RowCount(), 10);
+    QCOMPARE(grid.ColCount(), 5);
+    QCOMPARE(grid.FixedRows(), 1);
+    QCOMPARE(grid.FixedCols(), 0);
+    QCOMPARE(grid.FocusedRow(), 1);
+    QCOMPARE(grid.ColWidth(4), 64);
+    QCOMPARE(grid.DefaultRowHeight(), 21);
+    // Screen readers name the edits after their labels.
+    QCOMPARE(form_->Label1->buddy(), form_->ComboBox1);
+    QCOMPARE(form_->Label5->buddy(), form_->Edit1);
+    QCOMPARE(form_->Label6->buddy(), form_->Edit2);
+    QVERIFY(!form_->Memo1->accessibleName().isEmpty());
+    QVERIFY(!form_->TableGrid1->accessibleName().isEmpty());
+  }
+
+  void startUpWithoutTables() {
+    ShowForm();
+    QCOMPARE(form_->ComboBox1->count(), 0);
+    QVERIFY(notices_.isEmpty() && errors_.isEmpty());
+    QVERIFY(navigations_.isEmpty());
+    QCOMPARE(form_->WebBrowser1->Content(), nullptr);
+    QVERIFY(!QFile::exists(Path("data.dat")) && !QFile::exists(Path("data2.dat")));
+  }
+
+  void startUpListsNamesAndLoadsBothTables() {
+    WriteConversionTable();
+    WriteTable("data2.dat", {{U("姓名"), U("电话")}, {U("张三"), U("12345")}});
+    // The tables are found beside the program whatever the working directory.
+    QTemporaryDir elsewhere;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+    ShowForm();
+    QDir::setCurrent(previous);
+    QCOMPARE(form_->ComboBox1->count(), 4);
+    QCOMPARE(form_->ComboBox1->itemText(0), U("X1"));
+    QCOMPARE(form_->ComboBox1->itemText(2), U("兰花"));
+    QCOMPARE(form_->ComboBox1->itemText(3), U("X1"));
+    QCOMPARE(form_->ComboBox1->currentIndex(), -1);
+    QCOMPARE(form_->ComboBox1->currentText(), QString());
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
+    QCOMPARE(navigations_, QList<QUrl>{QUrl(QStringLiteral("https://www.metrazil.example/pyq.asp"))});
+    QCOMPARE(FromTableBytes(form_->TableGrid2->Model().ReadCell(0, 1)), U("张三"));
+    QVERIFY(errors_.isEmpty());
+  }
+
+  void programDirectoryIsTheExecutablesDirectory() {
+    SetProgramDirectoryForTesting({});
+    QTemporaryDir elsewhere;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+    const QString directory = QString::fromStdString(ProgramDirectory());
+    QDir::setCurrent(previous);
+    QCOMPARE(directory, QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath() + QLatin1Char('/'));
+  }
+
+  void startUpFailureIsReportedAndStopsTheRest() {
+    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("data.dat")));  // exists, but is no readable file
+    WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
+    ShowForm();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(form_->isVisible());
+    QVERIFY(navigations_.isEmpty());
+    QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+  }
+
+  void closingDuringTheReadEndsItCleanly() {
+    TTableGrid big;
+    big.SetRowCount(200001);
+    for (int row = 1; row <= 200000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
+    big.WriteTableFile(Path("data.dat").toStdString());
+    WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
+    form_ = std::make_unique<TForm1>();
+    bool closeSeenReading = false;
+    form_->show();
+    // Fires at the reader's first chance to let events through.
+    QTimer::singleShot(1, form_.get(), [&] {
+      closeSeenReading = form_->IsReading();
+      form_->close();
+    });
+    QTRY_VERIFY(!form_->isVisible());
+    QVERIFY(closeSeenReading);
+    QVERIFY(!form_->IsReading());
+    QVERIFY(errors_.isEmpty());
+    QCOMPARE(form_->ComboBox1->count(), 0);  // the steps after the read did not run
+    QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+  }
+
+  void workedExampleBothDirections() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("100");
+    Pick(0);
+    QCOMPARE(form_->ComboBox1->currentText(), U("X1"));
+    QCOMPARE(form_->Label2->text(), U("米"));
+    QCOMPARE(form_->Label3->text(), U("公斤"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("400.000000"));
+    QCOMPARE(Log(), U("100米X1的重量是400.000000公斤\n"));
+
+    SetQuantity("8");
+    QTest::mouseClick(form_->RadioButton2, Qt::LeftButton);
+    QVERIFY(form_->RadioButton2->isChecked() && !form_->RadioButton1->isChecked());
+    QCOMPARE(form_->Label5->text(), U("输入重量"));
+    QCOMPARE(form_->Label2->text(), U("公斤"));
+    QCOMPARE(form_->Label3->text(), U("米"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("2.000000"));
+    QCOMPARE(Log(), U("100米X1的重量是400.000000公斤\n8公斤X1的长度是2.000000米\n"));
+    // Clicking the checked radio button again does nothing.
+    QTest::mouseClick(form_->RadioButton2, Qt::LeftButton);
+    QCOMPARE(Log().count(QLatin1Char('\n')), 2);
+    QVERIFY(notices_.isEmpty() && errors_.isEmpty());
+  }
+
+  void foreseenAndUnforeseenErrors_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty name") << QString() << "5" << U("请选择名称及输入数量") << QString();
+    QTest::newRow("empty quantity") << "X1" << QString() << U("请选择名称及输入数量") << QString();
+    QTest::newRow("factor 2. and .5") << "Y2"
+                                      << "5" << U("库有问题，计算失败，请维护库") << QString();
+    QTest::newRow("quantity abc") << "X1"
+                                  << "abc" << QString() << U("'abc' is 不是一个有效的浮点值.");
+    QTest::newRow("quantity typed in Chinese") << "X1" << U("三") << QString() << U("'三' is 不是一个有效的浮点值.");
+    QTest::newRow("missing name") << "nowhere"
+                                  << "5" << QString() << U("列表索引越界 (-1)");
+  }
+
+  void foreseenAndUnforeseenErrors() {
+    QFETCH(QString, name);
+    QFETCH(QString, quantity);
+    QFETCH(QString, notice);
+    QFETCH(QString, error);
+    WriteConversionTable();
+    ShowForm();
+    form_->Label2->setText(QStringLiteral("old2"));
+    form_->ComboBox1->setEditText(name);
+    form_->Edit1->setText(quantity);
+    QTest::mouseClick(form_->Button1, Qt::LeftButton);
+    QCOMPARE(notices_, notice.isNull() ? QStringList() : QStringList{notice});
+    QCOMPARE(errors_, error.isNull() ? QStringList() : QStringList{error});
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
+    QCOMPARE(Log(), QString());
+    if (name == QStringLiteral("nowhere")) QCOMPARE(form_->Label2->text(), QStringLiteral("old2"));
+  }
+
+  void selectionOfAMissingNameChangesOnlyTheQuantityCaption() {
+    WriteConversionTable();
+    ShowForm();
+    Pick(0);  // quantity 0: result 0, no log line
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("0.000000"));
+    QCOMPARE(Log(), QString());
+    form_->RadioButton2->blockSignals(true);
+    form_->RadioButton2->setChecked(true);
+    form_->RadioButton2->blockSignals(false);
+    form_->ComboBox1->setEditText(QStringLiteral("nowhere"));
+    form_->Button5->click();  // the hidden button runs the selection handler
+    QCOMPARE(errors_, QStringList{U("列表索引越界 (-1)")});
+    QCOMPARE(form_->Label5->text(), U("输入重量"));
+    QCOMPARE(form_->Label2->text(), U("米"));
+    QCOMPARE(form_->Label3->text(), U("公斤"));
+  }
+
+  void typedNameTakesItsOwnUnits() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("2");
+    Pick(0);
+    form_->Button2->click();  // a row added since start-up
+    TTableGrid& grid = form_->TableGrid1->Model();
+    grid.WriteCell(0, 6, "Z9");
+    grid.WriteCell(1, 6, "cm");
+    grid.WriteCell(2, 6, "g");
+    grid.WriteCell(4, 6, "3");
+    form_->ComboBox1->setEditText(QStringLiteral("Z9"));
+    QTest::keyClick(form_->Edit1, Qt::Key_Return);
+    QCOMPARE(Log().split(QLatin1Char('\n')).at(1), U("2cmZ9的重量是6.000000g"));
+  }
+
+  void autoCompletionSelectsAndRecalculates() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("10");
+    QLineEdit* edit = form_->ComboBox1->lineEdit();
+    form_->ComboBox1->setFocus();
+    QTest::keyClicks(form_->ComboBox1, QStringLiteral("y"));
+    QCOMPARE(edit->text(), QStringLiteral("y2"));
+    QCOMPARE(edit->selectedText(), QStringLiteral("2"));
+    QCOMPARE(notices_, QStringList{U("库有问题，计算失败，请维护库")});  // Y2's factors are unusable
+    // Backspace only edits; typing on to the same item does not run the handler again.
+    QTest::keyClick(form_->ComboBox1, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QStringLiteral("y"));
+    QTest::keyClicks(form_->ComboBox1, QStringLiteral("2"));
+    QCOMPARE(notices_.size(), 1);
+    // Text from an input method completes too, a Chinese character counting as one.
+    edit->clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(U("兰"));
+    QCoreApplication::sendEvent(form_->ComboBox1, &commit);
+    QCOMPARE(edit->text(), U("兰花"));
+    QCOMPARE(edit->selectedText(), U("花"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("5.000000"));
+    QCOMPARE(Log(), U("10尺兰花的重量是5.000000斤\n"));
+    // Typing that matches nothing only changes the text.
+    edit->clear();
+    QTest::keyClicks(form_->ComboBox1, QStringLiteral("q"));
+    QCOMPARE(edit->text(), QStringLiteral("q"));
+    QCOMPARE(Log().count(QLatin1Char('\n')), 1);
+  }
+
+  void arrowsMoveThroughTheGroupAndCheckRadioButtons() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("8");
+    Pick(0);
+    form_->RadioButton1->setFocus();
+    QTest::keyClick(form_->RadioButton1, Qt::Key_Right);
+    QCOMPARE(QApplication::focusWidget(), form_->RadioButton2);
+    QVERIFY(form_->RadioButton2->isChecked());
+    QCOMPARE(Log(), U("8米X1的重量是32.000000公斤\n8公斤X1的长度是2.000000米\n"));
+    QTest::keyClick(form_->RadioButton2, Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), form_->Edit1);
+    QVERIFY(form_->RadioButton2->isChecked());
+    form_->Button1->setFocus();
+    QTest::keyClick(form_->Button1, Qt::Key_Left);
+    QCOMPARE(QApplication::focusWidget(), form_->Edit1);
+  }
+
+  void tabOrderOfTheCalculationPage() {
+    ShowForm();
+    form_->ComboBox1->setFocus();
+    const QList<QWidget*> expected = {form_->RadioButton1, form_->Edit1, form_->Button1, form_->Edit2, form_->Memo1};
+    for (QWidget* next : expected) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), next);
+    }
+  }
+
+  void enterAndAccelerators() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("1");
+    Pick(0);
+    QCOMPARE(Log().count(QLatin1Char('\n')), 1);
+    QTest::keyClick(form_->Edit1, Qt::Key_Return);
+    QCOMPARE(Log().count(QLatin1Char('\n')), 2);
+    QTest::keyClick(form_->Edit1, Qt::Key_J);  // typed into the box, not an accelerator
+    QCOMPARE(form_->Edit1->text(), QStringLiteral("1j"));
+    SetQuantity("1");
+    QTest::keyClick(form_->Edit1, Qt::Key_J, Qt::AltModifier);  // a mnemonic clicks with a short delay
+    QTRY_COMPARE(Log().count(QLatin1Char('\n')), 3);
+    form_->RadioButton1->setFocus();
+    QTest::keyClick(form_->RadioButton1, Qt::Key_J);
+    QCOMPARE(Log().count(QLatin1Char('\n')), 4);
+    QTest::keyClick(form_->Button1, Qt::Key_Escape);  // no cancel button
+    QVERIFY(form_->isVisible());
+
+    // Alt+S saves only the table of the page being shown.
+    QFile::remove(Path("data.dat"));
+    QTest::keyClick(form_->RadioButton1, Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(Path("data.dat")) && !QFile::exists(Path("data2.dat")));
+    form_->PageControl1->setCurrentIndex(2);
+    QTest::keyClick(form_->PageControl1, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(Path("data2.dat")));
+    QVERIFY(!QFile::exists(Path("data.dat")));
+    form_->PageControl1->setCurrentIndex(1);
+    QTest::keyClick(form_->PageControl1, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(Path("data.dat")));
+
+    QTest::keyClick(form_->PageControl1, Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(!form_->isVisible());
+    QVERIFY(notices_.isEmpty() && errors_.isEmpty());
+  }
+
+  void logLinesStandOnTheirOwnLine() {
+    WriteConversionTable();
+    ShowForm();
+    form_->Memo1->setPlainText(QStringLiteral("note"));
+    SetQuantity("1");
+    Pick(0);
+    QCOMPARE(Log(), U("note\n1米X1的重量是4.000000公斤\n"));
+    QCOMPARE(form_->Memo1->textCursor().position(), Log().size());
+  }
+
+  void maintenanceButtons() {
+    ShowForm();
+    TTableGrid& grid1 = form_->TableGrid1->Model();
+    grid1.WriteCell(0, 1, "A");
+    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QCOMPARE(grid1.RowCount(), 11);
+    QTest::mouseClick(form_->Button6, Qt::LeftButton);  // empty row at the focused row 1
+    QCOMPARE(grid1.ReadCell(0, 2), std::string("A"));
+    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QCOMPARE(grid1.ReadCell(0, 1), std::string("A"));
+    QCOMPARE(grid1.RowCount(), 11);
+    form_->Button4->click();
+    QVERIFY(QFile::exists(Path("data.dat")));
+
+    TTableGrid& grid2 = form_->TableGrid2->Model();
+    for (QPushButton* button : {form_->Button7, form_->Button9, form_->Button8, form_->Button11}) button->click();
+    QCOMPARE(grid2.RowCount(), 11);
+    QCOMPARE(grid2.ColCount(), 6);
+    QCOMPARE(grid2.ColWidth(5), 64);
+    form_->Button10->click();
+    TTableGrid reloaded;
+    reloaded.ReadTableFile(Path("data2.dat").toStdString());
+    QCOMPARE(reloaded.ColCount(), 6);
+    QVERIFY(errors_.isEmpty());
+
+    // The path is built at the moment of saving; a failure reaches the error box.
+    SetProgramDirectoryForTesting(Path("missing").toStdString());
+    form_->Button4->click();
+    QCOMPARE(errors_.size(), 1);
+    QVERIFY(errors_[0].startsWith(QStringLiteral("Cannot Create ") + Path("missing/data.dat")));
+  }
+
+  void linksOpenTheHomePage() {
+    ShowForm();
+    TUrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    QTest::mouseClick(form_->Image1, Qt::LeftButton);
+    QTest::mouseClick(form_->Label7, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    const QUrl home(QStringLiteral("https://www.metrazil.example/"));
+    QCOMPARE(recorder.urls, (QList<QUrl>{home, home}));
+  }
+};
+
+METRAZIL_TEST_MAIN(Form1Test)
+#include "Form1Test.moc"
