@@ -25,25 +25,32 @@ std::u16string DecodeBytes(std::string_view bytes) { return FromTableBytes(bytes
 
 void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, const QFont& font, const QColor& color) {
   if (text.isEmpty() || rect.width() <= 0 || rect.height() <= 0) return;
+  // Lines are spaced by the cell font's own height: glyphs taken from a fallback font (Chinese text in a
+  // Latin font) must not make a line too tall for a 21-pixel row.
+  const QFontMetricsF metrics(font, painter.device());
+  const qreal lineHeight = metrics.height();
   QTextLayout layout(text, font, painter.device());
   QTextOption option(Qt::AlignLeft);
   option.setWrapMode(QTextOption::WordWrap);
-  option.setTabStopDistance(8 * QFontMetricsF(font, painter.device()).averageCharWidth());
+  option.setTabStopDistance(8 * metrics.averageCharWidth());
   layout.setTextOption(option);
-  layout.setCacheEnabled(true);
   int shown = 0;
   qreal y = 0;
   layout.beginLayout();
   for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
     line.setLineWidth(rect.width());
-    if (y + line.height() > rect.height()) break;
-    line.setPosition(QPointF(0, y));
-    y += line.height();
+    if (y + lineHeight > rect.height()) break;
+    line.setPosition(QPointF(0, y + metrics.ascent() - line.ascent()));
+    y += lineHeight;
     ++shown;
   }
   layout.endLayout();
+  if (shown == 0) return;
+  painter.save();
+  painter.setClipRect(rect.adjusted(-2, -2, 2, 1), Qt::IntersectClip);  // never over the grid lines
   painter.setPen(color);
   for (int i = 0; i < shown; ++i) layout.lineAt(i).draw(&painter, rect.topLeft());
+  painter.restore();
 }
 
 void PrepareMarkup(QTextDocument& document, std::string_view cellText, const QRect& rect, const QFont& font) {

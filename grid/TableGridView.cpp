@@ -254,8 +254,13 @@ void TTableGridView::SelectAll() {
 void TTableGridView::keyPressEvent(QKeyEvent* event) { HandleKey(event); }
 
 void TTableGridView::HandleKey(QKeyEvent* event) {
-  if (editing_ && editor_ != nullptr) {
+  if (forwardingKey_) {
+    event->ignore();
+    return;
+  }
+  if (editing_) {
     // The editor is open while the grid keeps the focus (a composition just started it): keys are its own.
+    FlagScope scope(forwardingKey_);
     QCoreApplication::sendEvent(editor_, event);
     return;
   }
@@ -339,6 +344,7 @@ void TTableGridView::TypeIntoNewEditor(QKeyEvent* event) {
   if (!editing_) return;
   QKeyEvent typed(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
                   static_cast<quint16>(event->count()));
+  FlagScope scope(forwardingKey_);
   QCoreApplication::sendEvent(editor_, &typed);
 }
 
@@ -377,12 +383,19 @@ void TTableGridView::HandleLeftPress(QMouseEvent* event) {
   reopenOnRightRelease_ = false;
   EndEdit();
   const CellAddress hit = ViewportToCell(event->position().toPoint());
+  const bool secondOfDoubleClick =
+      lastLeftPressMovedFocus_ && hit == lastLeftPressCell_ &&
+      event->timestamp() - lastLeftPressTime_ < static_cast<quint64>(QApplication::doubleClickInterval());
+  lastLeftPressTime_ = event->timestamp();
+  lastLeftPressCell_ = hit;
+  lastLeftPressMovedFocus_ = false;
   // With editing on, the mouse never selects a range: Shift and dragging change nothing.
   if (hit.col < model_.FixedCols() || hit.row < model_.FixedRows()) return;
   if (hit.col == model_.FocusedCol() && hit.row == model_.FocusedRow()) {
-    BeginEdit(true);
+    if (!secondOfDoubleClick) BeginEdit(true);
   } else {
     MoveFocus(hit.col, hit.row, false);
+    lastLeftPressMovedFocus_ = true;
   }
 }
 

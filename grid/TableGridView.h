@@ -139,6 +139,12 @@ class TTableGridView : public QAbstractScrollArea {
   bool closingEditor_ = false;
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;
+  bool forwardingKey_ = false;  // a key the editor does not take comes back to the grid: drop it
+  // The second press of a double-click on a body cell must not open the editor on the cell the first
+  // press just focused.
+  quint64 lastLeftPressTime_ = 0;
+  CellAddress lastLeftPressCell_;
+  bool lastLeftPressMovedFocus_ = false;
   bool forwardingComposition_ = false;  // input-method events go to the editor while the grid keeps focus
 };
 
