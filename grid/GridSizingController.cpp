@@ -3,7 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <algorithm>
-#include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "grid/GridGeometry.h"
@@ -125,13 +125,12 @@ void TGridSizingController::fitColumn(int col) {
   };
   const int fixedRows = std::min(model.FixedRows(), model.RowCount());
   for (int row = 0; row < fixedRows; ++row) measure(headerMetrics, FirstLine(model.CellText(col, row)));
-  // Long tables repeat their texts: each distinct first line is measured once.
-  std::unordered_set<std::string> seen;
+  // Long tables repeat their texts: each distinct first line is measured once. The views stay valid, as
+  // nothing writes to the grid meanwhile.
+  std::unordered_set<std::string_view> seen;
   for (int row = fixedRows; row < model.RowCount(); ++row) {
-    const std::string_view text = model.CellText(col, row);
-    if (text.empty()) continue;
-    auto [it, added] = seen.emplace(FirstLine(text));
-    if (added) measure(bodyMetrics, *it);
+    const std::string_view firstLine = FirstLine(model.CellText(col, row));
+    if (!firstLine.empty() && seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
   }
   model.SetColWidth(col, FitWidth(widest));
 }
