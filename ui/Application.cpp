@@ -13,7 +13,7 @@ void InstallFontSubstitutions() {
   const QStringList song = {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")};
   QFont::insertSubstitutions(QString::fromUtf8("宋体"), song);
   QFont::insertSubstitutions(QStringLiteral("SimSun"), song);
-  // Closest widths to the grid face among the free sans faces (average character width within 2 %).
+  // The grid face is a narrow sans; of the free faces the condensed one keeps its column texts in width.
   QFont::insertSubstitutions(QStringLiteral("Tahoma"),
                              {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
 }
