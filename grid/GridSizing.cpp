@@ -89,7 +89,11 @@ bool TGridSizing::eventFilter(QObject* watched, QEvent* event) {
   } else if (watched == &view_) {
     // Seen before the grid handles the key (Tab included), which then has its usual effect.
     if (event->type() == QEvent::KeyPress) panning_->keyPress();
-    if (event->type() == QEvent::FocusOut && !view_.isAncestorOf(QApplication::focusWidget())) panning_->stop();
+    if (event->type() == QEvent::FocusOut && !view_.isAncestorOf(QApplication::focusWidget())) {
+      // Another window or control took over: nothing may stay half done.
+      panning_->stop();
+      sizing_->cancel();
+    }
   }
   return QObject::eventFilter(watched, event);
 }

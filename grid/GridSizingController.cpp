@@ -71,6 +71,11 @@ bool TGridSizingController::mouseMove(QMouseEvent* event) {
   return false;
 }
 
+void TGridSizingController::cancel() {
+  sizingCol_ = -1;
+  line_->hide();
+}
+
 bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   if (!isSizing()) return false;
   if (event->button() != Qt::LeftButton) return true;

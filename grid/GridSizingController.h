@@ -23,6 +23,8 @@ class TGridSizingController {
   bool mouseDoubleClick(QMouseEvent* event);
 
   bool isSizing() const { return sizingCol_ >= 0; }
+  // Drops a drag in progress without changing the width (the grid lost the pointer).
+  void cancel();
   // The column whose sizing zone holds pos (viewport coordinates), or -1.
   int sizingZoneColumn(QPoint pos) const;
 
