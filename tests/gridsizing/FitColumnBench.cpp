@@ -52,6 +52,18 @@ void BM_MeasureEveryRow(benchmark::State& state) {
 }
 BENCHMARK(BM_MeasureEveryRow)->Args({1000000, 1000})->Unit(benchmark::kMillisecond);
 
+// A zoom step and back on a grid of `rows` rows at the default height.
+void BM_ZoomStep(benchmark::State& state) {
+  TTableGridView view;
+  view.Model().SetRowCount(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    view.Sizing().ZoomBy(1);
+    view.Sizing().ZoomBy(-1);
+  }
+  benchmark::DoNotOptimize(view.Model().RowHeight(1));
+}
+BENCHMARK(BM_ZoomStep)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace metrazil
 
