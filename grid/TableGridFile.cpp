@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -52,8 +51,16 @@ class ProgressReporter {
 
   bool Active() const { return static_cast<bool>(hook_); }
   int ValueAt(long long row) const {
-    const double value = std::nearbyint(static_cast<double>(row) / divisor_ * 100.0);
-    return static_cast<int>(std::clamp(value, static_cast<double>(SHRT_MIN), static_cast<double>(SHRT_MAX)));
+    // Exact rounding of row * 100 / divisor, halves to even.
+    const long long numerator = row * 100;
+    long long quotient = numerator / divisor_;
+    long long remainder = numerator % divisor_;
+    if (remainder < 0) {
+      --quotient;
+      remainder += divisor_;
+    }
+    if (remainder * 2 > divisor_ || (remainder * 2 == divisor_ && quotient % 2 != 0)) ++quotient;
+    return static_cast<int>(std::clamp<long long>(quotient, SHRT_MIN, SHRT_MAX));
   }
   void Report(long long row) { Announce(ValueAt(row)); }
   // Rows first..last inclusive, without visiting each row of a long run.
@@ -74,7 +81,7 @@ class ProgressReporter {
   }
 
   const std::function<void(int)>& hook_;
-  int divisor_;
+  long long divisor_;
   int previous_ = -1;
 };
 
@@ -236,6 +243,7 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
 
 void TTableGrid::WriteTableFile(const std::string& path) const {
   const auto cannotCreate = [&path]() { return ETableGridError("Cannot Create " + path); };
+  if (path.empty() || path.back() == '/') throw cannotCreate();
   // Saving replaces the file a symbolic link points to, not the link.
   std::string target = path;
   if (std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free); real) {

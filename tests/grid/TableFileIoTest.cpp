@@ -192,6 +192,12 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
   EXPECT_EQ(read, (std::vector<int>{25, 75}));
   ASSERT_EQ(ranges.size(), 1u);
   EXPECT_EQ(ranges[0].second, (CellAddress{5, 5}));
+
+  // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
+  Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
+  read.clear();
+  back.ReadTableFile(PathOf("half.dat"));
+  EXPECT_EQ(read, (std::vector<int>{0, 2}));
 }
 
 TEST_F(TableFileIoTest, SavingReplacesTheFileKeepingItsModeAndLink) {
