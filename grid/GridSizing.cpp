@@ -32,7 +32,7 @@ TGridSizing::TGridSizing(TTableGridView& view)
 TGridSizing::~TGridSizing() = default;
 
 bool TGridSizing::mousePressEvent(QMouseEvent* event) {
-  if (panning_->isPanning()) return panning_->mousePress(event);
+  // A press that ends panning goes on to have its usual effect, unless it is the middle button's.
   if (panning_->mousePress(event)) return true;
   if (links_->mousePress(event)) return true;
   return sizing_->mousePress(event);
@@ -51,10 +51,12 @@ bool TGridSizing::mouseMoveEvent(QMouseEvent* event) {
 bool TGridSizing::mouseReleaseEvent(QMouseEvent* event) { return sizing_->mouseRelease(event); }
 
 bool TGridSizing::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The view hands other buttons' double-clicks back as presses.
+  if (event->button() != Qt::LeftButton) return false;
   // The second press of a double-click is a press too: it ends panning like any other.
-  if (panning_->isPanning()) return panning_->mousePress(event);
+  panning_->mousePress(event);
   // The first press already followed the link; a second would open the same page twice.
-  if (event->button() == Qt::LeftButton && links_->isOverLink(event->position().toPoint())) return true;
+  if (links_->isOverLink(event->position().toPoint())) return true;
   return sizing_->mouseDoubleClick(event);
 }
 

@@ -122,6 +122,7 @@ bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
 
 void TGridSizingController::fitColumn(int col) {
   TTableGrid& model = view_.Model();
+  if (col < 0 || col >= model.ColCount()) throw EListError::IndexOutOfBounds(col);
   const QFontMetrics headerMetrics(view_.HeaderFont());
   const QFontMetrics bodyMetrics(view_.BodyFont());
   int widest = 0;

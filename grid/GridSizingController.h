@@ -28,7 +28,8 @@ class TGridSizingController {
   // The column whose sizing zone holds pos (viewport coordinates), or -1.
   int sizingZoneColumn(QPoint pos) const;
 
-  // Sets the column's width to that of its widest first line of text plus margins (see FitWidth).
+  // Sets the column's width to that of its widest first line of text plus margins (see FitWidth). A column
+  // outside the count raises EListError.
   void fitColumn(int col);
 
  private:

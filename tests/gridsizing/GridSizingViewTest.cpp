@@ -120,6 +120,7 @@ TEST_F(GridSizingViewTest, DoubleClickNearABorderFitsTheColumn) {
 TEST_F(GridSizingViewTest, FitColumnOfEmptyTextsAndZoomedFonts) {
   view_->Sizing().FitColumn(0);
   EXPECT_EQ(Model().ColWidth(0), 10);
+  EXPECT_THROW(view_->Sizing().FitColumn(5), EListError);
   Model().WriteCell(0, 4, "WWWWWWWW");
   view_->Sizing().FitColumn(0);
   const int unzoomed = Model().ColWidth(0);
