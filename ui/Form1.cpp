@@ -242,8 +242,11 @@ void TForm1::ConnectHandlers() {
   auto guard = [this](void (TForm1::*handler)()) { return Guarded([this, handler] { (this->*handler)(); }); };
   connect(Button1, &QPushButton::clicked, this, guard(&TForm1::Button1Click));
   connect(Button5, &QPushButton::clicked, this, guard(&TForm1::Button5Click));
-  // A radio button runs the handler only when it becomes checked.
+  // A radio button runs the handler only when it becomes checked, and only the checked one is a tab stop.
   for (QRadioButton* radio : {RadioButton1, RadioButton2}) {
+    radio->setFocusPolicy(radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    connect(radio, &QRadioButton::toggled, radio,
+            [radio](bool checked) { radio->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus); });
     connect(radio, &QRadioButton::toggled, this, Guarded([this](bool checked) {
               if (checked) Button5Click();
             }));
@@ -304,7 +307,7 @@ void TForm1::FormShow() {
   if (FileExists(data)) {
     TableGrid1->Model().ReadTableFile(data, std::ref(yield));
     TableGrid1->viewport()->update();
-    FillItemList();
+    FillItemList(std::ref(yield));
     WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
   }
   const std::string data2 = ProgramDirectory() + "data2.dat";
@@ -314,12 +317,13 @@ void TForm1::FormShow() {
   }
 }
 
-void TForm1::FillItemList() {
+void TForm1::FillItemList(const std::function<void()>& yield) {
   const TTableGrid& grid = TableGrid1->Model();
   const QString text = ComboBox1->currentText();
   QStringList names;
   const int rowCount = grid.RowCount();
   for (int row = 1; row < rowCount; ++row) {
+    if ((row & 0xFFFF) == 0) yield();  // a table of many empty rows must not freeze the window
     const std::string name = grid.ReadCell(0, row);
     if (!name.empty()) names.append(FromTableBytes(name));
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "conversion/Calculator.h"
@@ -109,7 +110,7 @@ class TForm1 : public QWidget {
   void ComboBox1Activated(int index);
   void ComboBox1Edited(const QString& text);
   bool MoveFocusInGroup(QWidget* from, int step);
-  void FillItemList();
+  void FillItemList(const std::function<void()>& yield);
 
   bool shown_ = false;
   bool reading_ = false;

@@ -363,6 +363,11 @@ class Form1Test : public QObject {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget(), next);
     }
+    // Tab reaches only the checked radio button.
+    form_->RadioButton2->setChecked(true);
+    form_->ComboBox1->setFocus();
+    QTest::keyClick(form_->ComboBox1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form_->RadioButton2);
   }
 
   void enterAndAccelerators() {
