@@ -1,0 +1,87 @@
+// Painting and editing costs of the grid view: a full repaint of the visible area must not depend on the
+// row count, and a key press must open the editor at once. Run offscreen:
+//   QT_QPA_PLATFORM=offscreen bench_gridview
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "grid/GridEditor.h"
+#include "grid/TableGridView.h"
+
+namespace metrazil {
+namespace {
+
+// A window whose grid shows exactly the header and 9 body rows, so a 10-row grid and a huge one paint the
+// same cells. Every visible cell holds text.
+struct Window {
+  explicit Window(int rowCount) {
+    grid = new TTableGridView(&window);
+    TTableGrid& model = grid->Model();
+    model.SetFixedCols(0);
+    model.SetFocusedCell(0, 1);
+    model.SetRowCount(rowCount);
+    const int frame = grid->frameWidth();
+    grid->setGeometry(0, 0, 5 * 64 + 2 * frame, 10 * 21 + 2 * frame);
+    window.resize(grid->size());
+    window.show();
+    QApplication::processEvents();
+    for (int i = 0; i < 3 && grid->viewport()->size() != QSize(320, 210); ++i) {
+      grid->resize(grid->size() + QSize(320, 210) - grid->viewport()->size());
+      QApplication::processEvents();
+    }
+    // The bottom of the grid: for the huge grid that is row 134,217,724.
+    const int top = rowCount - 9;
+    model.SetFocusedCell(0, rowCount - 1);
+    grid->SetTopLeft(0, top);
+    for (int row = 0; row < 10; ++row) {
+      const int r = row == 0 ? 0 : top + row - 1;
+      for (int col = 0; col < 5; ++col) {
+        model.WriteCell(col, r, "Item " + std::to_string(r) + "/" + std::to_string(col) + "\r\nsecond line");
+      }
+    }
+    grid->setFocus();
+    QApplication::processEvents();
+  }
+  QWidget window;
+  TTableGridView* grid = nullptr;
+};
+
+void FullRepaint(benchmark::State& state) {
+  Window w(static_cast<int>(state.range(0)));
+  for (auto _ : state) w.grid->viewport()->repaint();
+  state.counters["topRow"] = w.grid->Model().TopRow();
+}
+BENCHMARK(FullRepaint)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+// From the key press on a focused cell until the editor is shown and painted.
+void KeyPressToEditorShown(benchmark::State& state) {
+  Window w(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(w.grid, &press);
+    QApplication::processEvents();
+    if (w.grid->Editor() == nullptr || !w.grid->Editor()->isVisible()) state.SkipWithError("no editor");
+    state.PauseTiming();
+    w.grid->CancelEdit();
+    QApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(KeyPressToEditorShown)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace metrazil
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
