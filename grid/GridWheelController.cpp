@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "grid/GridEditor.h"
 #include "grid/GridWheelRules.h"
 #include "grid/TableGridView.h"
 
@@ -34,7 +35,9 @@ TGridWheelController::TGridWheelController(TTableGridView& view)
 void TGridWheelController::wheel(QWheelEvent* event) {
   event->accept();
   QWidget* focus = QApplication::focusWidget();
-  const bool inEditor = view_.IsEditing() && focus != nullptr && focus != &view_ && view_.isAncestorOf(focus);
+  QWidget* editor = view_.Editor();
+  const bool inEditor =
+      view_.IsEditing() && editor != nullptr && focus != nullptr && (focus == editor || editor->isAncestorOf(focus));
   if (focus != &view_ && !inEditor) {
     accumulator_.Reset();
     return;
