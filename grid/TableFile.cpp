@@ -53,7 +53,7 @@ TableFileNumber ParseTableFileNumber(std::string_view field) {
 }
 
 void AppendEncodedCellText(std::string& out, std::string_view text) {
-  if (text.find_first_of("\r\n") == std::string_view::npos) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) {
     out.append(text);
     return;
   }

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "grid/TableFile.h"
@@ -106,16 +107,10 @@ bool ParsePlainCellIndexes(std::string_view line, TableFileNumber& col, TableFil
   return true;
 }
 
-void AppendNumber(std::string& out, long long value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
-}
-
-void WriteAll(int fd, const std::string& bytes) {
+void WriteAll(int fd, const char* bytes, std::size_t size) {
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    const ssize_t written = ::write(fd, bytes + done, size - done);
     if (written < 0) {
       if (errno == EINTR) continue;
       throw EInOutError::FromErrno(errno);
@@ -123,6 +118,50 @@ void WriteAll(int fd, const std::string& bytes) {
     done += static_cast<std::size_t>(written);
   }
 }
+
+// Collects the lines of a save and writes them out in large pieces.
+class LineWriter {
+ public:
+  explicit LineWriter(int fd) : fd_(fd), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+
+  void Number(long long value) {
+    Ensure(24);
+    used_ = static_cast<std::size_t>(std::to_chars(data_.get() + used_, data_.get() + kSize, value).ptr - data_.get());
+  }
+  void Bytes(std::string_view bytes) {
+    if (bytes.size() > kSize / 2) {
+      Flush();
+      WriteAll(fd_, bytes.data(), bytes.size());
+      return;
+    }
+    Ensure(bytes.size());
+    std::memcpy(data_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+  // A cell text with CR and LF mapped to TAB and BS whenever it holds either, so it cannot split its line.
+  void CellText(std::string_view text) {
+    const bool hasBreak = std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    if (!hasBreak) return Bytes(text);
+    std::string mapped;
+    AppendEncodedCellText(mapped, text);
+    Bytes(mapped);
+  }
+  void Flush() {
+    WriteAll(fd_, data_.get(), used_);
+    used_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kSize = std::size_t{1} << 20;
+
+  void Ensure(std::size_t size) {
+    if (kSize - used_ < size) Flush();
+  }
+
+  int fd_;
+  std::unique_ptr<char[]> data_;
+  std::size_t used_ = 0;
+};
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -267,39 +306,29 @@ void TTableGrid::WriteTableFile(const std::string& path) const {
   TemporaryFile temp(directory + "/." + name + ".XXXXXX");
   if (!temp.Created()) throw cannotCreate();
 
-  constexpr std::size_t kFlushSize = std::size_t{1} << 20;
-  std::string out;
-  out.reserve(std::size_t{1} << 16);
-  AppendNumber(out, colCount_);
-  out += ',';
-  AppendNumber(out, rowCount_);
-  out += "\r\n";
+  LineWriter out(temp.Fd());
+  out.Number(colCount_);
+  out.Bytes(",");
+  out.Number(rowCount_);
+  out.Bytes("\r\n");
   for (int col = 0; col < colCount_; ++col) {
-    out += "cw ";
-    AppendNumber(out, col);
-    out += ',';
-    AppendNumber(out, ColWidth(col));
-    out += "\r\n";
-    if (out.size() >= kFlushSize) {
-      WriteAll(temp.Fd(), out);
-      out.clear();
-    }
+    out.Bytes("cw ");
+    out.Number(col);
+    out.Bytes(",");
+    out.Number(ColWidth(col));
+    out.Bytes("\r\n");
   }
   ProgressReporter progress(OnTableFileProgress, rowCount_);
   long long nextRow = 0;  // first row whose progress is not announced yet
   store_.ForEachRow(0, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
       if (cell.col >= colCount_) break;
-      AppendNumber(out, cell.col);
-      out += ',';
-      AppendNumber(out, row);
-      out += ',';
-      AppendEncodedCellText(out, cell.Text());
-      out += "\r\n";
-    }
-    if (out.size() >= kFlushSize) {
-      WriteAll(temp.Fd(), out);
-      out.clear();
+      out.Number(cell.col);
+      out.Bytes(",");
+      out.Number(row);
+      out.Bytes(",");
+      out.CellText(cell.Text());
+      out.Bytes("\r\n");
     }
     if (progress.Active()) {
       progress.ReportRun(nextRow, row);
@@ -308,7 +337,7 @@ void TTableGrid::WriteTableFile(const std::string& path) const {
     return true;
   });
   if (progress.Active() && nextRow < rowCount_) progress.ReportRun(nextRow, rowCount_ - 1);
-  WriteAll(temp.Fd(), out);
+  out.Flush();
 
   const mode_t mode = exists ? (old.st_mode & 07777) : [] {
     const mode_t mask = ::umask(0);
