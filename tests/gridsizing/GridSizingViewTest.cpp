@@ -158,6 +158,13 @@ TEST_F(GridSizingViewTest, DraggingABorder) {
     EXPECT_FALSE(view_->Sizing().isSizing()) << c.name;
     EXPECT_EQ(Model().ColWidth(1), c.expected) << c.name;
   }
+  // The split cursor shows over a sizing zone only, and only in the header row.
+  Move(QPoint(Border(2) + 4, 8));
+  EXPECT_EQ(Viewport()->cursor().shape(), Qt::SplitHCursor);
+  Move(QPoint(Border(2) + 5, 8));
+  EXPECT_EQ(Viewport()->cursor().shape(), Qt::ArrowCursor);
+  Move(QPoint(Border(2), 30));
+  EXPECT_EQ(Viewport()->cursor().shape(), Qt::ArrowCursor);
   // A press in a header away from any border sizes nothing.
   QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Header(2).center().x(), 8));
   EXPECT_FALSE(view_->Sizing().isSizing());
@@ -253,6 +260,7 @@ TEST_F(GridSizingViewTest, MiddleButtonPansDownToTheLastRowUntilAKey) {
   QTest::mouseRelease(Viewport(), Qt::MiddleButton, Qt::NoModifier, press);
   ASSERT_TRUE(view_->Sizing().isPanning());
   EXPECT_EQ(QWidget::mouseGrabber(), Viewport());
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
   // Within 5 pixels nothing moves.
   Move(press + QPoint(30, 5));
   QTest::qWait(50);
@@ -266,6 +274,7 @@ TEST_F(GridSizingViewTest, MiddleButtonPansDownToTheLastRowUntilAKey) {
   QTest::keyClick(view_.get(), Qt::Key_Up);
   EXPECT_FALSE(view_->Sizing().isPanning());
   EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Model().FocusedRow(), 9);
   QTest::qWait(30);
   EXPECT_EQ(Model().FocusedRow(), 9);
