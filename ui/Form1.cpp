@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +105,7 @@ TForm1::TForm1(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));
+  setWindowIcon(QIcon(QStringLiteral(":/metrazil/Icon.svg")));
   QFont song(Utf8("宋体"));
   song.setPixelSize(12);
   setFont(song);

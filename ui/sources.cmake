@@ -6,4 +6,4 @@ target_sources(metrazil_ui PRIVATE
   NoticeForm.cpp
   ReportException.cpp
   WebBrowser.cpp)
-qt_add_resources(metrazil_ui metrazil_ui_resources PREFIX /metrazil FILES Banner.svg)
+qt_add_resources(metrazil_ui metrazil_ui_resources PREFIX /metrazil FILES Banner.svg Icon.svg)

@@ -114,6 +114,8 @@ class Form1Test : public QObject {
   void designState() {
     ShowForm();
     QCOMPARE(form_->windowTitle(), QStringLiteral("Metrazil"));
+    QVERIFY(!form_->windowIcon().pixmap(32, 32).isNull());
+    QCOMPARE_NE(form_->Image1->pixmap().toImage().pixelColor(10, 10), QColor(Qt::white));  // the banner was drawn
     QCOMPARE(form_->size(), QSize(591, 381));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
     QVERIFY(!(form_->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
