@@ -226,7 +226,7 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
       return;
     }
     if (row > lastRow) {
-      if (block.rows.size() >= kBlockRows) {
+      if (block.rows.size() >= kBlockRows || block.cells.size() >= kBlockCells) {
         // A file read in order fills whole blocks; size the new one for rows like the last.
         blocks_.emplace_back();
         blocks_.back().rows.reserve(kBlockRows);

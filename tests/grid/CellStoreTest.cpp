@@ -25,6 +25,36 @@ void ExpectSame(const TCellStore& store, const Reference& reference) {
   ASSERT_EQ(seen, reference);
 }
 
+// The row moves of the store, done on a plain map.
+Reference Rotated(const Reference& reference, int row, int last) {
+  Reference moved;
+  for (const auto& [key, text] : reference) {
+    int r = key.first;
+    if (r == row) {
+      r = last;
+    } else if (r > row && r <= last) {
+      --r;
+    }
+    moved[{r, key.second}] = text;
+  }
+  return moved;
+}
+
+Reference Inserted(const Reference& reference, int first, int oldEnd, int count, int colLimit) {
+  Reference moved;
+  for (const auto& [key, text] : reference) {
+    const auto [r, c] = key;
+    if (c >= colLimit) {
+      moved[key] = text;
+    } else if (r >= first && r < oldEnd) {
+      moved[{r + count, c}] = text;
+    } else if (r < oldEnd || r >= oldEnd + count) {
+      moved[key] = text;
+    }
+  }
+  return moved;
+}
+
 // Random writes and row moves against a plain map, across block splits, arena compactions and inline and
 // out-of-line texts.
 TEST(CellStoreTest, MatchesPlainMapUnderRandomOperations) {
@@ -47,34 +77,13 @@ TEST(CellStoreTest, MatchesPlainMapUnderRandomOperations) {
     } else if (op < 18) {
       const int last = row + static_cast<int>(random() % 200);
       store.RotateRowToEnd(row, last);
-      Reference moved;
-      for (const auto& [key, t] : reference) {
-        int r = key.first;
-        if (r == row) {
-          r = last;
-        } else if (r > row && r <= last) {
-          --r;
-        }
-        moved[{r, key.second}] = t;
-      }
-      reference = std::move(moved);
+      reference = Rotated(reference, row, last);
     } else {
       const int oldEnd = row + static_cast<int>(random() % 300);
       const int count = 1 + static_cast<int>(random() % 3);
       const int colLimit = 1 + static_cast<int>(random() % 8);
       store.InsertRows(row, oldEnd, count, colLimit);
-      Reference moved;
-      for (const auto& [key, t] : reference) {
-        const auto [r, c] = key;
-        if (c >= colLimit) {
-          moved[key] = t;
-        } else if (r >= row && r < oldEnd) {
-          moved[{r + count, c}] = t;
-        } else if (r < oldEnd || r >= oldEnd + count) {
-          moved[key] = t;
-        }
-      }
-      reference = std::move(moved);
+      reference = Inserted(reference, row, oldEnd, count, colLimit);
     }
     if (step % 3000 == 0) ExpectSame(store, reference);
   }
@@ -104,6 +113,34 @@ TEST(CellStoreTest, AppendFastPathAndReadsDoNotInsert) {
   EXPECT_FALSE(store.HasRow(100000));
   EXPECT_EQ(store.StoredRowCount(), 2000u);
   EXPECT_EQ(store.CellCount(), 6000u);
+}
+
+TEST(CellStoreTest, WideRowsSplitBlocksByCells) {
+  TCellStore store;
+  Reference reference;
+  for (int row = 0; row < 60; ++row) {
+    for (int col = 0; col < 1000; col += 2) {
+      const std::string text = std::to_string(row * 1000 + col);
+      store.Append(col, row, text, 500);
+      reference[{row, col}] = text;
+    }
+  }
+  for (int i = 0; i < 3000; ++i) {
+    const int row = (i * 7) % 60;
+    const int col = (i * 13) % 1000;
+    std::string text;
+    if (i % 5 != 0) text.append("w").append(std::to_string(i));
+    store.Set(col, row, text);
+    if (text.empty()) {
+      reference.erase({row, col});
+    } else {
+      reference[{row, col}] = text;
+    }
+  }
+  store.RotateRowToEnd(3, 70);
+  store.InsertRows(1, 60, 2, 500);
+  const Reference moved = Inserted(Rotated(reference, 3, 70), 1, 60, 2, 500);
+  ExpectSame(store, moved);
 }
 
 }  // namespace
