@@ -351,6 +351,8 @@ void TTableGridView::TypeIntoNewEditor(QKeyEvent* event) {
 // ---- mouse ---------------------------------------------------------------------------------------------
 
 void TTableGridView::mousePressEvent(QMouseEvent* event) {
+  // A press outside the editor ends the edit before anything else; a right press has its own rule.
+  if (event->button() != Qt::RightButton) EndEdit();
   if (sizing_->mousePressEvent(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleLeftPress(event);
@@ -452,6 +454,11 @@ void TTableGridView::focusInEvent(QFocusEvent* event) {
 
 void TTableGridView::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
+  // An editor opened by a composition still leaves the focus here; the focus going anywhere but into the
+  // editor ends that edit.
+  if (editing_ && event->reason() != Qt::PopupFocusReason && QApplication::focusWidget() != editor_) {
+    EndEdit(false);
+  }
   viewport()->update();
 }
 

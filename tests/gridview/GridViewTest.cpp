@@ -513,6 +513,16 @@ void GridViewTest::inputMethodCompositionOpensTheEditor() {
   h.Key(Qt::Key_Return);
   QCOMPARE(h.Cell(0, 1), Gb("你好吗"));
 
+  // Focus leaving the grid in the middle of a composition ends the edit with what was composed so far.
+  h.Key(Qt::Key_Down);
+  QInputMethodEvent half(QStringLiteral("zh"), {});
+  QApplication::sendEvent(h.grid, &half);
+  QVERIFY(h.EditorOpen());
+  h.button->setFocus();
+  QVERIFY(!h.grid->IsEditing());
+  h.grid->setFocus();
+  h.Key(Qt::Key_Up);
+
   // A commit with no composition before it opens the editor too.
   h.Key(Qt::Key_Down);
   QInputMethodEvent direct;
