@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -10,6 +11,7 @@
 
 #include "TestMain.h"
 #include "base/Exception.h"
+#include "conversion/DecimalText.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 
@@ -90,6 +92,14 @@ class DialogsTest : public QObject {
     QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
     QCOMPARE(errors_, (QStringList{U("'abc' is 不是一个有效的浮点值."), U("'abc' is 不是一个有效的浮点值.")}));
+  }
+
+  void localeChangeRereadsTheDecimalSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    SetDecimalSeparator(point == QStringLiteral(",") ? '.' : ',');
+    QEvent change(QEvent::LocaleChange);
+    QCoreApplication::sendEvent(qApp, &change);
+    QCOMPARE(QString(QLatin1Char(DecimalSeparator())), point.left(1));
   }
 
   void errorBoxIsAStandardBoxAndGivesTheFocusBack() {
