@@ -183,11 +183,11 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int selBottom = std::max(model_.AnchorRow(), model_.FocusedRow());
   const bool editorShown = editor_ != nullptr && editor_->isVisible();
 
+  // The cell under an open editor is painted too: the editor leaves its grid lines uncovered.
   for (int row : geometry.VisibleRows()) {
     for (int col : geometry.VisibleCols()) {
       const QRect rect = ToQRect(geometry.CellRect(col, row));
       if (rect.isNull() || !rect.intersects(dirty)) continue;
-      if (editorShown && col == editCell_.col && row == editCell_.row) continue;
       const std::string_view text = model_.CellText(col, row);
       if (row < model_.FixedRows() || col < model_.FixedCols()) {
         cells.PaintHeaderCell(rect, text);
@@ -527,8 +527,10 @@ void TTableGridView::BeginEdit(bool selectAll, bool takeFocus) {
     editor_ = new TGridEditor(*this, viewport());
     QPalette colours = editor_->palette();
     colours.setColor(QPalette::Base, CellColor());
+    colours.setColor(QPalette::Window, CellColor());  // the text margins around the editor's viewport
     colours.setColor(QPalette::Text, TextColor());
     editor_->setPalette(colours);
+    editor_->setAutoFillBackground(true);
   }
   if (!editing_) {
     const CellAddress topLeft = Geometry().ScrollIntoView(col, row);

@@ -95,6 +95,15 @@ void GridViewTest::paintsSelectionAndFocusRectangle() {
   QCOMPARE(Pixel(shot, 0, 21), selection);
   QCOMPARE(Pixel(shot, 2, 21), selection);
 
+  // The open editor shows the cell's background, its margins included, never the selection colour.
+  h.grid->setFocus();
+  h.Key(Qt::Key_Return);
+  shot = Shot(h.grid);
+  QCOMPARE(Pixel(shot, 0, 21), h.grid->CellColor());
+  QCOMPARE(Pixel(shot, 60, 23), h.grid->CellColor());
+  QCOMPARE(Pixel(shot, 63, 30), QColor(192, 192, 192));  // the editor leaves the grid lines alone
+  h.Key(Qt::Key_Escape);
+
   // Ctrl+A selects the whole body, the header stays unselected.
   h.grid->setFocus();
   h.Key(Qt::Key_A, Qt::ControlModifier);
