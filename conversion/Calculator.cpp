@@ -4,10 +4,6 @@
 
 namespace metrazil {
 
-namespace {
-constexpr std::uint16_t kWholeCellMatch = 2;
-}  // namespace
-
 const char* QuantityCaption(TDirection direction) {
   return direction == TDirection::LengthToWeight ? "输入长度" : "输入重量";
 }
@@ -16,7 +12,7 @@ const char* ResultSuffix(TDirection direction) { return direction == TDirection:
 
 int FactorColumn(TDirection direction) { return direction == TDirection::LengthToWeight ? 4 : 3; }
 
-int FindItemRow(const TTableGrid& grid, std::string_view name) { return grid.LocateText(name, kWholeCellMatch).row; }
+int FindItemRow(const TTableGrid& grid, std::string_view name) { return grid.LocateText(name, TTableGrid::kLocateWholeCell).row; }
 
 TItemUnits ReadItemUnits(const TTableGrid& grid, int row, TDirection direction) {
   std::string length = grid.ReadCell(1, row);
