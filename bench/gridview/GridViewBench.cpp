@@ -16,7 +16,7 @@ namespace metrazil {
 namespace {
 
 // A window whose grid shows exactly the header and 9 body rows, so a 10-row grid and a huge one paint the
-// same cells. Every visible cell holds text.
+// same cells. Every visible cell holds the same text in both.
 struct Window {
   explicit Window(int rowCount) {
     grid = new TTableGridView(&window);
@@ -40,7 +40,7 @@ struct Window {
     for (int row = 0; row < 10; ++row) {
       const int r = row == 0 ? 0 : top + row - 1;
       for (int col = 0; col < 5; ++col) {
-        model.WriteCell(col, r, "Item " + std::to_string(r) + "/" + std::to_string(col) + "\r\nsecond line");
+        model.WriteCell(col, r, "Item " + std::to_string(row) + "/" + std::to_string(col) + "\r\nsecond line");
       }
     }
     grid->setFocus();
@@ -59,6 +59,19 @@ void FullRepaint(benchmark::State& state) {
   state.counters["vph"] = w.grid->viewport()->height();
 }
 BENCHMARK(FullRepaint)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+// Ctrl+Home and Ctrl+End in turn: each moves the focus across the whole grid and scrolls to it.
+void FocusMoveAcrossTheGrid(benchmark::State& state) {
+  Window w(static_cast<int>(state.range(0)));
+  bool home = true;
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, home ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier);
+    QApplication::sendEvent(w.grid, &press);
+    QApplication::processEvents();
+    home = !home;
+  }
+}
+BENCHMARK(FocusMoveAcrossTheGrid)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
 
 // From the key press on a focused cell until the editor is shown and painted.
 void KeyPressToEditorShown(benchmark::State& state) {
