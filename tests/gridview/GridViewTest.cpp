@@ -442,6 +442,14 @@ void GridViewTest::mousePressesFollowTheRules() {
   QCOMPARE((CellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (CellAddress{1, 2}));
   QVERIFY(!h.EditorOpen());
   QVERIFY(!h.grid->HeaderEditor()->isVisible());
+
+  // A double-click on the focused cell: the first press opens the editor, the second one lands in it
+  // and selects the word under the pointer.
+  h.Model().SetColWidth(1, 200);
+  h.Model().WriteCell(1, 2, "abcd efgh");
+  h.DoubleClick(h.grid->CellRect(1, 2).topLeft() + QPoint(8, 8));
+  QVERIFY(h.EditorOpen());
+  QCOMPARE(h.grid->Editor()->textCursor().selectedText(), QStringLiteral("abcd"));
 }
 
 void GridViewTest::rightPressHidesTheEditorUntilRelease() {
