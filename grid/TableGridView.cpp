@@ -72,6 +72,12 @@ TTableGridView::TTableGridView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 TTableGridView::~TTableGridView() {
+  // The editors go first, while the view is whole: losing the focus on the way must not reach a model
+  // that is already gone. Nothing is stored: closing the window saves nothing.
+  editing_ = false;
+  headerCol_ = -1;
+  delete editor_;
+  delete headerEditor_;
   model_.OnCellWritten = nullptr;
   model_.OnLayoutChanged = nullptr;
   model_.OnCellRangeChanged = nullptr;

@@ -37,6 +37,7 @@ class GridViewTest : public QObject {
   void pasteWritesAtOnceAndEscRestores();
   void writeFromOutsideReloadsTheEditor();
   void focusLeavingTheGridEndsTheEdit();
+  void closingWithOpenEditorsIsSafe();
   void acceleratorSeesTheEditedText();
   void mousePressesFollowTheRules();
   void rightPressHidesTheEditorUntilRelease();
@@ -401,6 +402,18 @@ void GridViewTest::focusLeavingTheGridEndsTheEdit() {
     h.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&h.window));
     QVERIFY(h.grid->hasFocus());
+  }
+}
+
+void GridViewTest::closingWithOpenEditorsIsSafe() {
+  {
+    GridViewHarness h;
+    h.Type("abc");
+  }
+  {
+    GridViewHarness h(QSize(400, 260));
+    h.DoubleClick(QPoint(160, 10));
+    QTest::keyClicks(h.grid->HeaderEditor(), QStringLiteral("x"));
   }
 }
 
