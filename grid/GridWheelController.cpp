@@ -2,32 +2,12 @@
 
 #include <QApplication>
 #include <QWheelEvent>
-#include <utility>
-#include <vector>
 
 #include "grid/GridEditor.h"
 #include "grid/GridWheelRules.h"
 #include "grid/TableGridView.h"
 
 namespace metrazil {
-namespace {
-
-// Changes the default size and every size of its own by step. Sizes are a default plus exceptions, so the
-// default moves once and only the exceptions are set one by one: a grid of millions of rows at the
-// default height costs one pass of reads and no writes.
-template <class Size, class SetDefault, class SetSize>
-void ZoomSizes(int count, Size size, int defaultSize, SetDefault setDefault, SetSize setSize, int step) {
-  std::vector<std::pair<int, int>> own;
-  for (int i = 0; i < count; ++i) {
-    const int s = size(i);
-    if (s != defaultSize) own.emplace_back(i, s);
-  }
-  // Setting the default drops the exceptions; they come back zoomed, in index order.
-  setDefault(ZoomedSize(defaultSize, step));
-  for (const auto& [index, s] : own) setSize(index, ZoomedSize(s, step));
-}
-
-}  // namespace
 
 TGridWheelController::TGridWheelController(TTableGridView& view)
     : QObject(&view), view_(view), step_(QApplication::wheelScrollLines()) {}
@@ -72,12 +52,8 @@ void TGridWheelController::zoomBy(int step) {
     ~EndUpdate() { model.EndUpdate(); }
   } endUpdate{model};
   view_.SetZoomLevel(level + step);
-  ZoomSizes(
-      model.ColCount(), [&](int i) { return model.ColWidth(i); }, model.DefaultColWidth(),
-      [&](int size) { model.SetDefaultColWidth(size); }, [&](int i, int size) { model.SetColWidth(i, size); }, step);
-  ZoomSizes(
-      model.RowCount(), [&](int i) { return model.RowHeight(i); }, model.DefaultRowHeight(),
-      [&](int size) { model.SetDefaultRowHeight(size); }, [&](int i, int size) { model.SetRowHeight(i, size); }, step);
+  // The model moves its defaults and only the sizes of their own, so a huge grid zooms as fast as a small one.
+  model.ZoomSizes(step);
 }
 
 bool TGridWheelController::eventFilter(QObject* watched, QEvent* event) {

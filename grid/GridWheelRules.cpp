@@ -18,9 +18,4 @@ bool ZoomStepAllowed(int level, int step) {
   return next >= kMinZoomLevel && next <= kMaxZoomLevel;
 }
 
-int ZoomedSize(int size, int step) {
-  const long long next = static_cast<long long>(size) + step;
-  return next > 0 && next <= 0x7fffffff ? static_cast<int>(next) : size;
-}
-
 }  // namespace metrazil

@@ -13,7 +13,4 @@ int WheelTargetRow(int row, int firstBodyRow, int lastRow, int step, int notches
 // Whether the zoom level may change by step: the result has to stay within kMinZoomLevel..kMaxZoomLevel.
 bool ZoomStepAllowed(int level, int step);
 
-// A width or height after a zoom step: changed only where the result stays above 0.
-int ZoomedSize(int size, int step);
-
 }  // namespace metrazil

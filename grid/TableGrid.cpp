@@ -141,6 +141,28 @@ void TTableGrid::SetSizeAt(SizeList& sizes, int index, int size, int fallback) {
   }
 }
 
+int TTableGrid::ZoomedSize(int size, int step) {
+  const long long next = static_cast<long long>(size) + step;
+  return next > 0 && next <= std::numeric_limits<int>::max() ? static_cast<int>(next) : size;
+}
+
+void TTableGrid::ZoomSizeList(SizeList& sizes, int& fallback, int step) {
+  fallback = ZoomedSize(fallback, step);
+  // A size that did not move while the default did (or the reverse) may now equal the default: it is no
+  // longer an exception.
+  std::erase_if(sizes, [&](std::pair<int, int>& entry) {
+    entry.second = ZoomedSize(entry.second, step);
+    return entry.second == fallback;
+  });
+}
+
+void TTableGrid::ZoomSizes(int step) {
+  if (step == 0) return;
+  ZoomSizeList(colWidths_, defaultColWidth_, step);
+  ZoomSizeList(rowHeights_, defaultRowHeight_, step);
+  LayoutChanged();
+}
+
 void TTableGrid::SetDefaultRowHeight(int height) {
   defaultRowHeight_ = std::max(height, 0);
   rowHeights_.clear();
@@ -160,7 +182,7 @@ int TTableGrid::ColWidth(int col) const {
 
 void TTableGrid::SetColWidth(int col, int width) {
   if (col < 0 || col >= colCount_) throw EListError::IndexOutOfBounds(col);
-  SetSizeAt(colWidths_, col, std::max(width, 0), defaultColWidth_);
+  SetSizeAt(colWidths_, col, width, defaultColWidth_);
   LayoutChanged();
 }
 
@@ -171,7 +193,7 @@ int TTableGrid::RowHeight(int row) const {
 
 void TTableGrid::SetRowHeight(int row, int height) {
   if (row < 0 || row >= rowCount_) throw EListError::IndexOutOfBounds(row);
-  SetSizeAt(rowHeights_, row, std::max(height, 0), defaultRowHeight_);
+  SetSizeAt(rowHeights_, row, height, defaultRowHeight_);
   LayoutChanged();
 }
 
@@ -310,23 +332,33 @@ CellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
     if (found.row < 0 && expected < rowCount_) found = CellAddress{firstCol, expected};
     return found;
   }
-  for (int col = firstCol; col < colCount_; ++col) {
-    CellAddress found;
-    int expected = firstRow;
-    store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
-      if (row > expected) {
-        found = CellAddress{col, expected};
-        return false;
-      }
-      const auto it =
-          std::partition_point(cells.begin(), cells.end(), [col](const TCellStore::Cell& c) { return c.col < col; });
-      if (it == cells.end() || it->col != col) found = CellAddress{col, row};
-      expected = row + 1;
-      return found.row < 0;
-    });
-    if (found.row < 0 && expected < rowCount_) found = CellAddress{col, expected};
-    if (found.row >= 0) return found;
-  }
+  // Column order in one pass over the stored rows: columns firstCol..limit-1 have held a text in every row
+  // so far, and column `limit` is the leftmost one known to have a gap (at gapRow). A column without a
+  // text in the first row ends its run at once, so the cost follows the stored texts, not the columns.
+  int limit = colCount_;
+  int gapRow = -1;
+  int expected = firstRow;
+  bool missingRow = false;
+  store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
+    if (row > expected) {
+      missingRow = true;
+      return false;
+    }
+    int col = firstCol;
+    auto it = std::partition_point(cells.begin(), cells.end(),
+                                   [firstCol](const TCellStore::Cell& c) { return c.col < firstCol; });
+    for (; it != cells.end() && col < limit && it->col == col; ++it) ++col;
+    if (col < limit) {
+      limit = col;
+      gapRow = row;
+    }
+    expected = row + 1;
+    return limit > firstCol;
+  });
+  if (limit == firstCol) return CellAddress{firstCol, gapRow};
+  // A row without a map holds no text: every column still in its run has its gap there.
+  if (missingRow || expected < rowCount_) return CellAddress{firstCol, expected};
+  if (limit < colCount_) return CellAddress{limit, gapRow};
   return {};
 }
 

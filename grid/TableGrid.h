@@ -67,8 +67,9 @@ class TTableGrid {
   int LeftCol() const { return leftCol_; }
   void SetTopLeft(int col, int row);
 
-  // Setting a default drops every size of its own. Sizes are clamped at 0; reading outside the counts
-  // gives the default, setting there raises EListError.
+  // Setting a default drops every size of its own; defaults are clamped at 0. A size of its own is kept
+  // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
+  // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
   int DefaultRowHeight() const { return defaultRowHeight_; }
   void SetDefaultRowHeight(int height);
   int DefaultColWidth() const { return defaultColWidth_; }
@@ -77,6 +78,11 @@ class TTableGrid {
   void SetColWidth(int col, int width);
   int RowHeight(int row) const;
   void SetRowHeight(int row, int height);
+  // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
+  // the others keep their value. Costs the sizes of their own, not the counts.
+  void ZoomSizes(int step);
+  // One size after a zoom step: size + step when that is above 0 (and fits), else size.
+  static int ZoomedSize(int size, int step);
 
   // A negative row, or a negative column in a row that holds texts, raises EListError "列表索引越界 (%d)".
   std::string ReadCell(int col, int row) const;
@@ -123,6 +129,7 @@ class TTableGrid {
   using SizeList = std::vector<std::pair<int, int>>;
   static int SizeAt(const SizeList& sizes, int index, int fallback);
   static void SetSizeAt(SizeList& sizes, int index, int size, int fallback);
+  static void ZoomSizeList(SizeList& sizes, int& fallback, int step);
 
   void CheckCellIndex(int col, int row) const;
   void ResetFocusToOrigin();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "grid/GridGeometry.h"
 #include "grid/TableGrid.h"
 
 namespace metrazil {
@@ -107,6 +108,19 @@ TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
   for (int i = 0; i < static_cast<int>(texts.size()); ++i)
     EXPECT_EQ(back.ReadCell(1, i + 1), texts[static_cast<std::size_t>(i)]);
   EXPECT_EQ(back.StoredCellCount(), texts.size());
+}
+
+TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
+  const std::string bytes = "3,2\r\ncw 0,10\r\ncw 1,-5\r\ncw 2,0\r\n1,1,hidden\r\n";
+  TTableGrid grid = ReadBytes(bytes);
+  EXPECT_EQ(grid.ColWidth(1), -5);
+  EXPECT_EQ(grid.ColWidth(2), 0);
+  const GridGeometry geometry(grid, 200, 100, 0, 1);
+  EXPECT_EQ(geometry.CellRect(1, 1), (GridRect{10, 21, 10, 42}));
+  EXPECT_EQ(geometry.CellRect(2, 1), (GridRect{10, 21, 10, 42}));
+  EXPECT_EQ(geometry.CellsRight(), 10);
+  grid.WriteTableFile(PathOf("out.dat"));
+  EXPECT_EQ(Get(PathOf("out.dat")), bytes);
 }
 
 TEST_F(TableFileIoTest, ReaderRules) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,36 @@ TEST(TableGridTest, SizesAreCutWithTheCounts) {
   EXPECT_THROW(grid.SetColWidth(5, 10), EListError);
 }
 
+TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(TTableGrid::kMaxCount);
+  grid.SetColWidth(0, 3);
+  grid.SetColWidth(1, 0);
+  grid.SetColWidth(2, -5);
+  grid.SetColWidth(3, 67);  // reaches the default's old value after a step down: an exception again
+  grid.SetRowHeight(TTableGrid::kMaxCount - 1, 2);
+  grid.ZoomSizes(-3);
+  EXPECT_EQ(grid.DefaultColWidth(), 61);
+  const int widths[] = {3, 0, -5, 64, 61};  // only results above 0 are taken
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), widths[c]) << c;
+  EXPECT_EQ(grid.DefaultRowHeight(), 18);
+  EXPECT_EQ(grid.RowHeight(TTableGrid::kMaxCount - 1), 2);
+  EXPECT_EQ(grid.RowHeight(5), 18);
+  grid.ZoomSizes(3);
+  const int back[] = {6, 3, -5, 67, 64};
+  for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), back[c]) << c;
+  EXPECT_EQ(grid.RowHeight(TTableGrid::kMaxCount - 1), 5);
+
+  // A default that cannot shrink stays, and an own size that lands on it is no longer its own.
+  grid.SetDefaultRowHeight(2);
+  grid.SetRowHeight(4, 5);
+  grid.ZoomSizes(-3);
+  EXPECT_EQ(grid.DefaultRowHeight(), 2);
+  EXPECT_EQ(grid.RowHeight(4), 2);
+  grid.SetDefaultRowHeight(7);
+  EXPECT_EQ(grid.RowHeight(4), 7);
+}
+
 TEST(TableGridTest, LimitsOfCountsFixedCountsAndFocus) {
   TTableGrid grid = DesignGrid();
   grid.SetFocusedCell(2, 3);
@@ -199,6 +230,63 @@ TEST(TableGridTest, LocateHeaderRowAndEmptyCells) {
   grid.RemoveRowsAt(1, 1);
   EXPECT_EQ(grid.FixedRows(), 0);
   EXPECT_EQ(grid.LocateText("r0", 2), (CellAddress{0, 0}));
+}
+
+// The first empty cell of the search area as the plain scan over every cell finds it.
+CellAddress FirstEmptyCellByScan(const TTableGrid& grid, std::uint16_t options) {
+  const bool wholeGrid = (options & TTableGrid::kLocateWholeGrid) != 0;
+  const int firstCol = wholeGrid ? 0 : grid.FixedCols();
+  const int firstRow = wholeGrid ? 0 : grid.FixedRows();
+  const bool rowByRow = (options & TTableGrid::kLocateRowByRow) != 0;
+  const int outerEnd = rowByRow ? grid.RowCount() : grid.ColCount();
+  const int innerEnd = rowByRow ? grid.ColCount() : grid.RowCount();
+  for (int outer = rowByRow ? firstRow : firstCol; outer < outerEnd; ++outer) {
+    for (int inner = rowByRow ? firstCol : firstRow; inner < innerEnd; ++inner) {
+      const int col = rowByRow ? inner : outer;
+      const int row = rowByRow ? outer : inner;
+      if (grid.CellText(col, row).empty()) return {col, row};
+    }
+  }
+  return {};
+}
+
+TEST(TableGridTest, EmptyCellSearchAgreesWithThePlainScan) {
+  std::mt19937 random(7);
+  const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  for (int round = 0; round < 3000; ++round) {
+    TTableGrid grid;
+    grid.SetColCount(pick(1, 6));
+    grid.SetRowCount(pick(1, 8));
+    grid.SetFixedCols(pick(0, grid.ColCount() - 1));
+    grid.SetFixedRows(pick(0, grid.RowCount() - 1));
+    // Mostly full grids, so the first gap lies anywhere; some texts past the counts too.
+    const int fill = pick(50, 100);
+    for (int r = 0; r < grid.RowCount() + 2; ++r) {
+      for (int c = 0; c < grid.ColCount() + 2; ++c) {
+        if (pick(1, 100) <= fill) grid.WriteCell(c, r, "x");
+      }
+    }
+    for (const std::uint16_t options : {2, 2 | 8, 2 | 128, 2 | 8 | 128}) {
+      ASSERT_EQ(grid.LocateText("\"\"", options), FirstEmptyCellByScan(grid, options))
+          << "round " << round << " options " << options;
+    }
+  }
+}
+
+TEST(TableGridTest, EmptyCellSearchCostFollowsTheTexts) {
+  TTableGrid grid = DesignGrid();
+  grid.SetColCount(TTableGrid::kMaxCount);
+  grid.SetRowCount(2001);
+  // Full columns 0..99 over every body row but one gap in column 50; the rest of the columns hold nothing.
+  for (int r = 1; r <= 2000; ++r) {
+    for (int c = 0; c < 100; ++c) {
+      if (c != 50 || r != 1500) grid.WriteCell(c, r, "x");
+    }
+  }
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{50, 1500}));
+  grid.WriteCell(50, 1500, "x");
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{100, 1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (CellAddress{100, 1}));
 }
 
 TEST(TableGridTest, InsertAtFocusedRow) {

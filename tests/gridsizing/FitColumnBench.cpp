@@ -62,7 +62,7 @@ void BM_ZoomStep(benchmark::State& state) {
   }
   benchmark::DoNotOptimize(view.Model().RowHeight(1));
 }
-BENCHMARK(BM_ZoomStep)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomStep)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace metrazil

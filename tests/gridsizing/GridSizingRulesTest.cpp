@@ -5,6 +5,7 @@
 #include "grid/GridSizingRules.h"
 #include "grid/GridWheelAccumulator.h"
 #include "grid/GridWheelRules.h"
+#include "grid/TableGrid.h"
 
 namespace metrazil {
 namespace {
@@ -79,11 +80,11 @@ TEST(WheelRules, ZoomLimitsAndSizes) {
   EXPECT_TRUE(ZoomStepAllowed(-7, -3));
   EXPECT_FALSE(ZoomStepAllowed(-9, -3));
   EXPECT_FALSE(ZoomStepAllowed(0, 0x7fffffff));
-  EXPECT_EQ(ZoomedSize(64, 3), 67);
-  EXPECT_EQ(ZoomedSize(3, -3), 3);   // would reach 0
-  EXPECT_EQ(ZoomedSize(0, 3), 3);    // a zero-width column from a file grows too
-  EXPECT_EQ(ZoomedSize(-5, 3), -5);  // still not above 0
-  EXPECT_EQ(ZoomedSize(0x7fffffff, 1), 0x7fffffff);
+  EXPECT_EQ(TTableGrid::ZoomedSize(64, 3), 67);
+  EXPECT_EQ(TTableGrid::ZoomedSize(3, -3), 3);   // would reach 0
+  EXPECT_EQ(TTableGrid::ZoomedSize(0, 3), 3);    // a zero-width column from a file grows too
+  EXPECT_EQ(TTableGrid::ZoomedSize(-5, 3), -5);  // still not above 0
+  EXPECT_EQ(TTableGrid::ZoomedSize(0x7fffffff, 1), 0x7fffffff);
 }
 
 TEST(SizingRules, ZoneDragAndFit) {
