@@ -82,6 +82,9 @@ TTableGridView::~TTableGridView() {
   model_.OnLayoutChanged = nullptr;
   model_.OnCellRangeChanged = nullptr;
   model_.FullyVisibleRows = nullptr;
+  // Its event filters must not see the events of a view that is half destroyed.
+  delete sizing_;
+  sizing_ = nullptr;
 }
 
 void TTableGridView::ConnectModel() {
