@@ -13,7 +13,7 @@ TGridEditor::TGridEditor(TTableGridView& view, QWidget* parent) : QPlainTextEdit
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the text scrolls with the caret, as in a cell-sized box
   setTabChangesFocus(true);
   document()->setDocumentMargin(0);
   setViewportMargins(2, 2, 2, 0);
