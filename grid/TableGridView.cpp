@@ -131,6 +131,10 @@ void TTableGridView::ClampTopLeft() {
 void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   if (editing_) PlaceEditor();
+  if (headerCol_ >= 0) {
+    const QRect cell = CellRect(headerCol_, 0);
+    if (!cell.isNull()) headerEditor_->setGeometry(cell.adjusted(1, 1, -1, -1));
+  }
   viewport()->update();
   if (sizing_ != nullptr) sizing_->layoutChanged();
 }
