@@ -1,16 +1,134 @@
 #include "grid/CellStore.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <map>
+#include <new>
+#include <optional>
 #include <utility>
 
 namespace metrazil {
+
+// Regions of a few huge pages, handed out front to back and unmapped once every piece is back. Only the
+// pieces a long read asks for come from here (see BulkScope); pieces are not reused one by one, so the
+// blocks an edit reallocates go back to the heap, and a region stays mapped while any of its pieces lives.
+class TCellStore::PagePool {
+ public:
+  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  static constexpr std::size_t kRegion = std::size_t{8} << 20;
+
+  PagePool() = default;
+  PagePool(const PagePool&) = delete;
+  PagePool& operator=(const PagePool&) = delete;
+  ~PagePool() {
+    for (const auto& [base, region] : regions_) ::munmap(reinterpret_cast<void*>(base), kRegion);
+  }
+
+  bool Bulk() const { return bulk_ > 0; }
+  void BeginBulk() { ++bulk_; }
+  void EndBulk() { --bulk_; }
+
+  // A piece of a region, or null when the size does not suit one or no region can be mapped.
+  void* Take(std::size_t bytes) {
+    bytes = (bytes + 63) & ~std::size_t{63};
+    if (bytes == 0 || bytes > kRegion / 4) return nullptr;
+    if (current_ == regions_.end() || kRegion - current_->second.used < bytes) {
+      if (!MapRegion()) return nullptr;
+    }
+    Region& region = current_->second;
+    void* piece = reinterpret_cast<void*>(current_->first + region.used);
+    region.used += bytes;
+    ++region.live;
+    return piece;
+  }
+  // Whether the piece came from here; a region whose last piece comes back is unmapped.
+  bool Give(void* data) {
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    auto it = regions_.upper_bound(address);
+    if (it == regions_.begin()) return false;
+    --it;
+    if (address >= it->first + kRegion) return false;
+    if (--it->second.live == 0) {
+      if (it == current_) current_ = regions_.end();
+      ::munmap(reinterpret_cast<void*>(it->first), kRegion);
+      regions_.erase(it);
+    }
+    return true;
+  }
+  std::size_t MappedBytes() const { return regions_.size() * kRegion; }
+
+ private:
+  struct Region {
+    std::size_t used = 0;
+    std::size_t live = 0;
+  };
+
+  bool MapRegion() {
+    // Mapped with room to spare and trimmed to a huge-page boundary, so every huge page lies whole inside.
+    const std::size_t span = kRegion + kHugePage;
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return false;
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t base = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (base > start) ::munmap(raw, base - start);
+    if (const std::uintptr_t end = start + span; end > base + kRegion) {
+      ::munmap(reinterpret_cast<void*>(base + kRegion), end - (base + kRegion));
+    }
+    ::madvise(reinterpret_cast<void*>(base), kRegion, MADV_HUGEPAGE);  // advice only: may be unavailable
+    // The region being left stays until its pieces are back.
+    current_ = regions_.emplace(base, Region{}).first;
+    return true;
+  }
+
+  std::map<std::uintptr_t, Region> regions_;
+  std::map<std::uintptr_t, Region>::iterator current_ = regions_.end();
+  int bulk_ = 0;
+};
+
+void* TCellStore::PoolAllocate(PagePool* pool, std::size_t bytes) {
+  if (pool != nullptr && pool->Bulk()) {
+    if (void* piece = pool->Take(bytes)) return piece;
+  }
+  return ::operator new(bytes);
+}
+
+void TCellStore::PoolFree(PagePool* pool, void* data, std::size_t bytes) noexcept {
+  if (pool != nullptr && pool->Give(data)) return;
+  ::operator delete(data, bytes);
+}
+
+namespace {
+
+// Marks the allocations of a long read, which may come from the pool's regions.
+template <class Pool>
+class BulkScope {
+ public:
+  explicit BulkScope(Pool& pool) : pool_(pool) { pool_.BeginBulk(); }
+  ~BulkScope() { pool_.EndBulk(); }
+  BulkScope(const BulkScope&) = delete;
+  BulkScope& operator=(const BulkScope&) = delete;
+
+ private:
+  Pool& pool_;
+};
+
+}  // namespace
 
 // Bump allocator for texts longer than the inline size. Chunks never move, so cells keep plain pointers;
 // overwritten texts become dead bytes that a compaction gives back once they outweigh the live ones.
 class TCellStore::Arena {
  public:
-  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  static constexpr std::size_t kChunk = PagePool::kHugePage;
+
+  explicit Arena(PagePool* pool) : pool_(pool) {}
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+  ~Arena() {
+    for (const auto& [data, size] : chunks_) PoolFree(pool_, data, size);
+  }
 
   const char* Store(std::string_view text) {
     live_ += text.size();
@@ -21,9 +139,14 @@ class TCellStore::Arena {
       return large_.back().get();
     }
     if (left_ < text.size()) {
-      // Chunks grow from small, so a small table does not pay for a large one.
-      chunks_.push_back(std::make_unique_for_overwrite<char[]>(nextChunk_));
-      cur_ = chunks_.back().get();
+      // Chunks grow from small, so a small table does not pay for a large one; full-sized chunks of a
+      // long read come from the pool's huge pages.
+      chunks_.reserve(chunks_.size() + 1);
+      if (nextChunk_ == kChunk) pool_->BeginBulk();
+      char* chunk = static_cast<char*>(PoolAllocate(pool_, nextChunk_));
+      if (nextChunk_ == kChunk) pool_->EndBulk();
+      chunks_.emplace_back(chunk, nextChunk_);
+      cur_ = chunk;
       left_ = nextChunk_;
       nextChunk_ = std::min(nextChunk_ * 2, kChunk);
     }
@@ -40,17 +163,23 @@ class TCellStore::Arena {
   bool WantsCompaction() const { return dead_ > kChunk && dead_ > live_; }
 
  private:
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  PagePool* pool_;
+  std::vector<std::pair<char*, std::size_t>> chunks_;
   std::vector<std::unique_ptr<char[]>> large_;
   char* cur_ = nullptr;
   std::size_t left_ = 0;
-  std::size_t nextChunk_ = kChunk / 64;
+  std::size_t nextChunk_ = kChunk / 128;
   std::size_t live_ = 0;
   std::size_t dead_ = 0;
 };
 
-TCellStore::TCellStore() : arena_(std::make_unique<Arena>()) {}
-TCellStore::~TCellStore() = default;
+TCellStore::TCellStore() : pool_(std::make_unique<PagePool>()) { arena_ = std::make_unique<Arena>(pool_.get()); }
+
+TCellStore::~TCellStore() {
+  // What the pool handed out goes back before the pool itself.
+  blocks_.clear();
+  arena_.reset();
+}
 TCellStore::TCellStore(TCellStore&&) noexcept = default;
 TCellStore& TCellStore::operator=(TCellStore&&) noexcept = default;
 
@@ -76,6 +205,8 @@ TCellStore::RowPosition TCellStore::Locate(std::int64_t row) const {
 }
 
 bool TCellStore::HasRow(int row) const { return Locate(row).found; }
+
+std::size_t TCellStore::PooledBytes() const { return pool_ ? pool_->MappedBytes() : 0; }
 
 std::size_t TCellStore::StoredRowCount() const {
   std::size_t count = 0;
@@ -137,7 +268,7 @@ void TCellStore::SplitIfLarge(std::size_t b) {
   if (block.rows.size() < 2 || (block.rows.size() < kBlockRows && block.cells.size() < kBlockCells)) return;
   const std::size_t middle = block.rows.size() / 2;
   const std::uint32_t cellMiddle = block.rows[middle].begin;
-  Block upper;
+  Block upper(pool_.get());
   upper.offset = block.offset;
   upper.maxCol = block.maxCol;
   upper.rows.assign(block.rows.begin() + static_cast<std::ptrdiff_t>(middle), block.rows.end());
@@ -151,7 +282,7 @@ void TCellStore::SplitIfLarge(std::size_t b) {
 TCellStore::RowPosition TCellStore::InsertEmptyRow(std::int64_t row) {
   std::size_t b = FindBlock(row);
   if (b == blocks_.size()) {
-    if (blocks_.empty() || blocks_.back().rows.size() >= kBlockRows) blocks_.emplace_back();
+    if (blocks_.empty() || blocks_.back().rows.size() >= kBlockRows) blocks_.emplace_back(pool_.get());
     b = blocks_.size() - 1;
   } else if (blocks_[b].rows.size() >= kBlockRows) {
     SplitIfLarge(b);
@@ -228,7 +359,10 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
     if (row > lastRow) {
       if (block.rows.size() >= kBlockRows || block.cells.size() >= kBlockCells) {
         // A file read in order fills whole blocks; size the new one for rows like the last.
-        blocks_.emplace_back();
+        // Past the first few blocks the read is a long one: its blocks come from the pool.
+        blocks_.emplace_back(pool_.get());
+        std::optional<BulkScope<PagePool>> bulk;
+        if (blocks_.size() > kBlocksBeforeBulk) bulk.emplace(*pool_);
         blocks_.back().rows.reserve(kBlockRows);
         blocks_.back().cells.reserve(kBlockRows * std::clamp<std::size_t>(rowCapacityHint, 1, 64));
       }
@@ -244,7 +378,7 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
 
 void TCellStore::Clear() {
   blocks_.clear();
-  arena_ = std::make_unique<Arena>();
+  arena_ = std::make_unique<Arena>(pool_.get());
   cellCount_ = 0;
 }
 
@@ -350,7 +484,7 @@ void TCellStore::RotateRowToEnd(int row, int last) {
 
 void TCellStore::MaybeCompact() {
   if (!arena_->WantsCompaction()) return;
-  auto fresh = std::make_unique<Arena>();
+  auto fresh = std::make_unique<Arena>(pool_.get());
   for (Block& block : blocks_) {
     for (Cell& cell : block.cells) {
       if (cell.size > Cell::kInline) cell.ptr = fresh->Store(cell.Text());

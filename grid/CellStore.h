@@ -5,6 +5,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace metrazil {
@@ -48,6 +49,8 @@ class TCellStore {
 
   std::size_t CellCount() const { return cellCount_; }
   std::size_t StoredRowCount() const;
+  // Bytes mapped for large tables outside the heap (see PagePool), for memory figures.
+  std::size_t PooledBytes() const;
   void Clear();
 
   // Moves the rows in [first, oldEnd) down by count. Cells of columns at or past colLimit stay at their
@@ -73,6 +76,29 @@ class TCellStore {
  private:
   static constexpr std::size_t kBlockRows = 512;
   static constexpr std::size_t kBlockCells = 16384;
+  // Blocks of a read in order before its allocations go to the pool: about 32k rows.
+  static constexpr std::size_t kBlocksBeforeBulk = 64;
+
+  // Large tables take their blocks and text chunks from big regions backed by huge pages, which a long
+  // read fills with a fraction of the page faults; everything else comes from the heap.
+  class PagePool;
+  static void* PoolAllocate(PagePool* pool, std::size_t bytes);
+  static void PoolFree(PagePool* pool, void* data, std::size_t bytes) noexcept;
+  template <class T>
+  struct PoolAllocator {
+    using value_type = T;
+    using propagate_on_container_copy_assignment = std::true_type;
+    using propagate_on_container_move_assignment = std::true_type;
+    using propagate_on_container_swap = std::true_type;
+    PagePool* pool = nullptr;
+    PoolAllocator() = default;
+    explicit PoolAllocator(PagePool* p) : pool(p) {}
+    template <class U>
+    PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}  // NOLINT: rebinding is implicit
+    T* allocate(std::size_t n) { return static_cast<T*>(PoolAllocate(pool, n * sizeof(T))); }
+    void deallocate(T* data, std::size_t n) noexcept { PoolFree(pool, data, n * sizeof(T)); }
+    friend bool operator==(const PoolAllocator& a, const PoolAllocator& b) { return a.pool == b.pool; }
+  };
 
   // A stored row: its index relative to the block's offset and its run of the block's cells.
   struct Row {
@@ -82,10 +108,11 @@ class TCellStore {
   };
   // Rows in order, and their cells in the same order in one vector, so a row costs no allocation.
   struct Block {
+    explicit Block(PagePool* pool) : rows(PoolAllocator<Row>(pool)), cells(PoolAllocator<Cell>(pool)) {}
     std::int64_t offset = 0;
     int maxCol = -1;  // an upper bound: cells removed later may leave it high
-    std::vector<Row> rows;
-    std::vector<Cell> cells;
+    std::vector<Row, PoolAllocator<Row>> rows;
+    std::vector<Cell, PoolAllocator<Cell>> cells;
     std::int64_t First() const { return rows.front().rel + offset; }
     std::int64_t Last() const { return rows.back().rel + offset; }
     std::span<const Cell> CellsOf(const Row& row) const { return {cells.data() + row.begin, row.count}; }
@@ -117,9 +144,12 @@ class TCellStore {
   void ReleaseCell(const Cell& cell);
   void MaybeCompact();
 
+  // The pool goes last: it must outlive the blocks and the arena (see the destructor), while a move
+  // assignment frees the old blocks before it replaces the old pool.
   std::vector<Block> blocks_;
   std::unique_ptr<Arena> arena_;
   std::size_t cellCount_ = 0;
+  std::unique_ptr<PagePool> pool_;
 };
 
 }  // namespace metrazil

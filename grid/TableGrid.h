@@ -91,6 +91,8 @@ class TTableGrid {
   // A negative index raises EListError; the empty text deletes the entry.
   void WriteCell(int col, int row, std::string_view text);
   std::size_t StoredCellCount() const { return store_.CellCount(); }
+  // Memory the store maps for large tables outside the heap, for memory figures.
+  std::size_t StorePooledBytes() const { return store_.PooledBytes(); }
 
   // Row operations for a row r in 0..RowCount-1 and a count of 1 or more; other arguments change nothing.
   // Insertion past kMaxCount rows raises EInvalidGridOperation "操作的网格太大".

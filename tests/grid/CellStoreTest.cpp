@@ -115,6 +115,58 @@ TEST(CellStoreTest, AppendFastPathAndReadsDoNotInsert) {
   EXPECT_EQ(store.CellCount(), 6000u);
 }
 
+// A long read puts its blocks and text chunks into the pool's regions; edits that outgrow them, row moves,
+// compaction, a move assignment and Clear must keep every text and give every region back.
+TEST(CellStoreTest, PooledStoreOfALongReadSurvivesEditsAndGivesItsRegionsBack) {
+  TCellStore store;
+  Reference reference;
+  const auto text = [](int row, int col) { return "pooled text " + std::to_string(row * 7 + col); };
+  for (int row = 0; row < 40000; ++row) {
+    for (int col = 0; col < 4; ++col) {
+      store.Append(col, row, text(row, col), 4);
+      reference[{row, col}] = text(row, col);
+    }
+  }
+  EXPECT_GT(store.PooledBytes(), 0u);
+  std::mt19937 random(99);
+  for (int step = 0; step < 2000; ++step) {
+    const int row = static_cast<int>(random() % 45000);
+    const int col = static_cast<int>(random() % 6);
+    if (step % 500 == 499) {
+      store.RotateRowToEnd(row, row + 1000);
+      reference = Rotated(reference, row, row + 1000);
+    } else if (step % 500 == 250) {
+      store.InsertRows(row, 40000, 2, 6);
+      reference = Inserted(reference, row, 40000, 2, 6);
+    } else {
+      // Longer texts than before: blocks grow out of their pooled room and old chunks turn dead.
+      const std::string t = step % 7 == 0 ? std::string() : std::string(40, static_cast<char>('a' + step % 26));
+      store.Set(col, row, t);
+      if (t.empty()) {
+        reference.erase({row, col});
+      } else {
+        reference[{row, col}] = t;
+      }
+    }
+  }
+  ExpectSame(store, reference);
+  for (int row = 0; row < 40000; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      store.Set(col, row, "");  // more dead bytes than live ones: a compaction
+      reference.erase({row, col});
+    }
+  }
+  ExpectSame(store, reference);
+
+  TCellStore other;
+  for (int row = 0; row < 40000; ++row) other.Append(0, row, text(row, 0), 1);
+  other = std::move(store);
+  ExpectSame(other, reference);
+  other.Clear();
+  EXPECT_EQ(other.PooledBytes(), 0u);
+  EXPECT_EQ(other.CellCount(), 0u);
+}
+
 TEST(CellStoreTest, WideRowsSplitBlocksByCells) {
   TCellStore store;
   Reference reference;
