@@ -43,16 +43,6 @@ bool TGridEditor::CaretOnLastLine() const {
   return cursor.block() == document()->lastBlock() && line == count - 1;
 }
 
-bool TGridEditor::event(QEvent* event) {
-  // An accelerator (Alt+letter) runs while the editor keeps the focus: what it does should see the text
-  // on screen, as a mouse click on the same button would.
-  if (event->type() == QEvent::ShortcutOverride) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->modifiers() & Qt::AltModifier) != 0 && key->key() != Qt::Key_Alt) view_.CommitEdit();
-  }
-  return QPlainTextEdit::event(event);
-}
-
 void TGridEditor::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   switch (event->key()) {

@@ -19,7 +19,6 @@ class TGridEditor : public QPlainTextEdit {
   bool CaretOnLastLine() const;
 
  protected:
-  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
