@@ -95,9 +95,9 @@ void* TCellStore::PoolAllocate(PagePool* pool, std::size_t bytes) {
   return ::operator new(bytes);
 }
 
-void TCellStore::PoolFree(PagePool* pool, void* data, std::size_t bytes) noexcept {
+void TCellStore::PoolFree(PagePool* pool, void* data) noexcept {
   if (pool != nullptr && pool->Give(data)) return;
-  ::operator delete(data, bytes);
+  ::operator delete(data);
 }
 
 namespace {
@@ -127,7 +127,7 @@ class TCellStore::Arena {
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
   ~Arena() {
-    for (const auto& [data, size] : chunks_) PoolFree(pool_, data, size);
+    for (char* chunk : chunks_) PoolFree(pool_, chunk);
   }
 
   const char* Store(std::string_view text) {
@@ -145,7 +145,7 @@ class TCellStore::Arena {
       if (nextChunk_ == kChunk) pool_->BeginBulk();
       char* chunk = static_cast<char*>(PoolAllocate(pool_, nextChunk_));
       if (nextChunk_ == kChunk) pool_->EndBulk();
-      chunks_.emplace_back(chunk, nextChunk_);
+      chunks_.push_back(chunk);
       cur_ = chunk;
       left_ = nextChunk_;
       nextChunk_ = std::min(nextChunk_ * 2, kChunk);
@@ -164,7 +164,7 @@ class TCellStore::Arena {
 
  private:
   PagePool* pool_;
-  std::vector<std::pair<char*, std::size_t>> chunks_;
+  std::vector<char*> chunks_;
   std::vector<std::unique_ptr<char[]>> large_;
   char* cur_ = nullptr;
   std::size_t left_ = 0;

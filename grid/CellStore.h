@@ -83,7 +83,7 @@ class TCellStore {
   // read fills with a fraction of the page faults; everything else comes from the heap.
   class PagePool;
   static void* PoolAllocate(PagePool* pool, std::size_t bytes);
-  static void PoolFree(PagePool* pool, void* data, std::size_t bytes) noexcept;
+  static void PoolFree(PagePool* pool, void* data) noexcept;
   template <class T>
   struct PoolAllocator {
     using value_type = T;
@@ -96,7 +96,7 @@ class TCellStore {
     template <class U>
     PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}  // NOLINT: rebinding is implicit
     T* allocate(std::size_t n) { return static_cast<T*>(PoolAllocate(pool, n * sizeof(T))); }
-    void deallocate(T* data, std::size_t n) noexcept { PoolFree(pool, data, n * sizeof(T)); }
+    void deallocate(T* data, std::size_t) noexcept { PoolFree(pool, data); }
     friend bool operator==(const PoolAllocator& a, const PoolAllocator& b) { return a.pool == b.pool; }
   };
 
