@@ -199,8 +199,11 @@ void TTableGrid::SetRowHeight(int row, int height) {
 
 std::string_view TTableGrid::CellText(int col, int row) const {
   if (row < 0) throw EListError::IndexOutOfBounds(row);
-  if (!store_.HasRow(row)) return {};
-  if (col < 0) throw EListError::IndexOutOfBounds(col);
+  if (col < 0) {
+    if (rowMaps_.Contains(row)) throw EListError::IndexOutOfBounds(col);
+    return {};
+  }
+  // A row without a map holds no text, so the store answers for it too.
   return store_.Get(col, row);
 }
 
@@ -213,6 +216,8 @@ void TTableGrid::CheckCellIndex(int col, int row) const {
 
 void TTableGrid::WriteCell(int col, int row, std::string_view text) {
   CheckCellIndex(col, row);
+  // The map first: a row may have a map without texts, never texts without a map.
+  rowMaps_.Add(row);
   store_.Set(col, row, text);
   if (OnCellWritten) OnCellWritten(col, row);
 }
@@ -223,6 +228,8 @@ void TTableGrid::InsertRowsAt(int row, int count) {
   const int oldCount = rowCount_;
   UpdateGuard update(*this);
   SetRowCount(oldCount + count);
+  // Every row from the insertion point to the new end has each of its columns written.
+  rowMaps_.Add(row, rowCount_ - 1);
   store_.InsertRows(row, oldCount, count, colCount_);
   // Heights move with their rows; the new rows get the default.
   for (auto& [index, height] : rowHeights_) {
@@ -241,6 +248,7 @@ void TTableGrid::RemoveRowsAt(int row, int count) {
     const int topRow = topRow_;
     for (int i = 0; i < count; ++i) {
       store_.RotateRowToEnd(row, rowCount_ - 1);
+      rowMaps_.RotateToEnd(row, rowCount_ - 1);
       // The heights of the rows below follow them up; the removed row's height goes with it.
       const auto own = std::lower_bound(rowHeights_.begin(), rowHeights_.end(), std::pair{row, 0});
       if (own != rowHeights_.end() && own->first == row) rowHeights_.erase(own);

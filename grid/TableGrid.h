@@ -10,6 +10,7 @@
 
 #include "base/Exception.h"
 #include "grid/CellStore.h"
+#include "grid/RowMapSet.h"
 
 namespace metrazil {
 
@@ -84,7 +85,10 @@ class TTableGrid {
   // One size after a zoom step: size + step when that is above 0 (and fits), else size.
   static int ZoomedSize(int size, int step);
 
-  // A negative row, or a negative column in a row that holds texts, raises EListError "列表索引越界 (%d)".
+  // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
+  // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
+  // every row from the insertion point to the end) and keeps it when its texts are deleted; the map moves
+  // with the row's texts.
   std::string ReadCell(int col, int row) const;
   // As ReadCell, without the copy; valid until the next change of the grid.
   std::string_view CellText(int col, int row) const;
@@ -154,6 +158,7 @@ class TTableGrid {
   SizeList colWidths_;
   SizeList rowHeights_;
   TCellStore store_;
+  TRowMapSet rowMaps_;  // every row holding a text is in it
   int updateCount_ = 0;
   bool layoutPending_ = false;
 };

@@ -269,6 +269,7 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
         cellsInRow = 0;
       }
       ++cellsInRow;
+      rowMaps_.Add(row.value);
       store_.Append(col.value, row.value, text, rowCapacityHint);
       if (OnCellWritten) OnCellWritten(col.value, row.value);
     }

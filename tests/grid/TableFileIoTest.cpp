@@ -166,6 +166,14 @@ TEST_F(TableFileIoTest, ReaderRules) {
     EXPECT_EQ(grid.ColWidth(0), 80);
   }
   {
+    SCOPED_TRACE("a stored cell line gives its row a map, an empty text too; a skipped one does not");
+    TTableGrid grid = ReadBytes("5,10\r\n1,3,\r\n2,4,x\r\n1,12,\r\n");
+    EXPECT_THROW(grid.ReadCell(-1, 3), EListError);
+    EXPECT_THROW(grid.ReadCell(-1, 4), EListError);
+    EXPECT_EQ(grid.ReadCell(-1, 5), "");
+    EXPECT_EQ(grid.ReadCell(-1, 12), "");
+  }
+  {
     SCOPED_TRACE("reading does not empty the grid first");
     Put(PathOf("in.dat"), "5,10\r\n1,1,new\r\n");
     TTableGrid grid = DesignGrid();

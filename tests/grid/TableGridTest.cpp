@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,7 +58,7 @@ TEST(TableGridTest, NegativeIndexesRaiseListError) {
   EXPECT_EQ(ErrorOf([&] { grid.ReadCell(3, -1); }), "列表索引越界 (-1)");
   EXPECT_EQ(ErrorOf([&] { grid.WriteCell(-2, 1, "x"); }), "列表索引越界 (-2)");
   EXPECT_EQ(ErrorOf([&] { grid.WriteCell(1, -3, "x"); }), "列表索引越界 (-3)");
-  // A negative column only matters in a row that holds texts.
+  // A negative column only matters in a row that has a map.
   EXPECT_EQ(grid.ReadCell(-1, 2), "");
   grid.WriteCell(0, 2, "a");
   EXPECT_EQ(ErrorOf([&] { grid.ReadCell(-1, 2); }), "列表索引越界 (-1)");
@@ -391,11 +394,179 @@ TEST(TableGridTest, RemoveScrollsBackAndResumesPaintingOnce) {
   EXPECT_EQ(layouts, 2);  // the removal as a whole, then the scroll
 }
 
+bool HasMap(const TTableGrid& grid, int row) {
+  try {
+    grid.ReadCell(-1, row);
+  } catch (const EListError&) {
+    return true;
+  }
+  return false;
+}
+
+TEST(TableGridTest, RowMapsDecideNegativeColumns) {
+  struct Case {
+    const char* name;
+    std::function<void(TTableGrid&)> change;
+    std::vector<int> mapped;  // among rows 0..14
+  };
+  const std::vector<Case> cases = {
+      {"fresh grid", [](TTableGrid&) {}, {}},
+      {"text written and deleted",
+       [](TTableGrid& g) {
+         g.WriteCell(1, 3, "x");
+         g.WriteCell(1, 3, "");
+       },
+       {3}},
+      {"empty text on a fresh row", [](TTableGrid& g) { g.WriteCell(2, 4, ""); }, {4}},
+      {"write past the counts", [](TTableGrid& g) { g.WriteCell(9, 12, ""); }, {12}},
+      {"insertion maps every row from there to the end, not further",
+       [](TTableGrid& g) {
+         g.WriteCell(0, 13, "kept further out");
+         g.InsertRowsAt(3, 2);
+       },
+       {3, 4, 5, 6, 7, 8, 9, 10, 11, 13}},
+      {"removal moves the maps up with the texts",
+       [](TTableGrid& g) {
+         g.WriteCell(0, 2, "");
+         g.WriteCell(0, 5, "five");
+         g.WriteCell(0, 11, "kept past the end");
+         g.RemoveRowsAt(1, 1);
+       },
+       {1, 4, 11}},
+      {"a removed row's map reappears at the end",
+       [](TTableGrid& g) {
+         g.WriteCell(0, 2, "");
+         g.RemoveRowsAt(2, 1);
+         g.SetRowCount(10);
+       },
+       {9}},
+      {"removing the only row keeps its map",
+       [](TTableGrid& g) {
+         g.SetRowCount(1);
+         g.WriteCell(0, 0, "");
+         g.RemoveRowsAt(0, 1);
+       },
+       {0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TTableGrid grid = DesignGrid();
+    c.change(grid);
+    for (int row = 0; row < 15; ++row) {
+      const bool expected = std::find(c.mapped.begin(), c.mapped.end(), row) != c.mapped.end();
+      EXPECT_EQ(HasMap(grid, row), expected) << "row " << row;
+    }
+  }
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(0, 3, "");
+  EXPECT_EQ(ErrorOf([&] { grid.ReadCell(-7, 3); }), "列表索引越界 (-7)");
+  EXPECT_EQ(ErrorOf([&] { grid.ReadCell(-7, -2); }), "列表索引越界 (-2)") << "a negative row always raises first";
+}
+
+// The insertion and removal steps cell by cell, as plain loops over a map of texts and a set of mapped rows.
+struct PlainGrid {
+  int rows = 10;
+  int cols = 5;
+  std::map<std::pair<int, int>, std::string> texts;  // (row, column)
+  std::set<int> mapped;
+
+  void Write(int col, int row, const std::string& text) {
+    if (text.empty()) {
+      texts.erase({row, col});
+    } else {
+      texts[{row, col}] = text;
+    }
+    mapped.insert(row);
+  }
+  void Insert(int row, int count) {
+    rows += count;
+    for (int i = rows - 1; i >= row + count; --i) {
+      for (int c = 0; c < cols; ++c) {
+        const auto from = texts.find({i - count, c});
+        Write(c, i, from == texts.end() ? std::string() : from->second);
+      }
+    }
+    for (int i = row; i < row + count; ++i) {
+      for (int c = 0; c < cols; ++c) Write(c, i, "");
+    }
+  }
+  void Remove(int row, int count) {
+    for (int step = 0; step < count && row < rows; ++step) {
+      const int last = rows - 1;
+      std::map<std::pair<int, int>, std::string> moved;
+      for (const auto& [at, text] : texts) {
+        const int r = at.first == row ? last : at.first > row && at.first <= last ? at.first - 1 : at.first;
+        moved[{r, at.second}] = text;
+      }
+      texts = std::move(moved);
+      std::set<int> movedMaps;
+      for (const int r : mapped) movedMaps.insert(r == row ? last : r > row && r <= last ? r - 1 : r);
+      mapped = std::move(movedMaps);
+      rows = std::max(rows - 1, 1);
+    }
+  }
+};
+
+TEST(TableGridTest, RowMapsAndTextsFollowThePlainStepsUnderRandomOperations) {
+  std::mt19937 random(5);
+  const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  for (int round = 0; round < 200; ++round) {
+    TTableGrid grid = DesignGrid();
+    PlainGrid plain;
+    for (int step = 0; step < 40; ++step) {
+      switch (pick(0, 5)) {
+        case 0:
+        case 1: {
+          const int col = pick(0, plain.cols + 1);
+          const int row = pick(0, plain.rows + 2);
+          const std::string text = pick(0, 2) == 0 ? std::string() : Label("t", step);
+          grid.WriteCell(col, row, text);
+          plain.Write(col, row, text);
+          break;
+        }
+        case 2: {
+          const int row = pick(0, plain.rows - 1);
+          const int count = pick(1, 2);
+          if (plain.rows + count > 16) break;
+          grid.InsertRowsAt(row, count);
+          plain.Insert(row, count);
+          break;
+        }
+        case 3: {
+          const int row = pick(0, plain.rows - 1);
+          const int count = pick(1, 3);
+          grid.RemoveRowsAt(row, count);
+          plain.Remove(row, count);
+          break;
+        }
+        case 4:
+          plain.rows = std::max(pick(-1, 14), 1);
+          grid.SetRowCount(plain.rows);
+          break;
+        default:
+          plain.cols = pick(1, 5);
+          grid.SetColCount(plain.cols);
+          break;
+      }
+      ASSERT_EQ(grid.RowCount(), plain.rows);
+      for (int row = 0; row < 20; ++row) {
+        ASSERT_EQ(HasMap(grid, row), plain.mapped.count(row) > 0) << "round " << round << " step " << step;
+        for (int col = 0; col < 8; ++col) {
+          const auto it = plain.texts.find({row, col});
+          ASSERT_EQ(grid.ReadCell(col, row), it == plain.texts.end() ? "" : it->second)
+              << "round " << round << " step " << step << " cell " << col << "," << row;
+        }
+      }
+    }
+  }
+}
+
 TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
   TTableGrid grid = DesignGrid();
   grid.SetRowCount(TTableGrid::kMaxCount - 1);
   for (int i = 0; i < 300; ++i) grid.WriteCell(i % 5, i * 400000, Label("t", i));
   grid.InsertRowsAt(1, 1);
+  EXPECT_TRUE(HasMap(grid, TTableGrid::kMaxCount - 1)) << "every row below the insertion has a map";
   grid.RemoveRowsAt(1, 1);
   grid.RemoveRowsAt(2, 1);
   EXPECT_EQ(grid.RowCount(), TTableGrid::kMaxCount - 2);
