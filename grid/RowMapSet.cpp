@@ -16,6 +16,16 @@ bool TRowMapSet::Contains(int row) const {
 }
 
 void TRowMapSet::Add(int first, int last) {
+  // Rows written in order, as a file read writes them, only ever touch the last interval.
+  if (!intervals_.empty() && first >= intervals_.back().first) {
+    Interval& tail = intervals_.back();
+    if (first - 1 <= tail.last) {
+      tail.last = std::max(tail.last, last);
+    } else {
+      intervals_.push_back(Interval{first, last});
+    }
+    return;
+  }
   // Intervals that overlap first..last or touch it merge with it; the comparisons are written so that
   // neither end can overflow at the largest int.
   const auto lo = std::partition_point(intervals_.begin(), intervals_.end(),
