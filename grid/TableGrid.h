@@ -94,6 +94,10 @@ class TTableGrid {
   std::string_view CellText(int col, int row) const;
   // A negative index raises EListError; the empty text deletes the entry.
   void WriteCell(int col, int row, std::string_view text);
+  // Calls visit(row, text) for every non-empty text of column col in rows [firstRow, lastRow), top to
+  // bottom; the cost follows the stored rows, not the counts.
+  void ForEachTextInColumn(int col, int firstRow, int lastRow,
+                           const std::function<void(int row, std::string_view text)>& visit) const;
   std::size_t StoredCellCount() const { return store_.CellCount(); }
   // Memory the store maps for large tables outside the heap, for memory figures.
   std::size_t StorePooledBytes() const { return store_.PooledBytes(); }

@@ -267,9 +267,9 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
         if (cellsInRow > 0) rowCapacityHint = cellsInRow;
         currentRow = row.value;
         cellsInRow = 0;
+        rowMaps_.Add(row.value);
       }
       ++cellsInRow;
-      rowMaps_.Add(row.value);
       store_.Append(col.value, row.value, text, rowCapacityHint);
       if (OnCellWritten) OnCellWritten(col.value, row.value);
     }

@@ -323,12 +323,10 @@ void TForm1::FillItemList(const std::function<void()>& yield) {
   const TTableGrid& grid = TableGrid1->Model();
   const QString text = ComboBox1->currentText();
   QStringList names;
-  const int rowCount = grid.RowCount();
-  for (int row = 1; row < rowCount; ++row) {
-    if ((row & 0xFFFF) == 0) yield();  // a table of many empty rows must not freeze the window
-    const std::string name = grid.ReadCell(0, row);
-    if (!name.empty()) names.append(FromTableBytes(name));
-  }
+  grid.ForEachTextInColumn(0, 1, grid.RowCount(), [&](int, std::string_view name) {
+    names.append(FromTableBytes(name));
+    if ((names.size() & 0xFFFF) == 0) yield();  // a table of many names must not freeze the window
+  });
   ComboBox1->clear();
   ComboBox1->addItems(names);
   // No item is preselected and the text box keeps what it had.

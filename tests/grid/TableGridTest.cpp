@@ -575,5 +575,24 @@ TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
   EXPECT_EQ(grid.StoredCellCount(), 300u);
 }
 
+TEST(TableGridTest, ColumnTextsAreVisitedInRowOrderWithinTheRange) {
+  TTableGrid grid;
+  grid.SetRowCount(TTableGrid::kMaxCount);
+  grid.WriteCell(0, 0, "header");
+  grid.WriteCell(0, 70000000, "last");
+  grid.WriteCell(1, 5, "other column");
+  grid.WriteCell(0, 5, "first");
+  grid.WriteCell(2, 9, "x");
+  grid.WriteCell(0, 9, "x");
+  grid.WriteCell(0, 9, "");  // deleted again: not visited
+  grid.SetRowCount(80000000);
+  grid.WriteCell(0, 90000000, "kept past the end");
+
+  std::vector<std::pair<int, std::string>> seen;
+  grid.ForEachTextInColumn(0, 1, grid.RowCount(),
+                           [&](int row, std::string_view text) { seen.emplace_back(row, std::string(text)); });
+  EXPECT_EQ(seen, (std::vector<std::pair<int, std::string>>{{5, "first"}, {70000000, "last"}}));
+}
+
 }  // namespace
 }  // namespace metrazil
