@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <string>
 
@@ -66,11 +65,3 @@ BENCHMARK(BM_ZoomStep)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMi
 
 }  // namespace
 }  // namespace metrazil
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

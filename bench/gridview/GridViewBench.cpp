@@ -91,13 +91,3 @@ BENCHMARK(KeyPressToEditorShown)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benc
 
 }  // namespace
 }  // namespace metrazil
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -15,6 +15,7 @@
 
 #include "grid/GridGeometry.h"
 #include "grid/TableGrid.h"
+#include "tests/grid/ErrorOf.h"
 
 namespace metrazil {
 namespace {
@@ -25,15 +26,6 @@ TTableGrid DesignGrid() {
   TTableGrid grid;
   grid.SetFixedCols(0);
   return grid;
-}
-
-std::string ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "no exception";
 }
 
 class TableFileIoTest : public ::testing::Test {

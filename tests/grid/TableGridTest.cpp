@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "grid/TableGrid.h"
+#include "tests/grid/ErrorOf.h"
 
 namespace metrazil {
 namespace {
@@ -25,15 +26,6 @@ std::string Label(std::string prefix, int n) { return prefix.append(std::to_stri
 
 void FillRows(TTableGrid& grid, int rows) {
   for (int r = 0; r < rows; ++r) grid.WriteCell(0, r, Label("r", r));
-}
-
-std::string ErrorOf(auto&& call) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    return e.what();
-  }
-  return "no exception";
 }
 
 TEST(TableGridTest, ClassDefaultsAndDesignState) {
