@@ -22,26 +22,20 @@ __extension__ typedef unsigned __int128 Uint128;
 
 char decimalSeparator = '.';
 
-constexpr std::array<uint64_t, 20> kPow10Integer = [] {
-  std::array<uint64_t, 20> powers{};
+template <std::size_t N>
+constexpr std::array<uint64_t, N> IntegerPowers(uint64_t base) {
+  std::array<uint64_t, N> powers{};
   uint64_t power = 1;
   for (auto& entry : powers) {
     entry = power;
-    power *= 10;
+    power *= base;
   }
   return powers;
-}();
+}
 
+constexpr std::array<uint64_t, 20> kPow10Integer = IntegerPowers<20>(10);
 // 5^27 is the largest power of five below 2^63, so a significand times any entry still fits 128 bits.
-constexpr std::array<uint64_t, 28> kPow5Integer = [] {
-  std::array<uint64_t, 28> powers{};
-  uint64_t power = 1;
-  for (auto& entry : powers) {
-    entry = power;
-    power *= 5;
-  }
-  return powers;
-}();
+constexpr std::array<uint64_t, 28> kPow5Integer = IntegerPowers<28>(5);
 
 constexpr uint64_t kTen17 = kPow10Integer[17];
 constexpr uint64_t kTen18 = kPow10Integer[18];
