@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <new>
 #include <optional>
 #include <utility>
+
+#include "base/Exception.h"
 
 namespace metrazil {
 
@@ -140,15 +143,18 @@ class TCellStore::Arena {
     }
     if (left_ < text.size()) {
       // Chunks grow from small, so a small table does not pay for a large one; full-sized chunks of a
-      // long read come from the pool's huge pages.
+      // long read come from the pool's huge pages. A text longer than the next chunk skips sizes until
+      // one holds it (at most kChunk, as larger texts took the branch above).
+      std::size_t size = nextChunk_;
+      while (size < text.size()) size *= 2;
       chunks_.reserve(chunks_.size() + 1);
-      if (nextChunk_ == kChunk) pool_->BeginBulk();
-      char* chunk = static_cast<char*>(PoolAllocate(pool_, nextChunk_));
-      if (nextChunk_ == kChunk) pool_->EndBulk();
+      if (size == kChunk) pool_->BeginBulk();
+      char* chunk = static_cast<char*>(PoolAllocate(pool_, size));
+      if (size == kChunk) pool_->EndBulk();
       chunks_.push_back(chunk);
       cur_ = chunk;
-      left_ = nextChunk_;
-      nextChunk_ = std::min(nextChunk_ * 2, kChunk);
+      left_ = size;
+      nextChunk_ = std::min(size * 2, kChunk);
     }
     char* place = cur_;
     std::memcpy(place, text.data(), text.size());
@@ -301,7 +307,17 @@ void TCellStore::EraseEmptyRow(std::size_t b, std::size_t r) {
   if (block.rows.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
 }
 
+namespace {
+
+// A cell keeps its length in 32 bits; a longer text would be cut without a word.
+void CheckTextSize(std::string_view text) {
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidGridOperation("操作的网格太大");
+}
+
+}  // namespace
+
 void TCellStore::Set(int col, int row, std::string_view text) {
+  CheckTextSize(text);
   RowPosition position = Locate(row);
   if (!position.found) {
     if (text.empty()) return;
@@ -345,6 +361,7 @@ void TCellStore::Set(int col, int row, std::string_view text) {
 }
 
 void TCellStore::Append(int col, int row, std::string_view text, std::size_t rowCapacityHint) {
+  CheckTextSize(text);
   if (!text.empty() && !blocks_.empty()) {
     Block& block = blocks_.back();
     Row& last = block.rows.back();

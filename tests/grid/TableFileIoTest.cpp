@@ -102,6 +102,41 @@ TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
   EXPECT_EQ(back.StoredCellCount(), texts.size());
 }
 
+// Text sizes at each edge of the store: the inline limit, the arena's growing chunk sizes, the size from
+// which a text gets an allocation of its own, and several megabytes. Each size is written into a fresh
+// grid (the arena's first chunk) and into one grid after all smaller ones (a part-filled chunk).
+TEST_F(TableFileIoTest, TextsOfEverySizeRoundTripByteForByte) {
+  const std::vector<std::size_t> sizes = {0,      1,      8,      9,       16383,   16384,   16385,  32768,
+                                          32769,  65537,  131073, 262145,  524288,  524289,  1 << 21,
+                                          (1 << 21) + 1, 5 << 20};
+  const auto textOf = [](std::size_t size, int salt) {
+    std::string text(size, ' ');
+    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(salt)) % 26);
+    return text;
+  };
+  TTableGrid all = DesignGrid();
+  all.SetRowCount(static_cast<int>(sizes.size()) + 1);
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    SCOPED_TRACE("size " + std::to_string(sizes[i]));
+    const int row = static_cast<int>(i) + 1;
+    TTableGrid alone = DesignGrid();
+    alone.WriteCell(1, 1, textOf(sizes[i], row));
+    ASSERT_EQ(alone.ReadCell(1, 1), textOf(sizes[i], row));
+    all.WriteCell(0, row, "x");
+    all.WriteCell(1, row, textOf(sizes[i], row));
+    ASSERT_EQ(all.ReadCell(1, row), textOf(sizes[i], row));
+  }
+  all.WriteTableFile(PathOf("sizes.dat"));
+  TTableGrid back = DesignGrid();
+  back.ReadTableFile(PathOf("sizes.dat"));
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    ASSERT_EQ(back.ReadCell(1, row), textOf(sizes[i], row)) << "size " << sizes[i];
+  }
+  back.WriteTableFile(PathOf("again.dat"));
+  EXPECT_EQ(Get(PathOf("again.dat")), Get(PathOf("sizes.dat")));
+}
+
 TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
   const std::string bytes = "3,2\r\ncw 0,10\r\ncw 1,-5\r\ncw 2,0\r\n1,1,hidden\r\n";
   TTableGrid grid = ReadBytes(bytes);
