@@ -2,9 +2,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QUrl>
+#include <QVariant>
 
 #include "grid/CellTextKind.h"
 #include "grid/RichTextReader.h"
@@ -53,42 +56,80 @@ void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, c
   painter.restore();
 }
 
-void PrepareMarkup(QTextDocument& document, std::string_view cellText, const QRect& rect, const QFont& font) {
+// A document that never loads a resource: a cell's markup names no file, device or address that painting
+// may open. Pictures and style sheets come out empty; the rest of the text lays out as usual.
+class TCellDocument : public QTextDocument {
+ public:
+  using QTextDocument::QTextDocument;
+
+ protected:
+  QVariant loadResource(int type, const QUrl&) override {
+    // A null picture would be replaced by a placeholder icon; an empty one draws nothing.
+    if (type == QTextDocument::ImageResource) {
+      QImage nothing(1, 1, QImage::Format_ARGB32_Premultiplied);
+      nothing.fill(Qt::transparent);
+      return nothing;
+    }
+    return QString();
+  }
+};
+
+// How many characters can show in the rectangle: painting lays out no more of a text than that.
+std::size_t VisibleChars(const QRect& rect, const QFont& font, QPaintDevice* device) {
+  const QFontMetricsF metrics(font, device);
+  return VisibleCharLimit(rect.width(), rect.height(), static_cast<int>(metrics.height()));
+}
+
+// The part of a markup text laid out as a document, or empty when it is shown as plain text.
+std::string_view MarkupShown(std::string_view cellText, std::size_t visibleChars) {
+  if (ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
+  const std::string_view shown = cellText.substr(0, MarkupBytesShown(visibleChars));
+  return MarkupNestsShallowly(shown) ? shown : std::string_view();
+}
+
+void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
   document.setDocumentMargin(0);
   document.setDefaultFont(font);
   document.setTextWidth(rect.width());
-  document.setHtml(FromTableBytes(cellText));
+  document.setHtml(FromTableBytes(markup));
+}
+
+QString FromUnits(const std::u16string& units) {
+  return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
 }
 
 }  // namespace
 
-QString TCellTextPainter::DisplayText(std::string_view cellText) {
+QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t maxChars) {
+  QString text;
   switch (ClassifyCellText(cellText)) {
-    case TCellTextKind::kWide: {
-      const std::u16string units = DecodeWideText(cellText);
-      return WithLineSeparators(QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size())));
-    }
-    case TCellTextKind::kRich: {
-      const std::u16string units = ReadRichText(cellText, DecodeBytes);
-      return WithLineSeparators(QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size())));
-    }
+    case TCellTextKind::kWide:
+      text = FromUnits(DecodeWideText(cellText, maxChars));
+      break;
+    case TCellTextKind::kRich:
+      text = FromUnits(ReadRichText(cellText.substr(0, kMaxRichTextBytes), DecodeBytes, maxChars));
+      break;
     case TCellTextKind::kMarkup:
-      return FromTableBytes(cellText);
     case TCellTextKind::kPlain:
+      // A character takes at most four bytes of the code page.
+      text = FromTableBytes(cellText.substr(0, maxChars > cellText.size() / 4 ? cellText.size() : maxChars * 4));
       break;
   }
-  return WithLineSeparators(FromTableBytes(cellText));
+  if (static_cast<std::size_t>(text.size()) > maxChars) text.truncate(static_cast<qsizetype>(maxChars));
+  return WithLineSeparators(std::move(text));
 }
 
 void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
                             const QColor& color) {
   if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
-  if (ClassifyCellText(cellText) != TCellTextKind::kMarkup) {
-    DrawWholeLines(painter, DisplayText(cellText), textRect, font, color);
+  const std::size_t visible = VisibleChars(textRect, font, painter.device());
+  const std::string_view markup = MarkupShown(cellText, visible);
+  if (markup.empty()) {
+    DrawWholeLines(painter, DisplayText(cellText, visible), textRect, font, color);
     return;
   }
-  QTextDocument document;
-  PrepareMarkup(document, cellText, textRect, font);
+  TCellDocument document;
+  PrepareMarkup(document, markup, textRect, font);
   QAbstractTextDocumentLayout::PaintContext context;
   context.palette.setColor(QPalette::Text, color);
   context.clip = QRectF(0, 0, textRect.width(), textRect.height());
@@ -100,9 +141,11 @@ void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const 
 }
 
 QString TCellTextPainter::AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos) {
-  if (!textRect.contains(pos) || ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
-  QTextDocument document;
-  PrepareMarkup(document, cellText, textRect, font);
+  if (!textRect.contains(pos)) return {};
+  const std::string_view markup = MarkupShown(cellText, VisibleChars(textRect, font, nullptr));
+  if (markup.empty()) return {};
+  TCellDocument document;
+  PrepareMarkup(document, markup, textRect, font);
   return document.documentLayout()->anchorAt(QPointF(pos - textRect.topLeft()));
 }
 

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <cstddef>
 #include <string_view>
 
 class QPainter;
@@ -12,7 +13,8 @@ namespace metrazil {
 
 // Lays out and draws a cell's text in its text rectangle according to the kind of the text: plain, wide
 // and rich texts as word-broken lines of which only whole ones are shown, markup through Qt's rich-text
-// document with its tags hidden and its anchors drawn as links.
+// document with its tags hidden and its anchors drawn as links. Only as much of a text as can show in the
+// rectangle is laid out, and markup loads no resource, so any cell paints in bounded time and memory.
 class TCellTextPainter {
  public:
   static void Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
@@ -21,8 +23,9 @@ class TCellTextPainter {
   // The link target under pos (viewport coordinates) when the cell's text is markup, else empty.
   static QString AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos);
 
-  // The text laid out for a plain, wide or rich cell text, line breaks as U+2028; markup stays as it is.
-  static QString DisplayText(std::string_view cellText);
+  // The text laid out for a plain, wide or rich cell text, line breaks as U+2028, cut after maxChars
+  // characters; also for markup shown as plain text (too deep to lay out), tags and all.
+  static QString DisplayText(std::string_view cellText, std::size_t maxChars = std::string_view::npos);
 };
 
 }  // namespace metrazil

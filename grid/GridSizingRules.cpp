@@ -26,8 +26,9 @@ THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bo
 
 std::string_view FirstLine(std::string_view text) {
   // A plain loop: find_first_of tests every byte against the set with a call of its own.
+  const std::size_t limit = std::min(text.size(), kMaxMeasuredBytes);
   std::size_t end = 0;
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+  while (end < limit && text[end] != '\r' && text[end] != '\n') ++end;
   return text.substr(0, end);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -21,7 +22,11 @@ std::optional<int> DraggedWidth(int lineX, int colLeft);
 enum class THeaderDoubleClick { kFitLeftColumn, kFitColumn, kEditHeader };
 THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft);
 
-// The text before the first line break (CR or LF).
+// Fitting measures no more than this many bytes of a line, which keeps it cheap for any text: a column is
+// never fitted to more than several screens' width anyway.
+inline constexpr std::size_t kMaxMeasuredBytes = 4096;
+
+// The text before the first line break (CR or LF), cut after kMaxMeasuredBytes bytes.
 std::string_view FirstLine(std::string_view text);
 
 // The width FitColumn gives a column whose widest first line measures widestText pixels (0 for a column of

@@ -33,17 +33,27 @@ int HexValue(char c) {
 
 class Reader {
  public:
-  Reader(std::string_view rtf, const std::function<std::u16string(std::string_view)>& decode)
-      : rtf_(rtf), decode_(decode) {}
+  Reader(std::string_view rtf, const std::function<std::u16string(std::string_view)>& decode, std::size_t maxUnits)
+      : rtf_(rtf), decode_(decode), maxUnits_(maxUnits) {}
 
   std::u16string Run() {
     groups_.push_back({});
-    while (pos_ < rtf_.size()) {
+    // A code-page character takes at most four bytes, so the pending bytes give at least a quarter as many.
+    while (pos_ < rtf_.size() && text_.size() + bytes_.size() / 4 < maxUnits_) {
       const char c = rtf_[pos_++];
       if (c == '{') {
-        groups_.push_back(groups_.back());
+        // Groups nested past the limit share the deepest state, so hostile nesting costs no memory.
+        if (groups_.size() < kMaxGroups) {
+          groups_.push_back(groups_.back());
+        } else {
+          ++sharedGroups_;
+        }
       } else if (c == '}') {
-        if (groups_.size() > 1) groups_.pop_back();
+        if (sharedGroups_ > 0) {
+          --sharedGroups_;
+        } else if (groups_.size() > 1) {
+          groups_.pop_back();
+        }
       } else if (c == '\\') {
         ControlSequence();
       } else if (c != '\r' && c != '\n') {
@@ -51,6 +61,7 @@ class Reader {
       }
     }
     Flush();
+    if (text_.size() > maxUnits_) text_.resize(maxUnits_);
     return text_;
   }
 
@@ -168,8 +179,12 @@ class Reader {
     }
   }
 
+  static constexpr std::size_t kMaxGroups = 256;
+
   std::string_view rtf_;
   const std::function<std::u16string(std::string_view)>& decode_;
+  std::size_t maxUnits_;
+  std::size_t sharedGroups_ = 0;
   std::size_t pos_ = 0;
   std::vector<GroupState> groups_;
   std::string bytes_;
@@ -179,8 +194,9 @@ class Reader {
 
 }  // namespace
 
-std::u16string ReadRichText(std::string_view rtf, const std::function<std::u16string(std::string_view)>& decodeBytes) {
-  return Reader(rtf, decodeBytes).Run();
+std::u16string ReadRichText(std::string_view rtf, const std::function<std::u16string(std::string_view)>& decodeBytes,
+                            std::size_t maxUnits) {
+  return Reader(rtf, decodeBytes, maxUnits).Run();
 }
 
 }  // namespace metrazil

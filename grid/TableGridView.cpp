@@ -44,6 +44,14 @@ QString ToEditorText(const std::string& cellText) {
   return text;
 }
 
+// Cuts a text too long to lay out quickly; the editor then shows it read-only, so ending the edit leaves
+// the cell whole. Returns whether it was cut.
+bool CutForEditing(QString& text) {
+  if (static_cast<std::size_t>(text.size()) <= kMaxEditedChars) return false;
+  text.truncate(static_cast<qsizetype>(kMaxEditedChars));
+  return true;
+}
+
 // Clears a flag when a scope ends, also by an exception.
 class FlagScope {
  public:
@@ -568,7 +576,9 @@ void TTableGridView::BeginEdit(bool selectAll, bool takeFocus) {
 
 void TTableGridView::LoadEditor(const std::string& cellText) {
   loadedBytes_ = cellText;
-  editor_->setPlainText(ToEditorText(cellText));
+  QString text = ToEditorText(cellText);
+  editor_->setReadOnly(CutForEditing(text));
+  editor_->setPlainText(text);
   loadedText_ = editor_->toPlainText();
 }
 
@@ -692,7 +702,9 @@ void TTableGridView::BeginHeaderEdit(int col) {
   colours.setColor(QPalette::Text, TextColor());
   headerEditor_->setPalette(colours);
   headerEditor_->setGeometry(cell.adjusted(1, 1, -1, -1));
-  headerEditor_->setText(FromTableBytes(model_.ReadCell(col, 0)));
+  QString text = FromTableBytes(model_.ReadCell(col, 0));
+  headerEditor_->setReadOnly(CutForEditing(text));
+  headerEditor_->setText(text);
   headerEditor_->setModified(false);
   headerEditor_->show();
   headerEditor_->setFocus(Qt::OtherFocusReason);

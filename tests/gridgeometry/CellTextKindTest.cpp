@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "grid/CellTextKind.h"
 #include "grid/RichTextReader.h"
 
@@ -26,6 +29,48 @@ TEST(CellTextKind, ClassifiesInTheSpecifiedOrder) {
 TEST(CellTextKind, WideTextTakesBytePairsHighByteFirst) {
   EXPECT_EQ(DecodeWideText("|\\\x4f\x60\x59\x7d"), u"\u4f60\u597d");  // the appended blank is an odd last byte
   EXPECT_EQ(DecodeWideText("|\\\x4f\x60\x59"), u"\u4f60\u5920");      // the blank completes the pair
+}
+
+TEST(CellTextKind, WideTextStopsAtTheLimit) {
+  EXPECT_EQ(DecodeWideText("|\\\x4f\x60\x59\x7d", 1), u"\u4f60");
+  EXPECT_EQ(DecodeWideText("|\\", 5), u"");
+}
+
+TEST(CellTextKind, MarkupIsLaidOutOnlyWhileItNestsShallowly) {
+  const auto repeat = [](std::string_view piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+  };
+  struct Case {
+    std::string name;
+    std::string markup;
+    bool shallow;
+  } cases[] = {
+      {"plain markup", "<B>bold</B> <I>it</I><BR><img src=x>", true},
+      {"deepest allowed", repeat("<B>", kMaxMarkupDepth) + "x", true},
+      {"one deeper", repeat("<B>", kMaxMarkupDepth + 1) + "x", false},
+      {"closed siblings never nest", repeat("<B>x</B>", 1000), true},
+      {"rows and cells do not count", "<table>" + repeat("<tr><td>x", 500) + "</table>", true},
+      {"tables allowed", repeat("<table><tr><td>", kMaxMarkupTableDepth), true},
+      {"one table deeper", repeat("<table><tr><td>", kMaxMarkupTableDepth + 1), false},
+      {"closing cells do not close tables", repeat("<table><tr><td></td></tr>", kMaxMarkupTableDepth + 1), false},
+      {"900 tables", repeat("<table><tr><td>", 900) + "x" + repeat("</td></tr></table>", 900), false},
+      {"self-closing", repeat("<span/>", 100), true},
+      {"no closing bracket", repeat("<a", 5000), false},
+      {"stray brackets", repeat("< <1 </ >", 100), true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MarkupNestsShallowly(c.markup), c.shallow) << c.name;
+}
+
+TEST(CellTextKind, PaintingBoundsFollowTheRectangle) {
+  EXPECT_EQ(VisibleCharLimit(0, 20, 15), 0u);
+  EXPECT_EQ(VisibleCharLimit(60, 0, 15), 0u);
+  EXPECT_EQ(VisibleCharLimit(60, 17, 15), 2u * 61);  // a line and the part of one below it
+  EXPECT_EQ(VisibleCharLimit(60, 17, 0), 18u * 61);
+  EXPECT_EQ(VisibleCharLimit(INT32_MAX, INT32_MAX, 1), (std::size_t{INT32_MAX} + 1) * (std::size_t{INT32_MAX} + 1));
+  EXPECT_EQ(MarkupBytesShown(10), 320u);
+  EXPECT_EQ(MarkupBytesShown(1u << 30), kMaxMarkupBytes);
 }
 
 TEST(CellTextKind, MarkupRemovalForTheEditor) {
@@ -62,6 +107,14 @@ TEST(RichTextReader, ShowsTheBodyText) {
       {"}}}{\\", u""},
   };
   for (const Case& c : cases) EXPECT_EQ(ReadRichText(c.rtf, Latin1), c.expected) << c.rtf;
+}
+
+TEST(RichTextReader, StopsAtTheLimitAndSharesStateOfDeepGroups) {
+  EXPECT_EQ(ReadRichText("{\\rtf1 abc\\par def}", Latin1, 5), u"abc\nd");
+  EXPECT_EQ(ReadRichText("{\\rtf1 " + std::string(100000, 'x') + "}", Latin1, 3), u"xxx");
+  // Past a few hundred levels, groups share one state; text after them still reads.
+  const std::string deep = "{\\rtf1 " + std::string(100000, '{') + "in" + std::string(100000, '}') + "out}";
+  EXPECT_EQ(ReadRichText(deep, Latin1), u"inout");
 }
 
 TEST(RichTextReader, CodePageBytesAreDecodedTogether) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "grid/GridLinkTarget.h"
 #include "grid/GridScrollMapping.h"
 #include "grid/GridSizingRules.h"
@@ -98,6 +100,9 @@ TEST(SizingRules, ZoneDragAndFit) {
   EXPECT_EQ(FirstLine("ab\r\ncd"), "ab");
   EXPECT_EQ(FirstLine("ab\ncd"), "ab");
   EXPECT_EQ(FirstLine("abc"), "abc");
+  const std::string longLine(kMaxMeasuredBytes + 1, 'x');
+  EXPECT_EQ(FirstLine(longLine).size(), kMaxMeasuredBytes);
+  EXPECT_EQ(FirstLine(longLine.substr(1)).size(), kMaxMeasuredBytes);
 }
 
 TEST(SizingRules, HeaderDoubleClick) {

@@ -1,10 +1,15 @@
+#include <sys/stat.h>
+
 #include <QClipboard>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "GridViewHarness.h"
+#include "grid/CellTextKind.h"
 #include "grid/CellTextPainter.h"
 #include "grid/GridHeaderEditor.h"
 #include "grid/GridPainter.h"
@@ -30,6 +35,7 @@ class GridViewTest : public QObject {
   void paintsHeaderBodyLinesAndEmptyArea();
   void paintsSelectionAndFocusRectangle();
   void showsWholeLinesAndHidesTags();
+  void markupLoadsNothingAndLongTextsStayCheap();
   void keysMoveFocusSelectionAndView();
   void hugeGridMovesAndPaintsLikeASmallOne();
   void editingStoresTextWhenTheEditEnds();
@@ -158,6 +164,63 @@ void GridViewTest::showsWholeLinesAndHidesTags() {
   model.SetColWidth(1, 0);
   QCOMPARE(h.grid->CellRect(1, 1), QRect());
   QCOMPARE(h.grid->CellRect(2, 1).left(), 64);
+}
+
+long ResidentKilobytes() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  }
+  return 0;
+}
+
+void GridViewTest::markupLoadsNothingAndLongTextsStayCheap() {
+  GridViewHarness h;
+  TTableGrid& model = h.Model();
+  const QRect a = h.grid->CellRect(1, 2);
+  const QRect b = h.grid->CellRect(2, 2);
+  auto cellImage = [&](const QRect& r) { return Shot(h.grid).copy(r); };
+  QTemporaryDir dir;
+  const QByteArray fifo = dir.filePath(QStringLiteral("pipe")).toUtf8();
+  QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+
+  // A picture or style that names a device, a pipe or any file is drawn as nothing, without opening it
+  // (a pipe would block the window for good, /dev/zero would fill the memory).
+  const long before = ResidentKilobytes();
+  model.WriteCell(2, 2, "<B>x</B>");
+  for (const std::string& markup : std::vector<std::string>{"<B>x</B><img src=\"/dev/zero\">", "<B>x</B><img src=\"file:///dev/zero\">",
+        "<B>x</B><img src=\"" + fifo.toStdString() + "\">",
+        "<B>x</B><span style=\"background-image:url(/dev/zero)\"></span>",
+        "<B>x</B><link rel=\"stylesheet\" href=\"" + fifo.toStdString() + "\">"}) {
+    model.WriteCell(1, 2, markup);
+    QCOMPARE(cellImage(a), cellImage(b));
+  }
+  QVERIFY2(ResidentKilobytes() - before < 50 * 1024, "memory grew while painting markup");
+
+  // Markup nested too deep to lay out is shown as plain text, tags and all.
+  std::string tables;
+  for (int i = 0; i < 900; ++i) tables += "<table><tr><td>";
+  model.WriteCell(1, 2, tables);
+  model.WriteCell(2, 2, "<table><tr><td><table><tr><td><table>");
+  QCOMPARE(cellImage(a), cellImage(b));
+
+  // A text too long for the editor to lay out quickly opens read-only and cut; the cell keeps every byte.
+  const std::string longText(kMaxEditedChars + 1, 'w');
+  for (const std::string& text : std::vector<std::string>{longText, longText.substr(1)}) {
+    model.WriteCell(1, 1, text);
+    model.SetFocusedCell(1, 1);
+    h.grid->setFocus();
+    h.Key(Qt::Key_F2);
+    QVERIFY(h.EditorOpen());
+    QCOMPARE(static_cast<std::size_t>(h.EditorText().size()), kMaxEditedChars);
+    const bool cut = text.size() > kMaxEditedChars;
+    QCOMPARE(h.grid->Editor()->isReadOnly(), cut);
+    h.Key(Qt::Key_End, Qt::ControlModifier);
+    h.Type(QStringLiteral("z"));
+    h.Key(Qt::Key_Return);
+    QCOMPARE(h.Cell(1, 1), cut ? text : text + "z");
+  }
 }
 
 void GridViewTest::keysMoveFocusSelectionAndView() {
