@@ -36,9 +36,10 @@ TCellTextKind ClassifyCellText(std::string_view text) {
   if (text.starts_with('=')) return TCellTextKind::kPlain;
   if (text.starts_with("|\\")) return text.size() >= 4 && text[3] == '=' ? TCellTextKind::kPlain : TCellTextKind::kWide;
   if (text.starts_with("{\\")) return TCellTextKind::kRich;
-  if (text.find("</") != std::string_view::npos || text.find("<B") != std::string_view::npos ||
-      text.find("<I") != std::string_view::npos) {
-    return TCellTextKind::kMarkup;
+  // One pass over the "<"s: the text may be megabytes long and is classified on every paint.
+  for (std::size_t at = text.find('<'); at != std::string_view::npos && at + 1 < text.size(); at = text.find('<', at + 1)) {
+    const char next = text[at + 1];
+    if (next == '/' || next == 'B' || next == 'I') return TCellTextKind::kMarkup;
   }
   return TCellTextKind::kPlain;
 }
@@ -55,36 +56,36 @@ std::u16string DecodeWideText(std::string_view text, std::size_t maxUnits) {
   return units;
 }
 
-std::string RemoveMarkup(std::string_view text) {
-  // "<" and ">" never occur as the second byte of a double-byte character, so bytes can be scanned.
-  std::string lines;
-  lines.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '<' && IsLineTag(text, i)) {
-      lines += "\r\n";
-      i += 3;
+std::string RemoveMarkup(std::string_view text, std::size_t maxBytes) {
+  // One pass doing what two would: line tags become CR LF first, so a tag's end is the next ">" that does
+  // not end a line tag. "<" and ">" never occur as the second byte of a double-byte character, so bytes
+  // can be scanned.
+  const auto endsLineTag = [text](std::size_t at) { return at >= 3 && text[at - 3] == '<' && IsLineTag(text, at - 3); };
+  std::string result;
+  result.reserve(std::min(text.size(), maxBytes));
+  std::size_t i = 0;
+  bool inTags = true;  // until a "<" without a tag end: from there on, only line tags change
+  while (i < text.size() && result.size() < maxBytes) {
+    if (text[i] != '<') {
+      result.push_back(text[i++]);
+    } else if (IsLineTag(text, i)) {
+      result += "\r\n";
+      i += 4;
+    } else if (!inTags) {
+      result.push_back(text[i++]);
     } else {
-      lines.push_back(text[i]);
+      std::size_t close = text.find('>', i);
+      while (close != std::string_view::npos && endsLineTag(close)) close = text.find('>', close + 1);
+      if (close == std::string_view::npos) {
+        inTags = false;
+      } else {
+        i = close + 1;
+      }
     }
   }
-  std::string result;
-  result.reserve(lines.size());
-  std::size_t i = 0;
-  while (i < lines.size()) {
-    const std::size_t open = lines.find('<', i);
-    if (open == std::string::npos) break;
-    const std::size_t close = lines.find('>', open);
-    if (close == std::string::npos) break;
-    result.append(lines, i, open - i);
-    i = close + 1;
-  }
-  result.append(lines, i, std::string::npos);
+  if (result.size() > maxBytes) result.resize(maxBytes);
   return result;
 }
-
-}  // namespace metrazil
-
-namespace metrazil {
 
 std::size_t VisibleCharLimit(int width, int height, int lineHeight) {
   if (width <= 0 || height <= 0) return 0;
@@ -93,7 +94,7 @@ std::size_t VisibleCharLimit(int width, int height, int lineHeight) {
 }
 
 std::size_t MarkupBytesShown(std::size_t visibleChars) {
-  return visibleChars >= kMaxMarkupBytes / 32 ? kMaxMarkupBytes : visibleChars * 32;
+  return visibleChars >= kMaxMarkupBytes / 8 ? kMaxMarkupBytes : visibleChars * 8;
 }
 
 bool MarkupNestsShallowly(std::string_view markup) {

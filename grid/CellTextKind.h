@@ -25,8 +25,8 @@ std::u16string DecodeWideText(std::string_view text, std::size_t maxUnits = std:
 
 // The text the in-place editor shows for a cell: each "<BR>" and "<HR>" (any letter case) becomes CR LF,
 // then every "<" up to and including the next ">" is removed. A "<" without a ">" after it stays, with
-// everything after it.
-std::string RemoveMarkup(std::string_view text);
+// everything after it. At most maxBytes bytes of that text.
+std::string RemoveMarkup(std::string_view text, std::size_t maxBytes = std::string::npos);
 
 // Bounds that keep showing one cell cheap whatever its text holds.
 //
@@ -35,9 +35,9 @@ std::string RemoveMarkup(std::string_view text);
 std::size_t VisibleCharLimit(int width, int height, int lineHeight);
 // A rich text is read for painting from its first kMaxRichTextBytes bytes only.
 inline constexpr std::size_t kMaxRichTextBytes = 256 * 1024;
-// Markup is laid out as a document from its first bytes only: no more than 32 bytes per character that
+// Markup is laid out as a document from its first bytes only: no more than 8 bytes per character that
 // can show (tags take bytes too), and never more than kMaxMarkupBytes.
-inline constexpr std::size_t kMaxMarkupBytes = 16 * 1024;
+inline constexpr std::size_t kMaxMarkupBytes = 8 * 1024;
 std::size_t MarkupBytesShown(std::size_t visibleChars);
 // Whether markup nests shallowly enough to be laid out as a document; deeper markup is shown as plain
 // text. The document layout's cost grows steeply with nesting, doubling with each table inside a table.
@@ -50,6 +50,6 @@ bool MarkupNestsShallowly(std::string_view markup);
 // The in-place editors take texts of up to this many characters; a longer one is shown cut there and
 // read-only, which leaves the cell as it is. An editor lays out a long unbroken line in a time that grows
 // with its square.
-inline constexpr std::size_t kMaxEditedChars = 16 * 1024;
+inline constexpr std::size_t kMaxEditedChars = 8 * 1024;
 
 }  // namespace metrazil

@@ -26,6 +26,10 @@ QString WithLineSeparators(QString text) {
 
 std::u16string DecodeBytes(std::string_view bytes) { return FromTableBytes(bytes).toStdU16String(); }
 
+QString FromUnits(const std::u16string& units) {
+  return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+}
+
 void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, const QFont& font, const QColor& color) {
   if (text.isEmpty() || rect.width() <= 0 || rect.height() <= 0) return;
   // Lines are spaced by the cell font's own height: glyphs taken from a fallback font (Chinese text in a
@@ -81,28 +85,15 @@ std::size_t VisibleChars(const QRect& rect, const QFont& font, QPaintDevice* dev
 }
 
 // The part of a markup text laid out as a document, or empty when it is shown as plain text.
-std::string_view MarkupShown(std::string_view cellText, std::size_t visibleChars) {
-  if (ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
-  const std::string_view shown = cellText.substr(0, MarkupBytesShown(visibleChars));
+std::string_view MarkupShown(std::string_view markup, std::size_t visibleChars) {
+  const std::string_view shown = markup.substr(0, MarkupBytesShown(visibleChars));
   return MarkupNestsShallowly(shown) ? shown : std::string_view();
 }
 
-void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
-  document.setDocumentMargin(0);
-  document.setDefaultFont(font);
-  document.setTextWidth(rect.width());
-  document.setHtml(FromTableBytes(markup));
-}
-
-QString FromUnits(const std::u16string& units) {
-  return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-}  // namespace
-
-QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t maxChars) {
+// The text shown for a cell of the given kind, cut after maxChars characters.
+QString ShownText(TCellTextKind kind, std::string_view cellText, std::size_t maxChars) {
   QString text;
-  switch (ClassifyCellText(cellText)) {
+  switch (kind) {
     case TCellTextKind::kWide:
       text = FromUnits(DecodeWideText(cellText, maxChars));
       break;
@@ -119,13 +110,27 @@ QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t max
   return WithLineSeparators(std::move(text));
 }
 
+void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
+  document.setDocumentMargin(0);
+  document.setDefaultFont(font);
+  document.setTextWidth(rect.width());
+  document.setHtml(FromTableBytes(markup));
+}
+
+}  // namespace
+
+QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t maxChars) {
+  return ShownText(ClassifyCellText(cellText), cellText, maxChars);
+}
+
 void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
                             const QColor& color) {
   if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
+  const TCellTextKind kind = ClassifyCellText(cellText);
   const std::size_t visible = VisibleChars(textRect, font, painter.device());
-  const std::string_view markup = MarkupShown(cellText, visible);
+  const std::string_view markup = kind == TCellTextKind::kMarkup ? MarkupShown(cellText, visible) : std::string_view();
   if (markup.empty()) {
-    DrawWholeLines(painter, DisplayText(cellText, visible), textRect, font, color);
+    DrawWholeLines(painter, ShownText(kind, cellText, visible), textRect, font, color);
     return;
   }
   TCellDocument document;
@@ -141,7 +146,7 @@ void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const 
 }
 
 QString TCellTextPainter::AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos) {
-  if (!textRect.contains(pos)) return {};
+  if (!textRect.contains(pos) || ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
   const std::string_view markup = MarkupShown(cellText, VisibleChars(textRect, font, nullptr));
   if (markup.empty()) return {};
   TCellDocument document;

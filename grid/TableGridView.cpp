@@ -37,19 +37,21 @@ QRect ToQRect(const GridRect& r) {
   return QRect(QPoint(ToInt(r.left), ToInt(r.top)), QPoint(ToInt(r.right) - 1, ToInt(r.bottom) - 1));
 }
 
-QString ToEditorText(const std::string& cellText) {
-  QString text = FromTableBytes(RemoveMarkup(cellText));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
+// What an editor shows of a text, and whether it had to be cut: the editors take at most kMaxEditedChars
+// characters, which come from at most four bytes each.
+constexpr std::size_t kMaxEditedBytes = 4 * kMaxEditedChars;
+std::pair<QString, bool> ForEditing(std::string_view bytes) {
+  QString text = FromTableBytes(bytes.substr(0, kMaxEditedBytes));
+  const bool cut = bytes.size() > kMaxEditedBytes || static_cast<std::size_t>(text.size()) > kMaxEditedChars;
+  if (cut) text.truncate(static_cast<qsizetype>(kMaxEditedChars));
+  return {text, cut};
 }
 
-// Cuts a text too long to lay out quickly; the editor then shows it read-only, so ending the edit leaves
-// the cell whole. Returns whether it was cut.
-bool CutForEditing(QString& text) {
-  if (static_cast<std::size_t>(text.size()) <= kMaxEditedChars) return false;
-  text.truncate(static_cast<qsizetype>(kMaxEditedChars));
-  return true;
+std::pair<QString, bool> ToEditorText(const std::string& cellText) {
+  auto [text, cut] = ForEditing(RemoveMarkup(cellText, kMaxEditedBytes + 1));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return {text, cut};
 }
 
 // Clears a flag when a scope ends, also by an exception.
@@ -576,8 +578,11 @@ void TTableGridView::BeginEdit(bool selectAll, bool takeFocus) {
 
 void TTableGridView::LoadEditor(const std::string& cellText) {
   loadedBytes_ = cellText;
-  QString text = ToEditorText(cellText);
-  editor_->setReadOnly(CutForEditing(text));
+  // A text too long to lay out quickly is shown cut and read-only: ending the edit leaves the cell whole.
+  const auto [text, cut] = ToEditorText(cellText);
+  editor_->setReadOnly(cut);
+  // Breaking lines only at word boundaries costs time with the square of a long word's length.
+  editor_->setWordWrapMode(cut ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
   editor_->setPlainText(text);
   loadedText_ = editor_->toPlainText();
 }
@@ -702,8 +707,8 @@ void TTableGridView::BeginHeaderEdit(int col) {
   colours.setColor(QPalette::Text, TextColor());
   headerEditor_->setPalette(colours);
   headerEditor_->setGeometry(cell.adjusted(1, 1, -1, -1));
-  QString text = FromTableBytes(model_.ReadCell(col, 0));
-  headerEditor_->setReadOnly(CutForEditing(text));
+  const auto [text, cut] = ForEditing(model_.ReadCell(col, 0));
+  headerEditor_->setReadOnly(cut);
   headerEditor_->setText(text);
   headerEditor_->setModified(false);
   headerEditor_->show();

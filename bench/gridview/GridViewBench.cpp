@@ -8,7 +8,11 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+#include "grid/CellTextKind.h"
 #include "grid/GridEditor.h"
 #include "grid/TableGridView.h"
 
@@ -88,6 +92,63 @@ void KeyPressToEditorShown(benchmark::State& state) {
   }
 }
 BENCHMARK(KeyPressToEditorShown)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+// Hostile texts from a table someone else made, in every visible cell, against ordinary two-line texts:
+// showing a cell must cost a bounded time whatever its text.
+std::string Repeated(std::string_view piece, std::size_t times) {
+  std::string text;
+  text.reserve(piece.size() * times);
+  for (std::size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+const std::vector<std::pair<const char*, std::string>>& HostileTexts() {
+  static const std::vector<std::pair<const char*, std::string>> texts = {
+      {"ordinary", "Item 1/2\r\nsecond line"},
+      {"plain 5 MB one line", std::string(5 << 20, 'w')},
+      {"markup 5 MB one word", "<B>x</B>" + std::string(5 << 20, 'w')},
+      {"markup 16 KB of tags", Repeated("<B>ab</B> ", 1600)},
+      {"markup 6 nested tables", Repeated("<table border=1><tr><td>", kMaxMarkupTableDepth) + "x"},
+      {"markup 900 nested tables", Repeated("<table><tr><td>", 900) + "x"},
+      {"markup 100k nested B", Repeated("<B>", 100000) + "x"},
+      {"markup names /dev/zero", "<B>x</B><img src=\"/dev/zero\">"},
+      {"rich 100k nested groups", "{\\rtf1 " + std::string(100000, '{') + "x"},
+      {"rich 5 MB of text", "{\\rtf1 " + std::string(5 << 20, 'w') + "}"},
+      {"wide 5 MB", "|\\" + std::string(5 << 20, 'w')},
+      {"longest editable word", std::string(kMaxEditedChars, 'w')},
+  };
+  return texts;
+}
+
+void HostileCellRepaint(benchmark::State& state) {
+  const auto& [name, text] = HostileTexts()[static_cast<std::size_t>(state.range(0))];
+  Window w(10);
+  for (int row = 1; row < 10; ++row) {
+    for (int col = 0; col < 5; ++col) w.grid->Model().WriteCell(col, row, text);
+  }
+  w.grid->viewport()->repaint();
+  for (auto _ : state) w.grid->viewport()->repaint();
+  state.SetLabel(name);
+}
+BENCHMARK(HostileCellRepaint)->DenseRange(0, 11)->Unit(benchmark::kMicrosecond);
+
+// Opening the editor on a cell (F2) and cancelling: the editor takes at most kMaxEditedChars characters.
+void HostileCellEditor(benchmark::State& state) {
+  const auto& [name, text] = HostileTexts()[static_cast<std::size_t>(state.range(0))];
+  Window w(10);
+  w.grid->Model().WriteCell(0, 9, text);
+  for (auto _ : state) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QApplication::sendEvent(w.grid, &press);
+    QApplication::processEvents();
+    if (w.grid->Editor() == nullptr || !w.grid->Editor()->isVisible()) state.SkipWithError("no editor");
+    w.grid->Editor()->repaint();
+    w.grid->CancelEdit();
+    QApplication::processEvents();
+  }
+  state.SetLabel(name);
+}
+BENCHMARK(HostileCellEditor)->Arg(0)->Arg(1)->Arg(2)->Arg(9)->Arg(11)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace metrazil

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "grid/CellTextKind.h"
@@ -69,7 +70,7 @@ TEST(CellTextKind, PaintingBoundsFollowTheRectangle) {
   EXPECT_EQ(VisibleCharLimit(60, 17, 15), 2u * 61);  // a line and the part of one below it
   EXPECT_EQ(VisibleCharLimit(60, 17, 0), 18u * 61);
   EXPECT_EQ(VisibleCharLimit(INT32_MAX, INT32_MAX, 1), (std::size_t{INT32_MAX} + 1) * (std::size_t{INT32_MAX} + 1));
-  EXPECT_EQ(MarkupBytesShown(10), 320u);
+  EXPECT_EQ(MarkupBytesShown(10), 80u);
   EXPECT_EQ(MarkupBytesShown(1u << 30), kMaxMarkupBytes);
 }
 
@@ -86,6 +87,44 @@ TEST(CellTextKind, MarkupRemovalForTheEditor) {
       {"\xc4\xe3<I>\xba\xc3</I>", "\xc4\xe3\xba\xc3"},  // double-byte characters untouched
   };
   for (const Case& c : cases) EXPECT_EQ(RemoveMarkup(c.text), c.expected) << c.text;
+}
+
+// The removal done in two passes, as described: line tags first, then every tag of the result.
+std::string TwoPassRemoval(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool lineTag = text[i] == '<' && i + 3 < text.size() && text[i + 3] == '>' &&
+                         (text[i + 1] == 'B' || text[i + 1] == 'b' || text[i + 1] == 'H' || text[i + 1] == 'h') &&
+                         (text[i + 2] == 'R' || text[i + 2] == 'r');
+    if (lineTag) {
+      lines += "\r\n";
+      i += 3;
+    } else {
+      lines.push_back(text[i]);
+    }
+  }
+  std::string result;
+  std::size_t i = 0;
+  for (std::size_t open; (open = lines.find('<', i)) != std::string::npos;) {
+    const std::size_t close = lines.find('>', open);
+    if (close == std::string::npos) break;
+    result.append(lines, i, open - i);
+    i = close + 1;
+  }
+  return result.append(lines, i);
+}
+
+TEST(CellTextKind, MarkupRemovalMatchesTwoPassesAndStopsAtTheLimit) {
+  std::mt19937 random(7);
+  const std::string_view alphabet = "<>BRHbrx/ ";
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 24, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    const std::string expected = TwoPassRemoval(text);
+    ASSERT_EQ(RemoveMarkup(text), expected) << text;
+    const std::size_t limit = random() % 8;
+    ASSERT_EQ(RemoveMarkup(text, limit), expected.substr(0, limit)) << text;
+  }
 }
 
 std::u16string Latin1(std::string_view bytes) { return std::u16string(bytes.begin(), bytes.end()); }
