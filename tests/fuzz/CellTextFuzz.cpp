@@ -1,0 +1,170 @@
+// Feeds arbitrary bytes to the rules that tell how a cell text is shown: its kind, the units of a wide
+// text, the text the editor shows for markup, whether markup nests too deeply to lay out, and the bounds
+// painting puts on a text. Each must hold the properties below for any input.
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "grid/CellTextKind.h"
+
+namespace {
+
+using metrazil::TCellTextKind;
+
+void Check(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "cell text rules: %s\n", what);
+  std::abort();
+}
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+void CheckKind(std::string_view text) {
+  const TCellTextKind kind = metrazil::ClassifyCellText(text);
+  const bool wideOpener = text.starts_with("|\\");
+  const bool richOpener = text.starts_with("{\\");
+  const bool markupOpener = Contains(text, "</") || Contains(text, "<B") || Contains(text, "<I");
+  if (text.empty() || text.starts_with('=')) Check(kind == TCellTextKind::kPlain, "a text that must be plain");
+  Check((kind == TCellTextKind::kRich) == richOpener, "rich kind without its opener, or the reverse");
+  if (wideOpener) {
+    // The blank appended for the test is the fourth byte of a three-byte text.
+    const bool plain = text.size() >= 4 && text[3] == '=';
+    Check(kind == (plain ? TCellTextKind::kPlain : TCellTextKind::kWide), "a text opened as wide");
+  } else {
+    Check(kind != TCellTextKind::kWide, "wide kind without its opener");
+  }
+  const bool openerFirst = text.starts_with('=') || wideOpener || richOpener;
+  Check((kind == TCellTextKind::kMarkup) == (markupOpener && !openerFirst), "markup kind");
+  // What decided a rich or markup kind stays in a longer text.
+  if (kind == TCellTextKind::kRich || kind == TCellTextKind::kMarkup) {
+    Check(metrazil::ClassifyCellText(std::string(text) + "=|\\{") == kind, "kind lost by appending");
+  }
+}
+
+void CheckWide(std::string_view text) {
+  const std::u16string units = metrazil::DecodeWideText(text);
+  // Pairs of bytes after the first two, the appended blank completing an odd last one.
+  Check(units.size() == (text.empty() ? 0 : (text.size() - 1) / 2), "number of wide units");
+  const std::string padded = std::string(text) + ' ';
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto high = static_cast<unsigned char>(padded[2 + 2 * i]);
+    const auto low = static_cast<unsigned char>(padded[3 + 2 * i]);
+    Check(units[i] == (high << 8 | low), "wide unit not the byte pair, high byte first");
+  }
+  for (const std::size_t maxUnits : {std::size_t{0}, units.size() / 2, units.size(), units.size() + 1}) {
+    Check(metrazil::DecodeWideText(text, maxUnits) == units.substr(0, maxUnits), "a cut wide text");
+  }
+}
+
+bool IsLetter(char c, char upper) { return c == upper || c == upper + ('a' - 'A'); }
+
+// The markup removal as the header words it, in two plain passes.
+std::string ReferenceRemoveMarkup(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i + 4 <= text.size() && text[i] == '<' && (IsLetter(text[i + 1], 'B') || IsLetter(text[i + 1], 'H')) &&
+        IsLetter(text[i + 2], 'R') && text[i + 3] == '>') {
+      lines += "\r\n";
+      i += 3;
+    } else {
+      lines += text[i];
+    }
+  }
+  std::string result;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t open = lines.find('<', from);
+    const std::size_t close = open == std::string::npos ? open : lines.find('>', open);
+    if (close == std::string::npos) break;
+    result.append(lines, from, open - from);
+    from = close + 1;
+  }
+  return result.append(lines, from);
+}
+
+void CheckMarkup(std::string_view text) {
+  const std::string shown = metrazil::RemoveMarkup(text);
+  Check(shown == ReferenceRemoveMarkup(text), "markup removal differs from its two passes");
+  // A line tag of four bytes becomes two; everything else is kept or removed.
+  Check(shown.size() <= text.size(), "markup removal made the text longer");
+  std::array<std::size_t, 256> counts{};
+  for (const char c : text) ++counts[static_cast<unsigned char>(c)];
+  for (const char c : shown) {
+    if (c != '\r' && c != '\n') Check(counts[static_cast<unsigned char>(c)]-- > 0, "a byte not in the text shown");
+  }
+  // Every "<" with a ">" after it opens a removed tag; what stays is an unclosed "<" and the rest.
+  if (const std::size_t open = shown.find('<'); open != std::string::npos) {
+    Check(shown.find('>', open) == std::string::npos, "a tag left in the text shown");
+  }
+  if (!Contains(text, "<") || !Contains(text, ">")) Check(shown == text, "a text without tags changed");
+  Check(metrazil::RemoveMarkup(shown) == shown, "removal not finished in one pass");
+
+  // The input's bytes without angle brackets, as the content of tags and around a line break.
+  std::string content;
+  for (const char c : text) {
+    if (c != '<' && c != '>') content += c;
+  }
+  Check(metrazil::RemoveMarkup("<B><font color=\"red\">" + content + "</font></B>") == content, "tags around text");
+  const std::size_t half = content.size() / 2;
+  const std::string broken = content.substr(0, half) + "<bR>" + content.substr(half) + "<Hr>";
+  Check(metrazil::RemoveMarkup(broken) == content.substr(0, half) + "\r\n" + content.substr(half) + "\r\n",
+        "line tags");
+}
+
+// The bounds painting puts on a text, from the input's first bytes as numbers.
+void CheckBounds(std::string_view text) {
+  int numbers[3] = {};
+  for (std::size_t i = 0; i < std::min<std::size_t>(text.size(), 12); ++i) {
+    numbers[i / 4] = static_cast<int>(static_cast<unsigned>(numbers[i / 4]) << 8 | static_cast<unsigned char>(text[i]));
+  }
+  const auto [width, height, lineHeight] = numbers;
+  const std::size_t limit = metrazil::VisibleCharLimit(width, height, lineHeight);
+  if (width <= 0 || height <= 0) {
+    Check(limit == 0, "characters shown in an empty rectangle");
+  } else {
+    // At least the first line; more room never shows fewer characters, closer lines never fewer.
+    Check(limit >= static_cast<std::size_t>(width), "fewer characters than one line holds");
+    if (width < INT_MAX) Check(metrazil::VisibleCharLimit(width + 1, height, lineHeight) >= limit, "wider shows less");
+    if (height < INT_MAX)
+      Check(metrazil::VisibleCharLimit(width, height + 1, lineHeight) >= limit, "taller shows less");
+    if (lineHeight > 1) Check(metrazil::VisibleCharLimit(width, height, lineHeight - 1) >= limit, "closer shows less");
+  }
+  // Markup is laid out from at least a byte per character that can show, up to the cap.
+  const std::size_t chars = static_cast<unsigned>(width);
+  const std::size_t bytes = metrazil::MarkupBytesShown(chars);
+  Check(bytes <= metrazil::kMaxMarkupBytes && bytes >= std::min(chars, metrazil::kMaxMarkupBytes), "markup bytes");
+  Check(metrazil::MarkupBytesShown(chars + 1) >= bytes, "more characters, fewer markup bytes");
+}
+
+void CheckNesting(std::string_view text) {
+  // An element counts from a "<" on: it takes more of them than the table limit to nest too deep.
+  const bool shallow = metrazil::MarkupNestsShallowly(text);
+  if (std::count(text.begin(), text.end(), '<') <= metrazil::kMaxMarkupTableDepth) {
+    Check(shallow, "a few tags found nesting too deep");
+  }
+  // Closing tags only end elements: with every "<" turned into one, nothing nests.
+  std::string closing;
+  closing.reserve(text.size() * 2);
+  for (const char c : text) {
+    closing += c;
+    if (c == '<') closing += '/';
+  }
+  Check(metrazil::MarkupNestsShallowly(closing), "closing tags alone nest");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  CheckKind(text);
+  CheckWide(text);
+  CheckMarkup(text);
+  CheckBounds(text);
+  CheckNesting(text);
+  return 0;
+}
