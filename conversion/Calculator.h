@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/TableGrid.h"
+#include "grid/model/TableGrid.h"
 
 namespace metrazil {
 

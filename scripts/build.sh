@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds one build directory: build.sh DIR [cmake options...]
+# Configures and builds one preset of CMakePresets.json: build.sh PRESET [cmake --build options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir=$1
+preset=$1
 shift
-generator=()
-[ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release "$@"
-cmake --build "$dir" --parallel "$(nproc)"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --parallel "$(nproc)" "$@"

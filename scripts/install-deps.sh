@@ -8,7 +8,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core fonts-liberation2
-  xvfb xauth x11-utils locales
+  xvfb xauth x11-utils locales python3
 )
 
 missing=()

@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh build/release
+scripts/build.sh release
 exec build/release/app/metrazil "$@"

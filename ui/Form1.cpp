@@ -25,10 +25,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/ProgramDirectory.h"
-#include "grid/TableGridView.h"
+#include "base/ProgramDirectory.h"
+#include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
-#include "ui/CodePageText.h"
+#include "grid/view/CodePageText.h"
 #include "ui/Guarded.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "grid/CellStore.h"
-#include "grid/TableGrid.h"
+#include "grid/model/CellStore.h"
+#include "grid/model/TableGrid.h"
 
 namespace {
 

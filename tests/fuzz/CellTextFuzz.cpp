@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/CellTextKind.h"
+#include "grid/layout/CellTextKind.h"
 
 namespace {
 

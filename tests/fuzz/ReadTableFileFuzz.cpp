@@ -9,7 +9,7 @@
 #include <iterator>
 #include <string>
 
-#include "grid/TableGrid.h"
+#include "grid/model/TableGrid.h"
 
 namespace {
 

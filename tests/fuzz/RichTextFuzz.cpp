@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/RichTextReader.h"
+#include "grid/layout/RichTextReader.h"
 
 namespace {
 

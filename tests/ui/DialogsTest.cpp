@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "base/Exception.h"
 #include "conversion/DecimalText.h"
 #include "ui/NoticeForm.h"

@@ -12,10 +12,10 @@
 #include <QTest>
 #include <cstdio>
 
-#include "app/ProgramDirectory.h"
-#include "grid/TableGridView.h"
+#include "base/ProgramDirectory.h"
+#include "grid/view/TableGridView.h"
 #include "ui/Application.h"
-#include "ui/CodePageText.h"
+#include "grid/view/CodePageText.h"
 #include "ui/Form1.h"
 
 using namespace metrazil;

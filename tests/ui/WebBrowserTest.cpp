@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QWebEngineView>
 
-#include "TestMain.h"
+#include "tests/support/TestMain.h"
 #include "ui/WebBrowser.h"
 
 using namespace metrazil;

@@ -1,0 +1,67 @@
+#include <benchmark/benchmark.h>
+
+#include <QFontMetrics>
+#include <string>
+
+#include "grid/view/GridSizing.h"
+#include "grid/view/TableGridView.h"
+#include "grid/view/CodePageText.h"
+
+namespace metrazil {
+namespace {
+
+// A grid of `rows` body rows whose column 1 repeats `distinct` different texts.
+TTableGridView& Grid(int rows, int distinct) {
+  static TTableGridView* view = nullptr;
+  static std::pair<int, int> shape;
+  if (view == nullptr || shape != std::pair{rows, distinct}) {
+    delete view;
+    view = new TTableGridView;
+    TTableGrid& model = view->Model();
+    model.SetFixedCols(0);
+    model.SetRowCount(rows + 1);
+    for (int row = 1; row <= rows; ++row)
+      model.WriteCell(1, row, "item " + std::to_string(row % distinct) + " 千克/米\r\nsecond line");
+    shape = {rows, distinct};
+  }
+  return *view;
+}
+
+void BM_FitColumn(benchmark::State& state) {
+  TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) view.Sizing().FitColumn(1);
+  benchmark::DoNotOptimize(view.Model().ColWidth(1));
+}
+BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1000000})->Unit(benchmark::kMillisecond);
+
+// What fitting would cost measuring every row's text, for comparison.
+void BM_MeasureEveryRow(benchmark::State& state) {
+  TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const QFontMetrics metrics(view.BodyFont());
+  for (auto _ : state) {
+    int widest = 0;
+    const TTableGrid& model = view.Model();
+    for (int row = 1; row < model.RowCount(); ++row) {
+      std::string_view text = model.CellText(1, row);
+      text = text.substr(0, text.find('\r'));
+      widest = std::max(widest, metrics.horizontalAdvance(FromTableBytes(text)));
+    }
+    benchmark::DoNotOptimize(widest);
+  }
+}
+BENCHMARK(BM_MeasureEveryRow)->Args({1000000, 1000})->Unit(benchmark::kMillisecond);
+
+// A zoom step and back on a grid of `rows` rows at the default height.
+void BM_ZoomStep(benchmark::State& state) {
+  TTableGridView view;
+  view.Model().SetRowCount(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    view.Sizing().ZoomBy(1);
+    view.Sizing().ZoomBy(-1);
+  }
+  benchmark::DoNotOptimize(view.Model().RowHeight(1));
+}
+BENCHMARK(BM_ZoomStep)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace metrazil

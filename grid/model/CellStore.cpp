@@ -1,0 +1,513 @@
+#include "grid/model/CellStore.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <new>
+#include <optional>
+#include <utility>
+
+#include "base/Exception.h"
+
+namespace metrazil {
+
+// Regions of a few huge pages, handed out front to back and unmapped once every piece is back. Only the
+// pieces a long read asks for come from here (see BulkScope); pieces are not reused one by one, so the
+// blocks an edit reallocates go back to the heap, and a region stays mapped while any of its pieces lives.
+class TCellStore::PagePool {
+ public:
+  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  static constexpr std::size_t kRegion = std::size_t{8} << 20;
+
+  PagePool() = default;
+  PagePool(const PagePool&) = delete;
+  PagePool& operator=(const PagePool&) = delete;
+  ~PagePool() {
+    for (const auto& [base, region] : regions_) ::munmap(reinterpret_cast<void*>(base), kRegion);
+  }
+
+  bool Bulk() const { return bulk_ > 0; }
+  void BeginBulk() { ++bulk_; }
+  void EndBulk() { --bulk_; }
+
+  // A piece of a region, or null when the size does not suit one or no region can be mapped.
+  void* Take(std::size_t bytes) {
+    bytes = (bytes + 63) & ~std::size_t{63};
+    if (bytes == 0 || bytes > kRegion / 4) return nullptr;
+    if (current_ == regions_.end() || kRegion - current_->second.used < bytes) {
+      if (!MapRegion()) return nullptr;
+    }
+    Region& region = current_->second;
+    void* piece = reinterpret_cast<void*>(current_->first + region.used);
+    region.used += bytes;
+    ++region.live;
+    return piece;
+  }
+  // Whether the piece came from here; a region whose last piece comes back is unmapped.
+  bool Give(void* data) {
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    auto it = regions_.upper_bound(address);
+    if (it == regions_.begin()) return false;
+    --it;
+    if (address >= it->first + kRegion) return false;
+    if (--it->second.live == 0) {
+      if (it == current_) current_ = regions_.end();
+      ::munmap(reinterpret_cast<void*>(it->first), kRegion);
+      regions_.erase(it);
+    }
+    return true;
+  }
+  std::size_t MappedBytes() const { return regions_.size() * kRegion; }
+
+ private:
+  struct Region {
+    std::size_t used = 0;
+    std::size_t live = 0;
+  };
+
+  bool MapRegion() {
+    // Mapped with room to spare and trimmed to a huge-page boundary, so every huge page lies whole inside.
+    const std::size_t span = kRegion + kHugePage;
+    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return false;
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t base = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (base > start) ::munmap(raw, base - start);
+    if (const std::uintptr_t end = start + span; end > base + kRegion) {
+      ::munmap(reinterpret_cast<void*>(base + kRegion), end - (base + kRegion));
+    }
+    ::madvise(reinterpret_cast<void*>(base), kRegion, MADV_HUGEPAGE);  // advice only: may be unavailable
+    // The region being left stays until its pieces are back.
+    current_ = regions_.emplace(base, Region{}).first;
+    return true;
+  }
+
+  std::map<std::uintptr_t, Region> regions_;
+  std::map<std::uintptr_t, Region>::iterator current_ = regions_.end();
+  int bulk_ = 0;
+};
+
+void* TCellStore::PoolAllocate(PagePool* pool, std::size_t bytes) {
+  if (pool != nullptr && pool->Bulk()) {
+    if (void* piece = pool->Take(bytes)) return piece;
+  }
+  return ::operator new(bytes);
+}
+
+void TCellStore::PoolFree(PagePool* pool, void* data) noexcept {
+  if (pool != nullptr && pool->Give(data)) return;
+  ::operator delete(data);
+}
+
+namespace {
+
+// Marks the allocations of a long read, which may come from the pool's regions.
+template <class Pool>
+class BulkScope {
+ public:
+  explicit BulkScope(Pool& pool) : pool_(pool) { pool_.BeginBulk(); }
+  ~BulkScope() { pool_.EndBulk(); }
+  BulkScope(const BulkScope&) = delete;
+  BulkScope& operator=(const BulkScope&) = delete;
+
+ private:
+  Pool& pool_;
+};
+
+}  // namespace
+
+// Bump allocator for texts longer than the inline size. Chunks never move, so cells keep plain pointers;
+// overwritten texts become dead bytes that a compaction gives back once they outweigh the live ones.
+class TCellStore::Arena {
+ public:
+  static constexpr std::size_t kChunk = PagePool::kHugePage;
+
+  explicit Arena(PagePool* pool) : pool_(pool) {}
+  Arena(const Arena&) = delete;
+  Arena& operator=(const Arena&) = delete;
+  ~Arena() {
+    for (char* chunk : chunks_) PoolFree(pool_, chunk);
+  }
+
+  const char* Store(std::string_view text) {
+    live_ += text.size();
+    if (text.size() > kChunk / 4) {
+      // A large text gets a chunk of its own, so the current chunk keeps its free room.
+      large_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
+      std::memcpy(large_.back().get(), text.data(), text.size());
+      return large_.back().get();
+    }
+    if (left_ < text.size()) {
+      // Chunks grow from small, so a small table does not pay for a large one; full-sized chunks of a
+      // long read come from the pool's huge pages. A text longer than the next chunk skips sizes until
+      // one holds it (at most kChunk, as larger texts took the branch above).
+      std::size_t size = nextChunk_;
+      while (size < text.size()) size *= 2;
+      chunks_.reserve(chunks_.size() + 1);
+      if (size == kChunk) pool_->BeginBulk();
+      char* chunk = static_cast<char*>(PoolAllocate(pool_, size));
+      if (size == kChunk) pool_->EndBulk();
+      chunks_.push_back(chunk);
+      cur_ = chunk;
+      left_ = size;
+      nextChunk_ = std::min(size * 2, kChunk);
+    }
+    char* place = cur_;
+    std::memcpy(place, text.data(), text.size());
+    cur_ += text.size();
+    left_ -= text.size();
+    return place;
+  }
+  void Release(std::size_t size) {
+    live_ -= size;
+    dead_ += size;
+  }
+  bool WantsCompaction() const { return dead_ > kChunk && dead_ > live_; }
+
+ private:
+  PagePool* pool_;
+  std::vector<char*> chunks_;
+  std::vector<std::unique_ptr<char[]>> large_;
+  char* cur_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t nextChunk_ = kChunk / 128;
+  std::size_t live_ = 0;
+  std::size_t dead_ = 0;
+};
+
+TCellStore::TCellStore() : pool_(std::make_unique<PagePool>()) { arena_ = std::make_unique<Arena>(pool_.get()); }
+
+TCellStore::~TCellStore() {
+  // What the pool handed out goes back before the pool itself.
+  blocks_.clear();
+  arena_.reset();
+}
+TCellStore::TCellStore(TCellStore&&) noexcept = default;
+TCellStore& TCellStore::operator=(TCellStore&&) noexcept = default;
+
+std::size_t TCellStore::FindBlock(std::int64_t row) const {
+  const auto it =
+      std::partition_point(blocks_.begin(), blocks_.end(), [row](const Block& block) { return block.Last() < row; });
+  return static_cast<std::size_t>(it - blocks_.begin());
+}
+
+std::size_t TCellStore::FindRowIn(const Block& block, std::int64_t row) {
+  const std::int64_t rel = row - block.offset;
+  const auto it =
+      std::partition_point(block.rows.begin(), block.rows.end(), [rel](const Row& r) { return r.rel < rel; });
+  return static_cast<std::size_t>(it - block.rows.begin());
+}
+
+TCellStore::RowPosition TCellStore::Locate(std::int64_t row) const {
+  const std::size_t b = FindBlock(row);
+  if (b == blocks_.size()) return {b, 0, false};
+  const Block& block = blocks_[b];
+  const std::size_t r = FindRowIn(block, row);
+  return {b, r, r < block.rows.size() && block.rows[r].rel + block.offset == row};
+}
+
+bool TCellStore::HasRow(int row) const { return Locate(row).found; }
+
+std::size_t TCellStore::PooledBytes() const { return pool_ ? pool_->MappedBytes() : 0; }
+
+std::size_t TCellStore::StoredRowCount() const {
+  std::size_t count = 0;
+  for (const Block& block : blocks_) count += block.rows.size();
+  return count;
+}
+
+std::string_view TCellStore::Get(int col, int row) const {
+  const RowPosition position = Locate(row);
+  if (!position.found) return {};
+  const Block& block = blocks_[position.block];
+  const std::span<const Cell> cells = block.CellsOf(block.rows[position.row]);
+  const auto it = std::partition_point(cells.begin(), cells.end(), [col](const Cell& c) { return c.col < col; });
+  if (it == cells.end() || it->col != col) return {};
+  return it->Text();
+}
+
+void TCellStore::FillCell(Cell& cell, int col, std::string_view text) {
+  cell.col = col;
+  cell.size = static_cast<std::uint32_t>(text.size());
+  if (text.size() <= Cell::kInline) {
+    std::memset(cell.inl, 0, Cell::kInline);
+    std::memcpy(cell.inl, text.data(), text.size());
+  } else {
+    cell.ptr = arena_->Store(text);
+  }
+  ++cellCount_;
+}
+
+TCellStore::Cell TCellStore::MakeCell(int col, std::string_view text) {
+  Cell cell;
+  FillCell(cell, col, text);
+  return cell;
+}
+
+void TCellStore::ReleaseCell(const Cell& cell) {
+  if (cell.size > Cell::kInline) arena_->Release(cell.size);
+  --cellCount_;
+}
+
+void TCellStore::InsertCells(Block& block, std::size_t row, std::size_t cellIndex, std::span<const Cell> cells) {
+  block.cells.insert(block.cells.begin() + static_cast<std::ptrdiff_t>(cellIndex), cells.begin(), cells.end());
+  const auto n = static_cast<std::uint32_t>(cells.size());
+  block.rows[row].count += n;
+  for (std::size_t r = row + 1; r < block.rows.size(); ++r) block.rows[r].begin += n;
+  for (const Cell& cell : cells) block.maxCol = std::max(block.maxCol, cell.col);
+}
+
+void TCellStore::EraseCells(Block& block, std::size_t row, std::size_t cellIndex, std::size_t count) {
+  const auto first = block.cells.begin() + static_cast<std::ptrdiff_t>(cellIndex);
+  block.cells.erase(first, first + static_cast<std::ptrdiff_t>(count));
+  const auto n = static_cast<std::uint32_t>(count);
+  block.rows[row].count -= n;
+  for (std::size_t r = row + 1; r < block.rows.size(); ++r) block.rows[r].begin -= n;
+}
+
+void TCellStore::SplitIfLarge(std::size_t b) {
+  Block& block = blocks_[b];
+  if (block.rows.size() < 2 || (block.rows.size() < kBlockRows && block.cells.size() < kBlockCells)) return;
+  const std::size_t middle = block.rows.size() / 2;
+  const std::uint32_t cellMiddle = block.rows[middle].begin;
+  Block upper(pool_.get());
+  upper.offset = block.offset;
+  upper.maxCol = block.maxCol;
+  upper.rows.assign(block.rows.begin() + static_cast<std::ptrdiff_t>(middle), block.rows.end());
+  for (Row& row : upper.rows) row.begin -= cellMiddle;
+  upper.cells.assign(block.cells.begin() + cellMiddle, block.cells.end());
+  block.rows.resize(middle);
+  block.cells.resize(cellMiddle);
+  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+}
+
+TCellStore::RowPosition TCellStore::InsertEmptyRow(std::int64_t row) {
+  std::size_t b = FindBlock(row);
+  if (b == blocks_.size()) {
+    if (blocks_.empty() || blocks_.back().rows.size() >= kBlockRows) blocks_.emplace_back(pool_.get());
+    b = blocks_.size() - 1;
+  } else if (blocks_[b].rows.size() >= kBlockRows) {
+    SplitIfLarge(b);
+    if (blocks_[b].Last() < row) ++b;
+  }
+  Block& block = blocks_[b];
+  const std::size_t r = FindRowIn(block, row);
+  const auto begin = static_cast<std::uint32_t>(r < block.rows.size() ? block.rows[r].begin : block.cells.size());
+  block.rows.insert(block.rows.begin() + static_cast<std::ptrdiff_t>(r), Row{row - block.offset, begin, 0});
+  return {b, r, true};
+}
+
+void TCellStore::EraseEmptyRow(std::size_t b, std::size_t r) {
+  Block& block = blocks_[b];
+  block.rows.erase(block.rows.begin() + static_cast<std::ptrdiff_t>(r));
+  if (block.rows.empty()) blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+}
+
+namespace {
+
+// A cell keeps its length in 32 bits; a longer text would be cut without a word.
+void CheckTextSize(std::string_view text) {
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidGridOperation("操作的网格太大");
+}
+
+}  // namespace
+
+void TCellStore::Set(int col, int row, std::string_view text) {
+  CheckTextSize(text);
+  RowPosition position = Locate(row);
+  if (!position.found) {
+    if (text.empty()) return;
+    const Cell cell = MakeCell(col, text);
+    position = InsertEmptyRow(row);
+    Block& block = blocks_[position.block];
+    InsertCells(block, position.row, block.rows[position.row].begin, std::span<const Cell>(&cell, 1));
+    SplitIfLarge(position.block);
+    return;
+  }
+  Block& block = blocks_[position.block];
+  const Row& entry = block.rows[position.row];
+  const auto rowBegin = block.cells.begin() + entry.begin;
+  const auto it = std::partition_point(rowBegin, rowBegin + entry.count, [col](const Cell& c) { return c.col < col; });
+  const bool cellStored = it != rowBegin + entry.count && it->col == col;
+  const auto cellIndex = static_cast<std::size_t>(it - block.cells.begin());
+  if (text.empty()) {
+    if (!cellStored) return;
+    ReleaseCell(*it);
+    EraseCells(block, position.row, cellIndex, 1);
+    if (block.rows[position.row].count == 0) EraseEmptyRow(position.block, position.row);
+    MaybeCompact();
+    return;
+  }
+  if (cellStored) {
+    if (it->size > Cell::kInline && text.size() > Cell::kInline && text.size() <= it->size) {
+      // Reuse the old place; the bytes it no longer needs count as dead.
+      std::memcpy(const_cast<char*>(it->ptr), text.data(), text.size());
+      arena_->Release(it->size - text.size());
+      it->size = static_cast<std::uint32_t>(text.size());
+    } else {
+      ReleaseCell(*it);
+      *it = MakeCell(col, text);
+    }
+    MaybeCompact();
+    return;
+  }
+  const Cell cell = MakeCell(col, text);
+  InsertCells(block, position.row, cellIndex, std::span<const Cell>(&cell, 1));
+  SplitIfLarge(position.block);
+}
+
+void TCellStore::Append(int col, int row, std::string_view text, std::size_t rowCapacityHint) {
+  CheckTextSize(text);
+  if (!text.empty() && !blocks_.empty()) {
+    Block& block = blocks_.back();
+    Row& last = block.rows.back();
+    const std::int64_t lastRow = last.rel + block.offset;
+    if (row == lastRow && col > block.cells.back().col) {
+      // Filled in place: a cell built aside and copied in stalls on its freshly written bytes.
+      FillCell(block.cells.emplace_back(), col, text);
+      ++last.count;
+      block.maxCol = std::max(block.maxCol, col);
+      return;
+    }
+    if (row > lastRow) {
+      if (block.rows.size() >= kBlockRows || block.cells.size() >= kBlockCells) {
+        // A file read in order fills whole blocks; size the new one for rows like the last.
+        // Past the first few blocks the read is a long one: its blocks come from the pool.
+        blocks_.emplace_back(pool_.get());
+        std::optional<BulkScope<PagePool>> bulk;
+        if (blocks_.size() > kBlocksBeforeBulk) bulk.emplace(*pool_);
+        blocks_.back().rows.reserve(kBlockRows);
+        blocks_.back().cells.reserve(kBlockRows * std::clamp<std::size_t>(rowCapacityHint, 1, 64));
+      }
+      Block& target = blocks_.back();
+      target.rows.push_back(Row{row - target.offset, static_cast<std::uint32_t>(target.cells.size()), 1});
+      FillCell(target.cells.emplace_back(), col, text);
+      target.maxCol = std::max(target.maxCol, col);
+      return;
+    }
+  }
+  Set(col, row, text);
+}
+
+void TCellStore::Clear() {
+  blocks_.clear();
+  arena_ = std::make_unique<Arena>(pool_.get());
+  cellCount_ = 0;
+}
+
+std::vector<TCellStore::Cell> TCellStore::TakeRow(std::int64_t row) {
+  const RowPosition position = Locate(row);
+  if (!position.found) return {};
+  Block& block = blocks_[position.block];
+  const Row entry = block.rows[position.row];
+  const std::span<const Cell> cells = block.CellsOf(entry);
+  std::vector<Cell> taken(cells.begin(), cells.end());
+  EraseCells(block, position.row, entry.begin, entry.count);
+  EraseEmptyRow(position.block, position.row);
+  return taken;
+}
+
+void TCellStore::PutRow(std::int64_t row, std::span<const Cell> cells) {
+  if (cells.empty()) return;
+  RowPosition position = Locate(row);
+  if (!position.found) {
+    position = InsertEmptyRow(row);
+    Block& block = blocks_[position.block];
+    InsertCells(block, position.row, block.rows[position.row].begin, cells);
+  } else {
+    for (const Cell& cell : cells) {
+      Block& block = blocks_[position.block];
+      const Row& entry = block.rows[position.row];
+      const auto rowBegin = block.cells.begin() + entry.begin;
+      const auto it =
+          std::partition_point(rowBegin, rowBegin + entry.count, [&cell](const Cell& c) { return c.col < cell.col; });
+      if (it != rowBegin + entry.count && it->col == cell.col) {
+        ReleaseCell(*it);
+        *it = cell;
+      } else {
+        InsertCells(block, position.row, static_cast<std::size_t>(it - block.cells.begin()),
+                    std::span<const Cell>(&cell, 1));
+      }
+    }
+  }
+  SplitIfLarge(position.block);
+}
+
+void TCellStore::ShiftRange(std::int64_t first, std::int64_t last, std::int64_t delta) {
+  for (std::size_t b = FindBlock(first); b < blocks_.size() && blocks_[b].First() < last; ++b) {
+    Block& block = blocks_[b];
+    if (block.First() >= first && block.Last() < last) {
+      block.offset += delta;
+      continue;
+    }
+    for (Row& row : block.rows) {
+      const std::int64_t index = row.rel + block.offset;
+      if (index >= first && index < last) row.rel += delta;
+    }
+  }
+}
+
+void TCellStore::InsertRows(int first, int oldEnd, int count, int colLimit) {
+  if (count <= 0 || first > oldEnd) return;
+  const std::int64_t moveEnd = static_cast<std::int64_t>(oldEnd) + count;
+  // Columns at or past colLimit do not move with their rows, and the rows the move lands on keep only
+  // those columns. Blocks whose column bound is below the limit and that hold no landing row are passed
+  // over whole, so the cost follows the few rows concerned, not the rows moved.
+  std::vector<std::int64_t> concerned;
+  for (std::size_t b = FindBlock(first); b < blocks_.size() && blocks_[b].First() < moveEnd; ++b) {
+    Block& block = blocks_[b];
+    const bool mayHoldKeptColumns = block.maxCol >= colLimit;
+    if (!mayHoldKeptColumns && (block.Last() < oldEnd || block.First() >= moveEnd)) continue;
+    int maxCol = -1;
+    for (const Row& row : block.rows) {
+      const int lastCol = block.cells[row.begin + row.count - 1].col;
+      maxCol = std::max(maxCol, lastCol);
+      const std::int64_t index = row.rel + block.offset;
+      if (index >= first && index < moveEnd && (index >= oldEnd || lastCol >= colLimit)) concerned.push_back(index);
+    }
+    block.maxCol = maxCol;
+  }
+  struct Kept {
+    std::int64_t row;
+    std::vector<Cell> cells;
+  };
+  std::vector<Kept> keptColumns;
+  for (const std::int64_t index : concerned) {
+    std::vector<Cell> cells = TakeRow(index);
+    const auto split =
+        std::partition_point(cells.begin(), cells.end(), [colLimit](const Cell& c) { return c.col < colLimit; });
+    if (split != cells.end()) keptColumns.push_back(Kept{index, std::vector<Cell>(split, cells.end())});
+    if (index >= oldEnd) {
+      for (auto it = cells.begin(); it != split; ++it) ReleaseCell(*it);
+    } else {
+      PutRow(index, std::span<const Cell>(cells.data(), static_cast<std::size_t>(split - cells.begin())));
+    }
+  }
+  ShiftRange(first, oldEnd, count);
+  for (const Kept& kept : keptColumns) PutRow(kept.row, kept.cells);
+  MaybeCompact();
+}
+
+void TCellStore::RotateRowToEnd(int row, int last) {
+  if (row >= last) return;
+  const std::vector<Cell> taken = TakeRow(row);
+  ShiftRange(static_cast<std::int64_t>(row) + 1, static_cast<std::int64_t>(last) + 1, -1);
+  PutRow(last, taken);
+}
+
+void TCellStore::MaybeCompact() {
+  if (!arena_->WantsCompaction()) return;
+  auto fresh = std::make_unique<Arena>(pool_.get());
+  for (Block& block : blocks_) {
+    for (Cell& cell : block.cells) {
+      if (cell.size > Cell::kInline) cell.ptr = fresh->Store(cell.Text());
+    }
+  }
+  arena_ = std::move(fresh);
+}
+
+}  // namespace metrazil

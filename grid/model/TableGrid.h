@@ -1,0 +1,170 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/Exception.h"
+#include "grid/model/CellStore.h"
+#include "grid/model/RowMapSet.h"
+
+namespace metrazil {
+
+struct CellAddress {
+  int col = -1;
+  int row = -1;
+  friend bool operator==(const CellAddress&, const CellAddress&) = default;
+};
+
+// The cell model behind both tables: counts, fixed rows and columns, focus, sizes and a sparse text store.
+// Texts are byte strings exactly as in the table files (GB18030). All operations throw the exceptions of
+// base/Exception.h and never catch them.
+//
+// The store is independent of the counts: texts past RowCount or ColCount are kept (not shown, saved or
+// searched) and come back when a count grows over them. Column widths and row heights are a default plus
+// exceptions and, unlike texts, are cut with the counts.
+class TTableGrid {
+ public:
+  static constexpr int kMaxCount = 134217725;
+
+  // Search options of LocateText.
+  static constexpr std::uint16_t kLocateCaseSensitive = 1;
+  static constexpr std::uint16_t kLocateWholeCell = 2;
+  static constexpr std::uint16_t kLocateRowByRow = 8;
+  static constexpr std::uint16_t kLocateWholeGrid = 128;
+
+  TTableGrid();
+  TTableGrid(const TTableGrid&) = delete;
+  TTableGrid& operator=(const TTableGrid&) = delete;
+  TTableGrid(TTableGrid&&) = default;
+  TTableGrid& operator=(TTableGrid&&) = default;
+
+  // Counts above kMaxCount raise EInvalidGridOperation "操作的网格太大" and change nothing; below 1 they
+  // become 1. A count that reaches the fixed count lowers the fixed count and resets focus and top-left.
+  int RowCount() const { return rowCount_; }
+  void SetRowCount(int v);
+  int ColCount() const { return colCount_; }
+  void SetColCount(int v);
+  int FixedRows() const { return fixedRows_; }
+  void SetFixedRows(int v);
+  int FixedCols() const { return fixedCols_; }
+  void SetFixedCols(int v);
+
+  int FocusedCol() const { return focusCol_; }
+  int FocusedRow() const { return focusRow_; }
+  int AnchorCol() const { return anchorCol_; }
+  int AnchorRow() const { return anchorRow_; }
+  // Inside the counts, else EInvalidGridOperation "网格索引越界". Collapses the selection to the focus.
+  void SetFocusedCell(int col, int row);
+  // Same check; with keepAnchor the selection stretches from the anchor to the new focus.
+  void SetFocusedCell(int col, int row, bool keepAnchor);
+
+  // First visible scrollable cell; clamped into the scrollable part of the grid.
+  int TopRow() const { return topRow_; }
+  int LeftCol() const { return leftCol_; }
+  void SetTopLeft(int col, int row);
+
+  // Setting a default drops every size of its own; defaults are clamped at 0. A size of its own is kept
+  // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
+  // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
+  int DefaultRowHeight() const { return defaultRowHeight_; }
+  void SetDefaultRowHeight(int height);
+  int DefaultColWidth() const { return defaultColWidth_; }
+  void SetDefaultColWidth(int width);
+  int ColWidth(int col) const;
+  void SetColWidth(int col, int width);
+  int RowHeight(int row) const;
+  void SetRowHeight(int row, int height);
+  // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
+  // the others keep their value. Costs the sizes of their own, not the counts.
+  void ZoomSizes(int step);
+  // One size after a zoom step: size + step when that is above 0 (and fits), else size.
+  static int ZoomedSize(int size, int step);
+
+  // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
+  // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
+  // every row from the insertion point to the end) and keeps it when its texts are deleted; the map moves
+  // with the row's texts.
+  std::string ReadCell(int col, int row) const;
+  // As ReadCell, without the copy; valid until the next change of the grid.
+  std::string_view CellText(int col, int row) const;
+  // A negative index raises EListError; the empty text deletes the entry.
+  void WriteCell(int col, int row, std::string_view text);
+  // Calls visit(row, text) for every non-empty text of column col in rows [firstRow, lastRow), top to
+  // bottom; the cost follows the stored rows, not the counts.
+  void ForEachTextInColumn(int col, int firstRow, int lastRow,
+                           const std::function<void(int row, std::string_view text)>& visit) const;
+  std::size_t StoredCellCount() const { return store_.CellCount(); }
+  // Memory the store maps for large tables outside the heap, for memory figures.
+  std::size_t StorePooledBytes() const { return store_.PooledBytes(); }
+
+  // Row operations for a row r in 0..RowCount-1 and a count of 1 or more; other arguments change nothing.
+  // Insertion past kMaxCount rows raises EInvalidGridOperation "操作的网格太大".
+  void InsertRowsAt(int row, int count);
+  // Removed rows keep their texts just past the new end, the most recently removed first.
+  void RemoveRowsAt(int row, int count);
+  // Options: kLocateWholeCell, kLocateCaseSensitive, kLocateRowByRow, kLocateWholeGrid; other bits are
+  // ignored. A search text of two double quotes finds the first empty cell. Returns {-1, -1} when nothing
+  // matches.
+  CellAddress LocateText(std::string_view text, std::uint16_t options) const;
+
+  // Reads a table file into the grid without emptying it first. The file is share-locked while it is read;
+  // yieldBetweenLines runs after every cell line and may throw, which leaves the grid as read so far.
+  // Errors: ETableGridError "Cannot open file <path>", EInOutError, EInvalidGridOperation.
+  void ReadTableFile(const std::string& path);
+  void ReadTableFile(const std::string& path, const std::function<void()>& yieldBetweenLines);
+  // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as
+  // it was. Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
+  void WriteTableFile(const std::string& path) const;
+
+  // Painting suspension: nested calls; layout changes made meanwhile are announced once at the end.
+  void BeginUpdate();
+  void EndUpdate();
+  bool Updating() const { return updateCount_ > 0; }
+
+  // Hooks, all optional.
+  std::function<void(int col, int row)> OnCellWritten;  // after WriteCell (and the reader) stored or deleted
+  std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
+  std::function<void(CellAddress from, CellAddress to)> OnCellRangeChanged;
+  std::function<void(int progress)> OnTableFileProgress;
+  // How many non-fixed rows from topRow on are fully visible (1 when unset).
+  std::function<int(int topRow)> FullyVisibleRows;
+
+ private:
+  // Sorted (index, size) pairs for the rows or columns whose size differs from the default.
+  using SizeList = std::vector<std::pair<int, int>>;
+  static int SizeAt(const SizeList& sizes, int index, int fallback);
+  static void SetSizeAt(SizeList& sizes, int index, int size, int fallback);
+  static void ZoomSizeList(SizeList& sizes, int& fallback, int step);
+
+  void CheckCellIndex(int col, int row) const;
+  void ResetFocusToOrigin();
+  void LayoutChanged();
+  void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
+  CellAddress LocateEmptyCell(std::uint16_t options) const;
+
+  int rowCount_ = 10;
+  int colCount_ = 5;
+  int fixedRows_ = 1;
+  int fixedCols_ = 1;
+  int focusCol_ = 1;
+  int focusRow_ = 1;
+  int anchorCol_ = 1;
+  int anchorRow_ = 1;
+  int topRow_ = 1;
+  int leftCol_ = 1;
+  int defaultRowHeight_ = 21;
+  int defaultColWidth_ = 64;
+  SizeList colWidths_;
+  SizeList rowHeights_;
+  TCellStore store_;
+  TRowMapSet rowMaps_;  // every row holding a text is in it
+  int updateCount_ = 0;
+  bool layoutPending_ = false;
+};
+
+}  // namespace metrazil

@@ -1,0 +1,157 @@
+#include "grid/view/CellTextPainter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QUrl>
+#include <QVariant>
+
+#include "grid/layout/CellTextKind.h"
+#include "grid/layout/RichTextReader.h"
+#include "grid/view/CodePageText.h"
+
+namespace metrazil {
+
+namespace {
+
+QString WithLineSeparators(QString text) {
+  text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+  text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  return text;
+}
+
+std::u16string DecodeBytes(std::string_view bytes) { return FromTableBytes(bytes).toStdU16String(); }
+
+QString FromUnits(const std::u16string& units) {
+  return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+}
+
+void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, const QFont& font, const QColor& color) {
+  if (text.isEmpty() || rect.width() <= 0 || rect.height() <= 0) return;
+  // Lines are spaced by the cell font's own height: glyphs taken from a fallback font (Chinese text in a
+  // Latin font) must not make a line too tall for a 21-pixel row.
+  const QFontMetricsF metrics(font, painter.device());
+  const qreal lineHeight = metrics.height();
+  QTextLayout layout(text, font, painter.device());
+  QTextOption option(Qt::AlignLeft);
+  option.setWrapMode(QTextOption::WordWrap);
+  option.setTabStopDistance(8 * metrics.averageCharWidth());
+  layout.setTextOption(option);
+  int shown = 0;
+  qreal y = 0;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(rect.width());
+    if (y + lineHeight > rect.height()) break;
+    line.setPosition(QPointF(0, y + metrics.ascent() - line.ascent()));
+    y += lineHeight;
+    ++shown;
+  }
+  layout.endLayout();
+  if (shown == 0) return;
+  painter.save();
+  painter.setClipRect(rect.adjusted(-2, -2, 2, 1), Qt::IntersectClip);  // never over the grid lines
+  painter.setPen(color);
+  for (int i = 0; i < shown; ++i) layout.lineAt(i).draw(&painter, rect.topLeft());
+  painter.restore();
+}
+
+// A document that never loads a resource: a cell's markup names no file, device or address that painting
+// may open. Pictures and style sheets come out empty; the rest of the text lays out as usual.
+class TCellDocument : public QTextDocument {
+ public:
+  using QTextDocument::QTextDocument;
+
+ protected:
+  QVariant loadResource(int type, const QUrl&) override {
+    // A null picture would be replaced by a placeholder icon; an empty one draws nothing.
+    if (type == QTextDocument::ImageResource) {
+      QImage nothing(1, 1, QImage::Format_ARGB32_Premultiplied);
+      nothing.fill(Qt::transparent);
+      return nothing;
+    }
+    return QString();
+  }
+};
+
+// How many characters can show in the rectangle: painting lays out no more of a text than that.
+std::size_t VisibleChars(const QRect& rect, const QFont& font, QPaintDevice* device) {
+  const QFontMetricsF metrics(font, device);
+  return VisibleCharLimit(rect.width(), rect.height(), static_cast<int>(metrics.height()));
+}
+
+// The part of a markup text laid out as a document, or empty when it is shown as plain text.
+std::string_view MarkupShown(std::string_view markup, std::size_t visibleChars) {
+  const std::string_view shown = markup.substr(0, MarkupBytesShown(visibleChars));
+  return MarkupNestsShallowly(shown) ? shown : std::string_view();
+}
+
+// The text shown for a cell of the given kind, cut after maxChars characters.
+QString ShownText(TCellTextKind kind, std::string_view cellText, std::size_t maxChars) {
+  QString text;
+  switch (kind) {
+    case TCellTextKind::kWide:
+      text = FromUnits(DecodeWideText(cellText, maxChars));
+      break;
+    case TCellTextKind::kRich:
+      text = FromUnits(ReadRichText(cellText.substr(0, kMaxRichTextBytes), DecodeBytes, maxChars));
+      break;
+    case TCellTextKind::kMarkup:
+    case TCellTextKind::kPlain:
+      // A character takes at most four bytes of the code page.
+      text = FromTableBytes(cellText.substr(0, maxChars > cellText.size() / 4 ? cellText.size() : maxChars * 4));
+      break;
+  }
+  if (static_cast<std::size_t>(text.size()) > maxChars) text.truncate(static_cast<qsizetype>(maxChars));
+  return WithLineSeparators(std::move(text));
+}
+
+void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
+  document.setDocumentMargin(0);
+  document.setDefaultFont(font);
+  document.setTextWidth(rect.width());
+  document.setHtml(FromTableBytes(markup));
+}
+
+}  // namespace
+
+QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t maxChars) {
+  return ShownText(ClassifyCellText(cellText), cellText, maxChars);
+}
+
+void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
+                            const QColor& color) {
+  if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
+  const TCellTextKind kind = ClassifyCellText(cellText);
+  const std::size_t visible = VisibleChars(textRect, font, painter.device());
+  const std::string_view markup = kind == TCellTextKind::kMarkup ? MarkupShown(cellText, visible) : std::string_view();
+  if (markup.empty()) {
+    DrawWholeLines(painter, ShownText(kind, cellText, visible), textRect, font, color);
+    return;
+  }
+  TCellDocument document;
+  PrepareMarkup(document, markup, textRect, font);
+  QAbstractTextDocumentLayout::PaintContext context;
+  context.palette.setColor(QPalette::Text, color);
+  context.clip = QRectF(0, 0, textRect.width(), textRect.height());
+  painter.save();
+  painter.setClipRect(textRect, Qt::IntersectClip);
+  painter.translate(textRect.topLeft());
+  document.documentLayout()->draw(&painter, context);
+  painter.restore();
+}
+
+QString TCellTextPainter::AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos) {
+  if (!textRect.contains(pos) || ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
+  const std::string_view markup = MarkupShown(cellText, VisibleChars(textRect, font, nullptr));
+  if (markup.empty()) return {};
+  TCellDocument document;
+  PrepareMarkup(document, markup, textRect, font);
+  return document.documentLayout()->anchorAt(QPointF(pos - textRect.topLeft()));
+}
+
+}  // namespace metrazil

@@ -1,0 +1,39 @@
+#include "grid/view/CodePageText.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace metrazil {
+
+namespace {
+
+// One converter each for the whole run: opening one is not free and the grid converts every painted cell.
+QStringDecoder& Decoder() {
+  static QStringDecoder decoder("GB18030");
+  return decoder;
+}
+
+QStringEncoder& Encoder() {
+  static QStringEncoder encoder("GB18030");
+  return encoder;
+}
+
+}  // namespace
+
+QString FromTableBytes(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  QStringDecoder& decoder = Decoder();
+  QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  decoder.resetState();
+  return text;
+}
+
+std::string ToTableBytes(const QString& text) {
+  if (text.isEmpty()) return {};
+  QStringEncoder& encoder = Encoder();
+  QByteArray bytes = encoder.encode(text);
+  encoder.resetState();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace metrazil

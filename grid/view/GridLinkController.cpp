@@ -1,0 +1,65 @@
+#include "grid/view/GridLinkController.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "base/Exception.h"
+#include "grid/view/CellTextPainter.h"
+#include "grid/layout/GridLinkTarget.h"
+#include "grid/view/GridPainter.h"
+#include "grid/view/TableGridView.h"
+
+namespace metrazil {
+namespace {
+
+void CheckIndex(std::int64_t index, int count) {
+  if (index < 0 || index >= count) throw EInvalidGridOperation("网格索引越界");
+}
+
+}  // namespace
+
+TGridLinkController::TGridLinkController(TTableGridView& view) : view_(view) {}
+
+QString TGridLinkController::anchorAt(QPoint pos) const {
+  const CellAddress cell = view_.ViewportToCell(pos);
+  if (cell.col < 0 || cell.row < 0) return {};
+  const TTableGrid& model = view_.Model();
+  const std::string_view text = model.CellText(cell.col, cell.row);
+  // Only markup can hold links; a cheap look for a tag spares the document layout on every move.
+  if (text.find('<') == std::string_view::npos) return {};
+  const QFont font = cell.row < model.FixedRows() ? view_.HeaderFont() : view_.BodyFont();
+  return TCellTextPainter::AnchorAt(text, TGridPainter::TextRect(view_.CellRect(cell.col, cell.row)), font, pos);
+}
+
+bool TGridLinkController::isOverLink(QPoint pos) const { return !anchorAt(pos).isEmpty(); }
+
+bool TGridLinkController::mousePress(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return false;
+  const QString target = anchorAt(event->position().toPoint());
+  if (target.isEmpty()) return false;
+  follow(target);
+  return true;
+}
+
+void TGridLinkController::follow(const QString& target) {
+  const QByteArray utf8 = target.toUtf8();
+  const std::string_view text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  if (const auto link = ParseCellLink(text)) {
+    TTableGrid& model = view_.Model();
+    CheckIndex(link->row, model.RowCount());
+    const int row = static_cast<int>(link->row);
+    view_.MoveFocus(model.FocusedCol(), row, false);
+    CheckIndex(link->col, model.ColCount());
+    view_.MoveFocus(static_cast<int>(link->col), row, false);
+    return;
+  }
+  if (!IsAllowedExternalLink(text)) return;
+  const QUrl url(target, QUrl::StrictMode);
+  // The parsed URL must agree with the text's scheme, so nothing odd slips through the parser.
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || (scheme != "http" && scheme != "https" && scheme != "mailto")) return;
+  QDesktopServices::openUrl(url);
+}
+
+}  // namespace metrazil

@@ -1,0 +1,78 @@
+#include "grid/view/GridPainter.h"
+
+#include <QPainter>
+#include <QPolygon>
+#include <cmath>
+
+#include "grid/view/CellTextPainter.h"
+
+namespace metrazil {
+
+QRect TGridPainter::TextRect(const QRect& cell) {
+  // Content rectangle: the cell less one pixel on every side; the text leaves 2 more left, top and right.
+  return QRect(QPoint(cell.left() + 3, cell.top() + 3), QPoint(cell.right() - 3, cell.bottom() - 1));
+}
+
+QColor TGridPainter::GradientBand(const QColor& fixedColor, int band) {
+  auto part = [band](int to) { return static_cast<int>(std::lround(255 + (to - 255) * band / 10.0)); };
+  return QColor(part(fixedColor.red()), part(fixedColor.green()), part(fixedColor.blue()));
+}
+
+void TGridPainter::PaintGridLines(const QRect& cell, const QColor& color) {
+  painter_.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), color);
+  painter_.fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), color);
+}
+
+void TGridPainter::PaintBodyCell(const QRect& cell, std::string_view text, bool selected) {
+  painter_.fillRect(cell, selected ? style_.selectionColor : style_.cellColor);
+  PaintGridLines(cell, style_.gridLineColor);
+  TCellTextPainter::Draw(painter_, text, TextRect(cell), style_.bodyFont,
+                         selected ? style_.selectionTextColor : style_.textColor);
+}
+
+void TGridPainter::PaintHeaderCell(const QRect& cell, std::string_view text) {
+  painter_.fillRect(cell, style_.fixedColor);
+  PaintGridLines(cell, style_.headerLineColor);
+  const QRect content = cell.adjusted(1, 1, -1, -1);
+  if (content.height() > 0 && content.width() > 0) {
+    const double band = content.height() / 10.0;
+    const int bandHeight = static_cast<int>(std::lround(band)) + 1;
+    for (int k = 0; k < 10; ++k) {
+      const int top = content.top() + static_cast<int>(std::lround(k * band));
+      painter_.fillRect(QRect(content.left(), top, content.width(), bandHeight), GradientBand(style_.fixedColor, k));
+    }
+  }
+  TCellTextPainter::Draw(painter_, text, TextRect(cell), style_.headerFont, style_.textColor);
+  const QColor dark(style_.fixedColor.red() / 2, style_.fixedColor.green() / 2, style_.fixedColor.blue() / 2);
+  painter_.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), dark);
+  painter_.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), Qt::white);
+  painter_.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), Qt::white);
+}
+
+void TGridPainter::PaintFocusRect(const QRect& cell) {
+  // Outline of (L, T, R - 1, B - 1) with R and B exclusive: x from L to R - 2, y from T to B - 2.
+  const int left = cell.left();
+  const int top = cell.top();
+  const int right = cell.right() - 1;
+  const int bottom = cell.bottom() - 1;
+  if (right < left || bottom < top) return;
+  QPolygon dots;
+  auto dot = [&](int x, int y) {
+    if ((x - left + y - top) % 2 == 0) dots << QPoint(x, y);
+  };
+  for (int x = left; x <= right; ++x) {
+    dot(x, top);
+    if (bottom > top) dot(x, bottom);
+  }
+  for (int y = top + 1; y < bottom; ++y) {
+    dot(left, y);
+    if (right > left) dot(right, y);
+  }
+  painter_.save();
+  painter_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  painter_.setPen(QPen(Qt::white, 0));
+  painter_.drawPoints(dots);
+  painter_.restore();
+}
+
+}  // namespace metrazil

@@ -1,0 +1,144 @@
+#include "grid/view/GridSizingController.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <algorithm>
+#include <string_view>
+#include <unordered_set>
+
+#include "grid/layout/GridGeometry.h"
+#include "grid/view/GridSizingLine.h"
+#include "grid/layout/GridSizingRules.h"
+#include "grid/view/TableGridView.h"
+#include "grid/view/CodePageText.h"
+
+namespace metrazil {
+
+TGridSizingController::TGridSizingController(TTableGridView& view)
+    : view_(view), line_(new TGridSizingLine(view.viewport())) {}
+
+GridGeometry TGridSizingController::geometry() const {
+  return GridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
+}
+
+bool TGridSizingController::inHeaderRow(const GridGeometry& geometry, QPoint pos) const {
+  return view_.Model().FixedRows() > 0 && pos.x() >= 0 && geometry.RowAt(pos.y()) == 0;
+}
+
+int TGridSizingController::sizingZoneColumn(QPoint pos) const {
+  const GridGeometry geo = geometry();
+  if (!inHeaderRow(geo, pos)) return -1;
+  // Only borders on screen count. Where zones overlap (narrow columns) the rightmost wins, so a column
+  // squeezed to nothing can still be pulled open again.
+  int found = -1;
+  for (const int col : geo.VisibleCols()) {
+    if (InSizingZone(pos.x(), static_cast<int>(geo.CellRect(col, 0).right))) found = col;
+  }
+  return found;
+}
+
+void TGridSizingController::moveLine(int pointerX) {
+  lineX_ = pointerX + sizingOffset_;
+  const GridGeometry geo = geometry();
+  // Drawn over the column's own grid line while the border has not moved.
+  line_->showAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
+}
+
+bool TGridSizingController::mousePress(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return false;
+  const QPoint pos = event->position().toPoint();
+  const int col = sizingZoneColumn(pos);
+  if (col < 0) return false;
+  view_.EndEdit();
+  view_.setFocus(Qt::MouseFocusReason);
+  sizingCol_ = col;
+  sizingOffset_ = static_cast<int>(geometry().CellRect(col, 0).right) - pos.x();
+  moveLine(pos.x());
+  return true;
+}
+
+bool TGridSizingController::mouseMove(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (isSizing()) {
+    moveLine(pos.x());
+    return true;
+  }
+  if (event->buttons() == Qt::NoButton && sizingZoneColumn(pos) >= 0) {
+    view_.viewport()->setCursor(Qt::SplitHCursor);
+    return true;
+  }
+  view_.viewport()->unsetCursor();
+  return false;
+}
+
+void TGridSizingController::cancel() {
+  sizingCol_ = -1;
+  line_->hide();
+}
+
+bool TGridSizingController::mouseRelease(QMouseEvent* event) {
+  if (!isSizing()) return false;
+  if (event->button() != Qt::LeftButton) return true;
+  const int col = sizingCol_;
+  sizingCol_ = -1;
+  line_->hide();
+  const int x = event->position().toPoint().x();
+  // Released beyond the right edge: the drag is abandoned.
+  if (x >= view_.viewport()->width() || col >= view_.Model().ColCount()) return true;
+  lineX_ = x + sizingOffset_;
+  const GridRect rect = geometry().CellRect(col, 0);
+  if (rect == GridRect{}) return true;  // scrolled away meanwhile
+  if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
+    if (*width != view_.Model().ColWidth(col)) view_.Model().SetColWidth(col, *width);
+  }
+  return true;
+}
+
+bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return false;
+  const QPoint pos = event->position().toPoint();
+  const GridGeometry geo = geometry();
+  if (!inHeaderRow(geo, pos) || geo.VisibleCols().empty()) return false;
+  int col = geo.ColAt(pos.x());
+  if (col < 0) {
+    // The empty area right of the last column counts as that column's header.
+    const int last = view_.Model().ColCount() - 1;
+    if (geo.VisibleCols().back() != last || pos.x() < geo.CellsRight()) return false;
+    col = last;
+  }
+  const GridRect rect = geo.CellRect(col, 0);
+  switch (ClassifyHeaderDoubleClick(pos.x(), static_cast<int>(rect.left), static_cast<int>(rect.right), col > 0)) {
+    case THeaderDoubleClick::kFitLeftColumn:
+      fitColumn(col - 1);
+      return true;
+    case THeaderDoubleClick::kFitColumn:
+      fitColumn(col);
+      return true;
+    case THeaderDoubleClick::kEditHeader:
+      return false;
+  }
+  return false;
+}
+
+void TGridSizingController::fitColumn(int col) {
+  TTableGrid& model = view_.Model();
+  if (col < 0 || col >= model.ColCount()) throw EListError::IndexOutOfBounds(col);
+  const QFontMetrics headerMetrics(view_.HeaderFont());
+  const QFontMetrics bodyMetrics(view_.BodyFont());
+  int widest = 0;
+  auto measure = [&widest](const QFontMetrics& metrics, std::string_view firstLine) {
+    if (!firstLine.empty()) widest = std::max(widest, metrics.horizontalAdvance(FromTableBytes(firstLine)));
+  };
+  const int fixedRows = std::min(model.FixedRows(), model.RowCount());
+  for (int row = 0; row < fixedRows; ++row) measure(headerMetrics, FirstLine(model.CellText(col, row)));
+  // Long tables repeat their texts: each distinct first line is measured once. The views stay valid, as
+  // nothing writes to the grid meanwhile.
+  std::unordered_set<std::string_view> seen;
+  for (int row = fixedRows; row < model.RowCount(); ++row) {
+    const std::string_view firstLine = FirstLine(model.CellText(col, row));
+    if (!firstLine.empty() && seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
+  }
+  model.SetColWidth(col, FitWidth(widest));
+}
+
+}  // namespace metrazil

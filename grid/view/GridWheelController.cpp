@@ -1,0 +1,68 @@
+#include "grid/view/GridWheelController.h"
+
+#include <QApplication>
+#include <QWheelEvent>
+
+#include "grid/view/GridEditor.h"
+#include "grid/layout/GridWheelRules.h"
+#include "grid/view/TableGridView.h"
+
+namespace metrazil {
+
+TGridWheelController::TGridWheelController(TTableGridView& view)
+    : QObject(&view), view_(view), step_(QApplication::wheelScrollLines()) {}
+
+void TGridWheelController::wheel(QWheelEvent* event) {
+  event->accept();
+  QWidget* focus = QApplication::focusWidget();
+  QWidget* editor = view_.Editor();
+  const bool inEditor =
+      view_.IsEditing() && editor != nullptr && focus != nullptr && (focus == editor || editor->isAncestorOf(focus));
+  if (focus != &view_ && !inEditor) {
+    accumulator_.Reset();
+    return;
+  }
+  // A positive delta turns the wheel away from the user; towards the user moves down and zooms in.
+  const int notches = -accumulator_.Add(event->angleDelta().y());
+  if (notches == 0) return;
+  if (inEditor) {
+    moveRows(notches, 0);
+  } else if (event->modifiers() & Qt::ControlModifier) {
+    zoomBy(notches > 0 ? step_ : -step_);
+    moveRows(notches, 0);
+  } else {
+    moveRows(notches, step_);
+  }
+}
+
+void TGridWheelController::moveRows(int notches, int step) {
+  const TTableGrid& model = view_.Model();
+  const int row = model.FocusedRow();
+  const int target = WheelTargetRow(row, model.FixedRows(), model.RowCount() - 1, step, notches);
+  if (target != row) view_.MoveFocus(model.FocusedCol(), target, false);
+}
+
+void TGridWheelController::zoomBy(int step) {
+  const int level = view_.ZoomLevel();
+  if (step == 0 || !ZoomStepAllowed(level, step)) return;
+  TTableGrid& model = view_.Model();
+  model.BeginUpdate();
+  struct EndUpdate {
+    TTableGrid& model;
+    ~EndUpdate() { model.EndUpdate(); }
+  } endUpdate{model};
+  view_.SetZoomLevel(level + step);
+  // The model moves its defaults and only the sizes of their own, so a huge grid zooms as fast as a small one.
+  model.ZoomSizes(step);
+}
+
+bool TGridWheelController::eventFilter(QObject* watched, QEvent* event) {
+  // The in-place editor would scroll its own text; a notch there moves the focused cell instead.
+  if (event->type() == QEvent::Wheel) {
+    wheel(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace metrazil

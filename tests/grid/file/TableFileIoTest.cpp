@@ -1,0 +1,355 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "grid/layout/GridGeometry.h"
+#include "grid/model/TableGrid.h"
+#include "tests/support/ErrorOf.h"
+
+namespace metrazil {
+namespace {
+
+namespace fs = std::filesystem;
+
+TTableGrid DesignGrid() {
+  TTableGrid grid;
+  grid.SetFixedCols(0);
+  return grid;
+}
+
+class TableFileIoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "metrazil-grid-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  static std::string Get(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  TTableGrid ReadBytes(const std::string& bytes) {
+    Put(PathOf("in.dat"), bytes);
+    TTableGrid grid = DesignGrid();
+    grid.ReadTableFile(PathOf("in.dat"));
+    return grid;
+  }
+
+  fs::path dir_;
+};
+
+const char kWorkedExample[] =
+    "5,3\r\ncw 0,120\r\ncw 1,64\r\ncw 2,64\r\ncw 3,64\r\ncw 4,64\r\n0,0,Name\r\n1,0,Length unit\r\n"
+    "2,0,Weight unit\r\n3,0,k1\r\n4,0,k2\r\n0,1,Wire, 2 core\r\n1,1,m\r\n2,1,kg\r\n3,1,0.25\r\n4,1,4\r\n";
+
+TEST_F(TableFileIoTest, WorkedExampleWritesAndReadsBack) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(3);
+  grid.SetColWidth(0, 120);
+  const char* texts[2][5] = {{"Name", "Length unit", "Weight unit", "k1", "k2"},
+                             {"Wire, 2 core", "m", "kg", "0.25", "4"}};
+  for (int r = 0; r < 2; ++r) {
+    for (int c = 0; c < 5; ++c) grid.WriteCell(c, r, texts[r][c]);
+  }
+  grid.WriteCell(0, 5, "kept past the end is not saved");
+  grid.WriteTableFile(PathOf("data.dat"));
+  const std::string bytes = Get(PathOf("data.dat"));
+  EXPECT_EQ(bytes, kWorkedExample);
+  EXPECT_EQ(bytes.size(), 161u);
+
+  TTableGrid back = ReadBytes(bytes);
+  EXPECT_EQ(back.ColCount(), 5);
+  EXPECT_EQ(back.RowCount(), 3);
+  EXPECT_EQ(back.ColWidth(0), 120);
+  EXPECT_EQ(back.ColWidth(1), 64);
+  EXPECT_EQ(back.ReadCell(0, 1), "Wire, 2 core");
+  EXPECT_EQ(back.StoredCellCount(), 10u);
+  back.WriteTableFile(PathOf("again.dat"));
+  EXPECT_EQ(Get(PathOf("again.dat")), bytes);
+}
+
+TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
+  TTableGrid grid = DesignGrid();
+  const std::vector<std::string> texts = {" , lead and trail ",        "a\r\nb",    "only\nlf", "tab\tno break",
+                                          "\xD6\xD0\xCE\xC4,\xB9\xFA", "\"quoted\""};
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i) grid.WriteCell(1, i + 1, texts[static_cast<std::size_t>(i)]);
+  grid.WriteTableFile(PathOf("t.dat"));
+  TTableGrid back = DesignGrid();
+  back.ReadTableFile(PathOf("t.dat"));
+  for (int i = 0; i < static_cast<int>(texts.size()); ++i)
+    EXPECT_EQ(back.ReadCell(1, i + 1), texts[static_cast<std::size_t>(i)]);
+  EXPECT_EQ(back.StoredCellCount(), texts.size());
+}
+
+// Text sizes at each edge of the store: the inline limit, the arena's growing chunk sizes, the size from
+// which a text gets an allocation of its own, and several megabytes. Each size is written into a fresh
+// grid (the arena's first chunk) and into one grid after all smaller ones (a part-filled chunk).
+TEST_F(TableFileIoTest, TextsOfEverySizeRoundTripByteForByte) {
+  const std::vector<std::size_t> sizes = {0,      1,      8,      9,       16383,   16384,   16385,  32768,
+                                          32769,  65537,  131073, 262145,  524288,  524289,  1 << 21,
+                                          (1 << 21) + 1, 5 << 20};
+  const auto textOf = [](std::size_t size, int salt) {
+    std::string text(size, ' ');
+    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(salt)) % 26);
+    return text;
+  };
+  TTableGrid all = DesignGrid();
+  all.SetRowCount(static_cast<int>(sizes.size()) + 1);
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    SCOPED_TRACE("size " + std::to_string(sizes[i]));
+    const int row = static_cast<int>(i) + 1;
+    TTableGrid alone = DesignGrid();
+    alone.WriteCell(1, 1, textOf(sizes[i], row));
+    ASSERT_EQ(alone.ReadCell(1, 1), textOf(sizes[i], row));
+    all.WriteCell(0, row, "x");
+    all.WriteCell(1, row, textOf(sizes[i], row));
+    ASSERT_EQ(all.ReadCell(1, row), textOf(sizes[i], row));
+  }
+  all.WriteTableFile(PathOf("sizes.dat"));
+  TTableGrid back = DesignGrid();
+  back.ReadTableFile(PathOf("sizes.dat"));
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    const int row = static_cast<int>(i) + 1;
+    ASSERT_EQ(back.ReadCell(1, row), textOf(sizes[i], row)) << "size " << sizes[i];
+  }
+  back.WriteTableFile(PathOf("again.dat"));
+  EXPECT_EQ(Get(PathOf("again.dat")), Get(PathOf("sizes.dat")));
+}
+
+TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
+  const std::string bytes = "3,2\r\ncw 0,10\r\ncw 1,-5\r\ncw 2,0\r\n1,1,hidden\r\n";
+  TTableGrid grid = ReadBytes(bytes);
+  EXPECT_EQ(grid.ColWidth(1), -5);
+  EXPECT_EQ(grid.ColWidth(2), 0);
+  const GridGeometry geometry(grid, 200, 100, 0, 1);
+  EXPECT_EQ(geometry.CellRect(1, 1), (GridRect{10, 21, 10, 42}));
+  EXPECT_EQ(geometry.CellRect(2, 1), (GridRect{10, 21, 10, 42}));
+  EXPECT_EQ(geometry.CellsRight(), 10);
+  grid.WriteTableFile(PathOf("out.dat"));
+  EXPECT_EQ(Get(PathOf("out.dat")), bytes);
+}
+
+TEST_F(TableFileIoTest, ReaderRules) {
+  {
+    SCOPED_TRACE("empty file and empty first line leave the grid as it was");
+    EXPECT_EQ(ReadBytes("").RowCount(), 10);
+    TTableGrid grid = ReadBytes("\r\n");
+    EXPECT_EQ(grid.ColCount(), 5);
+    EXPECT_EQ(grid.StoredCellCount(), 0u);
+  }
+  {
+    SCOPED_TRACE("counts of zero or less give 1 by 1");
+    TTableGrid grid = ReadBytes("0,0\r\n0,0,a\r\n1,0,b\r\n");
+    EXPECT_EQ(grid.ColCount(), 1);
+    EXPECT_EQ(grid.RowCount(), 1);
+    EXPECT_EQ(grid.FixedRows(), 0);
+    EXPECT_EQ(grid.ReadCell(0, 0), "a");
+    EXPECT_EQ(grid.StoredCellCount(), 1u);
+    EXPECT_EQ(ReadBytes("-4,abc\r\n").RowCount(), 1);
+  }
+  {
+    SCOPED_TRACE("byte-order mark");
+    TTableGrid grid = ReadBytes(
+        "\xEF\xBB\xBF"
+        "5,3\r\n");
+    EXPECT_EQ(grid.ColCount(), 1);
+    EXPECT_EQ(grid.RowCount(), 3);
+  }
+  {
+    SCOPED_TRACE("lines in file order, out-of-range lines skipped, LF line ends");
+    TTableGrid grid = ReadBytes("3,4\n1,1,first\n1,1,second\n3,1,col\n1,4,row\n-1,1,neg\ncw 5,9\ncw -1,9\ncw 2,77");
+    EXPECT_EQ(grid.ReadCell(1, 1), "second");
+    EXPECT_EQ(grid.StoredCellCount(), 1u);
+    EXPECT_EQ(grid.ColWidth(2), 77);
+    EXPECT_EQ(grid.ColCount(), 3);
+  }
+  {
+    SCOPED_TRACE("malformed lines are skipped instead of landing in cell (0, 0) or column 0");
+    TTableGrid grid =
+        ReadBytes("5,3\r\ncw 0,80\r\n\r\nno commas\r\n2\r\n,1,x\r\n1,,y\r\nab,1,z\r\ncw\r\ncw x,5\r\n2,1,ok,\r\n");
+    EXPECT_EQ(grid.StoredCellCount(), 1u);
+    EXPECT_EQ(grid.ReadCell(2, 1), "ok,");
+    EXPECT_EQ(grid.ColWidth(0), 80);
+  }
+  {
+    SCOPED_TRACE("a stored cell line gives its row a map, an empty text too; a skipped one does not");
+    TTableGrid grid = ReadBytes("5,10\r\n1,3,\r\n2,4,x\r\n1,12,\r\n");
+    EXPECT_THROW(grid.ReadCell(-1, 3), EListError);
+    EXPECT_THROW(grid.ReadCell(-1, 4), EListError);
+    EXPECT_EQ(grid.ReadCell(-1, 5), "");
+    EXPECT_EQ(grid.ReadCell(-1, 12), "");
+  }
+  {
+    SCOPED_TRACE("reading does not empty the grid first");
+    Put(PathOf("in.dat"), "5,10\r\n1,1,new\r\n");
+    TTableGrid grid = DesignGrid();
+    grid.WriteCell(2, 2, "old");
+    grid.ReadTableFile(PathOf("in.dat"));
+    EXPECT_EQ(grid.ReadCell(2, 2), "old");
+    EXPECT_EQ(grid.ReadCell(1, 1), "new");
+  }
+  {
+    SCOPED_TRACE("counts above the limit");
+    Put(PathOf("in.dat"), "5,134217726\r\n1,1,x\r\n");
+    TTableGrid grid = DesignGrid();
+    EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(PathOf("in.dat")); }), "操作的网格太大");
+    EXPECT_EQ(grid.RowCount(), 10);
+    EXPECT_EQ(grid.StoredCellCount(), 0u);
+    Put(PathOf("in.dat"), "99999999999999,1\r\n");
+    EXPECT_THROW(grid.ReadTableFile(PathOf("in.dat")), EInvalidGridOperation) << "saturated, then refused";
+    EXPECT_EQ(grid.ColCount(), 5);
+  }
+}
+
+TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(5);
+  grid.WriteCell(0, 1, "a");
+  grid.WriteCell(0, 3, "b");
+  std::vector<int> written;
+  grid.OnTableFileProgress = [&](int p) { written.push_back(p); };
+  grid.WriteTableFile(PathOf("p.dat"));
+  EXPECT_EQ(written, (std::vector<int>{0, 25, 50, 75, 100}));
+
+  TTableGrid back = DesignGrid();
+  std::vector<int> read;
+  std::vector<std::pair<CellAddress, CellAddress>> ranges;
+  back.OnTableFileProgress = [&](int p) { read.push_back(p); };
+  back.OnCellRangeChanged = [&](CellAddress from, CellAddress to) { ranges.emplace_back(from, to); };
+  back.ReadTableFile(PathOf("p.dat"));
+  EXPECT_EQ(read, (std::vector<int>{25, 75}));
+  ASSERT_EQ(ranges.size(), 1u);
+  EXPECT_EQ(ranges[0].second, (CellAddress{5, 5}));
+
+  // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
+  Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
+  read.clear();
+  back.ReadTableFile(PathOf("half.dat"));
+  EXPECT_EQ(read, (std::vector<int>{0, 2}));
+}
+
+TEST_F(TableFileIoTest, SavingReplacesTheFileKeepingItsModeAndLink) {
+  const std::string path = PathOf("data.dat");
+  Put(path, std::string(5000, 'x'));
+  ::chmod(path.c_str(), 0640);
+  fs::create_symlink(path, PathOf("link.dat"));
+  TTableGrid grid = DesignGrid();
+  grid.WriteTableFile(PathOf("link.dat"));
+  EXPECT_TRUE(fs::is_symlink(PathOf("link.dat")));
+  EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
+  EXPECT_EQ(Get(path).size(), 6u + 5 * 9);
+  struct stat info;
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"data.dat", "link.dat"}));
+}
+
+// Each failure of a save leaves the old file byte for byte and no temporary file.
+TEST_F(TableFileIoTest, FailedSavesLeaveTheOldFile) {
+  const std::string path = PathOf("data.dat");
+  const std::string old = kWorkedExample;
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(100000);
+  for (int r = 0; r < 100000; ++r) grid.WriteCell(0, r, "a long enough cell text");
+
+  EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(PathOf("missing/data.dat")); }),
+            "Cannot Create " + PathOf("missing/data.dat"));
+
+  Put(path, old);
+  ::chmod(path.c_str(), 0444);
+  EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(path); }), "Cannot Create " + path);
+  EXPECT_EQ(Get(path), old);
+  ::chmod(path.c_str(), 0644);
+
+  {
+    const int reader = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(reader, LOCK_SH), 0);
+    EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(path); }), "Cannot Create " + path);
+    ::close(reader);
+    EXPECT_EQ(Get(path), old);
+  }
+  {
+    // A full disk: the file size limit stops the write half-way.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous;
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string error = ErrorOf([&] { grid.WriteTableFile(path); });
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(error, "I/O 错误 " + std::to_string(EFBIG));
+    EXPECT_EQ(Get(path), old);
+  }
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"data.dat"}));
+  grid.WriteTableFile(path);
+  EXPECT_GT(Get(path).size(), 100000u);
+}
+
+TEST_F(TableFileIoTest, FailedReadsLeaveTheGrid) {
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(1, 1, "keep");
+  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(PathOf("gone.dat")); }), "Cannot open file " + PathOf("gone.dat"));
+  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(dir_.string()); }), "Cannot open file " + dir_.string());
+  const std::string path = PathOf("held.dat");
+  Put(path, "2,2\r\n0,0,x\r\n");
+  const int writer = ::open(path.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(path); }), "Cannot open file " + path);
+  ::close(writer);
+  EXPECT_EQ(grid.RowCount(), 10);
+  EXPECT_EQ(grid.ReadCell(1, 1), "keep");
+}
+
+TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
+  const std::string path = PathOf("data.dat");
+  Put(path, kWorkedExample);
+  TTableGrid grid = DesignGrid();
+  TTableGrid other = DesignGrid();
+  int yields = 0;
+  std::string saveError;
+  grid.ReadTableFile(path, [&] {
+    if (++yields == 3) saveError = ErrorOf([&] { other.WriteTableFile(path); });
+  });
+  EXPECT_EQ(yields, 10);
+  EXPECT_EQ(saveError, "Cannot Create " + path);
+  EXPECT_EQ(Get(path), kWorkedExample);
+
+  TTableGrid aborted = DesignGrid();
+  yields = 0;
+  EXPECT_THROW(aborted.ReadTableFile(path,
+                                     [&] {
+                                       if (++yields == 4) throw EAbort();
+                                     }),
+               EAbort);
+  EXPECT_EQ(aborted.RowCount(), 3);
+  EXPECT_EQ(aborted.StoredCellCount(), 4u);
+  EXPECT_EQ(aborted.ReadCell(3, 0), "k1");
+  other.WriteTableFile(path);  // the aborted read let go of the file
+  EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
+}
+
+}  // namespace
+}  // namespace metrazil

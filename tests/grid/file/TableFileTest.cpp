@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "grid/file/TableFile.h"
+#include "grid/file/TableFileLines.h"
+
+namespace metrazil {
+namespace {
+
+TEST(TableFileTest, NumberFieldRule) {
+  struct Case {
+    const char* field;
+    int value;
+    bool hasDigits;
+  };
+  const Case cases[] = {
+      {"12", 12, true},
+      {" 12", 12, true},
+      {"-3", -3, true},
+      {"7 ", 7, true},
+      {"-3x", 3, true},
+      {"$1F", 31, true},
+      {"abc", 0, false},
+      {"", 0, false},
+      {"0x1f", 31, true},
+      {"X10", 16, true},
+      {"-0x10", -16, true},
+      {"+5", 5, true},
+      {"- 3", 0, false},
+      {"0x", 0, false},
+      {"0", 0, true},
+      {"\xEF\xBB\xBF"
+       "5",
+       0, false},
+      {"99999999999", 2147483647, true},
+      {"-99999999999", -2147483647 - 1, true},
+      {"-99999999999 ", 2147483647, true},
+      {"$FFFFFFFFFFFFFFFFFFFF", 2147483647, true},
+  };
+  for (const Case& c : cases) {
+    const TableFileNumber number = ParseTableFileNumber(c.field);
+    EXPECT_EQ(number.value, c.value) << '"' << c.field << '"';
+    EXPECT_EQ(number.hasDigits, c.hasDigits) << '"' << c.field << '"';
+  }
+}
+
+TEST(TableFileTest, LineBreakMapping) {
+  struct Case {
+    std::string text;
+    std::string encoded;
+  };
+  const Case cases[] = {
+      {"a\r\nb", "a\t\bb"},
+      {"a\nb", "a\bb"},          // a LF alone is mapped too, so it cannot split the line
+      {"a\tb", "a\tb"},          // a tab without line break stays
+      {"a\t\r\nb", "a\t\t\bb"},  // with a line break the tab comes back as CR
+      {"\xD6\xD0,\"q\" ", "\xD6\xD0,\"q\" "},
+  };
+  for (const Case& c : cases) {
+    std::string encoded;
+    AppendEncodedCellText(encoded, c.text);
+    EXPECT_EQ(encoded, c.encoded);
+    std::string decoded;
+    AppendDecodedCellText(decoded, encoded);
+    EXPECT_EQ(decoded, c.text.find_first_of("\r\n") != std::string::npos && c.text.find('\t') != std::string::npos
+                           ? std::string("a\r\r\nb")
+                           : c.text);
+  }
+}
+
+std::vector<std::string> SplitLines(const std::string& bytes, std::size_t bufferSize) {
+  std::size_t offset = 0;
+  TTableFileLines lines(
+      [&](char* buffer, std::size_t capacity) {
+        const std::size_t n = std::min<std::size_t>({capacity, bytes.size() - offset, 7});
+        std::memcpy(buffer, bytes.data() + offset, n);
+        offset += n;
+        return n;
+      },
+      bufferSize);
+  std::vector<std::string> result;
+  std::string_view line;
+  while (lines.Next(line)) result.emplace_back(line);
+  return result;
+}
+
+TEST(TableFileTest, LineRule) {
+  using Lines = std::vector<std::string>;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+  };
+  const std::string longLine(100, 'x');
+  const Case cases[] = {
+      {"crlf", "a\r\nb\r\n", {"a", "b"}},
+      {"lf only and no final end", "a\nb", {"a", "b"}},
+      {"lone cr dropped", "a\rb\r\nc\r", {"ab", "c"}},
+      {"empty lines kept", "\r\n\r\nx", {"", "", "x"}},
+      {"ctrl-z ends a line",
+       "ab\x1a"
+       "cd\r\nef",
+       {"ab", "ef"}},
+      {"ctrl-z at a line start ends the file",
+       "a\r\n\x1a"
+       "b\r\nc",
+       {"a"}},
+      {"ctrl-z first byte",
+       "\x1a"
+       "5,3\r\nx",
+       {"", "x"}},
+      {"line longer than the buffer", longLine + "\r\n" + longLine, {longLine, longLine}},
+      {"empty file", "", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SplitLines(c.bytes, 16), c.lines) << c.name;
+    EXPECT_EQ(SplitLines(c.bytes, 4096), c.lines) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace metrazil

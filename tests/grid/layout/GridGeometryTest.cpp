@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "grid/layout/GridGeometry.h"
+
+namespace metrazil {
+namespace {
+
+// The main window's settings: header row, no header column, rows of 21, columns of 64.
+class GridGeometryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    grid_.SetFixedCols(0);
+    grid_.SetFocusedCell(0, 1);
+  }
+  TTableGrid grid_;
+};
+
+TEST_F(GridGeometryTest, CellRectsAbutAndIncludeTheirGridLines) {
+  const GridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.CellRect(1, 1), (GridRect{64, 21, 128, 42}));
+  EXPECT_EQ(g.CellRect(3, 4), (GridRect{192, 84, 256, 105}));  // partly visible
+  EXPECT_TRUE(g.CellRect(4, 1).IsEmpty());                     // beyond the client
+  EXPECT_TRUE(g.CellRect(0, 5).IsEmpty());
+  EXPECT_TRUE(g.CellRect(0, 10).IsEmpty());  // outside the counts
+  EXPECT_EQ(g.LastVisibleRow(), 4);
+  EXPECT_EQ(g.LastFullyVisibleRow(), 3);
+  EXPECT_EQ(g.LastVisibleCol(), 3);
+  EXPECT_EQ(g.LastFullyVisibleCol(), 2);
+  EXPECT_EQ(g.FullyVisibleRows(), 3);
+  EXPECT_EQ(g.CellsRight(), 256);
+  EXPECT_EQ(g.CellsBottom(), 105);
+}
+
+TEST_F(GridGeometryTest, HitTestingGivesMinusOneOutsideTheCells) {
+  const GridGeometry g(grid_, 400, 300);  // all 5 columns (320) and 10 rows (210) fit
+  struct Case {
+    const char* name;
+    std::int64_t x, y;
+    CellAddress expected;
+  } cases[] = {
+      {"origin", 0, 0, {0, 0}},
+      {"grid line belongs to the cell left of it", 63, 20, {0, 0}},
+      {"next column", 64, 21, {1, 1}},
+      {"last pixel of the last cell", 319, 209, {4, 9}},
+      {"right of the last column", 320, 5, {-1, -1}},
+      {"below the last row", 5, 210, {-1, -1}},
+      {"negative", -1, 5, {-1, -1}},
+      {"outside the client", 500, 500, {-1, -1}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(g.CellAt(c.x, c.y), c.expected) << c.name;
+}
+
+TEST_F(GridGeometryTest, ScrolledRowsFollowTheHeader) {
+  grid_.SetRowCount(100);
+  const GridGeometry g(grid_, 200, 100, 0, 50);
+  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.CellRect(0, 50), (GridRect{0, 21, 64, 42}));
+  EXPECT_TRUE(g.CellRect(0, 49).IsEmpty());
+  EXPECT_EQ(g.RowAt(25), 50);
+  EXPECT_EQ(g.RowAt(5), 0);
+  EXPECT_EQ(g.RowPage(), 2);  // rows 50 to 52 fully visible
+}
+
+TEST_F(GridGeometryTest, ClampedTopRowShowsTheLastRowAtTheBottom) {
+  // Room for 4 body rows (84 of the 100 - 21 = 79 pixels hold 3 whole rows).
+  const GridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.MaxTopRow(), 7);  // rows 7, 8, 9 fit in 79 pixels, 6..9 would need 84
+  EXPECT_EQ(g.ClampTopRow(100), 7);
+  EXPECT_EQ(g.ClampTopRow(0), 1);
+  const GridGeometry all(grid_, 400, 400);
+  EXPECT_EQ(all.MaxTopRow(), 1);
+  EXPECT_EQ(all.MaxLeftCol(), 0);
+}
+
+TEST_F(GridGeometryTest, ScrollIntoViewScrollsTheLeastNeeded) {
+  const GridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.ScrollIntoView(0, 3), (CellAddress{0, 1}));  // already fully visible
+  EXPECT_EQ(g.ScrollIntoView(0, 4), (CellAddress{0, 2}));  // partly visible: one row further
+  EXPECT_EQ(g.ScrollIntoView(0, 9), (CellAddress{0, 7}));
+  EXPECT_EQ(g.ScrollIntoView(4, 1), (CellAddress{2, 1}));  // columns 2..4 fill 192 of 200 pixels
+  const GridGeometry scrolled(grid_, 200, 100, 2, 7);
+  EXPECT_EQ(scrolled.ScrollIntoView(0, 2), (CellAddress{0, 2}));
+}
+
+TEST_F(GridGeometryTest, ZeroAndNegativeWidthsLayOutAsEmptyColumns) {
+  grid_.SetColWidth(1, 0);
+  grid_.SetColWidth(2, -5);
+  const GridGeometry g(grid_, 400, 100);
+  EXPECT_TRUE(g.CellRect(1, 1).IsEmpty());
+  EXPECT_TRUE(g.CellRect(2, 1).IsEmpty());
+  EXPECT_EQ(g.CellRect(3, 1), (GridRect{64, 21, 128, 42}));
+  EXPECT_EQ(g.ColAt(64), 3);
+  EXPECT_EQ(g.ColAt(63), 0);
+  EXPECT_EQ(g.CellsRight(), 192);
+}
+
+TEST_F(GridGeometryTest, HugeGridCostsOnlyTheVisibleRows) {
+  grid_.SetRowCount(TTableGrid::kMaxCount);
+  const int last = TTableGrid::kMaxCount - 1;
+  const GridGeometry g(grid_, 300, 400);
+  EXPECT_EQ(g.VisibleRows().size(), 20u);  // header + 19 rows up to 400 pixels
+  EXPECT_EQ(g.MaxTopRow(), last - 17);     // 18 rows of 21 fit in 379 pixels
+  EXPECT_EQ(g.ScrollIntoView(0, last), (CellAddress{0, last - 17}));
+  const GridGeometry bottom(grid_, 300, 400, 0, last - 17);
+  EXPECT_EQ(bottom.LastFullyVisibleRow(), last);
+  EXPECT_EQ(bottom.CellRect(0, last), (GridRect{0, 21 + 17 * 21, 64, 21 + 18 * 21}));
+  EXPECT_EQ(bottom.RowAt(21 + 17 * 21), last);
+}
+
+TEST_F(GridGeometryTest, HeaderRowGoneAfterFixedRowsDrop) {
+  grid_.SetRowCount(1);  // lowers FixedRows to 0
+  ASSERT_EQ(grid_.FixedRows(), 0);
+  const GridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.FixedHeight(), 0);
+  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.MaxTopRow(), 0);
+}
+
+}  // namespace
+}  // namespace metrazil

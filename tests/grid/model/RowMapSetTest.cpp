@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <set>
+
+#include "grid/model/RowMapSet.h"
+
+namespace metrazil {
+namespace {
+
+// Number of runs of consecutive rows in the model: what a set that merges every touching interval holds.
+std::size_t RunsOf(const std::set<int>& rows) {
+  std::size_t runs = 0;
+  int previous = -2;
+  for (const int row : rows) {
+    if (row != previous + 1) ++runs;
+    previous = row;
+  }
+  return runs;
+}
+
+TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
+  std::mt19937 random(11);
+  const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  for (int round = 0; round < 300; ++round) {
+    TRowMapSet maps;
+    std::set<int> model;
+    for (int step = 0; step < 60; ++step) {
+      const int kind = pick(0, 2);
+      if (kind == 0) {
+        const int first = pick(0, 30);
+        const int last = first + pick(0, pick(0, 1) == 0 ? 0 : 8);
+        maps.Add(first, last);
+        for (int row = first; row <= last; ++row) model.insert(row);
+      } else {
+        const int row = pick(0, 30);
+        const int last = pick(0, 34);
+        maps.RotateToEnd(row, last);
+        if (row < last) {
+          const bool mapped = model.erase(row) > 0;
+          std::set<int> moved;
+          for (const int r : model) moved.insert(r > row && r <= last ? r - 1 : r);
+          if (mapped) moved.insert(last);
+          model = std::move(moved);
+        }
+      }
+      for (int row = 0; row < 40; ++row) {
+        ASSERT_EQ(maps.Contains(row), model.count(row) > 0) << "round " << round << " step " << step << " row " << row;
+      }
+      ASSERT_EQ(maps.IntervalCount(), RunsOf(model)) << "round " << round << " step " << step;
+    }
+  }
+}
+
+TEST(RowMapSetTest, RowsUpToTheLargestIndex) {
+  TRowMapSet maps;
+  maps.Add(INT_MAX - 2, INT_MAX);
+  maps.Add(0, INT_MAX - 4);
+  EXPECT_EQ(maps.IntervalCount(), 2u);
+  EXPECT_FALSE(maps.Contains(INT_MAX - 3));
+  maps.Add(INT_MAX - 3);
+  EXPECT_EQ(maps.IntervalCount(), 1u);
+  maps.RotateToEnd(0, INT_MAX);
+  EXPECT_EQ(maps.IntervalCount(), 1u);
+  EXPECT_TRUE(maps.Contains(INT_MAX));
+
+  TRowMapSet gapAtTop;
+  gapAtTop.Add(1, INT_MAX);
+  gapAtTop.RotateToEnd(0, INT_MAX);
+  EXPECT_TRUE(gapAtTop.Contains(0));
+  EXPECT_TRUE(gapAtTop.Contains(INT_MAX - 1));
+  EXPECT_FALSE(gapAtTop.Contains(INT_MAX));
+  EXPECT_EQ(gapAtTop.IntervalCount(), 1u);
+}
+
+}  // namespace
+}  // namespace metrazil
