@@ -26,9 +26,9 @@
 #include <system_error>
 
 #include "base/ProgramDirectory.h"
+#include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
-#include "grid/view/CodePageText.h"
 #include "ui/Guarded.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"

@@ -18,10 +18,9 @@ bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 
 
 // Elements that never enclose content, or that the parser closes when the next of their kind opens.
 bool IsFlatElement(std::string_view lowerName) {
-  static constexpr std::string_view kFlat[] = {"br",  "hr",    "img",  "input", "meta", "link",   "col",
-                                               "area", "base", "wbr",  "param", "source", "track", "embed",
-                                               "p",   "li",    "dt",   "dd",    "tr",   "td",     "th",
-                                               "option", "thead", "tbody", "tfoot"};
+  static constexpr std::string_view kFlat[] = {
+      "br",    "hr", "img", "input", "meta", "link", "col", "area", "base",   "wbr",   "param", "source", "track",
+      "embed", "p",  "li",  "dt",    "dd",   "tr",   "td",  "th",   "option", "thead", "tbody", "tfoot"};
   for (std::string_view flat : kFlat) {
     if (lowerName == flat) return true;
   }
@@ -37,7 +36,8 @@ TCellTextKind ClassifyCellText(std::string_view text) {
   if (text.starts_with("|\\")) return text.size() >= 4 && text[3] == '=' ? TCellTextKind::kPlain : TCellTextKind::kWide;
   if (text.starts_with("{\\")) return TCellTextKind::kRich;
   // One pass over the "<"s: the text may be megabytes long and is classified on every paint.
-  for (std::size_t at = text.find('<'); at != std::string_view::npos && at + 1 < text.size(); at = text.find('<', at + 1)) {
+  for (std::size_t at = text.find('<'); at != std::string_view::npos && at + 1 < text.size();
+       at = text.find('<', at + 1)) {
     const char next = text[at + 1];
     if (next == '/' || next == 'B' || next == 'I') return TCellTextKind::kMarkup;
   }

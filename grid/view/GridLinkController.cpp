@@ -5,8 +5,8 @@
 #include <QUrl>
 
 #include "base/Exception.h"
-#include "grid/view/CellTextPainter.h"
 #include "grid/layout/GridLinkTarget.h"
+#include "grid/view/CellTextPainter.h"
 #include "grid/view/GridPainter.h"
 #include "grid/view/TableGridView.h"
 

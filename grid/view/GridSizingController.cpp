@@ -7,10 +7,10 @@
 #include <unordered_set>
 
 #include "grid/layout/GridGeometry.h"
-#include "grid/view/GridSizingLine.h"
 #include "grid/layout/GridSizingRules.h"
-#include "grid/view/TableGridView.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/GridSizingLine.h"
+#include "grid/view/TableGridView.h"
 
 namespace metrazil {
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QWheelEvent>
 
-#include "grid/view/GridEditor.h"
 #include "grid/layout/GridWheelRules.h"
+#include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {

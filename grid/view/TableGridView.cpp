@@ -12,12 +12,12 @@
 #include <limits>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/GridKeyAction.h"
 #include "grid/view/GridPainter.h"
 #include "grid/view/GridSizing.h"
-#include "grid/view/CodePageText.h"
 
 namespace metrazil {
 

@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "tests/support/TestMain.h"
 #include "base/Exception.h"
 #include "conversion/DecimalText.h"
+#include "tests/support/TestMain.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 

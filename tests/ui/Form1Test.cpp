@@ -14,11 +14,11 @@
 #include <QTimer>
 #include <memory>
 
-#include "tests/support/TestMain.h"
 #include "base/ProgramDirectory.h"
-#include "grid/view/TableGridView.h"
-#include "ui/ClickLabel.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/TableGridView.h"
+#include "tests/support/TestMain.h"
+#include "ui/ClickLabel.h"
 #include "ui/Form1.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"

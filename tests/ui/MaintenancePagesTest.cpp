@@ -8,10 +8,10 @@
 #include <memory>
 
 #include "base/ProgramDirectory.h"
+#include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
 #include "ui/Application.h"
-#include "grid/view/CodePageText.h"
 #include "ui/Form1.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"

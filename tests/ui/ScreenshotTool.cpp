@@ -13,9 +13,9 @@
 #include <cstdio>
 
 #include "base/ProgramDirectory.h"
+#include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/Application.h"
-#include "grid/view/CodePageText.h"
 #include "ui/Form1.h"
 
 using namespace metrazil;

@@ -3,9 +3,9 @@
 #include <QFontMetrics>
 #include <string>
 
+#include "grid/view/CodePageText.h"
 #include "grid/view/GridSizing.h"
 #include "grid/view/TableGridView.h"
-#include "grid/view/CodePageText.h"
 
 namespace metrazil {
 namespace {

@@ -106,12 +106,12 @@ TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
 // which a text gets an allocation of its own, and several megabytes. Each size is written into a fresh
 // grid (the arena's first chunk) and into one grid after all smaller ones (a part-filled chunk).
 TEST_F(TableFileIoTest, TextsOfEverySizeRoundTripByteForByte) {
-  const std::vector<std::size_t> sizes = {0,      1,      8,      9,       16383,   16384,   16385,  32768,
-                                          32769,  65537,  131073, 262145,  524288,  524289,  1 << 21,
-                                          (1 << 21) + 1, 5 << 20};
+  const std::vector<std::size_t> sizes = {0,     1,      8,      9,      16383,  16384,   16385,         32768,  32769,
+                                          65537, 131073, 262145, 524288, 524289, 1 << 21, (1 << 21) + 1, 5 << 20};
   const auto textOf = [](std::size_t size, int salt) {
     std::string text(size, ' ');
-    for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(salt)) % 26);
+    for (std::size_t i = 0; i < size; ++i)
+      text[i] = static_cast<char>('a' + (i * 7 + static_cast<std::size_t>(salt)) % 26);
     return text;
   };
   TTableGrid all = DesignGrid();

@@ -9,8 +9,8 @@
 #include <QUrl>
 #include <memory>
 
-#include "grid/view/GridEditor.h"
 #include "grid/layout/GridGeometry.h"
+#include "grid/view/GridEditor.h"
 #include "grid/view/GridSizing.h"
 #include "grid/view/TableGridView.h"
 

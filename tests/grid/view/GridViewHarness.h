@@ -8,9 +8,9 @@
 #include <QWindow>
 #include <string>
 
+#include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
-#include "grid/view/CodePageText.h"
 
 namespace metrazil {
 

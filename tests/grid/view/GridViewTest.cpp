@@ -2,17 +2,17 @@
 
 #include <QClipboard>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QImage>
 #include <QInputMethodEvent>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include "tests/grid/view/GridViewHarness.h"
 #include "grid/layout/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/GridPainter.h"
+#include "tests/grid/view/GridViewHarness.h"
 
 namespace metrazil {
 
@@ -189,10 +189,11 @@ void GridViewTest::markupLoadsNothingAndLongTextsStayCheap() {
   // (a pipe would block the window for good, /dev/zero would fill the memory).
   const long before = ResidentKilobytes();
   model.WriteCell(2, 2, "<B>x</B>");
-  for (const std::string& markup : std::vector<std::string>{"<B>x</B><img src=\"/dev/zero\">", "<B>x</B><img src=\"file:///dev/zero\">",
-        "<B>x</B><img src=\"" + fifo.toStdString() + "\">",
-        "<B>x</B><span style=\"background-image:url(/dev/zero)\"></span>",
-        "<B>x</B><link rel=\"stylesheet\" href=\"" + fifo.toStdString() + "\">"}) {
+  for (const std::string& markup :
+       std::vector<std::string>{"<B>x</B><img src=\"/dev/zero\">", "<B>x</B><img src=\"file:///dev/zero\">",
+                                "<B>x</B><img src=\"" + fifo.toStdString() + "\">",
+                                "<B>x</B><span style=\"background-image:url(/dev/zero)\"></span>",
+                                "<B>x</B><link rel=\"stylesheet\" href=\"" + fifo.toStdString() + "\">"}) {
     model.WriteCell(1, 2, markup);
     QCOMPARE(cellImage(a), cellImage(b));
   }

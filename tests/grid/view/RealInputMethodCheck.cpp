@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "grid/view/TableGridView.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/TableGridView.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
