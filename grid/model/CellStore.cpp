@@ -1,185 +1,20 @@
 #include "grid/model/CellStore.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <map>
-#include <new>
 #include <optional>
 #include <utility>
 
 #include "base/Exception.h"
+#include "grid/model/CellTextArena.h"
 
 namespace metrazil {
 
-// Regions of a few huge pages, handed out front to back and unmapped once every piece is back. Only the
-// pieces a long read asks for come from here (see BulkScope); pieces are not reused one by one, so the
-// blocks an edit reallocates go back to the heap, and a region stays mapped while any of its pieces lives.
-class TCellStore::PagePool {
- public:
-  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
-  static constexpr std::size_t kRegion = std::size_t{8} << 20;
-
-  PagePool() = default;
-  PagePool(const PagePool&) = delete;
-  PagePool& operator=(const PagePool&) = delete;
-  ~PagePool() {
-    for (const auto& [base, region] : regions_) ::munmap(reinterpret_cast<void*>(base), kRegion);
-  }
-
-  bool Bulk() const { return bulk_ > 0; }
-  void BeginBulk() { ++bulk_; }
-  void EndBulk() { --bulk_; }
-
-  // A piece of a region, or null when the size does not suit one or no region can be mapped.
-  void* Take(std::size_t bytes) {
-    bytes = (bytes + 63) & ~std::size_t{63};
-    if (bytes == 0 || bytes > kRegion / 4) return nullptr;
-    if (current_ == regions_.end() || kRegion - current_->second.used < bytes) {
-      if (!MapRegion()) return nullptr;
-    }
-    Region& region = current_->second;
-    void* piece = reinterpret_cast<void*>(current_->first + region.used);
-    region.used += bytes;
-    ++region.live;
-    return piece;
-  }
-  // Whether the piece came from here; a region whose last piece comes back is unmapped.
-  bool Give(void* data) {
-    const auto address = reinterpret_cast<std::uintptr_t>(data);
-    auto it = regions_.upper_bound(address);
-    if (it == regions_.begin()) return false;
-    --it;
-    if (address >= it->first + kRegion) return false;
-    if (--it->second.live == 0) {
-      if (it == current_) current_ = regions_.end();
-      ::munmap(reinterpret_cast<void*>(it->first), kRegion);
-      regions_.erase(it);
-    }
-    return true;
-  }
-  std::size_t MappedBytes() const { return regions_.size() * kRegion; }
-
- private:
-  struct Region {
-    std::size_t used = 0;
-    std::size_t live = 0;
-  };
-
-  bool MapRegion() {
-    // Mapped with room to spare and trimmed to a huge-page boundary, so every huge page lies whole inside.
-    const std::size_t span = kRegion + kHugePage;
-    void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED) return false;
-    const auto start = reinterpret_cast<std::uintptr_t>(raw);
-    const std::uintptr_t base = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (base > start) ::munmap(raw, base - start);
-    if (const std::uintptr_t end = start + span; end > base + kRegion) {
-      ::munmap(reinterpret_cast<void*>(base + kRegion), end - (base + kRegion));
-    }
-    ::madvise(reinterpret_cast<void*>(base), kRegion, MADV_HUGEPAGE);  // advice only: may be unavailable
-    // The region being left stays until its pieces are back.
-    current_ = regions_.emplace(base, Region{}).first;
-    return true;
-  }
-
-  std::map<std::uintptr_t, Region> regions_;
-  std::map<std::uintptr_t, Region>::iterator current_ = regions_.end();
-  int bulk_ = 0;
-};
-
-void* TCellStore::PoolAllocate(PagePool* pool, std::size_t bytes) {
-  if (pool != nullptr && pool->Bulk()) {
-    if (void* piece = pool->Take(bytes)) return piece;
-  }
-  return ::operator new(bytes);
+TCellStore::TCellStore() : pool_(std::make_unique<TCellPagePool>()) {
+  arena_ = std::make_unique<TCellTextArena>(pool_.get());
 }
-
-void TCellStore::PoolFree(PagePool* pool, void* data) noexcept {
-  if (pool != nullptr && pool->Give(data)) return;
-  ::operator delete(data);
-}
-
-namespace {
-
-// Marks the allocations of a long read, which may come from the pool's regions.
-template <class Pool>
-class BulkScope {
- public:
-  explicit BulkScope(Pool& pool) : pool_(pool) { pool_.BeginBulk(); }
-  ~BulkScope() { pool_.EndBulk(); }
-  BulkScope(const BulkScope&) = delete;
-  BulkScope& operator=(const BulkScope&) = delete;
-
- private:
-  Pool& pool_;
-};
-
-}  // namespace
-
-// Bump allocator for texts longer than the inline size. Chunks never move, so cells keep plain pointers;
-// overwritten texts become dead bytes that a compaction gives back once they outweigh the live ones.
-class TCellStore::Arena {
- public:
-  static constexpr std::size_t kChunk = PagePool::kHugePage;
-
-  explicit Arena(PagePool* pool) : pool_(pool) {}
-  Arena(const Arena&) = delete;
-  Arena& operator=(const Arena&) = delete;
-  ~Arena() {
-    for (char* chunk : chunks_) PoolFree(pool_, chunk);
-  }
-
-  const char* Store(std::string_view text) {
-    live_ += text.size();
-    if (text.size() > kChunk / 4) {
-      // A large text gets a chunk of its own, so the current chunk keeps its free room.
-      large_.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-      std::memcpy(large_.back().get(), text.data(), text.size());
-      return large_.back().get();
-    }
-    if (left_ < text.size()) {
-      // Chunks grow from small, so a small table does not pay for a large one; full-sized chunks of a
-      // long read come from the pool's huge pages. A text longer than the next chunk skips sizes until
-      // one holds it (at most kChunk, as larger texts took the branch above).
-      std::size_t size = nextChunk_;
-      while (size < text.size()) size *= 2;
-      chunks_.reserve(chunks_.size() + 1);
-      if (size == kChunk) pool_->BeginBulk();
-      char* chunk = static_cast<char*>(PoolAllocate(pool_, size));
-      if (size == kChunk) pool_->EndBulk();
-      chunks_.push_back(chunk);
-      cur_ = chunk;
-      left_ = size;
-      nextChunk_ = std::min(size * 2, kChunk);
-    }
-    char* place = cur_;
-    std::memcpy(place, text.data(), text.size());
-    cur_ += text.size();
-    left_ -= text.size();
-    return place;
-  }
-  void Release(std::size_t size) {
-    live_ -= size;
-    dead_ += size;
-  }
-  bool WantsCompaction() const { return dead_ > kChunk && dead_ > live_; }
-
- private:
-  PagePool* pool_;
-  std::vector<char*> chunks_;
-  std::vector<std::unique_ptr<char[]>> large_;
-  char* cur_ = nullptr;
-  std::size_t left_ = 0;
-  std::size_t nextChunk_ = kChunk / 128;
-  std::size_t live_ = 0;
-  std::size_t dead_ = 0;
-};
-
-TCellStore::TCellStore() : pool_(std::make_unique<PagePool>()) { arena_ = std::make_unique<Arena>(pool_.get()); }
 
 TCellStore::~TCellStore() {
   // What the pool handed out goes back before the pool itself.
@@ -378,7 +213,7 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
         // A file read in order fills whole blocks; size the new one for rows like the last.
         // Past the first few blocks the read is a long one: its blocks come from the pool.
         blocks_.emplace_back(pool_.get());
-        std::optional<BulkScope<PagePool>> bulk;
+        std::optional<TCellPagePool::BulkScope> bulk;
         if (blocks_.size() > kBlocksBeforeBulk) bulk.emplace(*pool_);
         blocks_.back().rows.reserve(kBlockRows);
         blocks_.back().cells.reserve(kBlockRows * std::clamp<std::size_t>(rowCapacityHint, 1, 64));
@@ -395,7 +230,7 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
 
 void TCellStore::Clear() {
   blocks_.clear();
-  arena_ = std::make_unique<Arena>(pool_.get());
+  arena_ = std::make_unique<TCellTextArena>(pool_.get());
   cellCount_ = 0;
 }
 
@@ -501,7 +336,7 @@ void TCellStore::RotateRowToEnd(int row, int last) {
 
 void TCellStore::MaybeCompact() {
   if (!arena_->WantsCompaction()) return;
-  auto fresh = std::make_unique<Arena>(pool_.get());
+  auto fresh = std::make_unique<TCellTextArena>(pool_.get());
   for (Block& block : blocks_) {
     for (Cell& cell : block.cells) {
       if (cell.size > Cell::kInline) cell.ptr = fresh->Store(cell.Text());

@@ -5,10 +5,13 @@
 #include <memory>
 #include <span>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
+#include "grid/model/CellPagePool.h"
+
 namespace metrazil {
+
+class TCellTextArena;
 
 // Sparse store of non-empty cell texts keyed by row and column, independent of any counts.
 //
@@ -49,7 +52,7 @@ class TCellStore {
 
   std::size_t CellCount() const { return cellCount_; }
   std::size_t StoredRowCount() const;
-  // Bytes mapped for large tables outside the heap (see PagePool), for memory figures.
+  // Bytes mapped for large tables outside the heap (see TCellPagePool), for memory figures.
   std::size_t PooledBytes() const;
   void Clear();
 
@@ -79,26 +82,8 @@ class TCellStore {
   // Blocks of a read in order before its allocations go to the pool: about 32k rows.
   static constexpr std::size_t kBlocksBeforeBulk = 64;
 
-  // Large tables take their blocks and text chunks from big regions backed by huge pages, which a long
-  // read fills with a fraction of the page faults; everything else comes from the heap.
-  class PagePool;
-  static void* PoolAllocate(PagePool* pool, std::size_t bytes);
-  static void PoolFree(PagePool* pool, void* data) noexcept;
   template <class T>
-  struct PoolAllocator {
-    using value_type = T;
-    using propagate_on_container_copy_assignment = std::true_type;
-    using propagate_on_container_move_assignment = std::true_type;
-    using propagate_on_container_swap = std::true_type;
-    PagePool* pool = nullptr;
-    PoolAllocator() = default;
-    explicit PoolAllocator(PagePool* p) : pool(p) {}
-    template <class U>
-    PoolAllocator(const PoolAllocator<U>& other) : pool(other.pool) {}  // NOLINT: rebinding is implicit
-    T* allocate(std::size_t n) { return static_cast<T*>(PoolAllocate(pool, n * sizeof(T))); }
-    void deallocate(T* data, std::size_t) noexcept { PoolFree(pool, data); }
-    friend bool operator==(const PoolAllocator& a, const PoolAllocator& b) { return a.pool == b.pool; }
-  };
+  using PoolAllocator = TCellPagePool::Allocator<T>;
 
   // A stored row: its index relative to the block's offset and its run of the block's cells.
   struct Row {
@@ -108,7 +93,7 @@ class TCellStore {
   };
   // Rows in order, and their cells in the same order in one vector, so a row costs no allocation.
   struct Block {
-    explicit Block(PagePool* pool) : rows(PoolAllocator<Row>(pool)), cells(PoolAllocator<Cell>(pool)) {}
+    explicit Block(TCellPagePool* pool) : rows(PoolAllocator<Row>(pool)), cells(PoolAllocator<Cell>(pool)) {}
     std::int64_t offset = 0;
     int maxCol = -1;  // an upper bound: cells removed later may leave it high
     std::vector<Row, PoolAllocator<Row>> rows;
@@ -122,8 +107,6 @@ class TCellStore {
     std::size_t row;
     bool found;
   };
-  class Arena;
-
   // First block whose last row is at or past `row`, or blocks_.size().
   std::size_t FindBlock(std::int64_t row) const;
   // Position of `row` in the block, or of the first row after it.
@@ -147,9 +130,9 @@ class TCellStore {
   // The pool goes last: it must outlive the blocks and the arena (see the destructor), while a move
   // assignment frees the old blocks before it replaces the old pool.
   std::vector<Block> blocks_;
-  std::unique_ptr<Arena> arena_;
+  std::unique_ptr<TCellTextArena> arena_;
   std::size_t cellCount_ = 0;
-  std::unique_ptr<PagePool> pool_;
+  std::unique_ptr<TCellPagePool> pool_;
 };
 
 }  // namespace metrazil
