@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core fonts-liberation2
   xvfb xauth x11-utils locales python3
+  ibus ibus-libpinyin xdotool dbus-x11 clang-format clang-tidy
 )
 
 missing=()

@@ -482,49 +482,50 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 // ---- Table pages ----
 
-void TForm1::Button2Click() {
-  TTableGrid& grid = TableGrid1->Model();
+namespace {
+
+// The two maintenance pages' buttons do the same to their own grids.
+void AddRow(TTableGridView& view) {
+  TTableGrid& grid = view.Model();
   grid.SetRowCount(grid.RowCount() + 1);
-  TableGrid1->viewport()->update();
+  view.viewport()->update();
 }
 
-void TForm1::Button3Click() {
-  TTableGrid& grid = TableGrid1->Model();
+void RemoveFocusedRow(TTableGridView& view) {
+  TTableGrid& grid = view.Model();
   grid.RemoveRowsAt(grid.FocusedRow(), 1);
-  TableGrid1->viewport()->update();
+  view.viewport()->update();
 }
 
-void TForm1::Button6Click() {
-  TTableGrid& grid = TableGrid1->Model();
+void InsertRowAtFocus(TTableGridView& view) {
+  TTableGrid& grid = view.Model();
   grid.InsertRowsAt(grid.FocusedRow(), 1);
-  TableGrid1->viewport()->update();
+  view.viewport()->update();
 }
+
+void AddColumn(TTableGridView& view) {
+  TTableGrid& grid = view.Model();
+  grid.SetColCount(grid.ColCount() + 1);
+  view.viewport()->update();
+}
+
+}  // namespace
+
+void TForm1::Button2Click() { AddRow(*TableGrid1); }
+
+void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
+
+void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 
 void TForm1::Button4Click() { TableGrid1->Model().WriteTableFile(ProgramDirectory() + "data.dat"); }
 
-void TForm1::Button7Click() {
-  TTableGrid& grid = TableGrid2->Model();
-  grid.SetRowCount(grid.RowCount() + 1);
-  TableGrid2->viewport()->update();
-}
+void TForm1::Button7Click() { AddRow(*TableGrid2); }
 
-void TForm1::Button8Click() {
-  TTableGrid& grid = TableGrid2->Model();
-  grid.RemoveRowsAt(grid.FocusedRow(), 1);
-  TableGrid2->viewport()->update();
-}
+void TForm1::Button8Click() { RemoveFocusedRow(*TableGrid2); }
 
-void TForm1::Button9Click() {
-  TTableGrid& grid = TableGrid2->Model();
-  grid.InsertRowsAt(grid.FocusedRow(), 1);
-  TableGrid2->viewport()->update();
-}
+void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
 
-void TForm1::Button11Click() {
-  TTableGrid& grid = TableGrid2->Model();
-  grid.SetColCount(grid.ColCount() + 1);
-  TableGrid2->viewport()->update();
-}
+void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
 void TForm1::Button10Click() { TableGrid2->Model().WriteTableFile(ProgramDirectory() + "data2.dat"); }
 

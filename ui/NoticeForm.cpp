@@ -1,5 +1,7 @@
 #include "ui/NoticeForm.h"
 
+#include "ui/DialogFocus.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
@@ -15,6 +17,7 @@
 #include <utility>
 
 #include "base/Exception.h"
+#include "ui/DialogFocus.h"
 #include "ui/Guarded.h"
 #include "ui/ReportException.h"
 
@@ -171,13 +174,12 @@ NoticePresenter SetNoticePresenter(NoticePresenter presenter) {
 ClipboardWriter SetClipboardWriter(ClipboardWriter writer) { return std::exchange(Writer(), std::move(writer)); }
 
 void ShowNotice(const QString& text) {
-  if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+  ReleaseMouseGrab();
   if (Presenter()) {
     Presenter()(text);
     return;
   }
-  QPointer<QWidget> active = QApplication::activeWindow();
-  QPointer<QWidget> focused = QApplication::focusWidget();
+  const TDialogFocusKeeper keeper;
   QApplication::setOverrideCursor(Qt::ArrowCursor);
   {
     TNoticeForm form(text);
@@ -185,8 +187,6 @@ void ShowNotice(const QString& text) {
     form.exec();
   }
   QApplication::restoreOverrideCursor();
-  if (active) active->activateWindow();
-  if (focused) focused->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace metrazil

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/Exception.h"
+#include "ui/DialogFocus.h"
 
 namespace metrazil {
 
@@ -38,19 +39,16 @@ ErrorBoxPresenter SetErrorBoxPresenter(ErrorBoxPresenter presenter) {
 }
 
 void ReportException(const std::exception& error) {
-  if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+  ReleaseMouseGrab();
   if (dynamic_cast<const EAbort*>(&error) != nullptr) return;
 
   const QString text = ErrorBoxText(error.what());
-  QPointer<QWidget> active = QApplication::activeWindow();
-  QPointer<QWidget> focused = QApplication::focusWidget();
+  const TDialogFocusKeeper keeper;
   if (Presenter()) {
     Presenter()(text);
   } else {
     ShowErrorBox(text);
   }
-  if (active) active->activateWindow();
-  if (focused) focused->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace metrazil

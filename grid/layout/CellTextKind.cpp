@@ -66,12 +66,10 @@ std::string RemoveMarkup(std::string_view text, std::size_t maxBytes) {
   std::size_t i = 0;
   bool inTags = true;  // until a "<" without a tag end: from there on, only line tags change
   while (i < text.size() && result.size() < maxBytes) {
-    if (text[i] != '<') {
-      result.push_back(text[i++]);
-    } else if (IsLineTag(text, i)) {
+    if (text[i] == '<' && IsLineTag(text, i)) {
       result += "\r\n";
       i += 4;
-    } else if (!inTags) {
+    } else if (text[i] != '<' || !inTags) {
       result.push_back(text[i++]);
     } else {
       std::size_t close = text.find('>', i);
