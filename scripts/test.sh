@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the layers, builds everything in Release mode and runs every test; then
+# Installs what is missing, checks the layers, builds everything in Release mode, checks the formatting and
+# runs clang-tidy, and runs every test; then
 # builds the program and its tests again under AddressSanitizer and UndefinedBehaviorSanitizer and runs
 # those too.
 set -euo pipefail
@@ -8,6 +9,7 @@ scripts/install-deps.sh
 scripts/check-layers.py
 
 scripts/build.sh release
+scripts/lint.sh build/release
 ctest --preset release
 
 scripts/build.sh sanitize
