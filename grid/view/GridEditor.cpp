@@ -4,11 +4,13 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "grid/view/TableGridView.h"
+#include "grid/view/GridEditSession.h"
+#include "grid/view/GridKeyController.h"
 
 namespace metrazil {
 
-TGridEditor::TGridEditor(TTableGridView& view, QWidget* parent) : QPlainTextEdit(parent), view_(view) {
+TGridEditor::TGridEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent)
+    : QPlainTextEdit(parent), session_(session), keys_(keys) {
   setFrameStyle(QFrame::NoFrame);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -44,76 +46,23 @@ bool TGridEditor::CaretOnLastLine() const {
 }
 
 void TGridEditor::keyPressEvent(QKeyEvent* event) {
-  const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (mods == Qt::ControlModifier) {
-        insertPlainText(QStringLiteral("\n"));
-        return;
-      }
-      view_.EditorKey(event);
-      return;
-    case Qt::Key_Escape:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-      view_.EditorKey(event);
-      return;
-    case Qt::Key_Up:
-      if (mods == Qt::NoModifier && CaretOnFirstLine()) {
-        view_.EditorKey(event);
-        return;
-      }
-      break;
-    case Qt::Key_Down:
-      if (mods == Qt::NoModifier && CaretOnLastLine()) {
-        view_.EditorKey(event);
-        return;
-      }
-      break;
-    case Qt::Key_Home:
-    case Qt::Key_End:
-      if (mods == Qt::NoModifier) {
-        moveCursor(event->key() == Qt::Key_Home ? QTextCursor::Start : QTextCursor::End);
-        return;
-      }
-      break;
-    case Qt::Key_F2:
-      moveCursor(QTextCursor::End);
-      return;
-    case Qt::Key_Insert:
-      if (mods == Qt::ControlModifier) {
-        copy();
-      } else if (mods == Qt::ShiftModifier) {
-        paste();
-      }
-      return;
-    case Qt::Key_Delete:
-      if (mods == Qt::ShiftModifier) {
-        cut();
-        return;
-      }
-      break;
-    default:
-      break;
-  }
-  QPlainTextEdit::keyPressEvent(event);
+  if (!keys_.EditorKeyPress(*this, event)) QPlainTextEdit::keyPressEvent(event);
 }
 
 void TGridEditor::focusOutEvent(QFocusEvent* event) {
   QPlainTextEdit::focusOutEvent(event);
-  view_.EditorLostFocus(event->reason());
+  session_.EditorLostFocus(event->reason());
 }
 
 bool TGridEditor::focusNextPrevChild(bool next) {
   // Tab leaves the grid for the control after (or before) the grid, not after the editor.
-  view_.EditorTab(next);
+  session_.EditorTab(next);
   return true;
 }
 
 void TGridEditor::insertFromMimeData(const QMimeData* source) {
   QPlainTextEdit::insertFromMimeData(source);
-  view_.EditorPasted();
+  session_.EditorPasted();
 }
 
 }  // namespace metrazil

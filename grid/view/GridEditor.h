@@ -4,15 +4,17 @@
 
 namespace metrazil {
 
-class TTableGridView;
+class TGridEditSession;
+class TGridKeyController;
 
 // The in-place editor: a borderless multi-line text box over the focused cell that wraps at its width and
-// never scrolls sideways. Keys that end or move the edit go to the view; the rest is ordinary editing.
+// never scrolls sideways. Keys that end or move the edit are the key controller's; the rest is ordinary
+// editing.
 class TGridEditor : public QPlainTextEdit {
   Q_OBJECT
 
  public:
-  explicit TGridEditor(TTableGridView& view, QWidget* parent);
+  TGridEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent);
 
   // Whether the caret is on the first / last line of the laid-out text.
   bool CaretOnFirstLine() const;
@@ -25,7 +27,8 @@ class TGridEditor : public QPlainTextEdit {
   bool focusNextPrevChild(bool next) override;
 
  private:
-  TTableGridView& view_;
+  TGridEditSession& session_;
+  TGridKeyController& keys_;
 };
 
 }  // namespace metrazil

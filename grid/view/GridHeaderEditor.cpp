@@ -2,30 +2,24 @@
 
 #include <QKeyEvent>
 
-#include "grid/view/TableGridView.h"
+#include "grid/view/GridEditSession.h"
+#include "grid/view/GridKeyController.h"
 
 namespace metrazil {
 
-TGridHeaderEditor::TGridHeaderEditor(TTableGridView& view, QWidget* parent) : QLineEdit(parent), view_(view) {
+TGridHeaderEditor::TGridHeaderEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent)
+    : QLineEdit(parent), session_(session), keys_(keys) {
   setFrame(false);
   hide();
 }
 
 void TGridHeaderEditor::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QLineEdit::keyPressEvent(event);
-  }
+  if (!keys_.HeaderEditorKeyPress(event)) QLineEdit::keyPressEvent(event);
 }
 
 void TGridHeaderEditor::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (event->reason() != Qt::PopupFocusReason) view_.HeaderEditorLostFocus();
+  if (event->reason() != Qt::PopupFocusReason) session_.EndHeaderEdit();
 }
 
 }  // namespace metrazil

@@ -4,7 +4,8 @@
 
 namespace metrazil {
 
-class TTableGridView;
+class TGridEditSession;
+class TGridKeyController;
 
 // The header editor: a borderless single-line text box over one header cell. Enter and Esc do nothing;
 // the text reaches the cell when the keyboard focus leaves it.
@@ -12,14 +13,15 @@ class TGridHeaderEditor : public QLineEdit {
   Q_OBJECT
 
  public:
-  explicit TGridHeaderEditor(TTableGridView& view, QWidget* parent);
+  TGridHeaderEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  TTableGridView& view_;
+  TGridEditSession& session_;
+  TGridKeyController& keys_;
 };
 
 }  // namespace metrazil

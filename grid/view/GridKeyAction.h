@@ -1,19 +1,18 @@
 #pragma once
 
-class QKeyEvent;
-
 namespace metrazil {
 
-// What a key press does while the grid itself has the keyboard focus.
+// What a key press does, as the key table of TGridKeyController gives it.
 enum class TGridKeyAction {
-  kNone,
+  kNone,  // the grid ignores the key; an editor does its ordinary editing
+  // While the grid itself has the keyboard focus. Shift with a movement key keeps the anchor.
   kUp,
   kDown,
   kLeft,
   kRight,
   kFirstCol,  // Home
   kLastCol,   // End
-  kPageUp,    // focus and top row up by a page
+  kPageUp,    // focus and top row up by a page; also from the in-place editor
   kPageDown,
   kFirstCell,      // Ctrl+Home
   kLastCell,       // Ctrl+End
@@ -27,9 +26,18 @@ enum class TGridKeyAction {
   kEdit,       // Enter: all text selected
   kEditAtEnd,  // F2: caret after the last character
   kType,       // a character or Backspace: opens the editor and types it
+  // In the in-place editor.
+  kNewLine,     // Ctrl+Enter
+  kEndEdit,     // Enter
+  kCancelEdit,  // Esc
+  kLeaveUp,     // Up on the first line: commits and moves the focus up
+  kLeaveDown,   // Down on the last line
+  kCaretStart,  // Home: start of the text, not of the line
+  kCaretEnd,    // End, F2
+  kCopy,        // Ctrl+Insert
+  kPaste,       // Shift+Insert
+  kCut,         // Shift+Delete
+  kSwallow,     // taken and dropped: Insert alone in the in-place editor; Enter and Esc in the header editor
 };
-
-// Shift with a movement key keeps the anchor; the caller reads that from the event.
-TGridKeyAction GridKeyActionFor(const QKeyEvent& event);
 
 }  // namespace metrazil

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QRect>
 #include <string_view>
+
+#include "grid/view/GridStyle.h"
 
 class QPainter;
 
@@ -13,19 +14,7 @@ namespace metrazil {
 // along its right and bottom edge.
 class TGridPainter {
  public:
-  struct Style {
-    QFont bodyFont;
-    QFont headerFont;
-    QColor cellColor;   // body background, also the empty area
-    QColor fixedColor;  // header background
-    QColor textColor;   // window text
-    QColor gridLineColor = QColor(192, 192, 192);
-    QColor headerLineColor = QColor(128, 128, 128);
-    QColor selectionColor = QColor(182, 202, 234);
-    QColor selectionTextColor = QColor(0, 0, 0);
-  };
-
-  TGridPainter(QPainter& painter, const Style& style) : painter_(painter), style_(style) {}
+  TGridPainter(QPainter& painter, const TGridStyle& style) : painter_(painter), style_(style) {}
 
   void PaintBodyCell(const QRect& cell, std::string_view text, bool selected);
   void PaintHeaderCell(const QRect& cell, std::string_view text);
@@ -42,7 +31,7 @@ class TGridPainter {
   void PaintGridLines(const QRect& cell, const QColor& color);
 
   QPainter& painter_;
-  const Style& style_;
+  const TGridStyle& style_;
 };
 
 }  // namespace metrazil

@@ -3,20 +3,23 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QRect>
-#include <string>
+#include <memory>
 
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/TableGrid.h"
+#include "grid/view/GridStyle.h"
 
 namespace metrazil {
 
+class TGridEditSession;
 class TGridEditor;
-class TGridSizing;
 class TGridHeaderEditor;
+class TGridKeyController;
+class TGridSizing;
 
 // The on-screen grid over one TTableGrid model, which it owns. Painting and input are thin layers over
-// GridGeometry; every focus move goes through MoveFocus, every edit through BeginEdit/CommitEdit/EndEdit/
-// CancelEdit, each of which is harmless when no edit is open.
+// GridGeometry; every focus move goes through MoveFocus, every edit through the edit session, keys through
+// the key controller, and mouse and wheel first through the sizing controllers.
 class TTableGridView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -46,42 +49,36 @@ class TTableGridView : public QAbstractScrollArea {
   // moves the focus (and the anchor unless keepAnchor), and scrolls the focused cell fully into view.
   void MoveFocus(int col, int row, bool keepAnchor);
 
-  // Opens the in-place editor on the focused body cell, with all its text selected or the caret at its end.
-  // With takeFocus false the grid keeps the keyboard focus (input-method composition in progress).
-  void BeginEdit(bool selectAll, bool takeFocus = true);
-  // Writes the editor's text to the edit cell when it changed since the last commit; the editor stays open.
-  void CommitEdit();
-  // Commits and closes the editor; the grid takes the keyboard focus unless focusGrid is false (the focus
-  // is going elsewhere).
-  void EndEdit(bool focusGrid = true);
-  // Restores the cell's starting text and closes the editor.
-  void CancelEdit();
-  bool IsEditing() const { return editing_; }
-  TGridEditor* Editor() const { return editor_; }
-  CellAddress EditCell() const { return editCell_; }
+  // The life of both editors; the calls below forward to it.
+  TGridEditSession& EditSession() { return *session_; }
+  TGridKeyController& KeyController() { return *keys_; }
 
-  // Opens the header editor on a header cell; an open one on another cell commits first.
+  void BeginEdit(bool selectAll, bool takeFocus = true);
+  void CommitEdit();
+  void EndEdit(bool focusGrid = true);
+  void CancelEdit();
+  bool IsEditing() const;
+  TGridEditor* Editor() const;
+  CellAddress EditCell() const;
   void BeginHeaderEdit(int col);
-  TGridHeaderEditor* HeaderEditor() const { return headerEditor_; }
+  TGridHeaderEditor* HeaderEditor() const;
 
   // -10..10; added to the point size of every cell font.
   int ZoomLevel() const { return zoomLevel_; }
   void SetZoomLevel(int level);
-  QFont BodyFont() const;    // body cells, at point size plus the zoom level
-  QFont HeaderFont() const;  // header cells, at point size plus the zoom level
-  QFont EditorFont() const;  // both editors: the body font at its own size
-  QColor CellColor() const;
-  QColor FixedColor() const;
-  QColor TextColor() const;
+  // Fonts and colours, following the zoom level and the widget's palette.
+  const TGridStyle& Style() const { return style_; }
+  QFont BodyFont() const { return style_.bodyFont; }
+  QFont HeaderFont() const { return style_.headerFont; }
+  QFont EditorFont() const { return style_.editorFont; }
+  QColor CellColor() const { return style_.cellColor; }
+  QColor FixedColor() const { return style_.fixedColor; }
+  QColor TextColor() const { return style_.textColor; }
+
+  // Moves the keyboard focus to the control after (next) or before the grid, as Tab does.
+  void FocusPastGrid(bool next) { focusNextPrevChild(next); }
 
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
-
-  // Used by the in-place editor.
-  void EditorKey(QKeyEvent* event);
-  void EditorLostFocus(Qt::FocusReason reason);
-  void EditorPasted();
-  void EditorTab(bool next);
-  void HeaderEditorLostFocus();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -94,6 +91,7 @@ class TTableGridView : public QAbstractScrollArea {
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
@@ -102,50 +100,28 @@ class TTableGridView : public QAbstractScrollArea {
   void ConnectModel();
   void LayoutChanged();
   void CellWritten(int col, int row);
-
-  void HandleKey(QKeyEvent* event);
   void ClampTopLeft();
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
   void HandleRightRelease(QMouseEvent* event);
   void HandleDoubleClick(QMouseEvent* event);
-  void TypeIntoNewEditor(QKeyEvent* event);
-  void PageMove(int direction, bool keepAnchor);
-  void SelectAll();
-
-  void PlaceEditor();
-  void LoadEditor(const std::string& cellText);
-  std::string EditorBytes() const;
-  void WriteFromEditor(const std::string& text);
-  void HideEditor(bool focusGrid);
   // The header column a double-click in the header row stands for, or -1.
   int HeaderColumnAt(QPoint pos) const;
 
   TTableGrid model_;
   TGridSizing* sizing_ = nullptr;  // a child of the view
   int zoomLevel_ = 0;
+  TGridStyle style_;
+  std::unique_ptr<TGridKeyController> keys_;
+  std::unique_ptr<TGridEditSession> session_;
 
-  TGridEditor* editor_ = nullptr;              // created on first use, owned by the viewport
-  TGridHeaderEditor* headerEditor_ = nullptr;  // created with the grid, owned by the viewport
-  int headerCol_ = -1;
-
-  bool editing_ = false;
-  CellAddress editCell_;
-  std::string startText_;      // the cell's text when the edit began; Esc puts it back
-  std::string lastCommitted_;  // what the edit last wrote (at first the starting text)
-  std::string loadedBytes_;    // the cell text the editor was last loaded from
-  QString loadedText_;         // the editor's text right after that load
-  bool writingFromEditor_ = false;
-  bool closingEditor_ = false;
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;
-  bool forwardingKey_ = false;  // a key the editor does not take comes back to the grid: drop it
   // The second press of a double-click on a body cell must not open the editor on the cell the first
   // press just focused.
   quint64 lastLeftPressTime_ = 0;
   CellAddress lastLeftPressCell_;
   bool lastLeftPressMovedFocus_ = false;
-  bool forwardingComposition_ = false;  // input-method events go to the editor while the grid keeps focus
 };
 
 }  // namespace metrazil

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "grid/model/TableGrid.h"
+
+class QInputMethodEvent;
+class QKeyEvent;
+
+namespace metrazil {
+
+class TGridEditor;
+class TGridHeaderEditor;
+class TTableGridView;
+
+// The life of the grid's two editors: the in-place editor over the focused body cell and the header
+// editor over one header cell. Every step is harmless when no edit is open.
+class TGridEditSession {
+ public:
+  // Makes the header editor; the in-place editor is made on first use. Both are children of the viewport.
+  explicit TGridEditSession(TTableGridView& view);
+  ~TGridEditSession();
+  TGridEditSession(const TGridEditSession&) = delete;
+  TGridEditSession& operator=(const TGridEditSession&) = delete;
+
+  // Opens the in-place editor on the focused body cell, with all its text selected or the caret at its end.
+  // With takeFocus false the grid keeps the keyboard focus (input-method composition in progress).
+  void BeginEdit(bool selectAll, bool takeFocus = true);
+  // Writes the editor's text to the edit cell when it changed since the last commit; the editor stays open.
+  void CommitEdit();
+  // Commits and closes the editor; the grid takes the keyboard focus unless focusGrid is false (the focus
+  // is going elsewhere).
+  void EndEdit(bool focusGrid = true);
+  // Restores the cell's starting text and closes the editor.
+  void CancelEdit();
+  bool IsEditing() const { return editing_; }
+  TGridEditor* Editor() const { return editor_; }
+  CellAddress EditCell() const { return editCell_; }
+
+  // Opens the header editor on a header cell; an open one on another cell commits first.
+  void BeginHeaderEdit(int col);
+  // Writes a changed header text to its cell and closes the header editor.
+  void EndHeaderEdit();
+  TGridHeaderEditor* HeaderEditor() const { return headerEditor_; }
+
+  // Closes both editors without storing anything and deletes them (the view is going).
+  void DropEditors();
+
+  // The layout changed: open editors follow their cells (the in-place editor only, or both).
+  void PlaceEditor();
+  void PlaceEditors();
+  // A cell was written: an open edit of that cell reloads it unless the edit wrote it.
+  void CellWritten(int col, int row);
+
+  // A key the grid got while an edit is open (the grid keeps the focus during a composition) goes to the
+  // editor; one the editor hands back is dropped. False when there is no edit to take it.
+  bool TakeGridKey(QKeyEvent* event);
+  // Opens the editor and types the key into it.
+  void TypeIntoNewEdit(QKeyEvent* event);
+  // Input-method events of the grid: a composition opens the editor and goes to it.
+  void InputMethodEvent(QInputMethodEvent* event);
+
+  // From the editors.
+  void EditorLostFocus(Qt::FocusReason reason);
+  void EditorTab(bool next);
+  void EditorPasted();
+
+ private:
+  void LoadEditor(const std::string& cellText);
+  std::string EditorBytes() const;
+  void WriteFromEditor(const std::string& text);
+  void HideEditor(bool focusGrid);
+
+  TTableGridView& view_;
+  TGridEditor* editor_ = nullptr;
+  TGridHeaderEditor* headerEditor_ = nullptr;
+  int headerCol_ = -1;
+
+  bool editing_ = false;
+  CellAddress editCell_;
+  std::string startText_;      // the cell's text when the edit began; Esc puts it back
+  std::string lastCommitted_;  // what the edit last wrote (at first the starting text)
+  std::string loadedBytes_;    // the cell text the editor was last loaded from
+  QString loadedText_;         // the editor's text right after that load
+  bool writingFromEditor_ = false;
+  bool closingEditor_ = false;
+  bool forwardingKey_ = false;          // a key the editor does not take comes back to the grid: drop it
+  bool forwardingComposition_ = false;  // input-method events go to the editor while the grid keeps focus
+};
+
+}  // namespace metrazil

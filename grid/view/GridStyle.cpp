@@ -1,0 +1,32 @@
+#include "grid/view/GridStyle.h"
+
+#include <QPalette>
+#include <algorithm>
+
+namespace metrazil {
+namespace {
+
+constexpr int kBodyPointSize = 9;    // 12-pixel character height at 96 dpi
+constexpr int kHeaderPointSize = 8;  // 11-pixel character height at 96 dpi
+
+QFont Tahoma(int pointSize) {
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(std::max(1, pointSize));
+  return font;
+}
+
+}  // namespace
+
+TGridStyle TGridStyle::For(const QPalette& palette, int zoomLevel) {
+  TGridStyle style;
+  style.bodyFont = Tahoma(kBodyPointSize + zoomLevel);
+  style.headerFont = Tahoma(kHeaderPointSize + zoomLevel);
+  style.headerFont.setBold(true);
+  style.editorFont = Tahoma(kBodyPointSize);
+  style.cellColor = palette.color(QPalette::Base);
+  style.fixedColor = palette.color(QPalette::Button);
+  style.textColor = palette.color(QPalette::Text);
+  return style;
+}
+
+}  // namespace metrazil
