@@ -53,7 +53,7 @@ TableFileNumber ParseTableFileNumber(std::string_view field) {
 }
 
 void AppendEncodedCellText(std::string& out, std::string_view text) {
-  if (std::none_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; })) {
+  if (!HoldsLineBreak(text)) {
     out.append(text);
     return;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ struct TableFileNumber {
 // Reading stops at the first byte that does not fit; the sign counts only when the field ends right after
 // the digits. The value saturates to the 32-bit signed range.
 TableFileNumber ParseTableFileNumber(std::string_view field);
+
+// Whether the text holds a CR or an LF, either of which would split its line in a table file.
+inline bool HoldsLineBreak(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+}
 
 // CR and LF become TAB and BS when the text holds either, so no cell text can split its line.
 void AppendEncodedCellText(std::string& out, std::string_view text);

@@ -1,5 +1,4 @@
 // Writing the grid as a table file: a count line, one width line per column and one line per stored cell.
-#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -37,8 +36,7 @@ class LineWriter {
   }
   // A cell text with CR and LF mapped to TAB and BS whenever it holds either, so it cannot split its line.
   void CellText(std::string_view text) {
-    const bool hasBreak = std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
-    if (!hasBreak) return Bytes(text);
+    if (!HoldsLineBreak(text)) return Bytes(text);
     std::string mapped;
     AppendEncodedCellText(mapped, text);
     Bytes(mapped);

@@ -105,10 +105,15 @@ void TTableGrid::SetFixedCols(int v) {
   LayoutChanged();
 }
 
+void TTableGrid::CheckGridIndex(std::int64_t index, int count) {
+  if (index < 0 || index >= count) throw EInvalidGridOperation(kGridIndexOutOfRange);
+}
+
 void TTableGrid::SetFocusedCell(int col, int row) { SetFocusedCell(col, row, false); }
 
 void TTableGrid::SetFocusedCell(int col, int row, bool keepAnchor) {
-  if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount_) throw EInvalidGridOperation(kGridIndexOutOfRange);
+  CheckGridIndex(col, colCount_);
+  CheckGridIndex(row, rowCount_);
   focusCol_ = col;
   focusRow_ = row;
   if (!keepAnchor) {

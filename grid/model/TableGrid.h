@@ -58,10 +58,13 @@ class TTableGrid {
   int FocusedRow() const { return focusRow_; }
   int AnchorCol() const { return anchorCol_; }
   int AnchorRow() const { return anchorRow_; }
-  // Inside the counts, else EInvalidGridOperation "网格索引越界". Collapses the selection to the focus.
+  // Inside the counts (see CheckGridIndex). Collapses the selection to the focus.
   void SetFocusedCell(int col, int row);
   // Same check; with keepAnchor the selection stretches from the anchor to the new focus.
   void SetFocusedCell(int col, int row, bool keepAnchor);
+  // EInvalidGridOperation "网格索引越界" unless 0 <= index < count: the check of a column or row index
+  // against its count wherever a cell is addressed by position.
+  static void CheckGridIndex(std::int64_t index, int count);
 
   // First visible scrollable cell; clamped into the scrollable part of the grid.
   int TopRow() const { return topRow_; }

@@ -10,9 +10,11 @@
 #include <string>
 
 #include "grid/model/TableGrid.h"
+#include "tests/support/DesignGrid.h"
 
 namespace {
 
+using metrazil::DesignGrid;
 using metrazil::TTableGrid;
 
 std::string Slurp(const std::string& path) {
@@ -27,12 +29,6 @@ const std::string& WorkDir() {
     return pattern;
   }();
   return dir;
-}
-
-TTableGrid DesignGrid() {
-  TTableGrid grid;
-  grid.SetFixedCols(0);
-  return grid;
 }
 
 void Check(bool condition) {

@@ -15,18 +15,13 @@
 
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/TableGrid.h"
+#include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
-
-TTableGrid DesignGrid() {
-  TTableGrid grid;
-  grid.SetFixedCols(0);
-  return grid;
-}
 
 class TableFileIoTest : public ::testing::Test {
  protected:

@@ -48,6 +48,17 @@ TEST(TableFileTest, NumberFieldRule) {
   }
 }
 
+TEST(TableFileTest, LineBreakCheck) {
+  struct Case {
+    std::string text;
+    bool breaks;
+  };
+  const Case cases[] = {
+      {"", false}, {"abc", false}, {"a\tb\b", false}, {"a\rb", true}, {"a\nb", true}, {"\r\n", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HoldsLineBreak(c.text), c.breaks) << c.text;
+}
+
 TEST(TableFileTest, LineBreakMapping) {
   struct Case {
     std::string text;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <random>
@@ -9,17 +10,11 @@
 #include <vector>
 
 #include "grid/model/TableGrid.h"
+#include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
 
 namespace metrazil {
 namespace {
-
-// A grid as the main window sets it up: no fixed column, focus on the first body cell.
-TTableGrid DesignGrid() {
-  TTableGrid grid;
-  grid.SetFixedCols(0);
-  return grid;
-}
 
 // Built by appending: GCC 12 warns falsely on a literal + std::string.
 std::string Label(std::string prefix, int n) { return prefix.append(std::to_string(n)); }
@@ -155,6 +150,28 @@ TEST(TableGridTest, LimitsOfCountsFixedCountsAndFocus) {
   EXPECT_EQ(ErrorOf([&] { grid.SetFixedRows(3); }), "固定行的数目必须小于总行数");
   EXPECT_EQ(ErrorOf([&] { grid.SetFocusedCell(5, 1); }), "网格索引越界");
   EXPECT_EQ(ErrorOf([&] { grid.SetFocusedCell(0, -1); }), "网格索引越界");
+}
+
+TEST(TableGridTest, GridIndexCheck) {
+  struct Case {
+    const char* name;
+    std::int64_t index;
+    int count;
+    bool inside;
+  };
+  const Case cases[] = {
+      {"first", 0, 5, true},
+      {"last", 4, 5, true},
+      {"negative", -1, 5, false},
+      {"at the count", 5, 5, false},
+      {"past the int range", std::int64_t{1} << 32, 5, false},  // not cut to 0
+      {"empty range", 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ErrorOf([&] { TTableGrid::CheckGridIndex(c.index, c.count); }),
+              c.inside ? "no exception" : "网格索引越界")
+        << c.name;
+  }
 }
 
 TEST(TableGridTest, FocusAnchorAndLayoutHook) {
