@@ -108,6 +108,15 @@ CellAddress GridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
   return {col, row};
 }
 
+int GridGeometry::HeaderColAt(std::int64_t x, std::int64_t y) const {
+  if (grid_.FixedRows() == 0 || x < 0 || RowAt(y) != 0) return -1;
+  const int col = ColAt(x);
+  if (col >= 0) return col;
+  const int last = grid_.ColCount() - 1;
+  if (x >= CellsRight() && !visibleCols_.empty() && visibleCols_.back() == last) return last;
+  return -1;
+}
+
 int GridGeometry::MaxTopRow() const {
   const int first = grid_.FixedRows();
   const int last = grid_.RowCount() - 1;

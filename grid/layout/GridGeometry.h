@@ -73,6 +73,9 @@ class GridGeometry {
   int RowAt(std::int64_t y) const;
   // {-1, -1} unless both hit.
   CellAddress CellAt(std::int64_t x, std::int64_t y) const;
+  // The column whose header cell (row 0, while it is a fixed row) holds the point; the empty area right of
+  // the last column counts as that column's header while the last column is on screen. -1 elsewhere.
+  int HeaderColAt(std::int64_t x, std::int64_t y) const;
 
   // Largest top row (left column) that still fills the client: the one from which the last row (column)
   // is just fully visible, or the last row itself when it alone is taller than the room.

@@ -57,8 +57,9 @@ std::string LinkScheme(std::string_view target) {
   return scheme;
 }
 
-bool IsAllowedExternalLink(std::string_view target) {
-  const std::string scheme = LinkScheme(target);
+bool IsAllowedExternalLink(std::string_view target) { return IsAllowedLinkScheme(LinkScheme(target)); }
+
+bool IsAllowedLinkScheme(std::string_view scheme) {
   static constexpr std::array<std::string_view, 3> kAllowed = {"http", "https", "mailto"};
   for (const auto allowed : kAllowed)
     if (scheme == allowed) return true;

@@ -21,6 +21,8 @@ std::optional<TCellLink> ParseCellLink(std::string_view target);
 // addresses (http, https, mailto). Anything else — files, programs, custom schemes — could run programs on
 // behalf of whoever wrote the table file.
 bool IsAllowedExternalLink(std::string_view target);
+// Whether a lower-case scheme is one of those.
+bool IsAllowedLinkScheme(std::string_view scheme);
 
 // The scheme of a URL (the letters before the first ":"), lower-cased; empty when there is none.
 std::string LinkScheme(std::string_view target);

@@ -57,8 +57,7 @@ void TGridLinkController::follow(const QString& target) {
   if (!IsAllowedExternalLink(text)) return;
   const QUrl url(target, QUrl::StrictMode);
   // The parsed URL must agree with the text's scheme, so nothing odd slips through the parser.
-  const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != "http" && scheme != "https" && scheme != "mailto")) return;
+  if (!url.isValid() || !IsAllowedLinkScheme(url.scheme().toLower().toStdString())) return;
   QDesktopServices::openUrl(url);
 }
 

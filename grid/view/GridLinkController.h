@@ -21,7 +21,7 @@ class TGridLinkController {
   bool isOverLink(QPoint pos) const;
 
   // Follows target: "CELL://R<row>C<col>" moves the focus to the row, then to the column, raising
-  // EInvalidGridOperation for an index outside the counts; http, https and mailto open outside.
+  // EInvalidGridOperation for an index outside the counts; what IsAllowedExternalLink allows opens outside.
   void follow(const QString& target);
 
  private:

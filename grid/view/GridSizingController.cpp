@@ -97,22 +97,14 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
 bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
-  const GridGeometry geo = geometry();
-  if (!inHeaderRow(geo, pos) || geo.VisibleCols().empty()) return false;
-  int col = geo.ColAt(pos.x());
-  if (col < 0) {
-    // The empty area right of the last column counts as that column's header.
-    const int last = view_.Model().ColCount() - 1;
-    if (geo.VisibleCols().back() != last || pos.x() < geo.CellsRight()) return false;
-    col = last;
-  }
-  const GridRect rect = geo.CellRect(col, 0);
-  switch (ClassifyHeaderDoubleClick(pos.x(), static_cast<int>(rect.left), static_cast<int>(rect.right), col > 0)) {
+  const auto hit = HeaderDoubleClickAt(geometry(), pos.x(), pos.y());
+  if (!hit) return false;
+  switch (hit->action) {
     case THeaderDoubleClick::kFitLeftColumn:
-      fitColumn(col - 1);
+      fitColumn(hit->col - 1);
       return true;
     case THeaderDoubleClick::kFitColumn:
-      fitColumn(col);
+      fitColumn(hit->col);
       return true;
     case THeaderDoubleClick::kEditHeader:
       return false;

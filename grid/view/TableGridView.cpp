@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "grid/layout/GridSizingRules.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridKeyController.h"
@@ -21,8 +22,6 @@
 namespace metrazil {
 
 namespace {
-
-constexpr int kBorderDistance = 4;  // double-clicks this close to a column border fit the column
 
 int ToInt(std::int64_t v) {
   return static_cast<int>(
@@ -262,29 +261,11 @@ void TTableGridView::HandleRightRelease(QMouseEvent*) {
   BeginEdit(true);
 }
 
-int TTableGridView::HeaderColumnAt(QPoint pos) const {
-  if (model_.FixedRows() == 0) return -1;
-  const GridGeometry geometry = Geometry();
-  const int row = geometry.RowAt(pos.y());
-  if (row != 0) return -1;
-  const int col = geometry.ColAt(pos.x());
-  if (col >= 0) return col;
-  // The empty area right of the last column stands for the last column's header.
-  if (pos.x() >= geometry.CellsRight() && geometry.LastVisibleCol() == model_.ColCount() - 1) {
-    return model_.ColCount() - 1;
-  }
-  return -1;
-}
-
 void TTableGridView::HandleDoubleClick(QMouseEvent* event) {
+  // The second press on a body cell opens no editor; a double-click on a border fits a column instead.
   const QPoint pos = event->position().toPoint();
-  const int col = HeaderColumnAt(pos);
-  if (col < 0) return;  // the second press on a body cell opens no editor
-  const QRect cell = CellRect(col, 0);
-  const bool nearLeft = col > 0 && std::abs(pos.x() - cell.left()) < kBorderDistance;
-  const bool nearRight = std::abs(pos.x() - (cell.right() + 1)) < kBorderDistance;
-  if (nearLeft || nearRight) return;  // a double-click on a border fits the column instead
-  BeginHeaderEdit(col);
+  const auto hit = HeaderDoubleClickAt(Geometry(), pos.x(), pos.y());
+  if (hit && hit->action == THeaderDoubleClick::kEditHeader) BeginHeaderEdit(hit->col);
 }
 
 void TTableGridView::wheelEvent(QWheelEvent* event) { sizing_->wheelEvent(event); }

@@ -105,8 +105,6 @@ class TTableGridView : public QAbstractScrollArea {
   void HandleRightPress(QMouseEvent* event);
   void HandleRightRelease(QMouseEvent* event);
   void HandleDoubleClick(QMouseEvent* event);
-  // The header column a double-click in the header row stands for, or -1.
-  int HeaderColumnAt(QPoint pos) const;
 
   TTableGrid model_;
   TGridSizing* sizing_ = nullptr;  // a child of the view

@@ -51,6 +51,43 @@ TEST_F(GridGeometryTest, HitTestingGivesMinusOneOutsideTheCells) {
   for (const Case& c : cases) EXPECT_EQ(g.CellAt(c.x, c.y), c.expected) << c.name;
 }
 
+TEST_F(GridGeometryTest, HeaderColumnsIncludeTheEmptyAreaRightOfTheLastColumn) {
+  // 5 columns of 64 end at 320; the client is 400 wide, so the last column is on screen.
+  const GridGeometry all(grid_, 400, 300);
+  // 300 wide: the last column is cut off at the edge and no empty area shows.
+  const GridGeometry cut(grid_, 300, 300);
+  TTableGrid wide;
+  wide.SetFixedCols(0);
+  wide.SetColCount(8);
+  const GridGeometry scrolled(wide, 400, 300, 4, 1);  // columns 4..7 end at 256
+  struct Case {
+    const char* name;
+    const GridGeometry& geometry;
+    std::int64_t x, y;
+    int expected;
+  } cases[] = {
+      {"first header cell", all, 0, 0, 0},
+      {"grid line of the header row", all, 63, 20, 0},
+      {"last header cell", all, 319, 10, 4},
+      {"right of the last column", all, 320, 10, 4},
+      {"far right in the client", all, 399, 10, 4},
+      {"body row", all, 10, 21, -1},
+      {"body row right of the last column", all, 350, 30, -1},
+      {"left of the client", all, -1, 10, -1},
+      {"last column cut off", cut, 299, 10, 4},
+      {"scrolled: first column on screen", scrolled, 0, 10, 4},
+      {"scrolled: right of the last column", scrolled, 256, 10, 7},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.geometry.HeaderColAt(c.x, c.y), c.expected) << c.name;
+}
+
+TEST_F(GridGeometryTest, NoHeaderColumnWithoutAHeaderRow) {
+  grid_.SetFixedRows(0);
+  const GridGeometry g(grid_, 400, 300);
+  EXPECT_EQ(g.HeaderColAt(10, 5), -1);
+  EXPECT_EQ(g.HeaderColAt(350, 5), -1);
+}
+
 TEST_F(GridGeometryTest, ScrolledRowsFollowTheHeader) {
   grid_.SetRowCount(100);
   const GridGeometry g(grid_, 200, 100, 0, 50);

@@ -120,6 +120,30 @@ TEST(SizingRules, HeaderDoubleClick) {
   for (const auto& c : cases) EXPECT_EQ(ClassifyHeaderDoubleClick(c.x, 65, 129, c.hasLeft), c.expected) << c.x;
 }
 
+TEST(SizingRules, HeaderDoubleClickAtTakesTheAreaRightOfTheLastColumn) {
+  TTableGrid grid;  // header row, 5 columns of 64 ending at 320
+  grid.SetFixedCols(0);
+  const GridGeometry geometry(grid, 400, 200);
+  using D = THeaderDoubleClick;
+  struct Case {
+    std::int64_t x, y;
+    bool hit;
+    D action;
+    int col;
+  } cases[] = {
+      {2, 5, true, D::kEditHeader, 0},  // the first column has no border left of it to fit
+      {30, 5, true, D::kEditHeader, 0}, {66, 5, true, D::kFitLeftColumn, 1}, {318, 5, true, D::kFitColumn, 4},
+      {322, 5, true, D::kFitColumn, 4}, {360, 5, true, D::kEditHeader, 4},   {30, 30, false, D::kEditHeader, -1},
+  };
+  for (const Case& c : cases) {
+    const auto hit = HeaderDoubleClickAt(geometry, c.x, c.y);
+    ASSERT_EQ(hit.has_value(), c.hit) << c.x << "," << c.y;
+    if (!hit) continue;
+    EXPECT_EQ(hit->action, c.action) << c.x;
+    EXPECT_EQ(hit->col, c.col) << c.x;
+  }
+}
+
 TEST(LinkTarget, CellLinks) {
   const auto link = ParseCellLink("cell://r12C3");
   ASSERT_TRUE(link);
@@ -136,6 +160,8 @@ TEST(LinkTarget, CellLinks) {
 TEST(LinkTarget, OnlyWebAndMailSchemesMayOpen) {
   for (const char* ok : {"http://example.com/", "HTTPS://example.com/a?b", "mailto:a@example.com"})
     EXPECT_TRUE(IsAllowedExternalLink(ok)) << ok;
+  for (const char* scheme : {"http", "https", "mailto"}) EXPECT_TRUE(IsAllowedLinkScheme(scheme)) << scheme;
+  for (const char* scheme : {"", "file", "javascript", "HTTP"}) EXPECT_FALSE(IsAllowedLinkScheme(scheme)) << scheme;
   for (const char* refused :
        {"file:///bin/sh", "C:\\Windows\\calc.exe", "calc.exe", "javascript:alert(1)", "smb://host/share",
         " http://example.com", "ftp://example.com", "x-custom://run", "httpx://a", "http", ""})
