@@ -11,6 +11,7 @@
 #include "grid/layout/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridHeaderEditor.h"
+#include "grid/view/GridKeyController.h"
 #include "grid/view/GridPainter.h"
 #include "tests/grid/view/GridViewHarness.h"
 
@@ -36,6 +37,7 @@ class GridViewTest : public QObject {
   void paintsSelectionAndFocusRectangle();
   void showsWholeLinesAndHidesTags();
   void markupLoadsNothingAndLongTextsStayCheap();
+  void keyTableGivesEachPlaceItsAction();
   void keysMoveFocusSelectionAndView();
   void hugeGridMovesAndPaintsLikeASmallOne();
   void editingStoresTextWhenTheEditEnds();
@@ -221,6 +223,50 @@ void GridViewTest::markupLoadsNothingAndLongTextsStayCheap() {
     h.Type(QStringLiteral("z"));
     h.Key(Qt::Key_Return);
     QCOMPARE(h.Cell(1, 1), cut ? text : text + "z");
+  }
+}
+
+void GridViewTest::keyTableGivesEachPlaceItsAction() {
+  using A = TGridKeyAction;
+  using W = TGridKeyController::Where;
+  const Qt::KeyboardModifiers C = Qt::ControlModifier, S = Qt::ShiftModifier, N = Qt::NoModifier;
+  struct Case {
+    const char* name;
+    W where;
+    int key;
+    Qt::KeyboardModifiers mods;
+    QString text;
+    A expected;
+  } cases[] = {
+      {"Shift is no part of a grid key", W::kGrid, Qt::Key_Down, S, {}, A::kDown},
+      {"Ctrl+Down scrolls", W::kGrid, Qt::Key_Down, C, {}, A::kScrollDown},
+      {"Alt+Down does nothing", W::kGrid, Qt::Key_Down, Qt::AltModifier, {}, A::kNone},
+      {"Ctrl+Shift+A selects all", W::kGrid, Qt::Key_A, C | S, "a", A::kSelectAll},
+      {"a character types", W::kGrid, Qt::Key_A, S, "A", A::kType},
+      {"Ctrl with a character does not", W::kGrid, Qt::Key_B, C, "b", A::kNone},
+      {"Backspace types", W::kGrid, Qt::Key_Backspace, N, "\b", A::kType},
+      {"Enter edits", W::kGrid, Qt::Key_Return, N, "\r", A::kEdit},
+      {"F2 edits at the end", W::kGrid, Qt::Key_F2, N, {}, A::kEditAtEnd},
+      {"Esc in the grid does nothing", W::kGrid, Qt::Key_Escape, N, {}, A::kNone},
+      {"Ctrl+Enter breaks the line", W::kEditor, Qt::Key_Return, C, {}, A::kNewLine},
+      {"Shift+Enter ends the edit", W::kEditor, Qt::Key_Enter, S, {}, A::kEndEdit},
+      {"Ctrl+Shift+Enter ends the edit", W::kEditor, Qt::Key_Return, C | S, {}, A::kEndEdit},
+      {"Esc cancels", W::kEditor, Qt::Key_Escape, S, {}, A::kCancelEdit},
+      {"PgDn pages from the editor", W::kEditor, Qt::Key_PageDown, C, {}, A::kPageDown},
+      {"Up may leave the cell", W::kEditor, Qt::Key_Up, N, {}, A::kLeaveUp},
+      {"Shift+Up selects text", W::kEditor, Qt::Key_Up, S, {}, A::kNone},
+      {"Home goes to the text's start", W::kEditor, Qt::Key_Home, N, {}, A::kCaretStart},
+      {"Ctrl+Insert copies", W::kEditor, Qt::Key_Insert, C, {}, A::kCopy},
+      {"Shift+Insert pastes", W::kEditor, Qt::Key_Insert, S, {}, A::kPaste},
+      {"Insert alone is dropped", W::kEditor, Qt::Key_Insert, N, {}, A::kSwallow},
+      {"Shift+Delete cuts", W::kEditor, Qt::Key_Delete, S, {}, A::kCut},
+      {"a character is the editor's own", W::kEditor, Qt::Key_A, N, "a", A::kNone},
+      {"Enter in the header editor is dropped", W::kHeaderEditor, Qt::Key_Return, N, {}, A::kSwallow},
+      {"Up in the header editor is its own", W::kHeaderEditor, Qt::Key_Up, N, {}, A::kNone},
+  };
+  for (const Case& c : cases) {
+    const QKeyEvent event(QEvent::KeyPress, c.key, c.mods, c.text);
+    QVERIFY2(TGridKeyController::ActionFor(event, c.where) == c.expected, c.name);
   }
 }
 
