@@ -293,7 +293,7 @@ void TTableGridView::inputMethodEvent(QInputMethodEvent* event) { session_->Inpu
 
 QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
   if (const TGridEditor* editor = Editor(); IsEditing() && editor != nullptr && editor->isVisible()) {
-    const QVariant value = editor->inputMethodQuery(query);
+    QVariant value = editor->inputMethodQuery(query);
     const QPoint offset = editor->mapTo(this, QPoint(0, 0));
     if (value.typeId() == QMetaType::QRectF) return value.toRectF().translated(offset);
     if (value.typeId() == QMetaType::QRect) return value.toRect().translated(offset);
