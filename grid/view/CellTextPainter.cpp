@@ -102,11 +102,9 @@ QString ShownText(TCellTextKind kind, std::string_view cellText, std::size_t max
       break;
     case TCellTextKind::kMarkup:
     case TCellTextKind::kPlain:
-      // A character takes at most four bytes of the code page.
-      text = FromTableBytes(cellText.substr(0, maxChars > cellText.size() / 4 ? cellText.size() : maxChars * 4));
+      text = FromTableBytes(cellText, maxChars);
       break;
   }
-  if (static_cast<std::size_t>(text.size()) > maxChars) text.truncate(static_cast<qsizetype>(maxChars));
   return WithLineSeparators(std::move(text));
 }
 

@@ -28,6 +28,15 @@ QString FromTableBytes(std::string_view bytes) {
   return text;
 }
 
+QString FromTableBytes(std::string_view bytes, std::size_t maxChars, bool* cut) {
+  const std::size_t maxBytes = maxChars > bytes.size() / kMaxBytesPerChar ? bytes.size() : maxChars * kMaxBytesPerChar;
+  QString text = FromTableBytes(bytes.substr(0, maxBytes));
+  const bool longer = bytes.size() > maxBytes || static_cast<std::size_t>(text.size()) > maxChars;
+  if (longer) text.truncate(static_cast<qsizetype>(maxChars));
+  if (cut != nullptr) *cut = longer;
+  return text;
+}
+
 std::string ToTableBytes(const QString& text) {
   if (text.isEmpty()) return {};
   QStringEncoder& encoder = Encoder();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@ namespace metrazil {
 // Cell texts and table files are GB18030 bytes; these are the only conversions at the UI boundary.
 // Undecodable bytes become U+FFFD; characters GB18030 cannot hold do not exist (it covers all of Unicode).
 QString FromTableBytes(std::string_view bytes);
+// A character takes at most this many bytes.
+inline constexpr std::size_t kMaxBytesPerChar = 4;
+// The first maxChars characters of the bytes, decoding no more of them than that needs; cut, when given,
+// tells whether the text went on.
+QString FromTableBytes(std::string_view bytes, std::size_t maxChars, bool* cut = nullptr);
 std::string ToTableBytes(const QString& text);
 
 }  // namespace metrazil

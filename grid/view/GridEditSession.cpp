@@ -14,18 +14,15 @@
 namespace metrazil {
 namespace {
 
-// What an editor shows of a text, and whether it had to be cut: the editors take at most kMaxEditedChars
-// characters, which come from at most four bytes each.
-constexpr std::size_t kMaxEditedBytes = 4 * kMaxEditedChars;
+// What an editor shows of a text, and whether it had to be cut at kMaxEditedChars characters.
 std::pair<QString, bool> ForEditing(std::string_view bytes) {
-  QString text = FromTableBytes(bytes.substr(0, kMaxEditedBytes));
-  const bool cut = bytes.size() > kMaxEditedBytes || static_cast<std::size_t>(text.size()) > kMaxEditedChars;
-  if (cut) text.truncate(static_cast<qsizetype>(kMaxEditedChars));
+  bool cut = false;
+  QString text = FromTableBytes(bytes, kMaxEditedChars, &cut);
   return {text, cut};
 }
 
 std::pair<QString, bool> ToEditorText(const std::string& cellText) {
-  auto [text, cut] = ForEditing(RemoveMarkup(cellText, kMaxEditedBytes + 1));
+  auto [text, cut] = ForEditing(RemoveMarkup(cellText, kMaxEditedChars * kMaxBytesPerChar + 1));
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return {text, cut};
