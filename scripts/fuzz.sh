@@ -20,13 +20,7 @@ for target in "${targets[@]}"; do
 done
 
 dir=build/fuzz
-generator=()
-[ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)
-cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-  -DMETRAZIL_FUZZ=ON -DMETRAZIL_GUI=OFF -DMETRAZIL_BENCH=OFF
+cmake --preset fuzz >/dev/null
 cmake --build "$dir" --target "${targets[@]/#/fuzz_}" --parallel 2
 
 # Long seeds are written here rather than kept in the repository. The committed seeds are short.

@@ -38,6 +38,10 @@ namespace metrazil {
 
 namespace {
 
+// The two tables' files, in the program directory.
+std::string ConversionTablePath() { return ProgramDirectory() + "data.dat"; }
+std::string AddressBookPath() { return ProgramDirectory() + "data2.dat"; }
+
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 template <typename Widget>
@@ -305,14 +309,14 @@ void TForm1::FormShow() {
   } reading(reading_);
   TReadYield yield(closeRequested_);
 
-  const std::string data = ProgramDirectory() + "data.dat";
+  const std::string data = ConversionTablePath();
   if (FileExists(data)) {
     TableGrid1->Model().ReadTableFile(data, std::ref(yield));
     TableGrid1->viewport()->update();
     FillItemList(std::ref(yield));
     WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
   }
-  const std::string data2 = ProgramDirectory() + "data2.dat";
+  const std::string data2 = AddressBookPath();
   if (FileExists(data2)) {
     TableGrid2->Model().ReadTableFile(data2, std::ref(yield));
     TableGrid2->viewport()->update();
@@ -517,7 +521,7 @@ void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
 
 void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 
-void TForm1::Button4Click() { TableGrid1->Model().WriteTableFile(ProgramDirectory() + "data.dat"); }
+void TForm1::Button4Click() { TableGrid1->Model().WriteTableFile(ConversionTablePath()); }
 
 void TForm1::Button7Click() { AddRow(*TableGrid2); }
 
@@ -527,7 +531,7 @@ void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
 
 void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
-void TForm1::Button10Click() { TableGrid2->Model().WriteTableFile(ProgramDirectory() + "data2.dat"); }
+void TForm1::Button10Click() { TableGrid2->Model().WriteTableFile(AddressBookPath()); }
 
 // ---- Links ----
 
