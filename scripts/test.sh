@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layers, builds everything in Release mode, checks the formatting and
-# runs clang-tidy, and runs every test; then builds the core and its tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer and runs those too.
+# runs clang-tidy, and runs every test; then builds the program and every test again under AddressSanitizer
+# and UndefinedBehaviorSanitizer and runs them too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
