@@ -4,20 +4,12 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "base/Exception.h"
 #include "grid/layout/GridLinkTarget.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridPainter.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
-namespace {
-
-void CheckIndex(std::int64_t index, int count) {
-  if (index < 0 || index >= count) throw EInvalidGridOperation("网格索引越界");
-}
-
-}  // namespace
 
 TGridLinkController::TGridLinkController(TTableGridView& view) : view_(view) {}
 
@@ -47,10 +39,10 @@ void TGridLinkController::follow(const QString& target) {
   const std::string_view text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   if (const auto link = ParseCellLink(text)) {
     TTableGrid& model = view_.Model();
-    CheckIndex(link->row, model.RowCount());
+    TTableGrid::CheckGridIndex(link->row, model.RowCount());
     const int row = static_cast<int>(link->row);
     view_.MoveFocus(model.FocusedCol(), row, false);
-    CheckIndex(link->col, model.ColCount());
+    TTableGrid::CheckGridIndex(link->col, model.ColCount());
     view_.MoveFocus(static_cast<int>(link->col), row, false);
     return;
   }
