@@ -41,6 +41,7 @@ void TTableGrid::ReadTableFile(const std::string& path) { ReadTableFile(path, {}
 
 void TTableGrid::ReadTableFile(const std::string& path, const std::function<void()>& yieldBetweenLines) {
   TReadLockedFile file(path);
+  ++contentRevision_;  // the texts go straight into the store
   // The buffer need not be larger than the file.
   const std::size_t bufferSize = std::clamp<std::size_t>(file.Size() + 1, 4096, std::size_t{1} << 20);
   TTableFileLines lines([&file](char* buffer, std::size_t capacity) { return file.Read(buffer, capacity); },

@@ -1,11 +1,16 @@
 // Writing the grid as a table file: a count line, one width line per column and one line per stored cell.
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
+#include "base/Exception.h"
+#include "grid/file/ReadLockedFile.h"
 #include "grid/file/SafeFile.h"
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileProgress.h"
@@ -15,10 +20,12 @@ namespace metrazil {
 
 namespace {
 
-// Collects the lines of a save and writes them out in large pieces.
+// Collects the lines of a save and hands them to the sink (anything with Write(bytes, size)) in large
+// pieces.
+template <typename Sink>
 class LineWriter {
  public:
-  explicit LineWriter(TSafeFile& file) : file_(file), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+  explicit LineWriter(Sink& sink) : sink_(sink), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
 
   void Number(long long value) {
     Ensure(24);
@@ -27,7 +34,7 @@ class LineWriter {
   void Bytes(std::string_view bytes) {
     if (bytes.size() > kSize / 2) {
       Flush();
-      file_.Write(bytes.data(), bytes.size());
+      sink_.Write(bytes.data(), bytes.size());
       return;
     }
     Ensure(bytes.size());
@@ -42,7 +49,7 @@ class LineWriter {
     Bytes(mapped);
   }
   void Flush() {
-    file_.Write(data_.get(), used_);
+    sink_.Write(data_.get(), used_);
     used_ = 0;
   }
 
@@ -53,16 +60,58 @@ class LineWriter {
     if (kSize - used_ < size) Flush();
   }
 
-  TSafeFile& file_;
+  Sink& sink_;
   std::unique_ptr<char[]> data_;
   std::size_t used_ = 0;
 };
 
+struct StringSink {
+  std::string& bytes;
+  void Write(const char* data, std::size_t size) { bytes.append(data, size); }
+};
+
+// Compares what would be written with a file's bytes, reading the file piece by piece alongside.
+class CompareSink {
+ public:
+  explicit CompareSink(const std::string& path) : file_(path), buffer_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+
+  void Write(const char* data, std::size_t size) {
+    while (same_ && size > 0) {
+      if (at_ == held_ && !Refill()) {
+        same_ = false;  // the file is shorter
+        return;
+      }
+      const std::size_t n = std::min(size, held_ - at_);
+      same_ = std::memcmp(buffer_.get() + at_, data, n) == 0;
+      at_ += n;
+      data += n;
+      size -= n;
+    }
+  }
+  // Whether everything written matched and the file holds nothing more.
+  bool Same() { return same_ && at_ == held_ && !Refill(); }
+
+ private:
+  static constexpr std::size_t kSize = std::size_t{1} << 20;
+
+  bool Refill() {
+    held_ = file_.Read(buffer_.get(), kSize);
+    at_ = 0;
+    return held_ > 0;
+  }
+
+  TReadLockedFile file_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t held_ = 0;
+  std::size_t at_ = 0;
+  bool same_ = true;
+};
+
 }  // namespace
 
-void TTableGrid::WriteTableFile(const std::string& path) const {
-  TSafeFile file(path);
-  LineWriter out(file);
+template <typename Sink>
+void TTableGrid::WriteLines(Sink& sink) const {
+  LineWriter<Sink> out(sink);
   out.Number(colCount_);
   out.Bytes(",");
   out.Number(rowCount_);
@@ -74,7 +123,9 @@ void TTableGrid::WriteTableFile(const std::string& path) const {
     out.Number(ColWidth(col));
     out.Bytes("\r\n");
   }
-  TTableFileProgress progress(OnTableFileProgress, rowCount_);
+  // Only a save reports its progress; a comparison is no save.
+  static const std::function<void(int)> kNoProgress;
+  TTableFileProgress progress(std::is_same_v<Sink, TSafeFile> ? OnTableFileProgress : kNoProgress, rowCount_);
   long long nextRow = 0;  // first row whose progress is not announced yet
   store_.ForEachRow(0, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
@@ -94,7 +145,30 @@ void TTableGrid::WriteTableFile(const std::string& path) const {
   });
   if (progress.Active() && nextRow < rowCount_) progress.ReportRun(nextRow, rowCount_ - 1);
   out.Flush();
+}
+
+void TTableGrid::WriteTableFile(const std::string& path) const {
+  TSafeFile file(path);
+  WriteLines(file);
   file.Commit();
+}
+
+std::string TTableGrid::TableFileBytes() const {
+  std::string bytes;
+  StringSink sink{bytes};
+  WriteLines(sink);
+  return bytes;
+}
+
+bool TTableGrid::MatchesTableFile(const std::string& path) const {
+  std::optional<CompareSink> sink;
+  try {
+    sink.emplace(path);
+    WriteLines(*sink);
+    return sink->Same();
+  } catch (const Exception&) {
+    return false;  // a file that cannot be read matches nothing
+  }
 }
 
 }  // namespace metrazil

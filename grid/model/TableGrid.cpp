@@ -64,6 +64,7 @@ void TTableGrid::SetRowCount(int v) {
     ResetFocusToOrigin();
   }
   rowCount_ = v;
+  ++contentRevision_;
   rowHeights_.erase(std::lower_bound(rowHeights_.begin(), rowHeights_.end(), std::pair{v, 0}), rowHeights_.end());
   focusRow_ = std::min(focusRow_, v - 1);
   topRow_ = std::min(topRow_, v - 1);
@@ -81,6 +82,7 @@ void TTableGrid::SetColCount(int v) {
     ResetFocusToOrigin();
   }
   colCount_ = v;
+  ++contentRevision_;
   colWidths_.erase(std::lower_bound(colWidths_.begin(), colWidths_.end(), std::pair{v, 0}), colWidths_.end());
   focusCol_ = std::min(focusCol_, v - 1);
   leftCol_ = std::min(leftCol_, v - 1);
@@ -163,6 +165,7 @@ void TTableGrid::ZoomSizeList(SizeList& sizes, int& fallback, int step) {
 
 void TTableGrid::ZoomSizes(int step) {
   if (step == 0) return;
+  ++contentRevision_;
   ZoomSizeList(colWidths_, defaultColWidth_, step);
   ZoomSizeList(rowHeights_, defaultRowHeight_, step);
   LayoutChanged();
@@ -177,6 +180,7 @@ void TTableGrid::SetDefaultRowHeight(int height) {
 void TTableGrid::SetDefaultColWidth(int width) {
   defaultColWidth_ = std::max(width, 0);
   colWidths_.clear();
+  ++contentRevision_;
   LayoutChanged();
 }
 
@@ -188,6 +192,7 @@ int TTableGrid::ColWidth(int col) const {
 void TTableGrid::SetColWidth(int col, int width) {
   if (col < 0 || col >= colCount_) throw EListError::IndexOutOfBounds(col);
   SetSizeAt(colWidths_, col, width, defaultColWidth_);
+  ++contentRevision_;
   LayoutChanged();
 }
 
@@ -224,6 +229,7 @@ void TTableGrid::WriteCell(int col, int row, std::string_view text) {
   // The map first: a row may have a map without texts, never texts without a map.
   rowMaps_.Add(row);
   store_.Set(col, row, text);
+  ++contentRevision_;
   if (OnCellWritten) OnCellWritten(col, row);
 }
 

@@ -124,6 +124,16 @@ class TTableGrid {
   // it was. Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
   void WriteTableFile(const std::string& path) const;
 
+  // Whether WriteTableFile would write exactly the bytes the file at path holds now; false when the file
+  // cannot be read. Compares as it goes, so a large table needs no copy of its file in memory.
+  bool MatchesTableFile(const std::string& path) const;
+  // The bytes WriteTableFile would write.
+  std::string TableFileBytes() const;
+
+  // Grows with every change that may alter what a save writes (counts, column widths, texts); focus,
+  // scrolling, fixed counts and row heights leave it alone.
+  std::uint64_t ContentRevision() const { return contentRevision_; }
+
   // Painting suspension: nested calls; layout changes made meanwhile are announced once at the end.
   void BeginUpdate();
   void EndUpdate();
@@ -149,6 +159,9 @@ class TTableGrid {
   void LayoutChanged();
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
   CellAddress LocateEmptyCell(std::uint16_t options) const;
+  // The lines of a table file, handed to sink.Write(bytes, size).
+  template <typename Sink>
+  void WriteLines(Sink& sink) const;
 
   int rowCount_ = 10;
   int colCount_ = 5;
@@ -168,6 +181,7 @@ class TTableGrid {
   TRowMapSet rowMaps_;  // every row holding a text is in it
   int updateCount_ = 0;
   bool layoutPending_ = false;
+  std::uint64_t contentRevision_ = 0;
 };
 
 }  // namespace metrazil

@@ -9,11 +9,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "grid/layout/GridGeometry.h"
+#include "grid/file/TableSaveBaseline.h"
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
@@ -344,6 +346,85 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   EXPECT_EQ(aborted.ReadCell(3, 0), "k1");
   other.WriteTableFile(path);  // the aborted read let go of the file
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
+}
+
+TEST_F(TableFileIoTest, ComparisonWithAFileFindsEveryDifference) {
+  const std::string path = PathOf("data.dat");
+  TTableGrid grid = DesignGrid();
+  // A text past the comparison's 1 MB piece makes the comparison cross a piece boundary.
+  grid.WriteCell(0, 1, std::string((1u << 20) + 7, 'x'));
+  grid.WriteCell(1, 9, "tail");
+  grid.WriteTableFile(path);
+  const std::string saved = Get(path);
+  EXPECT_EQ(grid.TableFileBytes(), saved);
+  EXPECT_TRUE(grid.MatchesTableFile(path));
+  std::string changed = saved;
+  changed[(1u << 20) + 3] = 'y';
+  for (const std::string& other : {saved + "\r\n", saved.substr(0, saved.size() - 1), changed, std::string()}) {
+    Put(path, other);
+    EXPECT_FALSE(grid.MatchesTableFile(path)) << other.size();
+  }
+  EXPECT_FALSE(grid.MatchesTableFile(PathOf("missing.dat")));
+  EXPECT_FALSE(grid.MatchesTableFile(dir_.string()));
+}
+
+TEST_F(TableFileIoTest, BaselineSeesWhatASaveWouldChange) {
+  const std::string path = PathOf("data.dat");
+  Put(path, kWorkedExample);
+  TTableGrid grid = DesignGrid();
+  grid.ReadTableFile(path);
+  TTableSaveBaseline baseline;
+  baseline.Mark(grid, path);
+  EXPECT_FALSE(baseline.Changed(grid));
+
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool changed;
+  };
+  const Step steps[] = {
+      {"focus and scrolling", [&] { grid.SetFocusedCell(2, 2); grid.SetTopLeft(0, 2); }, false},
+      {"the same text again", [&] { grid.WriteCell(0, 1, "Wire, 2 core"); }, false},
+      {"another text", [&] { grid.WriteCell(0, 1, "Wire"); }, true},
+      {"the text typed back", [&] { grid.WriteCell(0, 1, "Wire, 2 core"); }, false},
+      {"a text past the counts", [&] { grid.WriteCell(9, 1, "hidden"); }, false},
+      {"zoom in", [&] { grid.ZoomSizes(1); }, true},
+      {"zoom out again", [&] { grid.ZoomSizes(-1); }, false},
+      {"a row height", [&] { grid.SetRowHeight(1, 40); }, false},
+      {"a column width", [&] { grid.SetColWidth(1, 65); }, true},
+      {"the width back", [&] { grid.SetColWidth(1, 64); }, false},
+      {"a column added", [&] { grid.SetColCount(6); }, true},
+      {"and removed", [&] { grid.SetColCount(5); }, false},
+      {"a row inserted", [&] { grid.InsertRowsAt(1, 1); }, true},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    EXPECT_EQ(baseline.Changed(grid), step.changed) << step.what;
+  }
+  grid.WriteTableFile(path);
+  baseline.Mark(grid, path);
+  EXPECT_FALSE(baseline.Changed(grid));
+  // Once the file changed on disk, only a save makes the grid and the file agree.
+  grid.WriteCell(0, 2, "x");
+  grid.WriteCell(0, 2, "");
+  const std::string bytes = Get(path);
+  fs::remove(path);
+  Put(path, bytes);
+  EXPECT_TRUE(baseline.Changed(grid));
+}
+
+TEST_F(TableFileIoTest, BaselineWithoutAFileIsTheGridItself) {
+  TTableGrid grid = DesignGrid();
+  TTableSaveBaseline baseline;
+  EXPECT_TRUE(baseline.Changed(grid));  // never marked: nothing is known
+  baseline.Mark(grid, PathOf("data.dat"));
+  EXPECT_FALSE(baseline.Changed(grid));
+  grid.WriteCell(0, 1, "typed");
+  EXPECT_TRUE(baseline.Changed(grid));
+  grid.WriteCell(0, 1, "");
+  EXPECT_FALSE(baseline.Changed(grid));
+  grid.SetRowCount(11);
+  EXPECT_TRUE(baseline.Changed(grid));
 }
 
 }  // namespace

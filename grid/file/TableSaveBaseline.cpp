@@ -1,0 +1,31 @@
+#include "grid/file/TableSaveBaseline.h"
+
+#include <sys/stat.h>
+
+namespace metrazil {
+
+bool TTableSaveBaseline::Stamp(const std::string& path, FileStamp& stamp) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  stamp = FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+  return true;
+}
+
+void TTableSaveBaseline::Mark(const TTableGrid& grid, const std::string& path) {
+  marked_ = true;
+  revision_ = grid.ContentRevision();
+  path_ = path;
+  fromFile_ = Stamp(path, stamp_);
+  bytes_ = fromFile_ ? std::string() : grid.TableFileBytes();
+}
+
+bool TTableSaveBaseline::Changed(const TTableGrid& grid) const {
+  if (!marked_) return true;
+  if (grid.ContentRevision() == revision_) return false;
+  if (!fromFile_) return grid.TableFileBytes() != bytes_;
+  FileStamp now;
+  if (!Stamp(path_, now) || !(now == stamp_)) return true;
+  return !grid.MatchesTableFile(path_);
+}
+
+}  // namespace metrazil

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "grid/model/TableGrid.h"
+
+namespace metrazil {
+
+// Tells whether a save of a grid would write anything different from what was last read or saved, so
+// that closing asks only when something would be lost.
+//
+// Cheap while nothing changed (the grid's content revision stands still). Otherwise the grid's file
+// bytes are compared with the file as it lies on disk, or, when there was no file, with the grid's bytes
+// at the time of marking. A file changed on disk since the mark counts as a change: only a save can make
+// the two agree again.
+class TTableSaveBaseline {
+ public:
+  // Marks the grid as it is now as saved: after a read of path (or the attempt), after a save to it, or
+  // with no file at path, the grid itself (its design state).
+  void Mark(const TTableGrid& grid, const std::string& path);
+  bool Changed(const TTableGrid& grid) const;
+
+ private:
+  struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    friend bool operator==(const FileStamp& a, const FileStamp& b) {
+      return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+             a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+    }
+  };
+  static bool Stamp(const std::string& path, FileStamp& stamp);
+
+  bool marked_ = false;
+  std::uint64_t revision_ = 0;
+  std::string path_;
+  bool fromFile_ = false;
+  FileStamp stamp_;
+  std::string bytes_;  // the grid's file bytes when there was no file
+};
+
+}  // namespace metrazil
