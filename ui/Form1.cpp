@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,6 +30,7 @@
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
+#include "ui/DialogFocus.h"
 #include "ui/Guarded.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
@@ -92,14 +94,38 @@ class TReadYield {
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
+// Sizes of the design state, also of every row and column added later: the zoom changes the sizes that
+// exist, not those of new rows and columns.
+constexpr int kDesignRowHeight = 21;
+constexpr int kDesignColWidth = 64;
+
 // The design state of both grids.
 void SetDesignState(TTableGrid& grid) {
   grid.SetFixedCols(0);
   grid.SetColCount(5);
   grid.SetRowCount(10);
   grid.SetFixedRows(1);
-  grid.SetDefaultRowHeight(21);
-  for (int col = 0; col < 5; ++col) grid.SetColWidth(col, 64);
+  grid.SetDefaultRowHeight(kDesignRowHeight);
+  for (int col = 0; col < 5; ++col) grid.SetColWidth(col, kDesignColWidth);
+}
+
+enum class TSaveAnswer { kSave, kDontSave, kCancel };
+
+// The question before closing over a table with unsaved changes.
+TSaveAnswer AskToSave(QWidget* parent, const QString& question) {
+  ReleaseMouseGrab();
+  const TDialogFocusKeeper keeper;
+  QMessageBox box(QMessageBox::Question, Utf8(kApplicationTitle), question, QMessageBox::NoButton, parent);
+  QPushButton* save = box.addButton(Utf8("保存(&S)"), QMessageBox::AcceptRole);
+  QPushButton* dontSave = box.addButton(Utf8("不保存(&N)"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(Utf8("取消"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  if (box.clickedButton() == save) return TSaveAnswer::kSave;
+  if (box.clickedButton() == dontSave) return TSaveAnswer::kDontSave;
+  return TSaveAnswer::kCancel;
 }
 
 }  // namespace
@@ -136,6 +162,8 @@ TForm1::TForm1(QWidget* parent)
   BuildBottomStrip();
   SetTabOrder();
   ConnectHandlers();
+  savedTable1_.Mark(TableGrid1->Model(), ConversionTablePath());
+  savedTable2_.Mark(TableGrid2->Model(), AddressBookPath());
 }
 
 TForm1::~TForm1() = default;
@@ -298,7 +326,40 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // Whatever goes wrong on the way (a failed save) is reported and keeps the window open.
+  bool close = false;
+  Guarded([&] { close = SaveChangesBeforeClosing(); })();
+  if (!close) {
+    event->ignore();
+    return;
+  }
   QWidget::closeEvent(event);
+}
+
+bool TForm1::SaveChangesBeforeClosing() {
+  TableGrid1->EndEdits();
+  TableGrid2->EndEdits();
+  struct TTable {
+    const TTableGridView* grid;
+    const TTableSaveBaseline& saved;
+    const char* question;
+    void (TForm1::*save)();
+  };
+  for (const TTable& table :
+       {TTable{TableGrid1, savedTable1_, "换算表有未保存的修改，是否保存？", &TForm1::Button4Click},
+        TTable{TableGrid2, savedTable2_, "通信录有未保存的修改，是否保存？", &TForm1::Button10Click}}) {
+    if (!table.saved.Changed(table.grid->Model())) continue;
+    switch (AskToSave(this, Utf8(table.question))) {
+      case TSaveAnswer::kSave:
+        (this->*table.save)();
+        break;
+      case TSaveAnswer::kDontSave:
+        break;
+      case TSaveAnswer::kCancel:
+        return false;
+    }
+  }
+  return true;
 }
 
 void TForm1::FormShow() {
@@ -309,14 +370,23 @@ void TForm1::FormShow() {
   } reading(reading_);
   TReadYield yield(closeRequested_);
 
+  // Whatever a read left in a grid, failed or cut short, is what closing compares with.
+  struct TMarkAfterRead {
+    TTableSaveBaseline& saved;
+    const TTableGrid& grid;
+    const std::string& path;
+    ~TMarkAfterRead() { saved.Mark(grid, path); }
+  };
   const std::string data = ConversionTablePath();
+  const std::string data2 = AddressBookPath();
+  const TMarkAfterRead mark1{savedTable1_, TableGrid1->Model(), data};
+  const TMarkAfterRead mark2{savedTable2_, TableGrid2->Model(), data2};
   if (FileExists(data)) {
     TableGrid1->Model().ReadTableFile(data, std::ref(yield));
     TableGrid1->viewport()->update();
     FillItemList(std::ref(yield));
     WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
   }
-  const std::string data2 = AddressBookPath();
   if (FileExists(data2)) {
     TableGrid2->Model().ReadTableFile(data2, std::ref(yield));
     TableGrid2->viewport()->update();
@@ -492,6 +562,7 @@ namespace {
 void AddRow(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.SetRowCount(grid.RowCount() + 1);
+  grid.SetRowHeight(grid.RowCount() - 1, kDesignRowHeight);
   view.viewport()->update();
 }
 
@@ -503,13 +574,17 @@ void RemoveFocusedRow(TTableGridView& view) {
 
 void InsertRowAtFocus(TTableGridView& view) {
   TTableGrid& grid = view.Model();
-  grid.InsertRowsAt(grid.FocusedRow(), 1);
+  const int row = grid.FocusedRow();
+  const int count = grid.RowCount();
+  grid.InsertRowsAt(row, 1);
+  if (grid.RowCount() > count) grid.SetRowHeight(row, kDesignRowHeight);
   view.viewport()->update();
 }
 
 void AddColumn(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.SetColCount(grid.ColCount() + 1);
+  grid.SetColWidth(grid.ColCount() - 1, kDesignColWidth);
   view.viewport()->update();
 }
 
@@ -521,7 +596,12 @@ void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
 
 void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 
-void TForm1::Button4Click() { TableGrid1->Model().WriteTableFile(ConversionTablePath()); }
+// A save first ends an open edit of its grid, so that what the user sees is what is saved.
+void TForm1::Button4Click() {
+  TableGrid1->EndEdits();
+  TableGrid1->Model().WriteTableFile(ConversionTablePath());
+  savedTable1_.Mark(TableGrid1->Model(), ConversionTablePath());
+}
 
 void TForm1::Button7Click() { AddRow(*TableGrid2); }
 
@@ -531,7 +611,11 @@ void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
 
 void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
-void TForm1::Button10Click() { TableGrid2->Model().WriteTableFile(AddressBookPath()); }
+void TForm1::Button10Click() {
+  TableGrid2->EndEdits();
+  TableGrid2->Model().WriteTableFile(AddressBookPath());
+  savedTable2_.Mark(TableGrid2->Model(), AddressBookPath());
+}
 
 // ---- Links ----
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "conversion/Calculator.h"
+#include "grid/file/TableSaveBaseline.h"
 
 class QComboBox;
 class QGroupBox;
@@ -111,10 +112,15 @@ class TForm1 : public QWidget {
   void ComboBox1Edited(const QString& text);
   bool MoveFocusInGroup(QWidget* from, int step);
   void FillItemList(const std::function<void()>& yield);
+  // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
+  bool SaveChangesBeforeClosing();
 
   bool shown_ = false;
   bool reading_ = false;
   bool closeRequested_ = false;
+  // The tables as last read or saved: closing asks only when a save would change a file.
+  TTableSaveBaseline savedTable1_;
+  TTableSaveBaseline savedTable2_;
   int selectedIndex_ = -1;  // the list item last selected through the user
   int lastEditKey_ = 0;     // the key behind the latest edit of ComboBox1's text, 0 for input-method text
 };

@@ -46,7 +46,9 @@ void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, c
   layout.beginLayout();
   for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
     line.setLineWidth(rect.width());
-    if (y + lineHeight > rect.height()) break;
+    // Further lines show only whole; the first always shows, cut at the cell, so that a font zoomed
+    // past the row height does not leave the grid looking empty.
+    if (shown > 0 && y + lineHeight > rect.height()) break;
     line.setPosition(QPointF(0, y + metrics.ascent() - line.ascent()));
     y += lineHeight;
     ++shown;
@@ -54,7 +56,7 @@ void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, c
   layout.endLayout();
   if (shown == 0) return;
   painter.save();
-  painter.setClipRect(rect.adjusted(-2, -2, 2, 1), Qt::IntersectClip);  // never over the grid lines
+  painter.setClipRect(rect.adjusted(-2, -2, 2, 0), Qt::IntersectClip);  // the content: never over the grid lines
   painter.setPen(color);
   for (int i = 0; i < shown; ++i) layout.lineAt(i).draw(&painter, rect.topLeft());
   painter.restore();

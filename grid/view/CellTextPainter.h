@@ -12,9 +12,9 @@ class QPainter;
 namespace metrazil {
 
 // Lays out and draws a cell's text in its text rectangle according to the kind of the text: plain, wide
-// and rich texts as word-broken lines of which only whole ones are shown, markup through Qt's rich-text
-// document with its tags hidden and its anchors drawn as links. Only as much of a text as can show in the
-// rectangle is laid out, and markup loads no resource, so any cell paints in bounded time and memory.
+// and rich texts as word-broken lines of which only whole ones are shown (the first always, cut at the cell), markup
+// through Qt's rich-text document with its tags hidden and its anchors drawn as links. Only as much of a text as can
+// show in the rectangle is laid out, and markup loads no resource, so any cell paints in bounded time and memory.
 class TCellTextPainter {
  public:
   static void Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,

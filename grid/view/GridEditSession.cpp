@@ -149,6 +149,14 @@ void TGridEditSession::CancelEdit() {
   EndEdit();
 }
 
+void TGridEditSession::EndEdits() {
+  const QWidget* focused = QApplication::focusWidget();
+  const bool editorFocused = focused != nullptr && (focused == editor_ || focused == headerEditor_);
+  EndHeaderEdit();
+  EndEdit(editorFocused);
+  if (editorFocused) view_.setFocus(Qt::OtherFocusReason);
+}
+
 void TGridEditSession::HideEditor(bool focusGrid) {
   editing_ = false;
   forwardingComposition_ = false;

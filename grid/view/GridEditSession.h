@@ -34,6 +34,12 @@ class TGridEditSession {
   void EndEdit(bool focusGrid = true);
   // Restores the cell's starting text and closes the editor.
   void CancelEdit();
+  // The committed text becomes the starting text: an edit left open on its committed text (Up in the top
+  // row, Down in the last) no longer goes back to what it held before.
+  void KeepCommittedText() { startText_ = lastCommitted_; }
+  // Ends both editors, storing their texts, so that a save writes what the user sees; the grid takes the
+  // keyboard focus when an editor had it.
+  void EndEdits();
   bool IsEditing() const { return editing_; }
   TGridEditor* Editor() const { return editor_; }
   CellAddress EditCell() const { return editCell_; }

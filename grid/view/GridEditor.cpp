@@ -1,8 +1,11 @@
 #include "grid/view/GridEditor.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridKeyController.h"
@@ -18,8 +21,38 @@ TGridEditor::TGridEditor(TGridEditSession& session, TGridKeyController& keys, QW
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the text scrolls with the caret, as in a cell-sized box
   setTabChangesFocus(true);
   document()->setDocumentMargin(0);
-  setViewportMargins(2, 2, 2, 0);
+  setViewportMargins(kTextLeft, kTextTop, kTextRight, 0);
+  connect(this, &QPlainTextEdit::textChanged, this, &TGridEditor::AlignFirstLine);
   hide();
+}
+
+void TGridEditor::AlignFirstLine() {
+  // The cell puts the first line's baseline at its font's ascent, also under glyphs from a fallback font
+  // (Chinese in a Latin face), while the editor lays a line out by its own, taller ascent: the text moves
+  // up by the difference so that it does not jump when the editor opens.
+  const QFontMetricsF metrics(font());
+  QTextLayout layout(document()->firstBlock().text(), font());
+  layout.setTextOption(document()->defaultTextOption());
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (line.isValid()) line.setLineWidth(std::max(viewport()->width(), 1));
+  layout.endLayout();
+  const qreal excess = line.isValid() ? line.ascent() - metrics.ascent() : 0;
+  const int top = std::clamp(kTextTop - static_cast<int>(std::lround(excess)), 0, kTextTop);
+  if (top != textTop_) {
+    textTop_ = top;
+    setViewportMargins(kTextLeft, textTop_, kTextRight, 0);
+  }
+}
+
+void TGridEditor::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  AlignFirstLine();
+}
+
+void TGridEditor::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  if (event->type() == QEvent::FontChange) AlignFirstLine();
 }
 
 namespace {

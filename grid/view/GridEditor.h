@@ -22,13 +22,23 @@ class TGridEditor : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
   bool focusNextPrevChild(bool next) override;
 
  private:
+  // The editor lies on the cell less its right and bottom pixel. The cell paints its text 3 pixels in
+  // (its inner pixel and a 2-pixel margin) and wraps it 3 pixels before its right edge; so does the editor.
+  static constexpr int kTextLeft = 3;
+  static constexpr int kTextTop = 3;
+  static constexpr int kTextRight = 2;
+  void AlignFirstLine();
+
   TGridEditSession& session_;
   TGridKeyController& keys_;
+  int textTop_ = kTextTop;
 };
 
 }  // namespace metrazil

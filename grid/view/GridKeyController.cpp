@@ -264,12 +264,15 @@ void TGridKeyController::SelectAll() {
 
 bool TGridKeyController::LeaveCell(TGridEditor& editor, int direction) {
   if (!(direction < 0 ? editor.CaretOnFirstLine() : editor.CaretOnLastLine())) return false;
-  // In the top body row the focus cannot move; the editor stays open on its cell.
   const TTableGrid& model = view_.Model();
   const int col = model.FocusedCol();
   const int row = model.FocusedRow();
-  view_.EditSession().CommitEdit();
+  TGridEditSession& edit = view_.EditSession();
+  edit.CommitEdit();
   view_.MoveFocus(col, row + direction, false);
+  // In the top or last body row the focus cannot move: the editor stays open on the committed text, which
+  // a later Esc keeps.
+  if (edit.IsEditing()) edit.KeepCommittedText();
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "grid/view/GridScrollController.h"
 
+#include <QEvent>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -19,11 +20,22 @@ TGridScrollController::TGridScrollController(TTableGridView& view) : QObject(&vi
     connect(scrollBar, &QScrollBar::actionTriggered, this,
             [this, orientation](int action) { onAction(orientation, action); });
     connect(scrollBar, &QScrollBar::sliderReleased, this, [this, orientation] { onReleased(orientation); });
-    // A click anywhere on a bar gives the grid the keyboard focus.
-    connect(scrollBar, &QScrollBar::sliderPressed, this, [this] { view_.setFocus(Qt::MouseFocusReason); });
+    scrollBar->installEventFilter(this);
   }
   view_.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   view_.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+bool TGridScrollController::eventFilter(QObject* watched, QEvent* event) {
+  // A press on a bar ends an open edit, storing its text, and gives the grid the keyboard focus before
+  // the bar moves the view: no editor stays open out of sight taking the keys.
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) focusGrid();
+  return QObject::eventFilter(watched, event);
+}
+
+void TGridScrollController::focusGrid() {
+  view_.EndEdits();
+  view_.setFocus(Qt::MouseFocusReason);
 }
 
 QScrollBar* TGridScrollController::bar(Qt::Orientation orientation) const {
@@ -84,7 +96,7 @@ void TGridScrollController::scrollTo(Qt::Orientation orientation, long long pos)
 
 void TGridScrollController::onAction(Qt::Orientation orientation, int action) {
   if (syncing_) return;
-  view_.setFocus(Qt::MouseFocusReason);
+  focusGrid();  // a wheel turned over a bar scrolls without a press
   const long long pos = position(orientation);
   switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:

@@ -21,7 +21,11 @@ class TGridScrollController : public QObject {
   // Brings both bars in line with the view's top-left cell, sizes and counts.
   void sync();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void focusGrid();
   void onAction(Qt::Orientation orientation, int action);
   void onReleased(Qt::Orientation orientation);
   void syncBar(Qt::Orientation orientation);

@@ -196,8 +196,10 @@ void TTableGridView::keyPressEvent(QKeyEvent* event) { keys_->GridKeyPress(event
 // ---- mouse ---------------------------------------------------------------------------------------------
 
 void TTableGridView::mousePressEvent(QMouseEvent* event) {
-  // A press outside the editor ends the edit before anything else; a right press has its own rule.
+  // A press outside the editor ends the edit before anything else; a right press has its own rule. Every
+  // press gives the grid the keyboard focus, one on a link or a sizing zone too.
   if (event->button() != Qt::RightButton) EndEdit();
+  setFocus(Qt::MouseFocusReason);
   if (sizing_->mousePressEvent(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleLeftPress(event);
@@ -226,9 +228,7 @@ void TTableGridView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TTableGridView::HandleLeftPress(QMouseEvent* event) {
-  setFocus(Qt::MouseFocusReason);
   reopenOnRightRelease_ = false;
-  EndEdit();
   const CellAddress hit = ViewportToCell(event->position().toPoint());
   const bool secondOfDoubleClick =
       lastLeftPressMovedFocus_ && hit == lastLeftPressCell_ &&
@@ -247,7 +247,6 @@ void TTableGridView::HandleLeftPress(QMouseEvent* event) {
 }
 
 void TTableGridView::HandleRightPress(QMouseEvent*) {
-  setFocus(Qt::MouseFocusReason);
   if (IsEditing()) {
     // Editor mode stays on: the editor comes back on release.
     EndEdit();
@@ -336,6 +335,7 @@ void TTableGridView::BeginEdit(bool selectAll, bool takeFocus) { session_->Begin
 void TTableGridView::CommitEdit() { session_->CommitEdit(); }
 void TTableGridView::EndEdit(bool focusGrid) { session_->EndEdit(focusGrid); }
 void TTableGridView::CancelEdit() { session_->CancelEdit(); }
+void TTableGridView::EndEdits() { session_->EndEdits(); }
 bool TTableGridView::IsEditing() const { return session_->IsEditing(); }
 TGridEditor* TTableGridView::Editor() const { return session_->Editor(); }
 CellAddress TTableGridView::EditCell() const { return session_->EditCell(); }

@@ -57,6 +57,8 @@ class TTableGridView : public QAbstractScrollArea {
   void CommitEdit();
   void EndEdit(bool focusGrid = true);
   void CancelEdit();
+  // Ends an open in-place or header edit, storing its text (before a save).
+  void EndEdits();
   bool IsEditing() const;
   TGridEditor* Editor() const;
   CellAddress EditCell() const;

@@ -46,7 +46,7 @@ class GridViewTest : public QObject {
   void writeFromOutsideReloadsTheEditor();
   void focusLeavingTheGridEndsTheEdit();
   void closingWithOpenEditorsIsSafe();
-  void acceleratorSeesTheTextFromBeforeTheEdit();
+  void acceleratorHandlerEndsTheEditsToSeeTheText();
   void mousePressesFollowTheRules();
   void rightPressHidesTheEditorUntilRelease();
   void headerEditorOpensByDoubleClickAndStoresOnFocusLoss();
@@ -527,16 +527,23 @@ void GridViewTest::closingWithOpenEditorsIsSafe() {
   }
 }
 
-void GridViewTest::acceleratorSeesTheTextFromBeforeTheEdit() {
+// An accelerator leaves the editor open; a handler that saves ends the edits first and sees the text.
+void GridViewTest::acceleratorHandlerEndsTheEditsToSeeTheText() {
   GridViewHarness h;
   h.Model().WriteCell(0, 1, "old");
-  std::string seen = "not clicked";
-  QObject::connect(h.button, &QPushButton::clicked, [&] { seen = h.Cell(0, 1); });
+  std::string before = "not clicked";
+  std::string after;
+  QObject::connect(h.button, &QPushButton::clicked, [&] {
+    before = h.Cell(0, 1);
+    h.grid->EndEdits();
+    after = h.Cell(0, 1);
+  });
   h.Type("abc");
   QTest::keyClick(h.Focus(), Qt::Key_S, Qt::AltModifier);
-  QTRY_COMPARE(seen, std::string("old"));
-  QVERIFY(h.EditorOpen());  // the editor keeps the focus and stays open
-  QCOMPARE(h.Focus(), static_cast<QWidget*>(h.grid->Editor()));
+  QTRY_COMPARE(before, std::string("old"));
+  QCOMPARE(after, std::string("abc"));
+  QVERIFY(!h.EditorOpen());
+  QCOMPARE(h.Focus(), static_cast<QWidget*>(h.grid));
 }
 
 void GridViewTest::mousePressesFollowTheRules() {
