@@ -31,8 +31,8 @@ class TTableSaveBaseline {
     off_t size = 0;
     timespec modified{};
     friend bool operator==(const FileStamp& a, const FileStamp& b) {
-      return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-             a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+      return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec &&
+             a.modified.tv_nsec == b.modified.tv_nsec;
     }
   };
   static bool Stamp(const std::string& path, FileStamp& stamp);

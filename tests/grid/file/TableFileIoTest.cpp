@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "grid/layout/GridGeometry.h"
 #include "grid/file/TableSaveBaseline.h"
+#include "grid/layout/GridGeometry.h"
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
@@ -383,7 +383,12 @@ TEST_F(TableFileIoTest, BaselineSeesWhatASaveWouldChange) {
     bool changed;
   };
   const Step steps[] = {
-      {"focus and scrolling", [&] { grid.SetFocusedCell(2, 2); grid.SetTopLeft(0, 2); }, false},
+      {"focus and scrolling",
+       [&] {
+         grid.SetFocusedCell(2, 2);
+         grid.SetTopLeft(0, 2);
+       },
+       false},
       {"the same text again", [&] { grid.WriteCell(0, 1, "Wire, 2 core"); }, false},
       {"another text", [&] { grid.WriteCell(0, 1, "Wire"); }, true},
       {"the text typed back", [&] { grid.WriteCell(0, 1, "Wire, 2 core"); }, false},
