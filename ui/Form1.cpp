@@ -26,7 +26,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "base/ProgramDirectory.h"
+#include "base/TableDirectory.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
@@ -40,9 +40,9 @@ namespace metrazil {
 
 namespace {
 
-// The two tables' files, in the program directory.
-std::string ConversionTablePath() { return ProgramDirectory() + "data.dat"; }
-std::string AddressBookPath() { return ProgramDirectory() + "data2.dat"; }
+// The two tables' files, in the table directory (the program's own or the user's, see TableDirectory).
+std::string ConversionTablePath() { return TableDirectory() + "data.dat"; }
+std::string AddressBookPath() { return TableDirectory() + "data2.dat"; }
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -599,6 +599,7 @@ void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 // A save first ends an open edit of its grid, so that what the user sees is what is saved.
 void TForm1::Button4Click() {
   TableGrid1->EndEdits();
+  CreateTableDirectory(TableDirectory());
   TableGrid1->Model().WriteTableFile(ConversionTablePath());
   savedTable1_.Mark(TableGrid1->Model(), ConversionTablePath());
 }
@@ -613,6 +614,7 @@ void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
 void TForm1::Button10Click() {
   TableGrid2->EndEdits();
+  CreateTableDirectory(TableDirectory());
   TableGrid2->Model().WriteTableFile(AddressBookPath());
   savedTable2_.Mark(TableGrid2->Model(), AddressBookPath());
 }

@@ -446,10 +446,11 @@ class Form1Test : public QObject {
     QVERIFY(errors_.isEmpty());
 
     // The path is built at the moment of saving; a failure reaches the error box.
-    SetProgramDirectoryForTesting(Path("missing").toStdString());
+    QVERIFY(QDir().mkpath(Path("blocked/data.dat")));
+    SetProgramDirectoryForTesting(Path("blocked").toStdString());
     form_->Button4->click();
     QCOMPARE(errors_.size(), 1);
-    QVERIFY(errors_[0].startsWith(QStringLiteral("Cannot Create ") + Path("missing/data.dat")));
+    QVERIFY(errors_[0].startsWith(QStringLiteral("Cannot Create ") + Path("blocked/data.dat")));
   }
 
   void linksOpenTheHomePage() {

@@ -1,0 +1,103 @@
+#include "base/TableDirectory.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace metrazil {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TableDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/metrazil-tabledir-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+  }
+  void TearDown() override {
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(root_);
+  }
+  // Makes the folders and gives the first one's path with its trailing "/".
+  std::string Make(const std::string& program, const std::string& other = {}) {
+    fs::create_directories(root_ / program);
+    if (!other.empty()) fs::create_directories(root_ / other);
+    return (root_ / program).string() + "/";
+  }
+  fs::path root_;
+};
+
+TEST_F(TableDirectoryTest, ProgramDirectoryOnlyWhenNotInstalledAndWritable) {
+  struct Case {
+    const char* name;
+    const char* program;
+    const char* other;
+    bool inProgramDirectory;
+  } cases[] = {
+      // Whoever runs it: a writable install stands for /usr/bin as seen by root.
+      {"installed under a prefix", "usr/bin", "usr/share/metrazil/examples", false},
+      {"portable folder", "metrazil-0.1-portable", "", true},
+      {"build tree", "build/release/app", "", true},
+      {"a bin folder without the shared data", "home/bin", "home/share/other", true},
+      {"shared data beside a folder not named bin", "opt/app", "opt/share/metrazil", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string program = Make(c.program, c.other);
+    const std::string expected = c.inProgramDirectory ? program : "/home/u/.local/share/metrazil/";
+    EXPECT_EQ(ChooseTableDirectory(program, nullptr, "/home/u"), expected);
+  }
+}
+
+TEST_F(TableDirectoryTest, ProgramDirectoryNotWritableGivesTheUserDirectory) {
+  EXPECT_EQ(ChooseTableDirectory((root_ / "gone").string() + "/", nullptr, "/home/u"),
+            "/home/u/.local/share/metrazil/");
+  if (geteuid() == 0) GTEST_SKIP() << "root may write to a read-only folder";
+  const std::string program = Make("readonly");
+  fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(ChooseTableDirectory(program, nullptr, "/home/u"), "/home/u/.local/share/metrazil/");
+}
+
+TEST_F(TableDirectoryTest, UserDirectoryFollowsXdgDataHome) {
+  const std::string program = Make("usr/bin", "usr/share/metrazil");
+  struct Case {
+    const char* name;
+    const char* xdgDataHome;
+    const char* expected;
+  } cases[] = {
+      {"set", "/data/u", "/data/u/metrazil/"},
+      {"with a trailing slash", "/data/u/", "/data/u/metrazil/"},
+      {"unset", nullptr, "/home/u/.local/share/metrazil/"},
+      {"empty", "", "/home/u/.local/share/metrazil/"},
+      {"relative, which the rule ignores", "data", "/home/u/.local/share/metrazil/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ChooseTableDirectory(program, c.xdgDataHome, "/home/u"), c.expected);
+  }
+}
+
+TEST_F(TableDirectoryTest, CreateMakesMissingLevelsForTheUserAlone) {
+  fs::create_directories(root_ / "home");
+  fs::permissions(root_ / "home", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  const std::string directory = (root_ / "home/.local/share/metrazil").string() + "/";
+  CreateTableDirectory(directory);
+  ASSERT_TRUE(fs::is_directory(directory));
+  for (const char* level : {"home/.local", "home/.local/share", "home/.local/share/metrazil"}) {
+    SCOPED_TRACE(level);
+    EXPECT_EQ(fs::status(root_ / level).permissions(), fs::perms::owner_all);
+  }
+  // What existed keeps its mode.
+  EXPECT_EQ(fs::status(root_ / "home").permissions(),
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  CreateTableDirectory(directory);
+  EXPECT_TRUE(fs::is_directory(directory));
+}
+
+}  // namespace
+}  // namespace metrazil
