@@ -1,0 +1,139 @@
+// The sample tables in the real window, and where the window reads and saves its tables: beside the
+// program when it is not installed, in the user's data directory when it is.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <memory>
+
+#include "base/ProgramDirectory.h"
+#include "conversion/DecimalText.h"
+#include "grid/view/CodePageText.h"
+#include "grid/view/TableGridView.h"
+#include "ui/Application.h"
+#include "ui/Form1.h"
+#include "ui/NoticeForm.h"
+#include "ui/ReportException.h"
+#include "ui/WebBrowser.h"
+
+namespace metrazil {
+
+class TableLocationTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<TForm1> form_;
+  QStringList messages_;
+  QByteArray xdgDataHome_ = qgetenv("XDG_DATA_HOME");
+
+  static QString Examples(const char* name) {
+    return QStringLiteral(METRAZIL_EXAMPLES_DIR "/") + QString::fromLatin1(name);
+  }
+  static QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  QString Path(const QString& relative) const { return dir_->filePath(relative); }
+
+  void ShowForm() {
+    form_ = std::make_unique<TForm1>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QCoreApplication::processEvents();
+  }
+
+ private slots:
+  void initTestCase() {
+    SetErrorBoxPresenter([this](const QString& text) { messages_.append(text); });
+    SetNoticePresenter([this](const QString& text) { messages_.append(text); });
+    TWebBrowser::SetNavigator([](const QUrl&) {});
+  }
+
+  void init() {
+    messages_.clear();
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+  }
+
+  void cleanup() {
+    form_.reset();
+    SetProgramDirectoryForTesting({});
+    qputenv("XDG_DATA_HOME", xdgDataHome_);
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+  }
+
+  void sampleTablesConvertAndSaveUnchanged() {
+    for (const char* name : {"data.dat", "data2.dat"}) {
+      QVERIFY(QFile::copy(Examples(name), Path(QString::fromLatin1(name))));
+    }
+    SetProgramDirectoryForTesting(dir_->path().toStdString());
+    ShowForm();
+    const TTableGrid& table = form_->TableGrid1->Model();
+    QCOMPARE(form_->ComboBox1->count(), 29);
+
+    // Every item converts both ways, and its two factors are each other's inverse to four digits.
+    for (int row = 1; row < table.RowCount() && !table.ReadCell(0, row).empty(); ++row) {
+      const std::string k1 = table.ReadCell(3, row);
+      const std::string k2 = table.ReadCell(4, row);
+      QVERIFY2(IsPlainDecimal(k1) && IsPlainDecimal(k2), table.ReadCell(0, row).c_str());
+      QVERIFY2(std::fabs(ParseDecimal(k1) * ParseDecimal(k2) - 1) < 5e-4, table.ReadCell(0, row).c_str());
+    }
+
+    form_->ComboBox1->setCurrentIndex(form_->ComboBox1->findText(QString::fromUtf8("螺纹钢 HRB400 Φ12")));
+    form_->Edit1->setText(QStringLiteral("100"));
+    form_->Button5Click();
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("88.800000"));
+    QCOMPARE(form_->Memo1->toPlainText(), QString::fromUtf8("100米螺纹钢 HRB400 Φ12的重量是88.800000公斤\n"));
+
+    // The multi-line note keeps its line break; names with commas come back whole.
+    QCOMPARE(table.ReadCell(5, 1).find("\r\n") != std::string::npos, true);
+    QVERIFY(form_->ComboBox1->findText(QString::fromUtf8("角钢 50×50×5, Q235")) >= 0);
+
+    QVERIFY(QFile::remove(Path(QStringLiteral("data.dat"))));
+    QVERIFY(QFile::remove(Path(QStringLiteral("data2.dat"))));
+    form_->Button4Click();
+    form_->Button10Click();
+    QCOMPARE(Bytes(Path(QStringLiteral("data.dat"))), Bytes(Examples("data.dat")));
+    QCOMPARE(Bytes(Path(QStringLiteral("data2.dat"))), Bytes(Examples("data2.dat")));
+  }
+
+  void installedProgramKeepsTablesInTheUserDataDirectory() {
+    // An install under a prefix the test may write to, as root may write to /usr.
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/bin")));
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/share/metrazil/examples")));
+    QVERIFY(QFile::copy(Examples("data.dat"), Path(QStringLiteral("usr/bin/data.dat"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(Path(QStringLiteral("xdg"))));
+    SetProgramDirectoryForTesting(Path(QStringLiteral("usr/bin")).toStdString());
+    const QString userDir = Path(QStringLiteral("xdg/metrazil"));
+
+    ShowForm();
+    QCOMPARE(form_->ComboBox1->count(), 0);  // the table beside the program is not read
+    QVERIFY(!QDir(userDir).exists());        // nor is anything made before a save
+
+    form_->TableGrid2->Model().WriteCell(0, 1, ToTableBytes(QString::fromUtf8("张三")));
+    form_->Button10Click();
+    QVERIFY(QFile::exists(userDir + QStringLiteral("/data2.dat")));
+    QCOMPARE(QFile::permissions(userDir) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    QVERIFY(!QFile::exists(Path(QStringLiteral("usr/bin/data2.dat"))));
+
+    QVERIFY(QFile::copy(Examples("data.dat"), userDir + QStringLiteral("/data.dat")));
+    ShowForm();
+    QCOMPARE(form_->ComboBox1->count(), 29);
+    QCOMPARE(FromTableBytes(form_->TableGrid2->Model().ReadCell(0, 1)), QString::fromUtf8("张三"));
+  }
+};
+
+}  // namespace metrazil
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  metrazil::TApplication app(argc, argv);
+  metrazil::TableLocationTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "TableLocationTest.moc"
