@@ -27,6 +27,8 @@ void UpdateDecimalSeparator() {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromUtf8(kApplicationTitle));
+  // The installed desktop entry (packaging/), so the desktop shows the window with its menu entry's icon.
+  setDesktopFileName(QStringLiteral("example.metrazil.Metrazil"));
   InstallFontSubstitutions();
   UpdateDecimalSeparator();
 }
