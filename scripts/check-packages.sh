@@ -66,17 +66,23 @@ tar -xzf "$tar" -C "$scratch"
 cmp "$scratch/$folder/data.dat" examples/data.dat
 cmp "$scratch/$folder/data2.dat" examples/data2.dat
 
-# Starts a program offscreen from an unrelated working directory with an empty home; it passes when the
-# program is still running after a few seconds. No table directory is made before a save.
+# Starts a program offscreen from an unrelated working directory with an empty home and traces its file
+# calls; it passes when the program is still running after a few seconds and has looked for its tables in
+# the expected directory and nowhere else. No table directory is made before a save.
 starts() {
-  local program=$1 home=$scratch/home-$2 status=0
+  local program=$1 name=$2 tables=$3 home=$scratch/home-$2 status=0
   mkdir -p "$home" "$scratch/cwd"
   (cd "$scratch/cwd" && env -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
-    QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu timeout 8 "$program" >"$scratch/$2.log" 2>&1) || status=$?
-  [ "$status" -eq 124 ] || { cat "$scratch/$2.log" >&2; fail "$program ended with status $status"; }
+    QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu strace -f --seccomp-bpf -qq -e trace=%file -o "$scratch/$name.trace" \
+    timeout 8 "$program" >"$scratch/$name.log" 2>&1) || status=$?
+  [ "$status" -eq 124 ] || { cat "$scratch/$name.log" >&2; fail "$program ended with status $status"; }
+  local looked
+  looked=$(grep -o '"[^"]*/data2\?\.dat"' "$scratch/$name.trace" | tr -d '"' | sort -u)
+  [ "$looked" = "$tables/data.dat"$'\n'"$tables/data2.dat" ] || fail "$program looked for its tables at: $looked"
   [ ! -e "$home/.local/share/metrazil" ] || fail "$program made its table directory without a save"
   [ -z "$(ls -A "$scratch/cwd")" ] || fail "$program wrote into its working directory"
 }
-starts "$root/usr/bin/metrazil" installed
-starts "$scratch/$folder/metrazil" portable
+# As root too, the installed program keeps its tables in the home, the portable one beside itself.
+starts "$root/usr/bin/metrazil" installed "$scratch/home-installed/.local/share/metrazil"
+starts "$scratch/$folder/metrazil" portable "$scratch/$folder"
 echo "check-packages: $(basename "$deb") and $(basename "$tar") are fine"
