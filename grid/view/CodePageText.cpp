@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "grid/layout/CellTextKind.h"
+
 namespace metrazil {
 
 namespace {
@@ -43,6 +45,13 @@ std::string ToTableBytes(const QString& text) {
   QByteArray bytes = encoder.encode(text);
   encoder.resetState();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString EditorText(std::string_view cellText, bool* cut) {
+  QString text = FromTableBytes(RemoveMarkup(cellText, kMaxEditedChars * kMaxBytesPerChar + 1), kMaxEditedChars, cut);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
 }
 
 }  // namespace metrazil

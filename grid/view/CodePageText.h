@@ -17,4 +17,8 @@ inline constexpr std::size_t kMaxBytesPerChar = 4;
 QString FromTableBytes(std::string_view bytes, std::size_t maxChars, bool* cut = nullptr);
 std::string ToTableBytes(const QString& text);
 
+// A cell text as the in-place editor shows it: markup removed, line breaks as "\n", at most
+// kMaxEditedChars characters; cut, when given, tells whether the text went on.
+QString EditorText(std::string_view cellText, bool* cut = nullptr);
+
 }  // namespace metrazil

@@ -22,9 +22,8 @@ std::pair<QString, bool> ForEditing(std::string_view bytes) {
 }
 
 std::pair<QString, bool> ToEditorText(const std::string& cellText) {
-  auto [text, cut] = ForEditing(RemoveMarkup(cellText, kMaxEditedChars * kMaxBytesPerChar + 1));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  bool cut = false;
+  QString text = EditorText(cellText, &cut);
   return {text, cut};
 }
 

@@ -13,6 +13,8 @@
 #include <limits>
 
 #include "grid/layout/GridSizingRules.h"
+#include "grid/view/GridAccessible.h"
+#include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridKeyController.h"
@@ -46,6 +48,8 @@ TTableGridView::TTableGridView(QWidget* parent) : QAbstractScrollArea(parent) {
   style_ = TGridStyle::For(palette(), zoomLevel_);
   keys_ = std::make_unique<TGridKeyController>(*this);
   session_ = std::make_unique<TGridEditSession>(*this);
+  InstallGridAccessibleFactory();
+  accessibility_ = std::make_unique<TGridAccessibleEvents>(*this);
   ConnectModel();
   sizing_ = new TGridSizing(*this);
 }
@@ -109,11 +113,13 @@ void TTableGridView::LayoutChanged() {
   session_->PlaceEditors();
   viewport()->update();
   if (sizing_ != nullptr) sizing_->layoutChanged();
+  accessibility_->LayoutChanged();
 }
 
 void TTableGridView::CellWritten(int col, int row) {
   viewport()->update();
   session_->CellWritten(col, row);
+  accessibility_->CellWritten(col, row);
 }
 
 // ---- fonts and colours ---------------------------------------------------------------------------------
@@ -276,6 +282,7 @@ void TTableGridView::timerEvent(QTimerEvent* event) { QAbstractScrollArea::timer
 void TTableGridView::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   viewport()->update();
+  accessibility_->FocusIn();
 }
 
 void TTableGridView::focusOutEvent(QFocusEvent* event) {

@@ -11,6 +11,7 @@
 
 namespace metrazil {
 
+class TGridAccessibleEvents;
 class TGridEditSession;
 class TGridEditor;
 class TGridHeaderEditor;
@@ -114,6 +115,7 @@ class TTableGridView : public QAbstractScrollArea {
   TGridStyle style_;
   std::unique_ptr<TGridKeyController> keys_;
   std::unique_ptr<TGridEditSession> session_;
+  std::unique_ptr<TGridAccessibleEvents> accessibility_;  // what assistive tools are told
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

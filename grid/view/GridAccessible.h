@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QAccessibleWidget>
+#include <QString>
+#include <cstdint>
+#include <unordered_map>
+
+namespace metrazil {
+
+class TTableGridView;
+
+// The grid as assistive tools see it: a table of every row and column of the model, header rows and
+// columns included, so a cell has the same (row, column) as in TTableGrid. The header rows serve as column
+// headers, the fixed columns as row headers; the name is the widget's accessible name.
+//
+// Cell objects are made only for the cells a tool asks about and kept until the rows or columns change;
+// a grid of any size costs what is asked of it, never its row count.
+class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
+ public:
+  explicit TGridAccessible(TTableGridView* view);
+  ~TGridAccessible() override;
+
+  void* interface_cast(QAccessible::InterfaceType type) override;
+
+  int childCount() const override;
+  QAccessibleInterface* child(int index) const override;
+  int indexOfChild(const QAccessibleInterface* child) const override;
+  QAccessibleInterface* childAt(int x, int y) const override;
+  QAccessibleInterface* focusChild() const override;
+
+  // QAccessibleTableInterface
+  QAccessibleInterface* caption() const override { return nullptr; }
+  QAccessibleInterface* summary() const override { return nullptr; }
+  // Null outside the counts.
+  QAccessibleInterface* cellAt(int row, int column) const override;
+  // The selection is the rectangle from the anchor to the focused cell; lists name at most
+  // kMaxListedCells cells (or rows, columns), the counts are whole.
+  int selectedCellCount() const override;
+  QList<QAccessibleInterface*> selectedCells() const override;
+  QString columnDescription(int column) const override;
+  QString rowDescription(int row) const override;
+  int selectedColumnCount() const override;
+  int selectedRowCount() const override;
+  int columnCount() const override;
+  int rowCount() const override;
+  QList<int> selectedColumns() const override;
+  QList<int> selectedRows() const override;
+  bool isColumnSelected(int column) const override;
+  bool isRowSelected(int row) const override;
+  // Tools cannot change the selection: keys and the mouse own it.
+  bool selectRow(int) override { return false; }
+  bool selectColumn(int) override { return false; }
+  bool unselectRow(int) override { return false; }
+  bool unselectColumn(int) override { return false; }
+  // Rows or columns changed (anything but DataChanged): every cell object is dropped.
+  void modelChange(QAccessibleTableModelChangeEvent* event) override;
+
+  bool IsCellSelected(int row, int column) const;
+
+  // The cell object when a tool has asked for that cell since the last model change, else null.
+  QAccessibleInterface* CachedCell(int row, int column) const;
+  std::size_t CachedCellCount() const { return cells_.size(); }
+
+  static constexpr int kMaxListedCells = 1024;
+
+ private:
+  TTableGridView* View() const;
+  void DropCells();
+
+  mutable std::unordered_map<std::uint64_t, QAccessible::Id> cells_;
+};
+
+// What a tool reads for a cell: its text as the in-place editor shows it (markup removed, at most the
+// editor's number of characters).
+QString AccessibleCellText(const TTableGridView& view, int col, int row);
+// The text of the column's header rows, joined by blanks.
+QString AccessibleColumnHeader(const TTableGridView& view, int col);
+
+// Makes the grid widget answer as TGridAccessible; harmless when already installed.
+void InstallGridAccessibleFactory();
+
+}  // namespace metrazil

@@ -1,0 +1,156 @@
+#include "grid/view/GridAccessibleEvents.h"
+
+#include <QAccessible>
+#include <QChildEvent>
+#include <algorithm>
+
+#include "grid/view/GridAccessible.h"
+#include "grid/view/GridEditor.h"
+#include "grid/view/GridHeaderEditor.h"
+#include "grid/view/TableGridView.h"
+
+namespace metrazil {
+
+TGridAccessibleEvents::TGridAccessibleEvents(TTableGridView& view) : view_(view), shape_(ShapeNow()) {
+  focus_ = {view_.Model().FocusedCol(), view_.Model().FocusedRow()};
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMs);
+  connect(&settle_, &QTimer::timeout, this, [this] { Settled(); });
+  // The header editor exists already; the in-place editor is made on the first edit, inside the viewport.
+  if (QWidget* header = view_.HeaderEditor()) header->installEventFilter(this);
+  view_.viewport()->installEventFilter(this);
+}
+
+TGridAccessibleEvents::TShape TGridAccessibleEvents::ShapeNow() const {
+  const TTableGrid& model = view_.Model();
+  return {model.RowCount(), model.ColCount(), model.FixedRows(), model.FixedCols()};
+}
+
+TGridAccessible* TGridAccessibleEvents::Table() const {
+  return dynamic_cast<TGridAccessible*>(QAccessible::queryAccessibleInterface(&view_));
+}
+
+void TGridAccessibleEvents::LayoutChanged() {
+  const TShape shape = ShapeNow();
+  const CellAddress focus{view_.Model().FocusedCol(), view_.Model().FocusedRow()};
+  const bool reshaped = shape != shape_;
+  const bool moved = focus != focus_;
+  shape_ = shape;
+  focus_ = focus;
+  if (!QAccessible::isActive()) return;
+  if (reshaped) {
+    shapeChanged_ = true;
+    Gather();
+  } else if (moved) {
+    SendFocus();
+  }
+}
+
+void TGridAccessibleEvents::CellWritten(int col, int row) {
+  if (!QAccessible::isActive()) return;
+  TGridAccessible* table = Table();
+  if (table == nullptr) return;
+  const bool focused = col == view_.Model().FocusedCol() && row == view_.Model().FocusedRow();
+  if (QAccessibleInterface* cell = focused ? table->cellAt(row, col) : table->CachedCell(row, col)) {
+    QAccessibleEvent renamed(cell, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&renamed);
+    QAccessibleTableModelChangeEvent changed(&view_, QAccessibleTableModelChangeEvent::DataChanged);
+    changed.setFirstRow(row);
+    changed.setLastRow(row);
+    changed.setFirstColumn(col);
+    changed.setLastColumn(col);
+    QAccessible::updateAccessibility(&changed);
+    return;
+  }
+  if (!written_) {
+    written_ = true;
+    writtenFrom_ = writtenTo_ = {col, row};
+  } else {
+    writtenFrom_ = {std::min(writtenFrom_.col, col), std::min(writtenFrom_.row, row)};
+    writtenTo_ = {std::max(writtenTo_.col, col), std::max(writtenTo_.row, row)};
+  }
+  Gather();
+}
+
+void TGridAccessibleEvents::FocusIn() {
+  if (!QAccessible::isActive()) return;
+  // After the widget's own focus event, which Qt sends once the focus change is through.
+  QMetaObject::invokeMethod(
+      this, [this] { SendFocus(); }, Qt::QueuedConnection);
+}
+
+// A table read writes cell after cell and lets events through meanwhile: one announcement once it is done.
+void TGridAccessibleEvents::Gather() {
+  ++changes_;
+  if (settle_.isActive()) return;
+  changesWhenArmed_ = changes_;
+  settle_.start();
+}
+
+void TGridAccessibleEvents::Settled() {
+  if (changes_ != changesWhenArmed_) {
+    changesWhenArmed_ = changes_;
+    settle_.start();
+    return;
+  }
+  const bool reshaped = shapeChanged_;
+  const bool written = written_;
+  shapeChanged_ = false;
+  written_ = false;
+  if (!QAccessible::isActive()) return;
+  const TTableGrid& model = view_.Model();
+  if (reshaped) {
+    QAccessibleTableModelChangeEvent reset(&view_, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&reset);
+  } else if (written && writtenFrom_.row < model.RowCount() && writtenFrom_.col < model.ColCount()) {
+    QAccessibleTableModelChangeEvent changed(&view_, QAccessibleTableModelChangeEvent::DataChanged);
+    changed.setFirstRow(writtenFrom_.row);
+    changed.setFirstColumn(writtenFrom_.col);
+    changed.setLastRow(std::min(writtenTo_.row, model.RowCount() - 1));
+    changed.setLastColumn(std::min(writtenTo_.col, model.ColCount() - 1));
+    QAccessible::updateAccessibility(&changed);
+  }
+  // A focus move since the last change has told the cell as it now is.
+  if (changes_ != changesAtFocus_) SendFocus();
+}
+
+void TGridAccessibleEvents::SendFocus() {
+  if (!QAccessible::isActive() || !view_.hasFocus()) return;
+  TGridAccessible* table = Table();
+  QAccessibleInterface* cell =
+      table != nullptr ? table->cellAt(view_.Model().FocusedRow(), view_.Model().FocusedCol()) : nullptr;
+  if (cell == nullptr) return;
+  changesAtFocus_ = changes_;
+  QAccessibleEvent focused(cell, QAccessible::Focus);
+  QAccessible::updateAccessibility(&focused);
+}
+
+// ---- the editors ---------------------------------------------------------------------------------------
+
+bool TGridAccessibleEvents::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ChildAdded && watched == view_.viewport()) {
+    QObject* child = static_cast<QChildEvent*>(event)->child();
+    if (child->isWidgetType()) child->installEventFilter(this);
+  } else if (event->type() == QEvent::Show) {
+    if (watched == view_.Editor()) {
+      // Made once: the viewport need not be watched any longer.
+      if (!editorSeen_) view_.viewport()->removeEventFilter(this);
+      editorSeen_ = true;
+      NameEditor(view_.Editor());
+    } else if (watched == view_.HeaderEditor()) {
+      NameEditor(view_.HeaderEditor());
+    }
+  }
+  return false;
+}
+
+void TGridAccessibleEvents::NameEditor(QWidget* editor) {
+  if (!QAccessible::isActive()) return;
+  // The header editor sits on its own cell; the in-place editor on the edit cell.
+  const int col =
+      editor == view_.Editor() ? view_.EditCell().col : view_.ViewportToCell(editor->geometry().center()).col;
+  const QString name = AccessibleColumnHeader(view_, col);
+  if (editor->accessibleName() != name) editor->setAccessibleName(name);
+}
+
+}  // namespace metrazil

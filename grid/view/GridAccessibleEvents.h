@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+
+#include "grid/model/TableGrid.h"
+
+namespace metrazil {
+
+class TGridAccessible;
+class TTableGridView;
+
+// Tells assistive tools what changed in one grid, so that a screen reader announces the new cell.
+// Nothing is done while no tool is active beyond a check of that, and no cell object is made for a cell
+// no tool asked about.
+//
+// - a move of the focused cell, and the grid taking the keyboard focus: a focus event on the cell;
+// - a write to the focused cell or to a cell a tool has asked about (an edit ending with a changed text):
+//   a name change on the cell and a table-model-changed event (DataChanged) for it;
+// - other writes and changed row or column counts (a table read, rows added or removed) are gathered
+//   until the grid has been quiet for kSettleMs: one table-model-changed event (ModelReset when the
+//   counts changed, which drops the cell objects, else DataChanged over the written cells), then a focus
+//   event on the focused cell.
+//
+// The in-place editor and the header editor take the header of their cell as their accessible name when
+// they open.
+class TGridAccessibleEvents : public QObject {
+ public:
+  explicit TGridAccessibleEvents(TTableGridView& view);
+
+  // From the view's model hooks and its focus-in.
+  void LayoutChanged();
+  void CellWritten(int col, int row);
+  void FocusIn();
+
+  static constexpr int kSettleMs = 100;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct TShape {
+    int rows = 0;
+    int cols = 0;
+    int fixedRows = 0;
+    int fixedCols = 0;
+    friend bool operator==(const TShape&, const TShape&) = default;
+  };
+  TShape ShapeNow() const;
+  TGridAccessible* Table() const;
+  void Gather();
+  void Settled();
+  void SendFocus();
+  void NameEditor(QWidget* editor);
+
+  TTableGridView& view_;
+  TShape shape_;
+  CellAddress focus_;
+  bool shapeChanged_ = false;
+  bool written_ = false;
+  CellAddress writtenFrom_;
+  CellAddress writtenTo_;
+  std::uint64_t changes_ = 0;
+  std::uint64_t changesWhenArmed_ = 0;
+  std::uint64_t changesAtFocus_ = 0;  // changes_ when the focused cell was last told
+  QTimer settle_;
+  bool editorSeen_ = false;
+};
+
+}  // namespace metrazil
