@@ -83,41 +83,55 @@ void TGridAccessible::modelChange(QAccessibleTableModelChangeEvent* event) {
   if (event->modelChangeType() != QAccessibleTableModelChangeEvent::DataChanged) DropCells();
 }
 
-// ---- children: the cells, row by row -------------------------------------------------------------------
+// ---- the body as the table, every cell as a child -----------------------------------------------------
 
-int TGridAccessible::rowCount() const { return isValid() ? View()->Model().RowCount() : 0; }
+int TGridAccessible::rowCount() const {
+  return isValid() ? std::max(0, View()->Model().RowCount() - View()->Model().FixedRows()) : 0;
+}
 
-int TGridAccessible::columnCount() const { return isValid() ? View()->Model().ColCount() : 0; }
+int TGridAccessible::columnCount() const {
+  return isValid() ? std::max(0, View()->Model().ColCount() - View()->Model().FixedCols()) : 0;
+}
 
-int TGridAccessible::childCount() const { return ClampToInt(std::int64_t{rowCount()} * columnCount()); }
+int TGridAccessible::childCount() const {
+  return isValid() ? ClampToInt(std::int64_t{View()->Model().RowCount()} * View()->Model().ColCount()) : 0;
+}
 
 QAccessibleInterface* TGridAccessible::child(int index) const {
-  const int cols = columnCount();
-  if (index < 0 || cols == 0) return nullptr;
-  return cellAt(index / cols, index % cols);
+  if (index < 0 || !isValid()) return nullptr;
+  const int cols = View()->Model().ColCount();
+  return ModelCell(index / cols, index % cols);
 }
 
 int TGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
   auto* iface = const_cast<QAccessibleInterface*>(child);
-  const QAccessibleTableCellInterface* cell = iface != nullptr ? iface->tableCellInterface() : nullptr;
-  if (cell == nullptr || cell->table() != this) return -1;
-  const std::int64_t index = std::int64_t{cell->rowIndex()} * columnCount() + cell->columnIndex();
+  const auto* cell = iface != nullptr ? dynamic_cast<const TGridAccessibleCell*>(iface) : nullptr;
+  if (cell == nullptr || cell->table() != this || !isValid()) return -1;
+  const std::int64_t index = std::int64_t{cell->ModelRow()} * View()->Model().ColCount() + cell->ModelCol();
   return index <= INT_MAX ? static_cast<int>(index) : -1;
 }
 
 QAccessibleInterface* TGridAccessible::cellAt(int row, int column) const {
   if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return nullptr;
-  const std::uint64_t key = CellKey(row, column);
+  return ModelCell(row + View()->Model().FixedRows(), column + View()->Model().FixedCols());
+}
+
+QAccessibleInterface* TGridAccessible::ModelCell(int modelRow, int modelCol) const {
+  if (!isValid() || modelRow < 0 || modelCol < 0 || modelRow >= View()->Model().RowCount() ||
+      modelCol >= View()->Model().ColCount()) {
+    return nullptr;
+  }
+  const std::uint64_t key = CellKey(modelRow, modelCol);
   if (const auto found = cells_.find(key); found != cells_.end()) {
     if (QAccessibleInterface* cell = QAccessible::accessibleInterface(found->second)) return cell;
   }
-  auto* cell = new TGridAccessibleCell(const_cast<TGridAccessible*>(this), View(), row, column);
+  auto* cell = new TGridAccessibleCell(const_cast<TGridAccessible*>(this), View(), modelRow, modelCol);
   cells_[key] = QAccessible::registerAccessibleInterface(cell);
   return cell;
 }
 
-QAccessibleInterface* TGridAccessible::CachedCell(int row, int column) const {
-  const auto found = cells_.find(CellKey(row, column));
+QAccessibleInterface* TGridAccessible::CachedCell(int modelRow, int modelCol) const {
+  const auto found = cells_.find(CellKey(modelRow, modelCol));
   return found == cells_.end() ? nullptr : QAccessible::accessibleInterface(found->second);
 }
 
@@ -125,13 +139,13 @@ QAccessibleInterface* TGridAccessible::childAt(int x, int y) const {
   if (!isValid()) return nullptr;
   const TTableGridView* view = View();
   const CellAddress hit = view->ViewportToCell(view->viewport()->mapFromGlobal(QPoint(x, y)));
-  return cellAt(hit.row, hit.col);
+  return ModelCell(hit.row, hit.col);
 }
 
 QAccessibleInterface* TGridAccessible::focusChild() const {
   if (!isValid()) return nullptr;
   TTableGridView* view = View();
-  if (view->hasFocus()) return cellAt(view->Model().FocusedRow(), view->Model().FocusedCol());
+  if (view->hasFocus()) return ModelCell(view->Model().FocusedRow(), view->Model().FocusedCol());
   for (QWidget* editor : {static_cast<QWidget*>(view->Editor()), static_cast<QWidget*>(view->HeaderEditor())}) {
     if (editor != nullptr && editor->hasFocus()) return QAccessible::queryAccessibleInterface(editor);
   }
@@ -141,15 +155,16 @@ QAccessibleInterface* TGridAccessible::focusChild() const {
 // ---- headers -------------------------------------------------------------------------------------------
 
 QString TGridAccessible::columnDescription(int column) const {
-  return isValid() ? AccessibleColumnHeader(*View(), column) : QString();
+  if (column < 0 || column >= columnCount()) return {};
+  return AccessibleColumnHeader(*View(), column + View()->Model().FixedCols());
 }
 
 QString TGridAccessible::rowDescription(int row) const {
-  if (!isValid() || row < 0 || row >= rowCount()) return {};
+  if (row < 0 || row >= rowCount()) return {};
   const TTableGrid& model = View()->Model();
   QString header;
-  for (int col = 0; col < std::min(model.FixedCols(), model.ColCount()); ++col) {
-    const QString text = AccessibleCellText(*View(), col, row);
+  for (int col = 0; col < model.FixedCols(); ++col) {
+    const QString text = AccessibleCellText(*View(), col, row + model.FixedRows());
     if (text.isEmpty()) continue;
     if (!header.isEmpty()) header += QLatin1Char(' ');
     header += text;
@@ -157,12 +172,12 @@ QString TGridAccessible::rowDescription(int row) const {
   return header;
 }
 
-// ---- selection -----------------------------------------------------------------------------------------
+// ---- selection, in table rows and columns --------------------------------------------------------------
 
-bool TGridAccessible::IsCellSelected(int row, int column) const {
+bool TGridAccessible::IsCellSelected(int modelRow, int modelCol) const {
   if (!isValid()) return false;
   const TSelection sel = SelectionOf(View()->Model());
-  return column >= sel.left && column <= sel.right && row >= sel.top && row <= sel.bottom;
+  return modelCol >= sel.left && modelCol <= sel.right && modelRow >= sel.top && modelRow <= sel.bottom;
 }
 
 int TGridAccessible::selectedCellCount() const {
@@ -177,7 +192,7 @@ QList<QAccessibleInterface*> TGridAccessible::selectedCells() const {
   const TSelection sel = SelectionOf(View()->Model());
   for (int row = sel.top; row <= sel.bottom && cells.size() < kMaxListedCells; ++row) {
     for (int col = sel.left; col <= sel.right && cells.size() < kMaxListedCells; ++col) {
-      if (QAccessibleInterface* cell = cellAt(row, col)) cells.append(cell);
+      if (QAccessibleInterface* cell = ModelCell(row, col)) cells.append(cell);
     }
   }
   return cells;
@@ -187,44 +202,47 @@ bool TGridAccessible::isRowSelected(int row) const {
   if (!isValid()) return false;
   const TTableGrid& model = View()->Model();
   const TSelection sel = SelectionOf(model);
-  return row >= sel.top && row <= sel.bottom && sel.left <= model.FixedCols() && sel.right >= model.ColCount() - 1;
+  const int modelRow = row + model.FixedRows();
+  return modelRow >= sel.top && modelRow <= sel.bottom && sel.left <= model.FixedCols() &&
+         sel.right >= model.ColCount() - 1;
 }
 
 bool TGridAccessible::isColumnSelected(int column) const {
   if (!isValid()) return false;
   const TTableGrid& model = View()->Model();
   const TSelection sel = SelectionOf(model);
-  return column >= sel.left && column <= sel.right && sel.top <= model.FixedRows() &&
+  const int modelCol = column + model.FixedCols();
+  return modelCol >= sel.left && modelCol <= sel.right && sel.top <= model.FixedRows() &&
          sel.bottom >= model.RowCount() - 1;
 }
 
 int TGridAccessible::selectedRowCount() const {
   if (!isValid()) return 0;
   const TSelection sel = SelectionOf(View()->Model());
-  return isRowSelected(sel.top) ? ClampToInt(sel.Rows()) : 0;
+  return isRowSelected(sel.top - View()->Model().FixedRows()) ? ClampToInt(sel.Rows()) : 0;
 }
 
 int TGridAccessible::selectedColumnCount() const {
   if (!isValid()) return 0;
   const TSelection sel = SelectionOf(View()->Model());
-  return isColumnSelected(sel.left) ? ClampToInt(sel.Cols()) : 0;
+  return isColumnSelected(sel.left - View()->Model().FixedCols()) ? ClampToInt(sel.Cols()) : 0;
 }
 
 QList<int> TGridAccessible::selectedRows() const {
   QList<int> rows;
-  if (!isValid()) return rows;
+  if (selectedRowCount() == 0) return rows;
+  const int fixedRows = View()->Model().FixedRows();
   const TSelection sel = SelectionOf(View()->Model());
-  if (!isRowSelected(sel.top)) return rows;
-  for (int row = sel.top; row <= sel.bottom && rows.size() < kMaxListedCells; ++row) rows.append(row);
+  for (int row = sel.top; row <= sel.bottom && rows.size() < kMaxListedCells; ++row) rows.append(row - fixedRows);
   return rows;
 }
 
 QList<int> TGridAccessible::selectedColumns() const {
   QList<int> cols;
-  if (!isValid()) return cols;
+  if (selectedColumnCount() == 0) return cols;
+  const int fixedCols = View()->Model().FixedCols();
   const TSelection sel = SelectionOf(View()->Model());
-  if (!isColumnSelected(sel.left)) return cols;
-  for (int col = sel.left; col <= sel.right && cols.size() < kMaxListedCells; ++col) cols.append(col);
+  for (int col = sel.left; col <= sel.right && cols.size() < kMaxListedCells; ++col) cols.append(col - fixedCols);
   return cols;
 }
 

@@ -9,9 +9,10 @@ namespace metrazil {
 
 class TTableGridView;
 
-// The grid as assistive tools see it: a table of every row and column of the model, header rows and
-// columns included, so a cell has the same (row, column) as in TTableGrid. The header rows serve as column
-// headers, the fixed columns as row headers; the name is the widget's accessible name.
+// The grid as assistive tools see it, as Qt's item views are seen: a table of the body (the rows and
+// columns below and right of the fixed ones, counted from 0), whose header rows are its column headers
+// and whose fixed columns are its row headers. The children are every cell of the model, header cells
+// included, row by row; the name is the widget's accessible name.
 //
 // Cell objects are made only for the cells a tool asks about and kept until the rows or columns change;
 // a grid of any size costs what is asked of it, never its row count.
@@ -31,7 +32,7 @@ class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   // QAccessibleTableInterface
   QAccessibleInterface* caption() const override { return nullptr; }
   QAccessibleInterface* summary() const override { return nullptr; }
-  // Null outside the counts.
+  // A body cell by its table row and column; null outside the body.
   QAccessibleInterface* cellAt(int row, int column) const override;
   // The selection is the rectangle from the anchor to the focused cell; lists name at most
   // kMaxListedCells cells (or rows, columns), the counts are whole.
@@ -55,11 +56,12 @@ class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   // Rows or columns changed (anything but DataChanged): every cell object is dropped.
   void modelChange(QAccessibleTableModelChangeEvent* event) override;
 
-  bool IsCellSelected(int row, int column) const;
-
+  // By the model's row and column, header cells included; null outside the counts.
+  QAccessibleInterface* ModelCell(int modelRow, int modelCol) const;
   // The cell object when a tool has asked for that cell since the last model change, else null.
-  QAccessibleInterface* CachedCell(int row, int column) const;
+  QAccessibleInterface* CachedCell(int modelRow, int modelCol) const;
   std::size_t CachedCellCount() const { return cells_.size(); }
+  bool IsCellSelected(int modelRow, int modelCol) const;
 
   static constexpr int kMaxListedCells = 1024;
 
@@ -73,7 +75,7 @@ class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
 // What a tool reads for a cell: its text as the in-place editor shows it (markup removed, at most the
 // editor's number of characters).
 QString AccessibleCellText(const TTableGridView& view, int col, int row);
-// The text of the column's header rows, joined by blanks.
+// The text of the model column's header rows, joined by blanks.
 QString AccessibleColumnHeader(const TTableGridView& view, int col);
 
 // Makes the grid widget answer as TGridAccessible; harmless when already installed.

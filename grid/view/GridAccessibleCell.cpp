@@ -8,8 +8,8 @@
 
 namespace metrazil {
 
-TGridAccessibleCell::TGridAccessibleCell(TGridAccessible* table, TTableGridView* view, int row, int col)
-    : table_(table), view_(view), row_(row), col_(col) {}
+TGridAccessibleCell::TGridAccessibleCell(TGridAccessible* table, TTableGridView* view, int modelRow, int modelCol)
+    : table_(table), view_(view), row_(modelRow), col_(modelCol) {}
 
 bool TGridAccessibleCell::isValid() const {
   return !view_.isNull() && row_ < view_->Model().RowCount() && col_ < view_->Model().ColCount();
@@ -67,6 +67,18 @@ QAccessible::State TGridAccessibleCell::state() const {
   return state;
 }
 
+int TGridAccessibleCell::rowIndex() const {
+  if (view_.isNull()) return -1;
+  const int fixedRows = view_->Model().FixedRows();
+  return row_ < fixedRows ? -1 : row_ - fixedRows;
+}
+
+int TGridAccessibleCell::columnIndex() const {
+  if (view_.isNull()) return -1;
+  const int fixedCols = view_->Model().FixedCols();
+  return col_ < fixedCols ? -1 : col_ - fixedCols;
+}
+
 bool TGridAccessibleCell::isSelected() const { return isValid() && table_->IsCellSelected(row_, col_); }
 
 QList<QAccessibleInterface*> TGridAccessibleCell::columnHeaderCells() const {
@@ -75,7 +87,7 @@ QList<QAccessibleInterface*> TGridAccessibleCell::columnHeaderCells() const {
   const int fixedRows = view_->Model().FixedRows();
   if (row_ < fixedRows) return headers;
   for (int row = 0; row < fixedRows; ++row) {
-    if (QAccessibleInterface* header = table_->cellAt(row, col_)) headers.append(header);
+    if (QAccessibleInterface* header = table_->ModelCell(row, col_)) headers.append(header);
   }
   return headers;
 }
@@ -86,7 +98,7 @@ QList<QAccessibleInterface*> TGridAccessibleCell::rowHeaderCells() const {
   const int fixedCols = view_->Model().FixedCols();
   if (col_ < fixedCols) return headers;
   for (int col = 0; col < fixedCols; ++col) {
-    if (QAccessibleInterface* header = table_->cellAt(row_, col)) headers.append(header);
+    if (QAccessibleInterface* header = table_->ModelCell(row_, col)) headers.append(header);
   }
   return headers;
 }

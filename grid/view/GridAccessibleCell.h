@@ -8,11 +8,15 @@ namespace metrazil {
 class TGridAccessible;
 class TTableGridView;
 
-// One cell of the grid for assistive tools: its name is the cell's text, read from the model each time
-// it is asked for, so a written cell needs no new object. Made and owned by TGridAccessible.
+// One cell of the grid for assistive tools, body or header: its name is the cell's text, read from the
+// model each time it is asked for, so a written cell needs no new object. Its row and column indexes are
+// those of the table (the body, from 0); a header cell gives -1 for the index that runs through the
+// headers. Made and owned by TGridAccessible.
 class TGridAccessibleCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
  public:
-  TGridAccessibleCell(TGridAccessible* table, TTableGridView* view, int row, int col);
+  TGridAccessibleCell(TGridAccessible* table, TTableGridView* view, int modelRow, int modelCol);
+  int ModelRow() const { return row_; }
+  int ModelCol() const { return col_; }
 
   // False once the view is gone or the counts no longer hold the cell.
   bool isValid() const override;
@@ -37,8 +41,8 @@ class TGridAccessibleCell : public QAccessibleInterface, public QAccessibleTable
   bool isSelected() const override;
   QList<QAccessibleInterface*> columnHeaderCells() const override;
   QList<QAccessibleInterface*> rowHeaderCells() const override;
-  int columnIndex() const override { return col_; }
-  int rowIndex() const override { return row_; }
+  int columnIndex() const override;
+  int rowIndex() const override;
   int columnExtent() const override { return 1; }
   int rowExtent() const override { return 1; }
   QAccessibleInterface* table() const override;
@@ -46,7 +50,7 @@ class TGridAccessibleCell : public QAccessibleInterface, public QAccessibleTable
  private:
   TGridAccessible* table_;
   QPointer<TTableGridView> view_;
-  int row_;
+  int row_;  // in the model
   int col_;
 };
 

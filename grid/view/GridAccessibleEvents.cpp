@@ -51,15 +51,10 @@ void TGridAccessibleEvents::CellWritten(int col, int row) {
   TGridAccessible* table = Table();
   if (table == nullptr) return;
   const bool focused = col == view_.Model().FocusedCol() && row == view_.Model().FocusedRow();
-  if (QAccessibleInterface* cell = focused ? table->cellAt(row, col) : table->CachedCell(row, col)) {
+  if (QAccessibleInterface* cell = focused ? table->ModelCell(row, col) : table->CachedCell(row, col)) {
     QAccessibleEvent renamed(cell, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&renamed);
-    QAccessibleTableModelChangeEvent changed(&view_, QAccessibleTableModelChangeEvent::DataChanged);
-    changed.setFirstRow(row);
-    changed.setLastRow(row);
-    changed.setFirstColumn(col);
-    changed.setLastColumn(col);
-    QAccessible::updateAccessibility(&changed);
+    SendDataChanged({col, row}, {col, row});
     return;
   }
   if (!written_) {
@@ -70,6 +65,26 @@ void TGridAccessibleEvents::CellWritten(int col, int row) {
     writtenTo_ = {std::max(writtenTo_.col, col), std::max(writtenTo_.row, row)};
   }
   Gather();
+}
+
+// From and to are model cells; the table event counts in body rows and columns, a header text changed
+// is an event of its own.
+void TGridAccessibleEvents::SendDataChanged(CellAddress from, CellAddress to) {
+  const TTableGrid& model = view_.Model();
+  if (from.row < model.FixedRows() || from.col < model.FixedCols()) {
+    QAccessibleEvent headers(&view_, from.row < model.FixedRows() ? QAccessible::TableColumnHeaderChanged
+                                                                  : QAccessible::TableRowHeaderChanged);
+    QAccessible::updateAccessibility(&headers);
+  }
+  from = {std::max(from.col, model.FixedCols()), std::max(from.row, model.FixedRows())};
+  to = {std::min(to.col, model.ColCount() - 1), std::min(to.row, model.RowCount() - 1)};
+  if (from.col > to.col || from.row > to.row) return;
+  QAccessibleTableModelChangeEvent changed(&view_, QAccessibleTableModelChangeEvent::DataChanged);
+  changed.setFirstRow(from.row - model.FixedRows());
+  changed.setLastRow(to.row - model.FixedRows());
+  changed.setFirstColumn(from.col - model.FixedCols());
+  changed.setLastColumn(to.col - model.FixedCols());
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TGridAccessibleEvents::FocusIn() {
@@ -98,17 +113,11 @@ void TGridAccessibleEvents::Settled() {
   shapeChanged_ = false;
   written_ = false;
   if (!QAccessible::isActive()) return;
-  const TTableGrid& model = view_.Model();
   if (reshaped) {
     QAccessibleTableModelChangeEvent reset(&view_, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
-  } else if (written && writtenFrom_.row < model.RowCount() && writtenFrom_.col < model.ColCount()) {
-    QAccessibleTableModelChangeEvent changed(&view_, QAccessibleTableModelChangeEvent::DataChanged);
-    changed.setFirstRow(writtenFrom_.row);
-    changed.setFirstColumn(writtenFrom_.col);
-    changed.setLastRow(std::min(writtenTo_.row, model.RowCount() - 1));
-    changed.setLastColumn(std::min(writtenTo_.col, model.ColCount() - 1));
-    QAccessible::updateAccessibility(&changed);
+  } else if (written) {
+    SendDataChanged(writtenFrom_, writtenTo_);
   }
   // A focus move since the last change has told the cell as it now is.
   if (changes_ != changesAtFocus_) SendFocus();
@@ -118,7 +127,7 @@ void TGridAccessibleEvents::SendFocus() {
   if (!QAccessible::isActive() || !view_.hasFocus()) return;
   TGridAccessible* table = Table();
   QAccessibleInterface* cell =
-      table != nullptr ? table->cellAt(view_.Model().FocusedRow(), view_.Model().FocusedCol()) : nullptr;
+      table != nullptr ? table->ModelCell(view_.Model().FocusedRow(), view_.Model().FocusedCol()) : nullptr;
   if (cell == nullptr) return;
   changesAtFocus_ = changes_;
   QAccessibleEvent focused(cell, QAccessible::Focus);

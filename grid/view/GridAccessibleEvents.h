@@ -17,7 +17,8 @@ class TTableGridView;
 //
 // - a move of the focused cell, and the grid taking the keyboard focus: a focus event on the cell;
 // - a write to the focused cell or to a cell a tool has asked about (an edit ending with a changed text):
-//   a name change on the cell and a table-model-changed event (DataChanged) for it;
+//   a name change on the cell and a table-model-changed event (DataChanged) for it, or a header-changed
+//   event for a header cell;
 // - other writes and changed row or column counts (a table read, rows added or removed) are gathered
 //   until the grid has been quiet for kSettleMs: one table-model-changed event (ModelReset when the
 //   counts changed, which drops the cell objects, else DataChanged over the written cells), then a focus
@@ -51,6 +52,7 @@ class TGridAccessibleEvents : public QObject {
   TGridAccessible* Table() const;
   void Gather();
   void Settled();
+  void SendDataChanged(CellAddress from, CellAddress to);
   void SendFocus();
   void NameEditor(QWidget* editor);
 
