@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <QWidget>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -92,6 +94,30 @@ void KeyPressToEditorShown(benchmark::State& state) {
   }
 }
 BENCHMARK(KeyPressToEditorShown)->Arg(10)->Arg(TTableGrid::kMaxCount)->Unit(benchmark::kMicrosecond);
+
+// Reading a table into a shown grid, as the main window does at start-up: every cell line reaches the view
+// (the arg is the row count, two cells a row).
+void ReadIntoShownGrid(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));
+  QTemporaryDir dir;
+  const std::string path = dir.filePath(QStringLiteral("data.dat")).toStdString();
+  {
+    std::ofstream file(path, std::ios::binary);
+    file << "5," << rows << "\r\n";
+    for (int row = 1; row < rows; ++row) file << "0," << row << ",Item " << row << "\r\n1," << row << ",12.5\r\n";
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto w = std::make_unique<Window>(10);
+    state.ResumeTiming();
+    w->grid->Model().ReadTableFile(path, [] {});
+    QApplication::processEvents();
+    state.PauseTiming();
+    w.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(ReadIntoShownGrid)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Hostile texts from a table someone else made, in every visible cell, against ordinary two-line texts:
 // showing a cell must cost a bounded time whatever its text.
