@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 #include "base/ProgramDirectory.h"
 #include "grid/view/CodePageText.h"
@@ -142,6 +144,12 @@ class Form1Test : public QObject {
     QCOMPARE(form_->Label6->buddy(), form_->Edit2);
     QVERIFY(!form_->Memo1->accessibleName().isEmpty());
     QVERIFY(!form_->TableGrid1->accessibleName().isEmpty());
+    // Both grids are tables to them, named after their page.
+    for (auto [grid, name] : {std::pair{form_->TableGrid1, "换算表"}, std::pair{form_->TableGrid2, "通信录"}}) {
+      QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+      QVERIFY(table->tableInterface() != nullptr);
+      QCOMPARE(table->text(QAccessible::Name), U(name));
+    }
   }
 
   void startUpWithoutTables() {
