@@ -12,8 +12,8 @@ class TGridAccessible;
 class TTableGridView;
 
 // Tells assistive tools what changed in one grid, so that a screen reader announces the new cell.
-// Nothing is done while no tool is active beyond a check of that, and no cell object is made for a cell
-// no tool asked about.
+// Nothing is done while no tool is active beyond a check of that; the only cell object made unasked is
+// the focused cell's, which is announced.
 //
 // - a move of the focused cell, and the grid taking the keyboard focus: a focus event on the cell;
 // - a write to the focused cell or to a cell a tool has asked about (an edit ending with a changed text):
