@@ -63,6 +63,14 @@ def main():
     if header is None or header.get_name() != "名称":
         fail("column header %r" % (header.get_name() if header else None))
 
+    # The key goes to the window with the keyboard focus: wait until the grid has it, on cell (1, 1).
+    for _ in range(100):
+        if cell.get_state_set().contains(Atspi.StateType.FOCUSED):
+            break
+        time.sleep(0.1)
+    else:
+        fail("cell (1, 1) never had the focus")
+
     moved = {}
     loop = GLib.MainLoop()
 
@@ -85,7 +93,7 @@ def main():
 
     # The program learns of the listener over the bus: give it a moment before the key.
     GLib.timeout_add(700, press_down)
-    GLib.timeout_add(10000, loop.quit)
+    GLib.timeout_add(15000, loop.quit)
     loop.run()
     listener.deregister("object:state-changed:focused")
     if moved.get("name") != "Y2" or moved.get("position") != (2, 1):
