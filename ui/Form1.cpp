@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -22,6 +23,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -32,6 +34,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/DialogFocus.h"
 #include "ui/Guarded.h"
+#include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
@@ -75,24 +78,53 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-// Lets window messages through while a table loads, at most every few milliseconds so that a large
-// table does not spend its time in the event loop.
+// Lets window messages through while a table loads, every few milliseconds; a large table must spend its
+// time neither in the event loop nor in asking the clock, which it does only every few thousand lines.
+// The grid being read announces its layout and is repainted once per pass, not per line.
 class TReadYield {
  public:
   explicit TReadYield(const bool& abort) : abort_(abort) {}
+  void Reading(TTableGridView* view) { view_ = view; }
   void operator()() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_ >= std::chrono::milliseconds(5)) {
-      QCoreApplication::processEvents();
-      last_ = std::chrono::steady_clock::now();
+    if (++lines_ < kLinesPerClockCheck) return;
+    Pass();
+  }
+  // Lets messages through when their time has come.
+  void Pass() {
+    lines_ = 0;
+    if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
+    if (view_ != nullptr) {
+      view_->Model().EndUpdate();
+      view_->viewport()->update();
     }
+    QCoreApplication::processEvents();
+    if (view_ != nullptr) view_->Model().BeginUpdate();
+    last_ = std::chrono::steady_clock::now();
     if (abort_) throw EAbort();
   }
 
  private:
+  static constexpr int kLinesPerClockCheck = 2048;
   const bool& abort_;
+  TTableGridView* view_ = nullptr;
+  int lines_ = 0;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
+
+// Reads a table file into a view's grid with its layout changes held back between passes of the yield.
+void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
+  struct TSuspended {
+    TTableGrid& grid;
+    explicit TSuspended(TTableGrid& g) : grid(g) { grid.BeginUpdate(); }
+    ~TSuspended() { grid.EndUpdate(); }
+    TSuspended(const TSuspended&) = delete;
+    TSuspended& operator=(const TSuspended&) = delete;
+  } suspended(view.Model());
+  yield.Reading(&view);
+  view.Model().ReadTableFile(path, std::ref(yield));
+  yield.Reading(nullptr);
+  view.viewport()->update();
+}
 
 // Sizes of the design state, also of every row and column added later: the zoom changes the sizes that
 // exist, not those of new rows and columns.
@@ -188,6 +220,12 @@ void TForm1::BuildCalculationPage() {
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox1->setCompleter(nullptr);  // completion is ours: it selects the item and runs the handler
   ComboBox1->setMaxVisibleItems(8);
+  // A list of a million names: no per-item objects, and neither the box nor its list measures every item.
+  itemList_ = new TItemListModel(ComboBox1);
+  ComboBox1->setModel(itemList_);
+  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  if (auto* list = qobject_cast<QListView*>(ComboBox1->view())) list->setUniformItemSizes(true);
+  ComboBox1->view()->installEventFilter(this);
   ComboBox1->setCurrentIndex(-1);
   Label1->setBuddy(ComboBox1);
 
@@ -382,27 +420,16 @@ void TForm1::FormShow() {
   const TMarkAfterRead mark1{savedTable1_, TableGrid1->Model(), data};
   const TMarkAfterRead mark2{savedTable2_, TableGrid2->Model(), data2};
   if (FileExists(data)) {
-    TableGrid1->Model().ReadTableFile(data, std::ref(yield));
-    TableGrid1->viewport()->update();
-    FillItemList(std::ref(yield));
+    ReadTable(*TableGrid1, data, yield);
+    FillItemList([&yield] { yield.Pass(); });
     WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
   }
-  if (FileExists(data2)) {
-    TableGrid2->Model().ReadTableFile(data2, std::ref(yield));
-    TableGrid2->viewport()->update();
-  }
+  if (FileExists(data2)) ReadTable(*TableGrid2, data2, yield);
 }
 
 void TForm1::FillItemList(const std::function<void()>& yield) {
-  const TTableGrid& grid = TableGrid1->Model();
   const QString text = ComboBox1->currentText();
-  QStringList names;
-  grid.ForEachTextInColumn(0, 1, grid.RowCount(), [&](int, std::string_view name) {
-    names.append(FromTableBytes(name));
-    if ((names.size() & 0xFFFF) == 0) yield();  // a table of many names must not freeze the window
-  });
-  ComboBox1->clear();
-  ComboBox1->addItems(names);
+  itemList_->Fill(TableGrid1->Model(), yield);
   // No item is preselected and the text box keeps what it had.
   ComboBox1->setCurrentIndex(-1);
   ComboBox1->setEditText(text);
@@ -479,20 +506,34 @@ void TForm1::ComboBox1Activated(int index) {
   Button5Click();
 }
 
+bool TForm1::ComboBox1ListKey(QKeyEvent* event) {
+  // Up and Down in the dropped list select as they do in the closed box, the list staying open.
+  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  if (mods != Qt::NoModifier || (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)) return false;
+  QAbstractItemView* list = ComboBox1->view();
+  const int current = list->currentIndex().row();
+  const int target = std::clamp(event->key() == Qt::Key_Down ? current + 1 : current - 1, 0, ComboBox1->count() - 1);
+  if (ComboBox1->count() == 0 || target == current || (current < 0 && event->key() == Qt::Key_Up)) return true;
+  const QModelIndex index = ComboBox1->model()->index(target, 0);
+  list->setCurrentIndex(index);
+  list->scrollTo(index);
+  ComboBox1->setCurrentIndex(target);
+  Guarded([this, target] { ComboBox1Activated(target); })();
+  return true;
+}
+
 void TForm1::ComboBox1Edited(const QString& text) {
   const int key = std::exchange(lastEditKey_, 0);
   if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return;
   QLineEdit* edit = ComboBox1->lineEdit();
   const QString prefix = text.left(edit->cursorPosition());
   if (prefix.isEmpty()) return;
-  int match = -1;
-  for (int i = 0; i < ComboBox1->count(); ++i) {
-    if (ComboBox1->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) {
-      match = i;
-      break;
-    }
+  const int match = itemList_->FindPrefix(prefix);
+  if (match < 0) {
+    // A name the list lacks: picking the item selected before is a change of selection again.
+    selectedIndex_ = -1;
+    return;
   }
-  if (match < 0) return;
   const QString item = ComboBox1->itemText(match);
   ComboBox1->setCurrentIndex(match);
   edit->setText(prefix + item.mid(prefix.size()));
@@ -518,6 +559,9 @@ bool TForm1::MoveFocusInGroup(QWidget* from, int step) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ComboBox1->view() && event->type() == QEvent::KeyPress) {
+    return ComboBox1ListKey(static_cast<QKeyEvent*>(event));
+  }
   if (watched == ComboBox1) {
     // Only noted, never consumed: typing, input methods and editing go on as usual.
     if (event->type() == QEvent::KeyPress) lastEditKey_ = static_cast<QKeyEvent*>(event)->key();

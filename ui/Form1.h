@@ -19,6 +19,7 @@ class QTabWidget;
 namespace metrazil {
 
 class TClickLabel;
+class TItemListModel;
 class TTableGridView;
 class TWebBrowser;
 
@@ -110,11 +111,13 @@ class TForm1 : public QWidget {
   void AppendLog(const QString& line);
   void ComboBox1Activated(int index);
   void ComboBox1Edited(const QString& text);
+  bool ComboBox1ListKey(QKeyEvent* event);
   bool MoveFocusInGroup(QWidget* from, int step);
   void FillItemList(const std::function<void()>& yield);
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 
+  TItemListModel* itemList_ = nullptr;  // ComboBox1's items
   bool shown_ = false;
   bool reading_ = false;
   bool closeRequested_ = false;

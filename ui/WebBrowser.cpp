@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibrary>
 #include <QLibraryInfo>
+#include <QOpenGLContext>
 #include <utility>
 
 #if defined(METRAZIL_WEBENGINE)
-#include <QWebEngineView>
+#include <private/qopenglcontext_p.h>
 #endif
 
 namespace metrazil {
@@ -20,6 +22,27 @@ TWebBrowser::Navigator& CustomNavigator() {
   static TWebBrowser::Navigator navigator;
   return navigator;
 }
+
+#if defined(METRAZIL_WEBENGINE)
+// The web engine lives in a module of its own, loaded when the page is first shown: linked into the
+// program it would load a hundred libraries and set up OpenGL at every start.
+QString WebViewModule() {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/" METRAZIL_WEBVIEW_MODULE_NAME);
+  return QFileInfo::exists(beside) ? beside : QStringLiteral(METRAZIL_WEBVIEW_MODULE_BUILT);
+}
+
+using CreateWebViewFunction = QWidget* (*)(QWidget* parent);
+
+// The engine shares its OpenGL resources through the global share context, which it expects to exist
+// before it is loaded; the program starts without one, so it is made here.
+void EnsureGlobalShareContext() {
+  if (QOpenGLContext::globalShareContext() != nullptr) return;
+  // Set even when it cannot be created, as the application does: the engine then draws without OpenGL.
+  auto* context = new QOpenGLContext(QCoreApplication::instance());
+  context->create();
+  qt_gl_set_global_share_context(context);
+}
+#endif
 
 }  // namespace
 
@@ -47,9 +70,7 @@ bool TWebBrowser::CanUseWebEngine(QString* reason) {
       !qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS").contains(QStringLiteral("--no-sandbox"))) {
     return fail("run as root with the web engine's sandbox on");
   }
-  if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts)) {
-    return fail("shared OpenGL contexts were not requested before the application started");
-  }
+  if (!QFileInfo::exists(WebViewModule())) return fail("the web view module is missing");
   return true;
 #else
   return fail("built without the web engine");
@@ -57,6 +78,19 @@ bool TWebBrowser::CanUseWebEngine(QString* reason) {
 }
 
 void TWebBrowser::Navigate(const QUrl& url) {
+  if (isVisible()) {
+    NavigateNow(url);
+  } else {
+    pending_ = url;
+  }
+}
+
+void TWebBrowser::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!pending_.isEmpty()) NavigateNow(std::exchange(pending_, QUrl()));
+}
+
+void TWebBrowser::NavigateNow(const QUrl& url) {
   if (CustomNavigator()) {
     CustomNavigator()(url);
     return;
@@ -64,12 +98,16 @@ void TWebBrowser::Navigate(const QUrl& url) {
   if (content_ == nullptr) {
 #if defined(METRAZIL_WEBENGINE)
     if (CanUseWebEngine()) {
-      auto* view = new QWebEngineView(this);
-      view->setObjectName(QStringLiteral("WebView"));
-      view->setGeometry(rect());
-      view->show();
-      content_ = view;
-      showsWebView_ = true;
+      EnsureGlobalShareContext();
+      QLibrary module(WebViewModule());
+      const auto create = reinterpret_cast<CreateWebViewFunction>(module.resolve("MetrazilCreateWebView"));
+      if (QWidget* view = create != nullptr ? create(this) : nullptr) {
+        view->setObjectName(QStringLiteral("WebView"));
+        view->setGeometry(rect());
+        view->show();
+        content_ = view;
+        showsWebView_ = true;
+      }
     }
 #endif
     if (content_ == nullptr) {
@@ -77,9 +115,7 @@ void TWebBrowser::Navigate(const QUrl& url) {
       return;
     }
   }
-#if defined(METRAZIL_WEBENGINE)
-  if (showsWebView_) static_cast<QWebEngineView*>(content_)->load(url);
-#endif
+  if (showsWebView_) content_->setProperty("url", url);
 }
 
 void TWebBrowser::ShowFallback(const QUrl& url) {

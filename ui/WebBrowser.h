@@ -9,14 +9,16 @@ class QLabel;
 
 namespace metrazil {
 
-// The fourth page's browser. Blank until told to navigate; only then does it create the embedded web
-// view, or, where that view cannot start without ending the whole process, a plain link to the address.
+// The fourth page's browser. Blank until told to navigate and shown: only then does it create the
+// embedded web view and request the page, or, where that view cannot start without ending the whole
+// process, show a plain link to the address. A page never shown costs no web engine at all.
 class TWebBrowser : public QWidget {
   Q_OBJECT
 
  public:
   explicit TWebBrowser(QWidget* parent = nullptr);
 
+  // Navigates now when shown, else the first time the browser is shown.
   void Navigate(const QUrl& url);
   // The embedded view, the fallback link or nullptr while blank.
   QWidget* Content() const { return content_; }
@@ -30,11 +32,14 @@ class TWebBrowser : public QWidget {
   static Navigator SetNavigator(Navigator navigator);
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void NavigateNow(const QUrl& url);
   void ShowFallback(const QUrl& url);
 
+  QUrl pending_;
   QWidget* content_ = nullptr;
   bool showsWebView_ = false;
 };

@@ -117,7 +117,8 @@ void TTableGridView::LayoutChanged() {
 }
 
 void TTableGridView::CellWritten(int col, int row) {
-  viewport()->update();
+  // While updates are held back (a table being read) the one who holds them repaints.
+  if (!model_.Updating()) viewport()->update();
   session_->CellWritten(col, row);
   accessibility_->CellWritten(col, row);
 }

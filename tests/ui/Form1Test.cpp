@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -177,6 +178,10 @@ class Form1Test : public QObject {
     QCOMPARE(form_->ComboBox1->currentIndex(), -1);
     QCOMPARE(form_->ComboBox1->currentText(), QString());
     QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
+    // The community page is requested the first time its page is shown, and only then.
+    QVERIFY(navigations_.isEmpty());
+    QCOMPARE(form_->WebBrowser1->Content(), nullptr);
+    for (int page : {3, 0, 3}) form_->PageControl1->setCurrentIndex(page);
     QCOMPARE(navigations_, QList<QUrl>{QUrl(QStringLiteral("https://www.metrazil.example/pyq.asp"))});
     QCOMPARE(FromTableBytes(form_->TableGrid2->Model().ReadCell(0, 1)), U("张三"));
     QVERIFY(errors_.isEmpty());
@@ -346,6 +351,56 @@ class Form1Test : public QObject {
     QTest::keyClicks(form_->ComboBox1, QStringLiteral("q"));
     QCOMPARE(edit->text(), QStringLiteral("q"));
     QCOMPARE(Log().count(QLatin1Char('\n')), 1);
+  }
+
+  // The dropped list by keys and mouse: a pick after a typed name the list lacks is a new selection, even
+  // of the item selected before; Up and Down in the open list select and recalculate.
+  void droppedListSelectsByMouseAndArrows() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("2");
+    QComboBox* box = form_->ComboBox1;
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Down);
+    QCOMPARE(box->currentText(), U("X1"));
+    TTableGrid& grid = form_->TableGrid1->Model();
+    form_->Button2->click();
+    grid.WriteCell(0, 6, "Z9");
+    grid.WriteCell(1, 6, "cm");
+    grid.WriteCell(2, 6, "g");
+    grid.WriteCell(4, 6, "3");
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Z9"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_J, Qt::AltModifier);
+    QTRY_COMPARE(form_->Label3->text(), QStringLiteral("g"));
+    QCOMPARE(Log().split(QLatin1Char('\n')).at(1), U("2cmZ9的重量是6.000000g"));
+
+    QTest::keyClick(box, Qt::Key_F4);
+    QAbstractItemView* list = box->view();
+    QTRY_VERIFY(list->isVisible());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(box->currentText(), U("X1"));
+    QCOMPARE(form_->Label3->text(), U("公斤"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("8.000000"));
+
+    QTest::keyClick(box, Qt::Key_F4);
+    QTRY_VERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Down);  // Y2: its factors are unusable
+    QCOMPARE(box->currentText(), QStringLiteral("Y2"));
+    QCOMPARE(notices_, QStringList{U("库有问题，计算失败，请维护库")});
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(box->currentText(), U("兰花"));
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("1.000000"));
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(box->currentText(), QStringLiteral("Y2"));
+    QCOMPARE(notices_.size(), 2);
+    QVERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(Log().count(QLatin1Char('\n')), 4);
+    QVERIFY(errors_.isEmpty());
   }
 
   void arrowsMoveThroughTheGroupAndCheckRadioButtons() {

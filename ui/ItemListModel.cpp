@@ -1,0 +1,151 @@
+#include "ui/ItemListModel.h"
+
+#include <QChar>
+#include <array>
+#include <memory>
+
+#include "base/CodePage.h"
+#include "grid/view/CodePageText.h"
+
+namespace metrazil {
+
+namespace {
+
+constexpr int kNamesPerYield = 1 << 16;
+
+// The case-folded code point of every two-byte character, built once: comparing a million names must
+// not decode a million strings.
+class TTwoByteFolds {
+ public:
+  TTwoByteFolds() {
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        const QList<uint> decoded = FromTableBytes(std::string_view(pair, 2)).toUcs4();
+        folds_[Index(lead, trail)] = decoded.size() == 1 ? QChar::toCaseFolded(static_cast<char32_t>(decoded[0])) : 0;
+      }
+    }
+  }
+  // 0 where the pair is no single character.
+  char32_t Fold(unsigned char lead, unsigned char trail) const { return folds_[Index(lead, trail)]; }
+
+ private:
+  static std::size_t Index(int lead, int trail) {
+    return static_cast<std::size_t>(lead - 0x81) * 191 + static_cast<std::size_t>(trail - 0x40);
+  }
+  std::array<char32_t, 126 * 191> folds_{};
+};
+
+const TTwoByteFolds& TwoByteFolds() {
+  static const auto folds = std::make_unique<TTwoByteFolds>();
+  return *folds;
+}
+
+// The folded code point of the character at text[pos], and its length in bytes.
+char32_t FoldedCharAt(std::string_view text, std::size_t pos, std::size_t& length) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  if (lead < 0x80) {
+    length = 1;
+    return lead >= 'A' && lead <= 'Z' ? lead + ('a' - 'A') : lead;
+  }
+  length = CharLengthAt(text, pos);
+  if (length == 2) {
+    const char32_t fold = TwoByteFolds().Fold(lead, static_cast<unsigned char>(text[pos + 1]));
+    if (fold != 0) return fold;
+  }
+  const QList<uint> decoded = FromTableBytes(text.substr(pos, length)).toUcs4();
+  return decoded.size() == 1 ? QChar::toCaseFolded(static_cast<char32_t>(decoded[0]))
+                             : char32_t{QChar::ReplacementCharacter};
+}
+
+std::vector<char32_t> Folded(const QString& text) {
+  std::vector<char32_t> folded;
+  for (const uint codePoint : text.toUcs4()) folded.push_back(QChar::toCaseFolded(static_cast<char32_t>(codePoint)));
+  return folded;
+}
+
+}  // namespace
+
+void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& yield) {
+  // Counted first, so the snapshot takes exactly its size.
+  std::size_t names = 0;
+  std::size_t totalBytes = 0;
+  grid.ForEachTextInColumn(0, 1, grid.RowCount(), [&](int, std::string_view name) {
+    totalBytes += name.size();
+    if ((++names % kNamesPerYield) == 0) yield();
+  });
+  std::string bytes;
+  bytes.reserve(totalBytes);
+  std::vector<std::size_t> starts;
+  starts.reserve(names + 1);
+  starts.push_back(0);
+  grid.ForEachTextInColumn(0, 1, grid.RowCount(), [&](int, std::string_view name) {
+    bytes.append(name);
+    starts.push_back(bytes.size());
+    if ((starts.size() % kNamesPerYield) == 0) yield();
+  });
+  beginResetModel();
+  bytes_ = std::move(bytes);
+  starts_ = std::move(starts);
+  endResetModel();
+}
+
+std::string_view TItemListModel::Bytes(int item) const {
+  const auto at = static_cast<std::size_t>(item);
+  return std::string_view(bytes_).substr(starts_[at], starts_[at + 1] - starts_[at]);
+}
+
+int TItemListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }
+
+QVariant TItemListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= Count()) return {};
+  if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::AccessibleTextRole) {
+    return FromTableBytes(Bytes(index.row()));
+  }
+  return {};
+}
+
+bool TItemListModel::StartsWithFolded(std::string_view item, const std::vector<char32_t>& folded, bool whole) {
+  std::size_t pos = 0;
+  for (const char32_t wanted : folded) {
+    if (pos >= item.size()) return false;
+    std::size_t length = 1;
+    if (FoldedCharAt(item, pos, length) != wanted) return false;
+    pos += length;
+  }
+  return !whole || pos == item.size();
+}
+
+int TItemListModel::FindFolded(const std::vector<char32_t>& folded, bool whole, int from) const {
+  if (folded.empty()) return -1;
+  for (int item = from; item < Count(); ++item) {
+    if (StartsWithFolded(Bytes(item), folded, whole)) return item;
+  }
+  return -1;
+}
+
+int TItemListModel::FindPrefix(const QString& prefix) const { return FindFolded(Folded(prefix), false, 0); }
+
+QModelIndexList TItemListModel::match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                                      Qt::MatchFlags flags) const {
+  const Qt::MatchFlags kind = flags & (Qt::MatchTypeMask | Qt::MatchCaseSensitive | Qt::MatchWrap | Qt::MatchRecursive);
+  const bool exact = kind == Qt::MatchFixedString || kind == (Qt::MatchFixedString | Qt::MatchCaseSensitive) ||
+                     kind == Qt::MatchExactly || kind == (Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (!exact || hits != 1 || (role != Qt::DisplayRole && role != Qt::EditRole) || start.parent().isValid()) {
+    return QAbstractListModel::match(start, role, value, hits, flags);
+  }
+  const QString text = value.toString();
+  int found = -1;
+  if ((flags & Qt::MatchCaseSensitive) != 0 || (flags & Qt::MatchTypeMask) == Qt::MatchExactly) {
+    const std::string bytes = ToTableBytes(text);
+    for (int item = start.row(); item < Count() && found < 0; ++item) {
+      if (Bytes(item) == bytes) found = item;
+    }
+  } else {
+    found = FindFolded(Folded(text), true, start.row());
+  }
+  if (found < 0) return {};
+  return {index(found, 0)};
+}
+
+}  // namespace metrazil

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "grid/model/TableGrid.h"
+
+namespace metrazil {
+
+// The item list of the calculation page: a snapshot of the non-empty names of column 0 (rows 1 on, in
+// table order), kept as the table's own bytes one after the other; an item becomes a QString only when it
+// is shown or asked for. A million names take their bytes plus 8 bytes each.
+class TItemListModel : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  using QAbstractListModel::QAbstractListModel;
+
+  // Replaces the list with the grid's names; yield runs now and then and may throw, which leaves the list
+  // as it was.
+  void Fill(const TTableGrid& grid, const std::function<void()>& yield);
+  int Count() const { return static_cast<int>(starts_.size()) - 1; }
+  std::string_view Bytes(int item) const;
+  // The first item from the top that starts with prefix, compared as QString's case-insensitive
+  // startsWith does; -1 when none does or the prefix is empty.
+  int FindPrefix(const QString& prefix) const;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  // Whole-text look-ups (the combo box's findText) go through the bytes; other kinds of match are Qt's.
+  QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                        Qt::MatchFlags flags) const override;
+
+ private:
+  // Whether item's text starts with (or, whole, is) the characters of folded, given case-folded.
+  static bool StartsWithFolded(std::string_view item, const std::vector<char32_t>& folded, bool whole);
+  int FindFolded(const std::vector<char32_t>& folded, bool whole, int from) const;
+
+  std::string bytes_;
+  std::vector<std::size_t> starts_{0};  // item i is bytes_[starts_[i], starts_[i + 1])
+};
+
+}  // namespace metrazil
