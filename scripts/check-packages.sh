@@ -29,6 +29,10 @@ expected="./usr/bin/metrazil
 ./usr/share/metainfo/$app_id.metainfo.xml
 ./usr/share/metrazil/examples/data.dat
 ./usr/share/metrazil/examples/data2.dat"
+webengine=$(grep -c 'METRAZIL_WEBENGINE:BOOL=ON' "$build/CMakeCache.txt" || true)
+if [ "$webengine" -eq 1 ]; then
+  expected=$(printf '%s\n%s' "$expected" "./usr/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:[A-Z]*=//p' "$build/CMakeCache.txt")/metrazil/libmetrazil_webview.so" | sort)
+fi
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [ "$actual" = "$expected" ] || fail "$deb holds:"$'\n'"$actual"$'\n'"expected:"$'\n'"$expected"
 
@@ -61,6 +65,7 @@ actual=$(tar -tzf "$tar" | grep -v '/$' | sort)
 expected="$folder/data.dat
 $folder/data2.dat
 $folder/metrazil"
+if [ "$webengine" -eq 1 ]; then expected=$(printf '%s\n%s' "$expected" "$folder/libmetrazil_webview.so" | sort); fi
 [ "$actual" = "$expected" ] || fail "$tar holds:"$'\n'"$actual"$'\n'"expected:"$'\n'"$expected"
 tar -xzf "$tar" -C "$scratch"
 cmp "$scratch/$folder/data.dat" examples/data.dat

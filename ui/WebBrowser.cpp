@@ -27,8 +27,13 @@ TWebBrowser::Navigator& CustomNavigator() {
 // The web engine lives in a module of its own, loaded when the page is first shown: linked into the
 // program it would load a hundred libraries and set up OpenGL at every start.
 QString WebViewModule() {
-  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/" METRAZIL_WEBVIEW_MODULE_NAME);
-  return QFileInfo::exists(beside) ? beside : QStringLiteral(METRAZIL_WEBVIEW_MODULE_BUILT);
+  const QString directory = QCoreApplication::applicationDirPath();
+  for (const QString& candidate :
+       {directory + QStringLiteral("/" METRAZIL_WEBVIEW_MODULE_NAME),
+        directory + QStringLiteral("/" METRAZIL_WEBVIEW_MODULE_INSTALLED "/" METRAZIL_WEBVIEW_MODULE_NAME)}) {
+    if (QFileInfo::exists(candidate)) return candidate;
+  }
+  return QStringLiteral(METRAZIL_WEBVIEW_MODULE_BUILT);
 }
 
 using CreateWebViewFunction = QWidget* (*)(QWidget* parent);
