@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -113,13 +114,7 @@ class TReadYield {
 
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
 void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
-  struct TSuspended {
-    TTableGrid& grid;
-    explicit TSuspended(TTableGrid& g) : grid(g) { grid.BeginUpdate(); }
-    ~TSuspended() { grid.EndUpdate(); }
-    TSuspended(const TSuspended&) = delete;
-    TSuspended& operator=(const TSuspended&) = delete;
-  } suspended(view.Model());
+  const TTableGrid::TUpdateGuard update(view.Model());
   yield.Reading(&view);
   view.Model().ReadTableFile(path, std::ref(yield));
   yield.Reading(nullptr);
@@ -408,17 +403,13 @@ void TForm1::FormShow() {
   } reading(reading_);
   TReadYield yield(closeRequested_);
 
-  // Whatever a read left in a grid, failed or cut short, is what closing compares with.
-  struct TMarkAfterRead {
-    TTableSaveBaseline& saved;
-    const TTableGrid& grid;
-    const std::string& path;
-    ~TMarkAfterRead() { saved.Mark(grid, path); }
-  };
   const std::string data = ConversionTablePath();
   const std::string data2 = AddressBookPath();
-  const TMarkAfterRead mark1{savedTable1_, TableGrid1->Model(), data};
-  const TMarkAfterRead mark2{savedTable2_, TableGrid2->Model(), data2};
+  // Whatever a read left in a grid, failed or cut short, is what closing compares with.
+  const auto mark = qScopeGuard([&] {
+    savedTable1_.Mark(TableGrid1->Model(), data);
+    savedTable2_.Mark(TableGrid2->Model(), data2);
+  });
   if (FileExists(data)) {
     ReadTable(*TableGrid1, data, yield);
     FillItemList([&yield] { yield.Pass(); });
@@ -625,6 +616,14 @@ void InsertRowAtFocus(TTableGridView& view) {
   view.viewport()->update();
 }
 
+// A save first ends the grid's open edits, so that what the user sees is what is saved.
+void SaveTable(TTableGridView& view, const std::string& path, TTableSaveBaseline& saved) {
+  view.EndEdits();
+  CreateTableDirectory(TableDirectory());
+  view.Model().WriteTableFile(path);
+  saved.Mark(view.Model(), path);
+}
+
 void AddColumn(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.SetColCount(grid.ColCount() + 1);
@@ -640,13 +639,7 @@ void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
 
 void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 
-// A save first ends an open edit of its grid, so that what the user sees is what is saved.
-void TForm1::Button4Click() {
-  TableGrid1->EndEdits();
-  CreateTableDirectory(TableDirectory());
-  TableGrid1->Model().WriteTableFile(ConversionTablePath());
-  savedTable1_.Mark(TableGrid1->Model(), ConversionTablePath());
-}
+void TForm1::Button4Click() { SaveTable(*TableGrid1, ConversionTablePath(), savedTable1_); }
 
 void TForm1::Button7Click() { AddRow(*TableGrid2); }
 
@@ -656,12 +649,7 @@ void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
 
 void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
-void TForm1::Button10Click() {
-  TableGrid2->EndEdits();
-  CreateTableDirectory(TableDirectory());
-  TableGrid2->Model().WriteTableFile(AddressBookPath());
-  savedTable2_.Mark(TableGrid2->Model(), AddressBookPath());
-}
+void TForm1::Button10Click() { SaveTable(*TableGrid2, AddressBookPath(), savedTable2_); }
 
 // ---- Links ----
 

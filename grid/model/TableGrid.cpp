@@ -12,18 +12,6 @@ namespace {
 const char* const kGridTooLarge = "操作的网格太大";
 const char* const kGridIndexOutOfRange = "网格索引越界";
 
-// Keeps the painting suspension balanced when an operation fails half-way.
-class UpdateGuard {
- public:
-  explicit UpdateGuard(TTableGrid& grid) : grid_(grid) { grid_.BeginUpdate(); }
-  ~UpdateGuard() { grid_.EndUpdate(); }
-  UpdateGuard(const UpdateGuard&) = delete;
-  UpdateGuard& operator=(const UpdateGuard&) = delete;
-
- private:
-  TTableGrid& grid_;
-};
-
 }  // namespace
 
 TTableGrid::TTableGrid() = default;
@@ -237,7 +225,7 @@ void TTableGrid::InsertRowsAt(int row, int count) {
   if (row < 0 || row >= rowCount_ || count < 1) return;
   if (static_cast<long long>(rowCount_) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
   const int oldCount = rowCount_;
-  UpdateGuard update(*this);
+  const TUpdateGuard update(*this);
   SetRowCount(oldCount + count);
   // Every row from the insertion point to the new end has each of its columns written.
   rowMaps_.Add(row, rowCount_ - 1);
@@ -254,7 +242,7 @@ void TTableGrid::RemoveRowsAt(int row, int count) {
   if (row < 0 || row >= rowCount_ || count < 1) return;
   count = std::min(count, rowCount_ - row);
   {
-    UpdateGuard update(*this);
+    const TUpdateGuard update(*this);
     const int focusedRow = focusRow_;
     const int topRow = topRow_;
     for (int i = 0; i < count; ++i) {

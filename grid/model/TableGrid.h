@@ -138,6 +138,17 @@ class TTableGrid {
   void BeginUpdate();
   void EndUpdate();
   bool Updating() const { return updateCount_ > 0; }
+  // Holds painting suspended for its lifetime, balanced also when an operation fails half-way.
+  class TUpdateGuard {
+   public:
+    explicit TUpdateGuard(TTableGrid& grid) : grid_(grid) { grid_.BeginUpdate(); }
+    ~TUpdateGuard() { grid_.EndUpdate(); }
+    TUpdateGuard(const TUpdateGuard&) = delete;
+    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
+
+   private:
+    TTableGrid& grid_;
+  };
 
   // Hooks, all optional.
   std::function<void(int col, int row)> OnCellWritten;  // after WriteCell (and the reader) stored or deleted

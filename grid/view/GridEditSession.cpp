@@ -21,12 +21,6 @@ std::pair<QString, bool> ForEditing(std::string_view bytes) {
   return {text, cut};
 }
 
-std::pair<QString, bool> ToEditorText(const std::string& cellText) {
-  bool cut = false;
-  QString text = EditorText(cellText, &cut);
-  return {text, cut};
-}
-
 }  // namespace
 
 TGridEditSession::TGridEditSession(TTableGridView& view)
@@ -85,7 +79,8 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
 void TGridEditSession::LoadEditor(const std::string& cellText) {
   loadedBytes_ = cellText;
   // A text too long to lay out quickly is shown cut and read-only: ending the edit leaves the cell whole.
-  const auto [text, cut] = ToEditorText(cellText);
+  bool cut = false;
+  const QString text = EditorText(cellText, &cut);
   editor_->setReadOnly(cut);
   // Breaking lines only at word boundaries costs time with the square of a long word's length.
   editor_->setWordWrapMode(cut ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -46,11 +46,7 @@ void TGridWheelController::zoomBy(int step) {
   const int level = view_.ZoomLevel();
   if (step == 0 || !ZoomStepAllowed(level, step)) return;
   TTableGrid& model = view_.Model();
-  model.BeginUpdate();
-  struct EndUpdate {
-    TTableGrid& model;
-    ~EndUpdate() { model.EndUpdate(); }
-  } endUpdate{model};
+  const TTableGrid::TUpdateGuard update(model);
   view_.SetZoomLevel(level + step);
   // The model moves its defaults and only the sizes of their own, so a huge grid zooms as fast as a small one.
   model.ZoomSizes(step);

@@ -18,6 +18,7 @@
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/TestMain.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
 #include "ui/NoticeForm.h"
@@ -507,11 +508,6 @@ class MaintenancePagesTest : public QObject {
 
 }  // namespace metrazil
 
-int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  metrazil::TApplication app(argc, argv);
-  metrazil::MaintenancePagesTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+METRAZIL_TEST_MAIN(metrazil::MaintenancePagesTest)
 
 #include "MaintenancePagesTest.moc"

@@ -14,6 +14,7 @@
 #include "conversion/DecimalText.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/TestMain.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
 #include "ui/NoticeForm.h"
@@ -129,11 +130,6 @@ class TableLocationTest : public QObject {
 
 }  // namespace metrazil
 
-int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  metrazil::TApplication app(argc, argv);
-  metrazil::TableLocationTest test;
-  return QTest::qExec(&test, argc, argv);
-}
+METRAZIL_TEST_MAIN(metrazil::TableLocationTest)
 
 #include "TableLocationTest.moc"
