@@ -74,13 +74,13 @@ void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& y
     totalBytes += name.size();
     if ((++names % kNamesPerYield) == 0) yield();
   });
-  std::string bytes;
+  decltype(bytes_) bytes;
   bytes.reserve(totalBytes);
-  std::vector<std::size_t> starts;
+  decltype(starts_) starts;
   starts.reserve(names + 1);
   starts.push_back(0);
   grid.ForEachTextInColumn(0, 1, grid.RowCount(), [&](int, std::string_view name) {
-    bytes.append(name);
+    bytes.insert(bytes.end(), name.begin(), name.end());
     starts.push_back(bytes.size());
     if ((starts.size() % kNamesPerYield) == 0) yield();
   });
@@ -92,7 +92,7 @@ void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& y
 
 std::string_view TItemListModel::Bytes(int item) const {
   const auto at = static_cast<std::size_t>(item);
-  return std::string_view(bytes_).substr(starts_[at], starts_[at + 1] - starts_[at]);
+  return {bytes_.data() + starts_[at], starts_[at + 1] - starts_[at]};
 }
 
 int TItemListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Count(); }

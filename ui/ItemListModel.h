@@ -7,13 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/HugePages.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
 
 // The item list of the calculation page: a snapshot of the non-empty names of column 0 (rows 1 on, in
 // table order), kept as the table's own bytes one after the other; an item becomes a QString only when it
-// is shown or asked for. A million names take their bytes plus 8 bytes each.
+// is shown or asked for. A million names take their bytes plus 8 bytes each, in huge pages: the snapshot is
+// written in one go right after the read.
 class TItemListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -40,8 +42,8 @@ class TItemListModel : public QAbstractListModel {
   static bool StartsWithFolded(std::string_view item, const std::vector<char32_t>& folded, bool whole);
   int FindFolded(const std::vector<char32_t>& folded, bool whole, int from) const;
 
-  std::string bytes_;
-  std::vector<std::size_t> starts_{0};  // item i is bytes_[starts_[i], starts_[i + 1])
+  std::vector<char, THugePageAllocator<char>> bytes_;
+  std::vector<std::size_t, THugePageAllocator<std::size_t>> starts_{0};  // item i is bytes_[starts_[i], starts_[i + 1])
 };
 
 }  // namespace metrazil

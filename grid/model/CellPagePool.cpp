@@ -1,13 +1,13 @@
 #include "grid/model/CellPagePool.h"
 
-#include <sys/mman.h>
-
 #include <new>
+
+#include "base/HugePages.h"
 
 namespace metrazil {
 
 TCellPagePool::~TCellPagePool() {
-  for (const auto& [base, region] : regions_) ::munmap(reinterpret_cast<void*>(base), kRegion);
+  for (const auto& [base, region] : regions_) UnmapHugePages(reinterpret_cast<void*>(base), kRegion);
 }
 
 void* TCellPagePool::Allocate(TCellPagePool* pool, std::size_t bytes) {
@@ -43,26 +43,17 @@ bool TCellPagePool::Give(void* data) {
   if (address >= it->first + kRegion) return false;
   if (--it->second.live == 0) {
     if (it == current_) current_ = regions_.end();
-    ::munmap(reinterpret_cast<void*>(it->first), kRegion);
+    UnmapHugePages(reinterpret_cast<void*>(it->first), kRegion);
     regions_.erase(it);
   }
   return true;
 }
 
 bool TCellPagePool::MapRegion() {
-  // Mapped with room to spare and trimmed to a huge-page boundary, so every huge page lies whole inside.
-  const std::size_t span = kRegion + kHugePage;
-  void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (raw == MAP_FAILED) return false;
-  const auto start = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t base = (start + kHugePage - 1) & ~(kHugePage - 1);
-  if (base > start) ::munmap(raw, base - start);
-  if (const std::uintptr_t end = start + span; end > base + kRegion) {
-    ::munmap(reinterpret_cast<void*>(base + kRegion), end - (base + kRegion));
-  }
-  ::madvise(reinterpret_cast<void*>(base), kRegion, MADV_HUGEPAGE);  // advice only: may be unavailable
+  void* base = MapHugePages(kRegion);
+  if (base == nullptr) return false;
   // The region being left stays until its pieces are back.
-  current_ = regions_.emplace(base, Region{}).first;
+  current_ = regions_.emplace(reinterpret_cast<std::uintptr_t>(base), Region{}).first;
   return true;
 }
 

@@ -5,6 +5,8 @@
 #include <map>
 #include <type_traits>
 
+#include "base/HugePages.h"
+
 namespace metrazil {
 
 // Regions of a few huge pages, handed out front to back and unmapped once every piece is back. Only the
@@ -14,7 +16,6 @@ namespace metrazil {
 // of its pieces lives.
 class TCellPagePool {
  public:
-  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
   static constexpr std::size_t kRegion = std::size_t{8} << 20;
 
   TCellPagePool() = default;

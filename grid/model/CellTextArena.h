@@ -16,7 +16,7 @@ namespace metrazil {
 // copied into) gives back once they outweigh the live ones.
 class TCellTextArena {
  public:
-  static constexpr std::size_t kChunk = TCellPagePool::kHugePage;
+  static constexpr std::size_t kChunk = kHugePage;
 
   // The pool, which may be null, must outlive the arena.
   explicit TCellTextArena(TCellPagePool* pool) : pool_(pool) {}

@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QTest>
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "grid/view/CodePageText.h"
 #include "tests/support/TestMain.h"
@@ -36,6 +38,29 @@ class ItemListModelTest : public QObject {
     // Filling again replaces; the snapshot does not follow the grid.
     Fill(list, {U("Y2")});
     QCOMPARE(list.Count(), 1);
+  }
+
+  // A large snapshot lies in mapped pages: names of 2 MB in all, a byte less and a byte more, with as many
+  // names as put their offsets past the same size.
+  void snapshotAroundTheMappingThreshold() {
+    constexpr int kNames = static_cast<int>(kHugePage / 8);
+    for (const int extra : {-1, 0, 1}) {
+      TTableGrid grid;
+      grid.SetRowCount(kNames + 1);
+      char name[16];
+      for (int row = 1; row <= kNames; ++row) {
+        std::snprintf(name, sizeof name, "%08d", row);
+        grid.WriteCell(0, row, name);
+      }
+      grid.WriteCell(0, kNames, std::string(static_cast<std::size_t>(8 + extra), 'z'));
+      TItemListModel list;
+      list.Fill(grid, [] {});
+      QCOMPARE(list.Count(), kNames);
+      QCOMPARE(list.Bytes(0), std::string_view("00000001"));
+      QCOMPARE(list.Bytes(kNames - 2), std::string_view("00262143"));
+      QCOMPARE(list.Bytes(kNames - 1), std::string(static_cast<std::size_t>(8 + extra), 'z'));
+      QCOMPARE(list.FindPrefix(U("00262143")), kNames - 2);
+    }
   }
 
   // The prefix look-up answers as QString's case-insensitive startsWith over the decoded names would.
