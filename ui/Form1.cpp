@@ -79,20 +79,14 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-// Lets window messages through while a table loads, every few milliseconds; a large table must spend its
-// time neither in the event loop nor in asking the clock, which it does only every few thousand lines.
-// The grid being read announces its layout and is repainted once per pass, not per line.
+// Lets window messages through while a table loads, every few milliseconds. The read calls it every few
+// thousand lines, so asking the clock costs nothing; the grid being read announces its layout and is
+// repainted once per pass, not per line.
 class TReadYield {
  public:
   explicit TReadYield(const bool& abort) : abort_(abort) {}
   void Reading(TTableGridView* view) { view_ = view; }
   void operator()() {
-    if (++lines_ < kLinesPerClockCheck) return;
-    Pass();
-  }
-  // Lets messages through when their time has come.
-  void Pass() {
-    lines_ = 0;
     if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
     if (view_ != nullptr) {
       view_->Model().EndUpdate();
@@ -105,10 +99,8 @@ class TReadYield {
   }
 
  private:
-  static constexpr int kLinesPerClockCheck = 2048;
   const bool& abort_;
   TTableGridView* view_ = nullptr;
-  int lines_ = 0;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
@@ -412,7 +404,7 @@ void TForm1::FormShow() {
   });
   if (FileExists(data)) {
     ReadTable(*TableGrid1, data, yield);
-    FillItemList([&yield] { yield.Pass(); });
+    FillItemList(std::ref(yield));
     WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
   }
   if (FileExists(data2)) ReadTable(*TableGrid2, data2, yield);

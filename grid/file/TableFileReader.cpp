@@ -57,53 +57,77 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
   }
 
   TTableFileProgress progress(OnTableFileProgress, rowCount_);
-  std::string decoded;
-  int currentRow = -1;
-  std::size_t cellsInRow = 0;
-  std::size_t rowCapacityHint = 1;
-  while (lines.Next(line)) {
-    if (line.size() >= 2 && line[0] == 'c' && line[1] == 'w') {
-      const std::size_t comma = line.find(',');
-      if (comma == std::string_view::npos || comma < 3) continue;
-      const TableFileNumber index = ParseTableFileNumber(line.substr(3, comma - 3));
-      if (!index.hasDigits || index.value < 0 || index.value >= colCount_) continue;
-      SetColWidth(index.value, ParseTableFileNumber(line.substr(comma + 1, 255)).value);
-      continue;
-    }
-    std::size_t secondComma = std::string_view::npos;
-    TableFileNumber col;
-    TableFileNumber row;
-    if (!ParsePlainCellIndexes(line, col, row, secondComma)) {
-      const std::size_t firstComma = line.find(',');
-      secondComma = firstComma == std::string_view::npos ? std::string_view::npos : line.find(',', firstComma + 1);
-      col = ParseTableFileNumber(line.substr(0, firstComma));
-      if (firstComma != std::string_view::npos) {
-        row = ParseTableFileNumber(line.substr(firstComma + 1, secondComma - firstComma - 1));
+  // The cells stored are told once, as the smallest box holding them, also when the yield or the file
+  // stops the read half-way: a hook per cell would cost a million calls.
+  CellAddress from{colCount_, rowCount_};
+  CellAddress to{-1, -1};
+  try {
+    std::string decoded;
+    int currentRow = -1;
+    std::size_t cellsInRow = 0;
+    std::size_t rowCapacityHint = 1;
+    std::size_t linesSinceYield = 0;
+    std::size_t bytesSinceYield = 0;
+    while (lines.Next(line)) {
+      if (line.size() >= 2 && line[0] == 'c' && line[1] == 'w') {
+        ReadWidthLine(line);
+      } else {
+        std::size_t secondComma = std::string_view::npos;
+        TableFileNumber col;
+        TableFileNumber row;
+        if (!ParsePlainCellIndexes(line, col, row, secondComma)) {
+          const std::size_t firstComma = line.find(',');
+          secondComma = firstComma == std::string_view::npos ? std::string_view::npos : line.find(',', firstComma + 1);
+          col = ParseTableFileNumber(line.substr(0, firstComma));
+          if (firstComma != std::string_view::npos) {
+            row = ParseTableFileNumber(line.substr(firstComma + 1, secondComma - firstComma - 1));
+          }
+        }
+        if (secondComma != std::string_view::npos && col.hasDigits && row.hasDigits && col.value >= 0 &&
+            col.value < colCount_ && row.value >= 0 && row.value < rowCount_) {
+          std::string_view text = line.substr(secondComma + 1);
+          if (lines.LineHasBackspace()) {
+            decoded.clear();
+            AppendDecodedCellText(decoded, text);
+            text = decoded;
+          }
+          if (row.value != currentRow) {
+            if (cellsInRow > 0) rowCapacityHint = cellsInRow;
+            currentRow = row.value;
+            cellsInRow = 0;
+            rowMaps_.Add(row.value);
+            from.row = std::min(from.row, row.value);
+            to.row = std::max(to.row, row.value);
+          }
+          ++cellsInRow;
+          store_.Append(col.value, row.value, text, rowCapacityHint);
+          from.col = std::min(from.col, col.value);
+          to.col = std::max(to.col, col.value);
+        }
+        if (progress.Active()) progress.Report(row.value);
+      }
+      bytesSinceYield += line.size();
+      if (yieldBetweenLines && (++linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
+        linesSinceYield = 0;
+        bytesSinceYield = 0;
+        yieldBetweenLines();
       }
     }
-    if (secondComma != std::string_view::npos && col.hasDigits && row.hasDigits && col.value >= 0 &&
-        col.value < colCount_ && row.value >= 0 && row.value < rowCount_) {
-      std::string_view text = line.substr(secondComma + 1);
-      if (lines.LineHasBackspace()) {
-        decoded.clear();
-        AppendDecodedCellText(decoded, text);
-        text = decoded;
-      }
-      if (row.value != currentRow) {
-        if (cellsInRow > 0) rowCapacityHint = cellsInRow;
-        currentRow = row.value;
-        cellsInRow = 0;
-        rowMaps_.Add(row.value);
-      }
-      ++cellsInRow;
-      store_.Append(col.value, row.value, text, rowCapacityHint);
-      if (OnCellWritten) OnCellWritten(col.value, row.value);
-    }
-    if (progress.Active()) progress.Report(row.value);
-    if (yieldBetweenLines) yieldBetweenLines();
+    file.Close();
+  } catch (...) {
+    CellsWritten(from, to);
+    throw;
   }
-  file.Close();
+  CellsWritten(from, to);
   CellRangeChanged(0, 0, colCount_, rowCount_);
+}
+
+void TTableGrid::ReadWidthLine(std::string_view line) {
+  const std::size_t comma = line.find(',');
+  if (comma == std::string_view::npos || comma < 3) return;
+  const TableFileNumber index = ParseTableFileNumber(line.substr(3, comma - 3));
+  if (!index.hasDigits || index.value < 0 || index.value >= colCount_) return;
+  SetColWidth(index.value, ParseTableFileNumber(line.substr(comma + 1, 255)).value);
 }
 
 }  // namespace metrazil

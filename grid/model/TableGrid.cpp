@@ -28,6 +28,10 @@ void TTableGrid::CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow
   if (OnCellRangeChanged) OnCellRangeChanged(CellAddress{fromCol, fromRow}, CellAddress{toCol, toRow});
 }
 
+void TTableGrid::CellsWritten(CellAddress from, CellAddress to) const {
+  if (OnCellsWritten && from.col <= to.col && from.row <= to.row) OnCellsWritten(from, to);
+}
+
 void TTableGrid::BeginUpdate() { ++updateCount_; }
 
 void TTableGrid::EndUpdate() {

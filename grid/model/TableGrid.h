@@ -116,10 +116,13 @@ class TTableGrid {
   CellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
   // Reads a table file into the grid without emptying it first. The file is share-locked while it is read;
-  // yieldBetweenLines runs after every cell line and may throw, which leaves the grid as read so far.
+  // yieldBetweenLines runs between lines, once kLinesPerYield lines or kBytesPerYield bytes of them have
+  // been read since it last ran, and may throw, which leaves the grid as read so far.
   // Errors: ETableGridError "Cannot open file <path>", EInOutError, EInvalidGridOperation.
   void ReadTableFile(const std::string& path);
   void ReadTableFile(const std::string& path, const std::function<void()>& yieldBetweenLines);
+  static constexpr std::size_t kLinesPerYield = 2048;
+  static constexpr std::size_t kBytesPerYield = std::size_t{1} << 20;
   // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as
   // it was. Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
   void WriteTableFile(const std::string& path) const;
@@ -151,7 +154,9 @@ class TTableGrid {
   };
 
   // Hooks, all optional.
-  std::function<void(int col, int row)> OnCellWritten;  // after WriteCell (and the reader) stored or deleted
+  std::function<void(int col, int row)> OnCellWritten;  // after WriteCell stored or deleted
+  // After a table read stored cells, the smallest box [from, to] holding them; once per read.
+  std::function<void(CellAddress from, CellAddress to)> OnCellsWritten;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
   std::function<void(CellAddress from, CellAddress to)> OnCellRangeChanged;
   std::function<void(int progress)> OnTableFileProgress;
@@ -169,6 +174,9 @@ class TTableGrid {
   void ResetFocusToOrigin();
   void LayoutChanged();
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
+  // Tells OnCellsWritten unless the box is empty.
+  void CellsWritten(CellAddress from, CellAddress to) const;
+  void ReadWidthLine(std::string_view line);
   CellAddress LocateEmptyCell(std::uint16_t options) const;
   // The lines of a table file, handed to sink.Write(bytes, size).
   template <typename Sink>

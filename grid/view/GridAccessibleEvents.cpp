@@ -57,12 +57,22 @@ void TGridAccessibleEvents::CellWritten(int col, int row) {
     SendDataChanged({col, row}, {col, row});
     return;
   }
+  GatherWritten({col, row}, {col, row});
+}
+
+// A table read; cell objects read the model, so the DataChanged that follows is all a tool needs.
+void TGridAccessibleEvents::CellsWritten(CellAddress from, CellAddress to) {
+  if (QAccessible::isActive()) GatherWritten(from, to);
+}
+
+void TGridAccessibleEvents::GatherWritten(CellAddress from, CellAddress to) {
   if (!written_) {
     written_ = true;
-    writtenFrom_ = writtenTo_ = {col, row};
+    writtenFrom_ = from;
+    writtenTo_ = to;
   } else {
-    writtenFrom_ = {std::min(writtenFrom_.col, col), std::min(writtenFrom_.row, row)};
-    writtenTo_ = {std::max(writtenTo_.col, col), std::max(writtenTo_.row, row)};
+    writtenFrom_ = {std::min(writtenFrom_.col, from.col), std::min(writtenFrom_.row, from.row)};
+    writtenTo_ = {std::max(writtenTo_.col, to.col), std::max(writtenTo_.row, to.row)};
   }
   Gather();
 }
@@ -94,7 +104,7 @@ void TGridAccessibleEvents::FocusIn() {
       this, [this] { SendFocus(); }, Qt::QueuedConnection);
 }
 
-// A table read writes cell after cell and lets events through meanwhile: one announcement once it is done.
+// A table read changes counts and cells and lets events through meanwhile: one announcement once it is done.
 void TGridAccessibleEvents::Gather() {
   ++changes_;
   if (settle_.isActive()) return;

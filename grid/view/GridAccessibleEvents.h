@@ -33,6 +33,7 @@ class TGridAccessibleEvents : public QObject {
   // From the view's model hooks and its focus-in.
   void LayoutChanged();
   void CellWritten(int col, int row);
+  void CellsWritten(CellAddress from, CellAddress to);
   void FocusIn();
 
   static constexpr int kSettleMs = 100;
@@ -50,6 +51,7 @@ class TGridAccessibleEvents : public QObject {
   };
   TShape ShapeNow() const;
   TGridAccessible* Table() const;
+  void GatherWritten(CellAddress from, CellAddress to);
   void Gather();
   void Settled();
   void SendDataChanged(CellAddress from, CellAddress to);

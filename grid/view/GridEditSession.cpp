@@ -160,12 +160,22 @@ void TGridEditSession::HideEditor(bool focusGrid) {
 }
 
 void TGridEditSession::CellWritten(int col, int row) {
-  if (editing_ && !writingFromEditor_ && col == editCell_.col && row == editCell_.row) {
-    const std::string text = view_.Model().ReadCell(col, row);
-    LoadEditor(text);
-    lastCommitted_ = text;
-    editor_->selectAll();
+  if (editing_ && !writingFromEditor_ && col == editCell_.col && row == editCell_.row) Reload();
+}
+
+void TGridEditSession::CellsWritten(CellAddress from, CellAddress to) {
+  // The box may hold cells the read did not write: only a text other than the edit's own tells it did.
+  if (editing_ && editCell_.col >= from.col && editCell_.col <= to.col && editCell_.row >= from.row &&
+      editCell_.row <= to.row && view_.Model().CellText(editCell_.col, editCell_.row) != lastCommitted_) {
+    Reload();
   }
+}
+
+void TGridEditSession::Reload() {
+  const std::string text = view_.Model().ReadCell(editCell_.col, editCell_.row);
+  LoadEditor(text);
+  lastCommitted_ = text;
+  editor_->selectAll();
 }
 
 // ---- keys and input methods that reach the grid --------------------------------------------------------

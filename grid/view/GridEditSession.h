@@ -58,6 +58,8 @@ class TGridEditSession {
   void PlaceEditors();
   // A cell was written: an open edit of that cell reloads it unless the edit wrote it.
   void CellWritten(int col, int row);
+  // A table read stored cells within [from, to]: an open edit of a cell the read changed reloads it.
+  void CellsWritten(CellAddress from, CellAddress to);
 
   // A key the grid got while an edit is open (the grid keeps the focus during a composition) goes to the
   // editor; one the editor hands back is dropped. False when there is no edit to take it.
@@ -74,6 +76,8 @@ class TGridEditSession {
 
  private:
   void LoadEditor(const std::string& cellText);
+  // The edited cell's stored text into the editor, all of it selected.
+  void Reload();
   std::string EditorBytes() const;
   void WriteFromEditor(const std::string& text);
   void HideEditor(bool focusGrid);

@@ -59,6 +59,7 @@ TTableGridView::~TTableGridView() {
   // that is already gone. Nothing is stored: closing the window saves nothing.
   session_->DropEditors();
   model_.OnCellWritten = nullptr;
+  model_.OnCellsWritten = nullptr;
   model_.OnLayoutChanged = nullptr;
   model_.OnCellRangeChanged = nullptr;
   model_.FullyVisibleRows = nullptr;
@@ -69,6 +70,7 @@ TTableGridView::~TTableGridView() {
 
 void TTableGridView::ConnectModel() {
   model_.OnCellWritten = [this](int col, int row) { CellWritten(col, row); };
+  model_.OnCellsWritten = [this](CellAddress from, CellAddress to) { CellsWritten(from, to); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
   model_.OnCellRangeChanged = [this](CellAddress, CellAddress) { viewport()->update(); };
   model_.FullyVisibleRows = [this](int topRow) {
@@ -117,10 +119,16 @@ void TTableGridView::LayoutChanged() {
 }
 
 void TTableGridView::CellWritten(int col, int row) {
-  // While updates are held back (a table being read) the one who holds them repaints.
+  // While updates are held back the one who holds them repaints.
   if (!model_.Updating()) viewport()->update();
   session_->CellWritten(col, row);
   accessibility_->CellWritten(col, row);
+}
+
+// A table read: the range notice that follows repaints.
+void TTableGridView::CellsWritten(CellAddress from, CellAddress to) {
+  session_->CellsWritten(from, to);
+  accessibility_->CellsWritten(from, to);
 }
 
 // ---- fonts and colours ---------------------------------------------------------------------------------

@@ -103,6 +103,7 @@ class TTableGridView : public QAbstractScrollArea {
   void ConnectModel();
   void LayoutChanged();
   void CellWritten(int col, int row);
+  void CellsWritten(CellAddress from, CellAddress to);
   void ClampTopLeft();
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);

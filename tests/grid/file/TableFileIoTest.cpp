@@ -234,10 +234,17 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
   std::vector<std::pair<CellAddress, CellAddress>> ranges;
   back.OnTableFileProgress = [&](int p) { read.push_back(p); };
   back.OnCellRangeChanged = [&](CellAddress from, CellAddress to) { ranges.emplace_back(from, to); };
+  std::vector<std::pair<CellAddress, CellAddress>> boxes;
+  back.OnCellsWritten = [&](CellAddress from, CellAddress to) { boxes.emplace_back(from, to); };
+  int cellHooks = 0;
+  back.OnCellWritten = [&](int, int) { ++cellHooks; };
   back.ReadTableFile(PathOf("p.dat"));
   EXPECT_EQ(read, (std::vector<int>{25, 75}));
   ASSERT_EQ(ranges.size(), 1u);
   EXPECT_EQ(ranges[0].second, (CellAddress{5, 5}));
+  // The cells read are told once, as their box, not cell by cell.
+  EXPECT_EQ(boxes, (std::vector<std::pair<CellAddress, CellAddress>>{{{0, 1}, {0, 3}}}));
+  EXPECT_EQ(cellHooks, 0);
 
   // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
   Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
@@ -322,7 +329,9 @@ TEST_F(TableFileIoTest, FailedReadsLeaveTheGrid) {
 
 TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   const std::string path = PathOf("data.dat");
-  Put(path, kWorkedExample);
+  std::string table = "5,10001\r\n";
+  for (int row = 1; row <= 10000; ++row) table += "0," + std::to_string(row) + ",r\r\n";
+  Put(path, table);
   TTableGrid grid = DesignGrid();
   TTableGrid other = DesignGrid();
   int yields = 0;
@@ -330,22 +339,42 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   grid.ReadTableFile(path, [&] {
     if (++yields == 3) saveError = ErrorOf([&] { other.WriteTableFile(path); });
   });
-  EXPECT_EQ(yields, 10);
+  EXPECT_EQ(yields, 4) << "after lines 2048, 4096, 6144 and 8192";
   EXPECT_EQ(saveError, "Cannot Create " + path);
-  EXPECT_EQ(Get(path), kWorkedExample);
+  EXPECT_EQ(Get(path), table);
 
+  // A read stopped half-way tells the cells it stored, and lets go of the file.
   TTableGrid aborted = DesignGrid();
+  std::vector<std::pair<CellAddress, CellAddress>> written;
+  aborted.OnCellsWritten = [&](CellAddress from, CellAddress to) { written.emplace_back(from, to); };
   yields = 0;
   EXPECT_THROW(aborted.ReadTableFile(path,
                                      [&] {
-                                       if (++yields == 4) throw EAbort();
+                                       if (++yields == 2) throw EAbort();
                                      }),
                EAbort);
-  EXPECT_EQ(aborted.RowCount(), 3);
-  EXPECT_EQ(aborted.StoredCellCount(), 4u);
-  EXPECT_EQ(aborted.ReadCell(3, 0), "k1");
-  other.WriteTableFile(path);  // the aborted read let go of the file
+  EXPECT_EQ(aborted.RowCount(), 10001);
+  EXPECT_EQ(aborted.StoredCellCount(), 4096u);
+  ASSERT_EQ(written.size(), 1u);
+  EXPECT_EQ(written[0].first, (CellAddress{0, 1}));
+  EXPECT_EQ(written[0].second, (CellAddress{0, 4096}));
+  other.WriteTableFile(path);
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
+}
+
+TEST_F(TableFileIoTest, LongLinesYieldByTheirBytes) {
+  // Lines of 1 MB in all (without their line ends) call the yield once, a byte less does not.
+  const std::size_t half = TTableGrid::kBytesPerYield / 2;
+  for (const std::size_t last : {half, half - 1}) {
+    const std::string path = PathOf("long.dat");
+    const std::string prefix = "0,1,";
+    Put(path, "5,10\r\n" + prefix + std::string(half - prefix.size(), 'x') + "\r\n" + prefix +
+                  std::string(last - prefix.size(), 'y') + "\r\n");
+    TTableGrid grid = DesignGrid();
+    int yields = 0;
+    grid.ReadTableFile(path, [&] { ++yields; });
+    EXPECT_EQ(yields, last == half ? 1 : 0) << last;
+  }
 }
 
 TEST_F(TableFileIoTest, ComparisonWithAFileFindsEveryDifference) {

@@ -474,6 +474,24 @@ void GridViewTest::writeFromOutsideReloadsTheEditor() {
   h.Type("k");
   h.Model().WriteCell(1, 1, "other");
   QCOMPARE(h.EditorText(), QStringLiteral("k"));
+
+  // So does a table read: the edited cell reloads when the read changed it, and only then (the second
+  // read's cells surround the edited one).
+  QTemporaryDir dir;
+  const auto read = [&](const char* lines) {
+    const QString path = dir.filePath(QStringLiteral("t.dat"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lines);
+    file.close();
+    h.Model().ReadTableFile(path.toStdString());
+  };
+  read("5,10\r\n1,1,a\r\n0,2,b\r\n");
+  QCOMPARE(h.EditorText(), QStringLiteral("k"));
+  read("5,10\r\n0,0,h\r\n2,2,c\r\n");
+  QCOMPARE(h.EditorText(), QStringLiteral("k"));
+  read("5,10\r\n1,1,a\r\n0,1,read\r\n0,2,b\r\n");
+  QCOMPARE(h.EditorText(), QStringLiteral("read"));
 }
 
 void GridViewTest::focusLeavingTheGridEndsTheEdit() {
