@@ -27,6 +27,8 @@ class TItemListModel : public QAbstractListModel {
   void Fill(const TTableGrid& grid, const std::function<void()>& yield);
   int Count() const { return static_cast<int>(starts_.size()) - 1; }
   std::string_view Bytes(int item) const;
+  // Memory the snapshot holds, mapped or from the heap, for memory figures.
+  std::size_t SnapshotBytes() const { return bytes_.capacity() + starts_.capacity() * sizeof(std::size_t); }
   // The first item from the top that starts with prefix, compared as QString's case-insensitive
   // startsWith does; -1 when none does or the prefix is empty.
   int FindPrefix(const QString& prefix) const;
