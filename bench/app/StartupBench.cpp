@@ -17,7 +17,6 @@
 #include <benchmark/benchmark.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,6 +34,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/HugePages.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -101,12 +101,18 @@ std::vector<pid_t> Descendants(pid_t pid) {
 // Touches and frees more memory than a run takes, so that the run meets memory the host still backs.
 void WarmFreeMemory() {
   constexpr std::size_t kBytes = std::size_t{512} << 20;
-  void* data = ::mmap(nullptr, kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (data == MAP_FAILED) return;
-  ::madvise(data, kBytes, MADV_HUGEPAGE);
+  void* data = MapHugePages(kBytes);
+  if (data == nullptr) return;
   auto* bytes = static_cast<volatile char*>(data);
   for (std::size_t at = 0; at < kBytes; at += 4096) bytes[at] = 1;
-  ::munmap(data, kBytes);
+  UnmapHugePages(data, kBytes);
+}
+
+// Whether key is seen for the first time in this process: a case's first run goes untimed first, and a
+// program is copied once.
+bool FirstRun(const std::string& key) {
+  static std::set<std::string> seen;
+  return seen.insert(key).second;
 }
 
 struct TStartup {
@@ -123,8 +129,7 @@ struct TStartup {
 std::string ProgramCopy(int rows) {
   const fs::path dir = fs::path(BenchDir()) / ("startup-" + (rows < 0 ? std::string("none") : std::to_string(rows)));
   const fs::path program = dir / "metrazil";
-  static std::set<int> made;
-  if (!made.insert(rows).second) return program.string();
+  if (!FirstRun(dir.string())) return program.string();
   fs::create_directories(dir);
   // Another build of the program (an earlier version, say) can be measured against the same yardstick.
   const char* other = std::getenv("METRAZIL_BENCH_PROGRAM");
@@ -197,12 +202,6 @@ TStartup Launch(const std::string& program) {
   ::waitpid(pid, nullptr, 0);
   ::close(pipeFds[0]);
   return result;
-}
-
-// Whether this is a case's first run in this process, which then goes untimed first.
-bool FirstRun(const std::string& key) {
-  static std::set<std::string> seen;
-  return seen.insert(key).second;
 }
 
 // One launch per repetition: the aggregates give the median of every figure.
