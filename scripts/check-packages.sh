@@ -73,13 +73,14 @@ cmp "$scratch/$folder/data2.dat" examples/data2.dat
 
 # Starts a program offscreen from an unrelated working directory with an empty home and traces its file
 # calls; it passes when the program is still running after a few seconds and has looked for its tables in
-# the expected directory and nowhere else. No table directory is made before a save.
+# the expected directory and nowhere else. No table directory is made before a save. Its input is not the
+# terminal: a background run would otherwise stop it on a read, which strace reports as an error.
 starts() {
   local program=$1 name=$2 tables=$3 home=$scratch/home-$2 status=0
   mkdir -p "$home" "$scratch/cwd"
   (cd "$scratch/cwd" && env -u XDG_DATA_HOME HOME="$home" QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
     QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu strace -f --seccomp-bpf -qq -e trace=%file -o "$scratch/$name.trace" \
-    timeout 8 "$program" >"$scratch/$name.log" 2>&1) || status=$?
+    timeout 8 "$program" </dev/null >"$scratch/$name.log" 2>&1) || status=$?
   [ "$status" -eq 124 ] || { cat "$scratch/$name.log" >&2; fail "$program ended with status $status"; }
   local looked
   looked=$(grep -o '"[^"]*/data2\?\.dat"' "$scratch/$name.trace" | tr -d '"' | sort -u)
