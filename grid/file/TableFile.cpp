@@ -17,7 +17,7 @@ int HexDigit(char c) {
 
 }  // namespace
 
-TableFileNumber ParseTableFileNumber(std::string_view field) {
+TTableFileNumber ParseTableFileNumber(std::string_view field) {
   std::size_t pos = 0;
   while (pos < field.size() && field[pos] == ' ') ++pos;
   bool negative = false;
@@ -43,7 +43,7 @@ TableFileNumber ParseTableFileNumber(std::string_view field) {
     if (digit < 0) break;
     magnitude = std::min(magnitude * base + digit, kCap);
   }
-  TableFileNumber result;
+  TTableFileNumber result;
   result.hasDigits = pos > digitsBegin;
   if (!result.hasDigits) return result;
   const std::int64_t value = (negative && pos == field.size()) ? -magnitude : magnitude;

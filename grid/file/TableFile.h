@@ -8,7 +8,7 @@ namespace metrazil {
 
 // Field and text rules of table files, shared by the reader and the writer.
 
-struct TableFileNumber {
+struct TTableFileNumber {
   int value = 0;
   bool hasDigits = false;  // false when no digit stood where the number should begin (value 0)
 };
@@ -16,7 +16,7 @@ struct TableFileNumber {
 // Blanks, an optional sign, then decimal digits, or hexadecimal ones after "$", "x", "X", "0x" or "0X".
 // Reading stops at the first byte that does not fit; the sign counts only when the field ends right after
 // the digits. The value saturates to the 32-bit signed range.
-TableFileNumber ParseTableFileNumber(std::string_view field);
+TTableFileNumber ParseTableFileNumber(std::string_view field);
 
 // Whether the text holds a CR or an LF, either of which would split its line in a table file.
 inline bool HoldsLineBreak(std::string_view text) {

@@ -16,9 +16,10 @@ namespace {
 
 // The common shape of a cell line, "digits,digits,", read in one step; anything else (signs, blanks, hex
 // prefixes, long numbers) is left to the full field rule.
-bool ParsePlainCellIndexes(std::string_view line, TableFileNumber& col, TableFileNumber& row, std::size_t& textStart) {
+bool ParsePlainCellIndexes(std::string_view line, TTableFileNumber& col, TTableFileNumber& row,
+                           std::size_t& textStart) {
   std::size_t pos = 0;
-  const auto plain = [&](TableFileNumber& number) {
+  const auto plain = [&](TTableFileNumber& number) {
     int value = 0;
     const std::size_t begin = pos;
     while (pos < line.size() && pos - begin < 9 && static_cast<unsigned>(line[pos] - '0') < 10) {
@@ -26,7 +27,7 @@ bool ParsePlainCellIndexes(std::string_view line, TableFileNumber& col, TableFil
       ++pos;
     }
     if (pos == begin || pos == line.size() || line[pos] != ',') return false;
-    number = TableFileNumber{value, true};
+    number = TTableFileNumber{value, true};
     ++pos;
     return true;
   };
@@ -59,8 +60,8 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
   TTableFileProgress progress(OnTableFileProgress, rowCount_);
   // The cells stored are told once, as the smallest box holding them, also when the yield or the file
   // stops the read half-way: a hook per cell would cost a million calls.
-  CellAddress from{colCount_, rowCount_};
-  CellAddress to{-1, -1};
+  TCellAddress from{colCount_, rowCount_};
+  TCellAddress to{-1, -1};
   try {
     std::string decoded;
     int currentRow = -1;
@@ -73,8 +74,8 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
         ReadWidthLine(line);
       } else {
         std::size_t secondComma = std::string_view::npos;
-        TableFileNumber col;
-        TableFileNumber row;
+        TTableFileNumber col;
+        TTableFileNumber row;
         if (!ParsePlainCellIndexes(line, col, row, secondComma)) {
           const std::size_t firstComma = line.find(',');
           secondComma = firstComma == std::string_view::npos ? std::string_view::npos : line.find(',', firstComma + 1);
@@ -125,7 +126,7 @@ void TTableGrid::ReadTableFile(const std::string& path, const std::function<void
 void TTableGrid::ReadWidthLine(std::string_view line) {
   const std::size_t comma = line.find(',');
   if (comma == std::string_view::npos || comma < 3) return;
-  const TableFileNumber index = ParseTableFileNumber(line.substr(3, comma - 3));
+  const TTableFileNumber index = ParseTableFileNumber(line.substr(3, comma - 3));
   if (!index.hasDigits || index.value < 0 || index.value >= colCount_) return;
   SetColWidth(index.value, ParseTableFileNumber(line.substr(comma + 1, 255)).value);
 }

@@ -4,11 +4,11 @@
 
 namespace metrazil {
 
-GridGeometry::GridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight)
-    : GridGeometry(grid, clientWidth, clientHeight, grid.LeftCol(), grid.TopRow()) {}
+TGridGeometry::TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight)
+    : TGridGeometry(grid, clientWidth, clientHeight, grid.LeftCol(), grid.TopRow()) {}
 
-GridGeometry::GridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol,
-                           int topRow)
+TGridGeometry::TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol,
+                             int topRow)
     : grid_(grid),
       clientWidth_(std::max<std::int64_t>(clientWidth, 0)),
       clientHeight_(std::max<std::int64_t>(clientHeight, 0)),
@@ -17,7 +17,7 @@ GridGeometry::GridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std
   Build();
 }
 
-void GridGeometry::Build() {
+void TGridGeometry::Build() {
   const int colCount = grid_.ColCount();
   const int rowCount = grid_.RowCount();
 
@@ -50,65 +50,65 @@ void GridGeometry::Build() {
   }
 }
 
-int GridGeometry::IndexOf(const std::vector<int>& items, int value) {
+int TGridGeometry::IndexOf(const std::vector<int>& items, int value) {
   auto it = std::lower_bound(items.begin(), items.end(), value);
   return it != items.end() && *it == value ? static_cast<int>(it - items.begin()) : -1;
 }
 
-int GridGeometry::LastVisibleCol() const {
+int TGridGeometry::LastVisibleCol() const {
   return !visibleCols_.empty() && visibleCols_.back() >= leftCol_ ? visibleCols_.back() : leftCol_ - 1;
 }
 
-int GridGeometry::LastVisibleRow() const {
+int TGridGeometry::LastVisibleRow() const {
   return !visibleRows_.empty() && visibleRows_.back() >= topRow_ ? visibleRows_.back() : topRow_ - 1;
 }
 
-int GridGeometry::LastFullyVisibleCol() const {
+int TGridGeometry::LastFullyVisibleCol() const {
   for (std::size_t i = visibleCols_.size(); i-- > 0 && visibleCols_[i] >= leftCol_;) {
     if (colEdges_[i + 1] <= clientWidth_) return visibleCols_[i];
   }
   return leftCol_ - 1;
 }
 
-int GridGeometry::LastFullyVisibleRow() const {
+int TGridGeometry::LastFullyVisibleRow() const {
   for (std::size_t i = visibleRows_.size(); i-- > 0 && visibleRows_[i] >= topRow_;) {
     if (rowEdges_[i + 1] <= clientHeight_) return visibleRows_[i];
   }
   return topRow_ - 1;
 }
 
-int GridGeometry::RowPage() const { return std::max(1, LastFullyVisibleRow() - topRow_); }
+int TGridGeometry::RowPage() const { return std::max(1, LastFullyVisibleRow() - topRow_); }
 
-int GridGeometry::ColPage() const { return std::max(1, LastFullyVisibleCol() - leftCol_); }
+int TGridGeometry::ColPage() const { return std::max(1, LastFullyVisibleCol() - leftCol_); }
 
-GridRect GridGeometry::CellRect(int col, int row) const {
+TGridRect TGridGeometry::CellRect(int col, int row) const {
   const int ci = IndexOf(visibleCols_, col);
   const int ri = IndexOf(visibleRows_, row);
   if (ci < 0 || ri < 0) return {};
   return {colEdges_[ci], rowEdges_[ri], colEdges_[ci + 1], rowEdges_[ri + 1]};
 }
 
-int GridGeometry::ColAt(std::int64_t x) const {
+int TGridGeometry::ColAt(std::int64_t x) const {
   if (x < 0 || x >= clientWidth_ || x >= CellsRight()) return -1;
   // The first edge beyond x closes the column that holds it; zero-width columns share their edge.
   auto it = std::upper_bound(colEdges_.begin(), colEdges_.end(), x);
   return visibleCols_[static_cast<std::size_t>(it - colEdges_.begin()) - 1];
 }
 
-int GridGeometry::RowAt(std::int64_t y) const {
+int TGridGeometry::RowAt(std::int64_t y) const {
   if (y < 0 || y >= clientHeight_ || y >= CellsBottom()) return -1;
   auto it = std::upper_bound(rowEdges_.begin(), rowEdges_.end(), y);
   return visibleRows_[static_cast<std::size_t>(it - rowEdges_.begin()) - 1];
 }
 
-CellAddress GridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
+TCellAddress TGridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
   const int col = ColAt(x);
   const int row = RowAt(y);
   if (col < 0 || row < 0) return {};
   return {col, row};
 }
 
-int GridGeometry::HeaderColAt(std::int64_t x, std::int64_t y) const {
+int TGridGeometry::HeaderColAt(std::int64_t x, std::int64_t y) const {
   if (grid_.FixedRows() == 0 || x < 0 || RowAt(y) != 0) return -1;
   const int col = ColAt(x);
   if (col >= 0) return col;
@@ -117,7 +117,7 @@ int GridGeometry::HeaderColAt(std::int64_t x, std::int64_t y) const {
   return -1;
 }
 
-int GridGeometry::MaxTopRow() const {
+int TGridGeometry::MaxTopRow() const {
   const int first = grid_.FixedRows();
   const int last = grid_.RowCount() - 1;
   const std::int64_t room = clientHeight_ - fixedHeight_;
@@ -129,7 +129,7 @@ int GridGeometry::MaxTopRow() const {
   return first;
 }
 
-int GridGeometry::MaxLeftCol() const {
+int TGridGeometry::MaxLeftCol() const {
   const int first = grid_.FixedCols();
   const int last = grid_.ColCount() - 1;
   const std::int64_t room = clientWidth_ - fixedWidth_;
@@ -141,11 +141,11 @@ int GridGeometry::MaxLeftCol() const {
   return first;
 }
 
-int GridGeometry::ClampTopRow(int row) const { return std::max(grid_.FixedRows(), std::min(row, MaxTopRow())); }
+int TGridGeometry::ClampTopRow(int row) const { return std::max(grid_.FixedRows(), std::min(row, MaxTopRow())); }
 
-int GridGeometry::ClampLeftCol(int col) const { return std::max(grid_.FixedCols(), std::min(col, MaxLeftCol())); }
+int TGridGeometry::ClampLeftCol(int col) const { return std::max(grid_.FixedCols(), std::min(col, MaxLeftCol())); }
 
-CellAddress GridGeometry::ScrollIntoView(int col, int row) const {
+TCellAddress TGridGeometry::ScrollIntoView(int col, int row) const {
   int top = topRow_;
   if (row >= grid_.FixedRows() && row < grid_.RowCount()) {
     if (row < topRow_) {

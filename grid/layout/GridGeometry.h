@@ -8,7 +8,7 @@
 namespace metrazil {
 
 // A rectangle in client pixels; right and bottom are exclusive and include the cell's own grid lines.
-struct GridRect {
+struct TGridRect {
   std::int64_t left = 0;
   std::int64_t top = 0;
   std::int64_t right = 0;
@@ -16,18 +16,18 @@ struct GridRect {
 
   bool IsEmpty() const { return right <= left || bottom <= top; }
   bool Contains(std::int64_t x, std::int64_t y) const { return x >= left && x < right && y >= top && y < bottom; }
-  friend bool operator==(const GridRect&, const GridRect&) = default;
+  friend bool operator==(const TGridRect&, const TGridRect&) = default;
 };
 
 // Where the cells of a grid lie in a client area of a given size, for one top-left cell. Only the fixed
 // rows and columns and the scrollable ones from the top-left cell up to the client's edge are walked, so
 // building one costs the same for 10 rows as for 134,217,725. A width or height of 0 or less is laid out
 // as 0. Positions are 64-bit; indexes are the model's 32-bit ones.
-class GridGeometry {
+class TGridGeometry {
  public:
   // Uses the model's own top-left cell.
-  GridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight);
-  GridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol, int topRow);
+  TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight);
+  TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol, int topRow);
 
   static std::int64_t LaidOutSize(int size) { return size > 0 ? size : 0; }
 
@@ -65,14 +65,14 @@ class GridGeometry {
 
   // The cell's rectangle while it is on screen (partly or fully); an empty rectangle for a cell that is
   // scrolled out, beyond the client or outside the counts.
-  GridRect CellRect(int col, int row) const;
+  TGridRect CellRect(int col, int row) const;
 
   // Hit-testing among the cells on screen: -1 for a pixel left of / above the cells, beyond the last
   // cell on screen, or outside the client. A zero-width column is never hit.
   int ColAt(std::int64_t x) const;
   int RowAt(std::int64_t y) const;
   // {-1, -1} unless both hit.
-  CellAddress CellAt(std::int64_t x, std::int64_t y) const;
+  TCellAddress CellAt(std::int64_t x, std::int64_t y) const;
   // The column whose header cell (row 0, while it is a fixed row) holds the point; the empty area right of
   // the last column counts as that column's header while the last column is on screen. -1 elsewhere.
   int HeaderColAt(std::int64_t x, std::int64_t y) const;
@@ -87,7 +87,7 @@ class GridGeometry {
 
   // The top-left cell (col = left column, row = top row) after the least scrolling that shows the cell
   // fully; fixed indexes leave their direction alone. Clamped.
-  CellAddress ScrollIntoView(int col, int row) const;
+  TCellAddress ScrollIntoView(int col, int row) const;
 
  private:
   void Build();

@@ -24,10 +24,11 @@ THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bo
   return THeaderDoubleClick::kEditHeader;
 }
 
-std::optional<THeaderDoubleClickHit> HeaderDoubleClickAt(const GridGeometry& geometry, std::int64_t x, std::int64_t y) {
+std::optional<THeaderDoubleClickHit> HeaderDoubleClickAt(const TGridGeometry& geometry, std::int64_t x,
+                                                         std::int64_t y) {
   const int col = geometry.HeaderColAt(x, y);
   if (col < 0) return std::nullopt;
-  const GridRect rect = geometry.CellRect(col, 0);
+  const TGridRect rect = geometry.CellRect(col, 0);
   const THeaderDoubleClick action = ClassifyHeaderDoubleClick(static_cast<int>(x), static_cast<int>(rect.left),
                                                               static_cast<int>(rect.right), col > 0);
   return THeaderDoubleClickHit{action, col};

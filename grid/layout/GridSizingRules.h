@@ -26,12 +26,12 @@ enum class THeaderDoubleClick { kFitLeftColumn, kFitColumn, kEditHeader };
 THeaderDoubleClick ClassifyHeaderDoubleClick(int x, int colLeft, int borderX, bool hasColumnToLeft);
 
 // What a double-click at (x, y) in the geometry's client does, and on which header column (see
-// GridGeometry::HeaderColAt); empty where it is no header double-click at all.
+// TGridGeometry::HeaderColAt); empty where it is no header double-click at all.
 struct THeaderDoubleClickHit {
   THeaderDoubleClick action;
   int col;
 };
-std::optional<THeaderDoubleClickHit> HeaderDoubleClickAt(const GridGeometry& geometry, std::int64_t x, std::int64_t y);
+std::optional<THeaderDoubleClickHit> HeaderDoubleClickAt(const TGridGeometry& geometry, std::int64_t x, std::int64_t y);
 
 // Fitting measures no more than this many bytes of a line, which keeps it cheap for any text: a column is
 // never fitted to more than several screens' width anyway.

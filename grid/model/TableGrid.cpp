@@ -25,10 +25,10 @@ void TTableGrid::LayoutChanged() {
 }
 
 void TTableGrid::CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const {
-  if (OnCellRangeChanged) OnCellRangeChanged(CellAddress{fromCol, fromRow}, CellAddress{toCol, toRow});
+  if (OnCellRangeChanged) OnCellRangeChanged(TCellAddress{fromCol, fromRow}, TCellAddress{toCol, toRow});
 }
 
-void TTableGrid::CellsWritten(CellAddress from, CellAddress to) const {
+void TTableGrid::CellsWritten(TCellAddress from, TCellAddress to) const {
   if (OnCellsWritten && from.col <= to.col && from.row <= to.row) OnCellsWritten(from, to);
 }
 
@@ -290,7 +290,7 @@ void TTableGrid::ForEachTextInColumn(int col, int firstRow, int lastRow,
   });
 }
 
-CellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options) const {
+TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options) const {
   if (text == "\"\"") return LocateEmptyCell(options);
   if (text.empty()) return {};
   const bool caseSensitive = (options & kLocateCaseSensitive) != 0;
@@ -300,7 +300,7 @@ CellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options)
   const std::string needle = caseSensitive ? std::string(text) : AnsiUpperCase(text);
   const int firstCol = wholeGrid ? 0 : fixedCols_;
   const int firstRow = wholeGrid ? 0 : fixedRows_;
-  CellAddress best;
+  TCellAddress best;
   std::string upper;
   // Only stored cells can match, so the search walks the store and keeps the first hit in search order.
   store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
@@ -319,7 +319,7 @@ CellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options)
         match = upper.find(needle) != std::string::npos;
       }
       if (match) {
-        best = CellAddress{cell.col, row};
+        best = TCellAddress{cell.col, row};
         break;
       }
     }
@@ -328,16 +328,16 @@ CellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options)
   return best;
 }
 
-CellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
+TCellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
   const bool wholeGrid = (options & kLocateWholeGrid) != 0;
   const int firstCol = wholeGrid ? 0 : fixedCols_;
   const int firstRow = wholeGrid ? 0 : fixedRows_;
   if ((options & kLocateRowByRow) != 0) {
-    CellAddress found;
+    TCellAddress found;
     int expected = firstRow;
     store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
       if (row > expected) {
-        found = CellAddress{firstCol, expected};
+        found = TCellAddress{firstCol, expected};
         return false;
       }
       int col = firstCol;
@@ -346,11 +346,11 @@ CellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
         if (cell.col > col) break;
         ++col;
       }
-      if (col < colCount_) found = CellAddress{col, row};
+      if (col < colCount_) found = TCellAddress{col, row};
       expected = row + 1;
       return found.row < 0;
     });
-    if (found.row < 0 && expected < rowCount_) found = CellAddress{firstCol, expected};
+    if (found.row < 0 && expected < rowCount_) found = TCellAddress{firstCol, expected};
     return found;
   }
   // Column order in one pass over the stored rows: columns firstCol..limit-1 have held a text in every row
@@ -376,10 +376,10 @@ CellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
     expected = row + 1;
     return limit > firstCol;
   });
-  if (limit == firstCol) return CellAddress{firstCol, gapRow};
+  if (limit == firstCol) return TCellAddress{firstCol, gapRow};
   // A row without a map holds no text: every column still in its run has its gap there.
-  if (missingRow || expected < rowCount_) return CellAddress{firstCol, expected};
-  if (limit < colCount_) return CellAddress{limit, gapRow};
+  if (missingRow || expected < rowCount_) return TCellAddress{firstCol, expected};
+  if (limit < colCount_) return TCellAddress{limit, gapRow};
   return {};
 }
 

@@ -14,10 +14,10 @@
 
 namespace metrazil {
 
-struct CellAddress {
+struct TCellAddress {
   int col = -1;
   int row = -1;
-  friend bool operator==(const CellAddress&, const CellAddress&) = default;
+  friend bool operator==(const TCellAddress&, const TCellAddress&) = default;
 };
 
 // The cell model behind both tables: counts, fixed rows and columns, focus, sizes and a sparse text store.
@@ -113,7 +113,7 @@ class TTableGrid {
   // Options: kLocateWholeCell, kLocateCaseSensitive, kLocateRowByRow, kLocateWholeGrid; other bits are
   // ignored. A search text of two double quotes finds the first empty cell. Returns {-1, -1} when nothing
   // matches.
-  CellAddress LocateText(std::string_view text, std::uint16_t options) const;
+  TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
   // Reads a table file into the grid without emptying it first. The file is share-locked while it is read;
   // yieldBetweenLines runs between lines, once kLinesPerYield lines or kBytesPerYield bytes of them have
@@ -156,9 +156,9 @@ class TTableGrid {
   // Hooks, all optional.
   std::function<void(int col, int row)> OnCellWritten;  // after WriteCell stored or deleted
   // After a table read stored cells, the smallest box [from, to] holding them; once per read.
-  std::function<void(CellAddress from, CellAddress to)> OnCellsWritten;
+  std::function<void(TCellAddress from, TCellAddress to)> OnCellsWritten;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
-  std::function<void(CellAddress from, CellAddress to)> OnCellRangeChanged;
+  std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
   std::function<void(int progress)> OnTableFileProgress;
   // How many non-fixed rows from topRow on are fully visible (1 when unset).
   std::function<int(int topRow)> FullyVisibleRows;
@@ -175,9 +175,9 @@ class TTableGrid {
   void LayoutChanged();
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
   // Tells OnCellsWritten unless the box is empty.
-  void CellsWritten(CellAddress from, CellAddress to) const;
+  void CellsWritten(TCellAddress from, TCellAddress to) const;
   void ReadWidthLine(std::string_view line);
-  CellAddress LocateEmptyCell(std::uint16_t options) const;
+  TCellAddress LocateEmptyCell(std::uint16_t options) const;
   // The lines of a table file, handed to sink.Write(bytes, size).
   template <typename Sink>
   void WriteLines(Sink& sink) const;

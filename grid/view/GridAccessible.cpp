@@ -138,7 +138,7 @@ QAccessibleInterface* TGridAccessible::CachedCell(int modelRow, int modelCol) co
 QAccessibleInterface* TGridAccessible::childAt(int x, int y) const {
   if (!isValid()) return nullptr;
   const TTableGridView* view = View();
-  const CellAddress hit = view->ViewportToCell(view->viewport()->mapFromGlobal(QPoint(x, y)));
+  const TCellAddress hit = view->ViewportToCell(view->viewport()->mapFromGlobal(QPoint(x, y)));
   return ModelCell(hit.row, hit.col);
 }
 

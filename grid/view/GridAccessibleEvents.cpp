@@ -32,7 +32,7 @@ TGridAccessible* TGridAccessibleEvents::Table() const {
 
 void TGridAccessibleEvents::LayoutChanged() {
   const TShape shape = ShapeNow();
-  const CellAddress focus{view_.Model().FocusedCol(), view_.Model().FocusedRow()};
+  const TCellAddress focus{view_.Model().FocusedCol(), view_.Model().FocusedRow()};
   const bool reshaped = shape != shape_;
   const bool moved = focus != focus_;
   shape_ = shape;
@@ -61,11 +61,11 @@ void TGridAccessibleEvents::CellWritten(int col, int row) {
 }
 
 // A table read; cell objects read the model, so the DataChanged that follows is all a tool needs.
-void TGridAccessibleEvents::CellsWritten(CellAddress from, CellAddress to) {
+void TGridAccessibleEvents::CellsWritten(TCellAddress from, TCellAddress to) {
   if (QAccessible::isActive()) GatherWritten(from, to);
 }
 
-void TGridAccessibleEvents::GatherWritten(CellAddress from, CellAddress to) {
+void TGridAccessibleEvents::GatherWritten(TCellAddress from, TCellAddress to) {
   if (!written_) {
     written_ = true;
     writtenFrom_ = from;
@@ -79,7 +79,7 @@ void TGridAccessibleEvents::GatherWritten(CellAddress from, CellAddress to) {
 
 // From and to are model cells; the table event counts in body rows and columns, a header text changed
 // is an event of its own.
-void TGridAccessibleEvents::SendDataChanged(CellAddress from, CellAddress to) {
+void TGridAccessibleEvents::SendDataChanged(TCellAddress from, TCellAddress to) {
   const TTableGrid& model = view_.Model();
   if (from.row < model.FixedRows() || from.col < model.FixedCols()) {
     QAccessibleEvent headers(&view_, from.row < model.FixedRows() ? QAccessible::TableColumnHeaderChanged

@@ -33,7 +33,7 @@ class TGridAccessibleEvents : public QObject {
   // From the view's model hooks and its focus-in.
   void LayoutChanged();
   void CellWritten(int col, int row);
-  void CellsWritten(CellAddress from, CellAddress to);
+  void CellsWritten(TCellAddress from, TCellAddress to);
   void FocusIn();
 
   static constexpr int kSettleMs = 100;
@@ -51,20 +51,20 @@ class TGridAccessibleEvents : public QObject {
   };
   TShape ShapeNow() const;
   TGridAccessible* Table() const;
-  void GatherWritten(CellAddress from, CellAddress to);
+  void GatherWritten(TCellAddress from, TCellAddress to);
   void Gather();
   void Settled();
-  void SendDataChanged(CellAddress from, CellAddress to);
+  void SendDataChanged(TCellAddress from, TCellAddress to);
   void SendFocus();
   void NameEditor(QWidget* editor);
 
   TTableGridView& view_;
   TShape shape_;
-  CellAddress focus_;
+  TCellAddress focus_;
   bool shapeChanged_ = false;
   bool written_ = false;
-  CellAddress writtenFrom_;
-  CellAddress writtenTo_;
+  TCellAddress writtenFrom_;
+  TCellAddress writtenTo_;
   std::uint64_t changes_ = 0;
   std::uint64_t changesWhenArmed_ = 0;
   std::uint64_t changesAtFocus_ = 0;  // changes_ when the focused cell was last told

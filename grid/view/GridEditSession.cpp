@@ -56,7 +56,7 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
     editor_->setAutoFillBackground(true);
   }
   if (!editing_) {
-    const CellAddress topLeft = view_.Geometry().ScrollIntoView(col, row);
+    const TCellAddress topLeft = view_.Geometry().ScrollIntoView(col, row);
     view_.SetTopLeft(topLeft.col, topLeft.row);
     editing_ = true;
     editCell_ = {col, row};
@@ -163,7 +163,7 @@ void TGridEditSession::CellWritten(int col, int row) {
   if (editing_ && !writingFromEditor_ && col == editCell_.col && row == editCell_.row) Reload();
 }
 
-void TGridEditSession::CellsWritten(CellAddress from, CellAddress to) {
+void TGridEditSession::CellsWritten(TCellAddress from, TCellAddress to) {
   // The box may hold cells the read did not write: only a text other than the edit's own tells it did.
   if (editing_ && editCell_.col >= from.col && editCell_.col <= to.col && editCell_.row >= from.row &&
       editCell_.row <= to.row && view_.Model().CellText(editCell_.col, editCell_.row) != lastCommitted_) {

@@ -42,7 +42,7 @@ class TGridEditSession {
   void EndEdits();
   bool IsEditing() const { return editing_; }
   TGridEditor* Editor() const { return editor_; }
-  CellAddress EditCell() const { return editCell_; }
+  TCellAddress EditCell() const { return editCell_; }
 
   // Opens the header editor on a header cell; an open one on another cell commits first.
   void BeginHeaderEdit(int col);
@@ -59,7 +59,7 @@ class TGridEditSession {
   // A cell was written: an open edit of that cell reloads it unless the edit wrote it.
   void CellWritten(int col, int row);
   // A table read stored cells within [from, to]: an open edit of a cell the read changed reloads it.
-  void CellsWritten(CellAddress from, CellAddress to);
+  void CellsWritten(TCellAddress from, TCellAddress to);
 
   // A key the grid got while an edit is open (the grid keeps the focus during a composition) goes to the
   // editor; one the editor hands back is dropped. False when there is no edit to take it.
@@ -88,7 +88,7 @@ class TGridEditSession {
   int headerCol_ = -1;
 
   bool editing_ = false;
-  CellAddress editCell_;
+  TCellAddress editCell_;
   std::string startText_;      // the cell's text when the edit began; Esc puts it back
   std::string lastCommitted_;  // what the edit last wrote (at first the starting text)
   std::string loadedBytes_;    // the cell text the editor was last loaded from

@@ -251,7 +251,7 @@ void TGridKeyController::ScrollBy(int rows) {
 }
 
 void TGridKeyController::MoveToBottomVisible(bool keepAnchor) {
-  const GridGeometry geometry = view_.Geometry();
+  const TGridGeometry geometry = view_.Geometry();
   view_.MoveFocus(view_.Model().FocusedCol(), std::max(geometry.LastFullyVisibleRow(), geometry.TopRow()), keepAnchor);
 }
 

@@ -14,7 +14,7 @@ namespace metrazil {
 TGridLinkController::TGridLinkController(TTableGridView& view) : view_(view) {}
 
 QString TGridLinkController::anchorAt(QPoint pos) const {
-  const CellAddress cell = view_.ViewportToCell(pos);
+  const TCellAddress cell = view_.ViewportToCell(pos);
   if (cell.col < 0 || cell.row < 0) return {};
   const TTableGrid& model = view_.Model();
   const std::string_view text = model.CellText(cell.col, cell.row);

@@ -50,18 +50,18 @@ long long TGridScrollController::firstPosition(Qt::Orientation orientation) cons
   return orientation == Qt::Vertical ? view_.Model().FixedRows() : view_.Model().FixedCols();
 }
 
-GridGeometry TGridScrollController::geometry() const {
-  return GridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
+TGridGeometry TGridScrollController::geometry() const {
+  return TGridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
 }
 
 long long TGridScrollController::lastPosition(Qt::Orientation orientation) const {
-  const GridGeometry geo = geometry();
+  const TGridGeometry geo = geometry();
   return std::max<long long>(orientation == Qt::Vertical ? geo.MaxTopRow() : geo.MaxLeftCol(),
                              firstPosition(orientation));
 }
 
 int TGridScrollController::page(Qt::Orientation orientation) const {
-  const GridGeometry geo = geometry();
+  const TGridGeometry geo = geometry();
   return orientation == Qt::Vertical ? geo.RowPage() : geo.ColPage();
 }
 

@@ -7,7 +7,7 @@ class QScrollBar;
 namespace metrazil {
 
 class TTableGridView;
-class GridGeometry;
+class TGridGeometry;
 
 // The grid's scroll bars: shown only while rows or columns do not all fit, always ranging 0..127 over the
 // possible top rows and left columns. Arrows move one row or column, the track a page, and a dragged thumb
@@ -30,7 +30,7 @@ class TGridScrollController : public QObject {
   void onReleased(Qt::Orientation orientation);
   void syncBar(Qt::Orientation orientation);
   void scrollTo(Qt::Orientation orientation, long long pos);
-  GridGeometry geometry() const;
+  TGridGeometry geometry() const;
   QScrollBar* bar(Qt::Orientation orientation) const;
   long long position(Qt::Orientation orientation) const;
   long long firstPosition(Qt::Orientation orientation) const;

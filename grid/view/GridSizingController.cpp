@@ -17,16 +17,16 @@ namespace metrazil {
 TGridSizingController::TGridSizingController(TTableGridView& view)
     : view_(view), line_(new TGridSizingLine(view.viewport())) {}
 
-GridGeometry TGridSizingController::geometry() const {
-  return GridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
+TGridGeometry TGridSizingController::geometry() const {
+  return TGridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
 }
 
-bool TGridSizingController::inHeaderRow(const GridGeometry& geometry, QPoint pos) const {
+bool TGridSizingController::inHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
   return view_.Model().FixedRows() > 0 && pos.x() >= 0 && geometry.RowAt(pos.y()) == 0;
 }
 
 int TGridSizingController::sizingZoneColumn(QPoint pos) const {
-  const GridGeometry geo = geometry();
+  const TGridGeometry geo = geometry();
   if (!inHeaderRow(geo, pos)) return -1;
   // Only borders on screen count. Where zones overlap (narrow columns) the rightmost wins, so a column
   // squeezed to nothing can still be pulled open again.
@@ -39,7 +39,7 @@ int TGridSizingController::sizingZoneColumn(QPoint pos) const {
 
 void TGridSizingController::moveLine(int pointerX) {
   lineX_ = pointerX + sizingOffset_;
-  const GridGeometry geo = geometry();
+  const TGridGeometry geo = geometry();
   // Drawn over the column's own grid line while the border has not moved.
   line_->showAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
 }
@@ -86,8 +86,8 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   // Released beyond the right edge: the drag is abandoned.
   if (x >= view_.viewport()->width() || col >= view_.Model().ColCount()) return true;
   lineX_ = x + sizingOffset_;
-  const GridRect rect = geometry().CellRect(col, 0);
-  if (rect == GridRect{}) return true;  // scrolled away meanwhile
+  const TGridRect rect = geometry().CellRect(col, 0);
+  if (rect == TGridRect{}) return true;  // scrolled away meanwhile
   if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
     if (*width != view_.Model().ColWidth(col)) view_.Model().SetColWidth(col, *width);
   }

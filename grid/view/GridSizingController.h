@@ -8,7 +8,7 @@ namespace metrazil {
 
 class TTableGridView;
 class TGridSizingLine;
-class GridGeometry;
+class TGridGeometry;
 
 // Column borders in the header row: the split cursor over a sizing zone, dragging a border with the dotted
 // line, and fitting a column to its texts on a double-click near a border.
@@ -33,8 +33,8 @@ class TGridSizingController {
   void fitColumn(int col);
 
  private:
-  GridGeometry geometry() const;
-  bool inHeaderRow(const GridGeometry& geometry, QPoint pos) const;
+  TGridGeometry geometry() const;
+  bool inHeaderRow(const TGridGeometry& geometry, QPoint pos) const;
   void moveLine(int pointerX);
 
   TTableGridView& view_;

@@ -30,7 +30,7 @@ int ToInt(std::int64_t v) {
       std::clamp<std::int64_t>(v, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
-QRect ToQRect(const GridRect& r) {
+QRect ToQRect(const TGridRect& r) {
   if (r.IsEmpty()) return {};
   return QRect(QPoint(ToInt(r.left), ToInt(r.top)), QPoint(ToInt(r.right) - 1, ToInt(r.bottom) - 1));
 }
@@ -70,31 +70,32 @@ TTableGridView::~TTableGridView() {
 
 void TTableGridView::ConnectModel() {
   model_.OnCellWritten = [this](int col, int row) { CellWritten(col, row); };
-  model_.OnCellsWritten = [this](CellAddress from, CellAddress to) { CellsWritten(from, to); };
+  model_.OnCellsWritten = [this](TCellAddress from, TCellAddress to) { CellsWritten(from, to); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
-  model_.OnCellRangeChanged = [this](CellAddress, CellAddress) { viewport()->update(); };
+  model_.OnCellRangeChanged = [this](TCellAddress, TCellAddress) { viewport()->update(); };
   model_.FullyVisibleRows = [this](int topRow) {
-    return GridGeometry(model_, viewport()->width(), viewport()->height(), model_.LeftCol(), topRow).FullyVisibleRows();
+    return TGridGeometry(model_, viewport()->width(), viewport()->height(), model_.LeftCol(), topRow)
+        .FullyVisibleRows();
   };
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------
 
-GridGeometry TTableGridView::Geometry() const {
-  return GridGeometry(model_, viewport()->width(), viewport()->height());
+TGridGeometry TTableGridView::Geometry() const {
+  return TGridGeometry(model_, viewport()->width(), viewport()->height());
 }
 
 QRect TTableGridView::CellRect(int col, int row) const { return ToQRect(Geometry().CellRect(col, row)); }
 
-CellAddress TTableGridView::ViewportToCell(QPoint pos) const { return Geometry().CellAt(pos.x(), pos.y()); }
+TCellAddress TTableGridView::ViewportToCell(QPoint pos) const { return Geometry().CellAt(pos.x(), pos.y()); }
 
-CellAddress TTableGridView::MaxTopLeft() const {
-  const GridGeometry geometry = Geometry();
+TCellAddress TTableGridView::MaxTopLeft() const {
+  const TGridGeometry geometry = Geometry();
   return {geometry.MaxLeftCol(), geometry.MaxTopRow()};
 }
 
 void TTableGridView::SetTopLeft(int col, int row) {
-  const GridGeometry geometry = Geometry();
+  const TGridGeometry geometry = Geometry();
   const int left = geometry.ClampLeftCol(col);
   const int top = geometry.ClampTopRow(row);
   if (left != model_.LeftCol() || top != model_.TopRow()) model_.SetTopLeft(left, top);
@@ -126,7 +127,7 @@ void TTableGridView::CellWritten(int col, int row) {
 }
 
 // A table read: the range notice that follows repaints.
-void TTableGridView::CellsWritten(CellAddress from, CellAddress to) {
+void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
   session_->CellsWritten(from, to);
   accessibility_->CellsWritten(from, to);
 }
@@ -144,7 +145,7 @@ void TTableGridView::SetZoomLevel(int level) {
 void TTableGridView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const QRect dirty = event->rect();
-  const GridGeometry geometry = Geometry();
+  const TGridGeometry geometry = Geometry();
   TGridPainter cells(painter, style_);
 
   const int selLeft = std::min(model_.AnchorCol(), model_.FocusedCol());
@@ -199,7 +200,7 @@ void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
   if (col == model_.FocusedCol() && row == model_.FocusedRow()) return;
   EndEdit();
   model_.SetFocusedCell(col, row, keepAnchor);
-  const CellAddress topLeft = Geometry().ScrollIntoView(col, row);
+  const TCellAddress topLeft = Geometry().ScrollIntoView(col, row);
   SetTopLeft(topLeft.col, topLeft.row);
   viewport()->update();
 }
@@ -244,7 +245,7 @@ void TTableGridView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TTableGridView::HandleLeftPress(QMouseEvent* event) {
   reopenOnRightRelease_ = false;
-  const CellAddress hit = ViewportToCell(event->position().toPoint());
+  const TCellAddress hit = ViewportToCell(event->position().toPoint());
   const bool secondOfDoubleClick =
       lastLeftPressMovedFocus_ && hit == lastLeftPressCell_ &&
       event->timestamp() - lastLeftPressTime_ < static_cast<quint64>(QApplication::doubleClickInterval());
@@ -354,7 +355,7 @@ void TTableGridView::CancelEdit() { session_->CancelEdit(); }
 void TTableGridView::EndEdits() { session_->EndEdits(); }
 bool TTableGridView::IsEditing() const { return session_->IsEditing(); }
 TGridEditor* TTableGridView::Editor() const { return session_->Editor(); }
-CellAddress TTableGridView::EditCell() const { return session_->EditCell(); }
+TCellAddress TTableGridView::EditCell() const { return session_->EditCell(); }
 void TTableGridView::BeginHeaderEdit(int col) { session_->BeginHeaderEdit(col); }
 TGridHeaderEditor* TTableGridView::HeaderEditor() const { return session_->HeaderEditor(); }
 

@@ -19,7 +19,7 @@ class TGridKeyController;
 class TGridSizing;
 
 // The on-screen grid over one TTableGrid model, which it owns. Painting and input are thin layers over
-// GridGeometry; every focus move goes through MoveFocus, every edit through the edit session, keys through
+// TGridGeometry; every focus move goes through MoveFocus, every edit through the edit session, keys through
 // the key controller, and mouse and wheel first through the sizing controllers.
 class TTableGridView : public QAbstractScrollArea {
   Q_OBJECT
@@ -34,13 +34,13 @@ class TTableGridView : public QAbstractScrollArea {
   TGridSizing& Sizing() { return *sizing_; }
 
   // Geometry of the viewport for the model's current top-left cell.
-  GridGeometry Geometry() const;
+  TGridGeometry Geometry() const;
   // The cell's rectangle in viewport coordinates while it is on screen, else a null rectangle.
   QRect CellRect(int col, int row) const;
   // The cell under a viewport point, {-1, -1} outside the cells.
-  CellAddress ViewportToCell(QPoint pos) const;
+  TCellAddress ViewportToCell(QPoint pos) const;
   // Largest top-left cell (col = left column, row = top row) that still fills the viewport.
-  CellAddress MaxTopLeft() const;
+  TCellAddress MaxTopLeft() const;
   // Scrolls to the top-left cell, clamped; the focused cell stays.
   void SetTopLeft(int col, int row);
   int PageRows() const;
@@ -62,7 +62,7 @@ class TTableGridView : public QAbstractScrollArea {
   void EndEdits();
   bool IsEditing() const;
   TGridEditor* Editor() const;
-  CellAddress EditCell() const;
+  TCellAddress EditCell() const;
   void BeginHeaderEdit(int col);
   TGridHeaderEditor* HeaderEditor() const;
 
@@ -103,7 +103,7 @@ class TTableGridView : public QAbstractScrollArea {
   void ConnectModel();
   void LayoutChanged();
   void CellWritten(int col, int row);
-  void CellsWritten(CellAddress from, CellAddress to);
+  void CellsWritten(TCellAddress from, TCellAddress to);
   void ClampTopLeft();
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
@@ -123,7 +123,7 @@ class TTableGridView : public QAbstractScrollArea {
   // The second press of a double-click on a body cell must not open the editor on the cell the first
   // press just focused.
   quint64 lastLeftPressTime_ = 0;
-  CellAddress lastLeftPressCell_;
+  TCellAddress lastLeftPressCell_;
   bool lastLeftPressMovedFocus_ = false;
 };
 

@@ -460,7 +460,7 @@ class HostileTablesTest : public QObject {
     grid->MoveFocus(c.col, c.row, false);
     form_->grab();
     meter.End();
-    QCOMPARE((CellAddress{model.FocusedCol(), model.FocusedRow()}), (CellAddress{c.col, c.row}));
+    QCOMPARE((TCellAddress{model.FocusedCol(), model.FocusedRow()}), (TCellAddress{c.col, c.row}));
     QVERIFY(!grid->CellRect(c.col, c.row).isNull());
 
     // Mouse actions go through the window, as the platform delivers them (a double-click is a press first).
@@ -477,7 +477,7 @@ class HostileTablesTest : public QObject {
     form_->grab();
     meter.End();
     QVERIFY(grid->IsEditing());
-    QCOMPARE(grid->EditCell(), (CellAddress{c.col, c.row}));
+    QCOMPARE(grid->EditCell(), (TCellAddress{c.col, c.row}));
 
     meter.Begin("Return commits the unchanged text");
     QTest::keyClick(grid->Editor(), Qt::Key_Return);

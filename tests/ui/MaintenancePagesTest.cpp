@@ -382,7 +382,7 @@ class MaintenancePagesTest : public QObject {
     form_->Button2->setFocus();
     const QRect link = CellInWindow(grid, 1, 1);
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, link.topLeft() + QPoint(6, link.height() / 2));
-    QCOMPARE((CellAddress{model.FocusedCol(), model.FocusedRow()}), (CellAddress{2, 7}));
+    QCOMPARE((TCellAddress{model.FocusedCol(), model.FocusedRow()}), (TCellAddress{2, 7}));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
   }
 
@@ -435,7 +435,7 @@ class MaintenancePagesTest : public QObject {
     Key(Qt::Key_Home);
     Type("Z9");
     form_->PageControl1->setCurrentIndex(0);  // leaving the page ends the edit
-    QCOMPARE(grid->Model().LocateText("Z9", TTableGrid::kLocateWholeCell), (CellAddress{0, 10}));
+    QCOMPARE(grid->Model().LocateText("Z9", TTableGrid::kLocateWholeCell), (TCellAddress{0, 10}));
 
     OpenPage(1);
     Click(form_->Button4);
@@ -467,7 +467,7 @@ class MaintenancePagesTest : public QObject {
     model.WriteCell(0, 0, "Name");
     Click(form_->Button3);
     QCOMPARE(model.FixedRows(), 0);
-    QCOMPARE((CellAddress{model.FocusedCol(), model.FocusedRow()}), (CellAddress{0, 0}));
+    QCOMPARE((TCellAddress{model.FocusedCol(), model.FocusedRow()}), (TCellAddress{0, 0}));
     // The former header row is edited like any other row.
     grid->setFocus();
     Key(Qt::Key_F2);

@@ -139,9 +139,9 @@ TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
   TTableGrid grid = ReadBytes(bytes);
   EXPECT_EQ(grid.ColWidth(1), -5);
   EXPECT_EQ(grid.ColWidth(2), 0);
-  const GridGeometry geometry(grid, 200, 100, 0, 1);
-  EXPECT_EQ(geometry.CellRect(1, 1), (GridRect{10, 21, 10, 42}));
-  EXPECT_EQ(geometry.CellRect(2, 1), (GridRect{10, 21, 10, 42}));
+  const TGridGeometry geometry(grid, 200, 100, 0, 1);
+  EXPECT_EQ(geometry.CellRect(1, 1), (TGridRect{10, 21, 10, 42}));
+  EXPECT_EQ(geometry.CellRect(2, 1), (TGridRect{10, 21, 10, 42}));
   EXPECT_EQ(geometry.CellsRight(), 10);
   grid.WriteTableFile(PathOf("out.dat"));
   EXPECT_EQ(Get(PathOf("out.dat")), bytes);
@@ -231,19 +231,19 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
 
   TTableGrid back = DesignGrid();
   std::vector<int> read;
-  std::vector<std::pair<CellAddress, CellAddress>> ranges;
+  std::vector<std::pair<TCellAddress, TCellAddress>> ranges;
   back.OnTableFileProgress = [&](int p) { read.push_back(p); };
-  back.OnCellRangeChanged = [&](CellAddress from, CellAddress to) { ranges.emplace_back(from, to); };
-  std::vector<std::pair<CellAddress, CellAddress>> boxes;
-  back.OnCellsWritten = [&](CellAddress from, CellAddress to) { boxes.emplace_back(from, to); };
+  back.OnCellRangeChanged = [&](TCellAddress from, TCellAddress to) { ranges.emplace_back(from, to); };
+  std::vector<std::pair<TCellAddress, TCellAddress>> boxes;
+  back.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { boxes.emplace_back(from, to); };
   int cellHooks = 0;
   back.OnCellWritten = [&](int, int) { ++cellHooks; };
   back.ReadTableFile(PathOf("p.dat"));
   EXPECT_EQ(read, (std::vector<int>{25, 75}));
   ASSERT_EQ(ranges.size(), 1u);
-  EXPECT_EQ(ranges[0].second, (CellAddress{5, 5}));
+  EXPECT_EQ(ranges[0].second, (TCellAddress{5, 5}));
   // The cells read are told once, as their box, not cell by cell.
-  EXPECT_EQ(boxes, (std::vector<std::pair<CellAddress, CellAddress>>{{{0, 1}, {0, 3}}}));
+  EXPECT_EQ(boxes, (std::vector<std::pair<TCellAddress, TCellAddress>>{{{0, 1}, {0, 3}}}));
   EXPECT_EQ(cellHooks, 0);
 
   // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
@@ -345,8 +345,8 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
 
   // A read stopped half-way tells the cells it stored, and lets go of the file.
   TTableGrid aborted = DesignGrid();
-  std::vector<std::pair<CellAddress, CellAddress>> written;
-  aborted.OnCellsWritten = [&](CellAddress from, CellAddress to) { written.emplace_back(from, to); };
+  std::vector<std::pair<TCellAddress, TCellAddress>> written;
+  aborted.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { written.emplace_back(from, to); };
   yields = 0;
   EXPECT_THROW(aborted.ReadTableFile(path,
                                      [&] {
@@ -356,8 +356,8 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   EXPECT_EQ(aborted.RowCount(), 10001);
   EXPECT_EQ(aborted.StoredCellCount(), 4096u);
   ASSERT_EQ(written.size(), 1u);
-  EXPECT_EQ(written[0].first, (CellAddress{0, 1}));
-  EXPECT_EQ(written[0].second, (CellAddress{0, 4096}));
+  EXPECT_EQ(written[0].first, (TCellAddress{0, 1}));
+  EXPECT_EQ(written[0].second, (TCellAddress{0, 4096}));
   other.WriteTableFile(path);
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
 }

@@ -42,7 +42,7 @@ TEST(TableFileTest, NumberFieldRule) {
       {"$FFFFFFFFFFFFFFFFFFFF", 2147483647, true},
   };
   for (const Case& c : cases) {
-    const TableFileNumber number = ParseTableFileNumber(c.field);
+    const TTableFileNumber number = ParseTableFileNumber(c.field);
     EXPECT_EQ(number.value, c.value) << '"' << c.field << '"';
     EXPECT_EQ(number.hasDigits, c.hasDigits) << '"' << c.field << '"';
   }

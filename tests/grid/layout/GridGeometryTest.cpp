@@ -16,11 +16,11 @@ class GridGeometryTest : public ::testing::Test {
 };
 
 TEST_F(GridGeometryTest, CellRectsAbutAndIncludeTheirGridLines) {
-  const GridGeometry g(grid_, 200, 100);
-  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
-  EXPECT_EQ(g.CellRect(1, 1), (GridRect{64, 21, 128, 42}));
-  EXPECT_EQ(g.CellRect(3, 4), (GridRect{192, 84, 256, 105}));  // partly visible
-  EXPECT_TRUE(g.CellRect(4, 1).IsEmpty());                     // beyond the client
+  const TGridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.CellRect(0, 0), (TGridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.CellRect(1, 1), (TGridRect{64, 21, 128, 42}));
+  EXPECT_EQ(g.CellRect(3, 4), (TGridRect{192, 84, 256, 105}));  // partly visible
+  EXPECT_TRUE(g.CellRect(4, 1).IsEmpty());                      // beyond the client
   EXPECT_TRUE(g.CellRect(0, 5).IsEmpty());
   EXPECT_TRUE(g.CellRect(0, 10).IsEmpty());  // outside the counts
   EXPECT_EQ(g.LastVisibleRow(), 4);
@@ -33,11 +33,11 @@ TEST_F(GridGeometryTest, CellRectsAbutAndIncludeTheirGridLines) {
 }
 
 TEST_F(GridGeometryTest, HitTestingGivesMinusOneOutsideTheCells) {
-  const GridGeometry g(grid_, 400, 300);  // all 5 columns (320) and 10 rows (210) fit
+  const TGridGeometry g(grid_, 400, 300);  // all 5 columns (320) and 10 rows (210) fit
   struct Case {
     const char* name;
     std::int64_t x, y;
-    CellAddress expected;
+    TCellAddress expected;
   } cases[] = {
       {"origin", 0, 0, {0, 0}},
       {"grid line belongs to the cell left of it", 63, 20, {0, 0}},
@@ -53,16 +53,16 @@ TEST_F(GridGeometryTest, HitTestingGivesMinusOneOutsideTheCells) {
 
 TEST_F(GridGeometryTest, HeaderColumnsIncludeTheEmptyAreaRightOfTheLastColumn) {
   // 5 columns of 64 end at 320; the client is 400 wide, so the last column is on screen.
-  const GridGeometry all(grid_, 400, 300);
+  const TGridGeometry all(grid_, 400, 300);
   // 300 wide: the last column is cut off at the edge and no empty area shows.
-  const GridGeometry cut(grid_, 300, 300);
+  const TGridGeometry cut(grid_, 300, 300);
   TTableGrid wide;
   wide.SetFixedCols(0);
   wide.SetColCount(8);
-  const GridGeometry scrolled(wide, 400, 300, 4, 1);  // columns 4..7 end at 256
+  const TGridGeometry scrolled(wide, 400, 300, 4, 1);  // columns 4..7 end at 256
   struct Case {
     const char* name;
-    const GridGeometry& geometry;
+    const TGridGeometry& geometry;
     std::int64_t x, y;
     int expected;
   } cases[] = {
@@ -83,16 +83,16 @@ TEST_F(GridGeometryTest, HeaderColumnsIncludeTheEmptyAreaRightOfTheLastColumn) {
 
 TEST_F(GridGeometryTest, NoHeaderColumnWithoutAHeaderRow) {
   grid_.SetFixedRows(0);
-  const GridGeometry g(grid_, 400, 300);
+  const TGridGeometry g(grid_, 400, 300);
   EXPECT_EQ(g.HeaderColAt(10, 5), -1);
   EXPECT_EQ(g.HeaderColAt(350, 5), -1);
 }
 
 TEST_F(GridGeometryTest, ScrolledRowsFollowTheHeader) {
   grid_.SetRowCount(100);
-  const GridGeometry g(grid_, 200, 100, 0, 50);
-  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
-  EXPECT_EQ(g.CellRect(0, 50), (GridRect{0, 21, 64, 42}));
+  const TGridGeometry g(grid_, 200, 100, 0, 50);
+  EXPECT_EQ(g.CellRect(0, 0), (TGridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.CellRect(0, 50), (TGridRect{0, 21, 64, 42}));
   EXPECT_TRUE(g.CellRect(0, 49).IsEmpty());
   EXPECT_EQ(g.RowAt(25), 50);
   EXPECT_EQ(g.RowAt(5), 0);
@@ -101,32 +101,32 @@ TEST_F(GridGeometryTest, ScrolledRowsFollowTheHeader) {
 
 TEST_F(GridGeometryTest, ClampedTopRowShowsTheLastRowAtTheBottom) {
   // Room for 4 body rows (84 of the 100 - 21 = 79 pixels hold 3 whole rows).
-  const GridGeometry g(grid_, 200, 100);
+  const TGridGeometry g(grid_, 200, 100);
   EXPECT_EQ(g.MaxTopRow(), 7);  // rows 7, 8, 9 fit in 79 pixels, 6..9 would need 84
   EXPECT_EQ(g.ClampTopRow(100), 7);
   EXPECT_EQ(g.ClampTopRow(0), 1);
-  const GridGeometry all(grid_, 400, 400);
+  const TGridGeometry all(grid_, 400, 400);
   EXPECT_EQ(all.MaxTopRow(), 1);
   EXPECT_EQ(all.MaxLeftCol(), 0);
 }
 
 TEST_F(GridGeometryTest, ScrollIntoViewScrollsTheLeastNeeded) {
-  const GridGeometry g(grid_, 200, 100);
-  EXPECT_EQ(g.ScrollIntoView(0, 3), (CellAddress{0, 1}));  // already fully visible
-  EXPECT_EQ(g.ScrollIntoView(0, 4), (CellAddress{0, 2}));  // partly visible: one row further
-  EXPECT_EQ(g.ScrollIntoView(0, 9), (CellAddress{0, 7}));
-  EXPECT_EQ(g.ScrollIntoView(4, 1), (CellAddress{2, 1}));  // columns 2..4 fill 192 of 200 pixels
-  const GridGeometry scrolled(grid_, 200, 100, 2, 7);
-  EXPECT_EQ(scrolled.ScrollIntoView(0, 2), (CellAddress{0, 2}));
+  const TGridGeometry g(grid_, 200, 100);
+  EXPECT_EQ(g.ScrollIntoView(0, 3), (TCellAddress{0, 1}));  // already fully visible
+  EXPECT_EQ(g.ScrollIntoView(0, 4), (TCellAddress{0, 2}));  // partly visible: one row further
+  EXPECT_EQ(g.ScrollIntoView(0, 9), (TCellAddress{0, 7}));
+  EXPECT_EQ(g.ScrollIntoView(4, 1), (TCellAddress{2, 1}));  // columns 2..4 fill 192 of 200 pixels
+  const TGridGeometry scrolled(grid_, 200, 100, 2, 7);
+  EXPECT_EQ(scrolled.ScrollIntoView(0, 2), (TCellAddress{0, 2}));
 }
 
 TEST_F(GridGeometryTest, ZeroAndNegativeWidthsLayOutAsEmptyColumns) {
   grid_.SetColWidth(1, 0);
   grid_.SetColWidth(2, -5);
-  const GridGeometry g(grid_, 400, 100);
+  const TGridGeometry g(grid_, 400, 100);
   EXPECT_TRUE(g.CellRect(1, 1).IsEmpty());
   EXPECT_TRUE(g.CellRect(2, 1).IsEmpty());
-  EXPECT_EQ(g.CellRect(3, 1), (GridRect{64, 21, 128, 42}));
+  EXPECT_EQ(g.CellRect(3, 1), (TGridRect{64, 21, 128, 42}));
   EXPECT_EQ(g.ColAt(64), 3);
   EXPECT_EQ(g.ColAt(63), 0);
   EXPECT_EQ(g.CellsRight(), 192);
@@ -135,22 +135,22 @@ TEST_F(GridGeometryTest, ZeroAndNegativeWidthsLayOutAsEmptyColumns) {
 TEST_F(GridGeometryTest, HugeGridCostsOnlyTheVisibleRows) {
   grid_.SetRowCount(TTableGrid::kMaxCount);
   const int last = TTableGrid::kMaxCount - 1;
-  const GridGeometry g(grid_, 300, 400);
+  const TGridGeometry g(grid_, 300, 400);
   EXPECT_EQ(g.VisibleRows().size(), 20u);  // header + 19 rows up to 400 pixels
   EXPECT_EQ(g.MaxTopRow(), last - 17);     // 18 rows of 21 fit in 379 pixels
-  EXPECT_EQ(g.ScrollIntoView(0, last), (CellAddress{0, last - 17}));
-  const GridGeometry bottom(grid_, 300, 400, 0, last - 17);
+  EXPECT_EQ(g.ScrollIntoView(0, last), (TCellAddress{0, last - 17}));
+  const TGridGeometry bottom(grid_, 300, 400, 0, last - 17);
   EXPECT_EQ(bottom.LastFullyVisibleRow(), last);
-  EXPECT_EQ(bottom.CellRect(0, last), (GridRect{0, 21 + 17 * 21, 64, 21 + 18 * 21}));
+  EXPECT_EQ(bottom.CellRect(0, last), (TGridRect{0, 21 + 17 * 21, 64, 21 + 18 * 21}));
   EXPECT_EQ(bottom.RowAt(21 + 17 * 21), last);
 }
 
 TEST_F(GridGeometryTest, HeaderRowGoneAfterFixedRowsDrop) {
   grid_.SetRowCount(1);  // lowers FixedRows to 0
   ASSERT_EQ(grid_.FixedRows(), 0);
-  const GridGeometry g(grid_, 200, 100);
+  const TGridGeometry g(grid_, 200, 100);
   EXPECT_EQ(g.FixedHeight(), 0);
-  EXPECT_EQ(g.CellRect(0, 0), (GridRect{0, 0, 64, 21}));
+  EXPECT_EQ(g.CellRect(0, 0), (TGridRect{0, 0, 64, 21}));
   EXPECT_EQ(g.MaxTopRow(), 0);
 }
 

@@ -123,7 +123,7 @@ TEST(SizingRules, HeaderDoubleClick) {
 TEST(SizingRules, HeaderDoubleClickAtTakesTheAreaRightOfTheLastColumn) {
   TTableGrid grid;  // header row, 5 columns of 64 ending at 320
   grid.SetFixedCols(0);
-  const GridGeometry geometry(grid, 400, 200);
+  const TGridGeometry geometry(grid, 400, 200);
   using D = THeaderDoubleClick;
   struct Case {
     std::int64_t x, y;

@@ -201,21 +201,21 @@ TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
   grid.WriteCell(1, 1, "abc");
   grid.WriteCell(1, 2, "ab ");
   grid.WriteCell(2, 1, "AB");
-  EXPECT_EQ(grid.LocateText("ab", 2), (CellAddress{2, 1}));
-  EXPECT_EQ(grid.LocateText("", 2), (CellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("zz", 2), (CellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("ab", 2), (TCellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText("", 2), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("zz", 2), (TCellAddress{-1, -1}));
 
   // Column by column: the leftmost column with a hit wins, then its topmost row.
   grid.WriteCell(2, 1, "key");
   grid.WriteCell(0, 5, "KEY");
   grid.WriteCell(0, 7, "key");
-  EXPECT_EQ(grid.LocateText("Key", 2), (CellAddress{0, 5}));
-  EXPECT_EQ(grid.LocateText("key", 2 | 8), (CellAddress{2, 1}));
-  EXPECT_EQ(grid.LocateText("key", 2 | 1), (CellAddress{0, 7}));
+  EXPECT_EQ(grid.LocateText("Key", 2), (TCellAddress{0, 5}));
+  EXPECT_EQ(grid.LocateText("key", 2 | 8), (TCellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText("key", 2 | 1), (TCellAddress{0, 7}));
 
   // Texts past the counts are not searched.
   grid.WriteCell(0, 12, "far");
-  EXPECT_EQ(grid.LocateText("far", 2), (CellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("far", 2), (TCellAddress{-1, -1}));
 }
 
 TEST(TableGridTest, LocateLeavesMultiByteCharactersAlone) {
@@ -223,29 +223,29 @@ TEST(TableGridTest, LocateLeavesMultiByteCharactersAlone) {
   // GBK 0xD2 0x61 would become 0xD2 0x41 under a byte-wise mapping, and match the search for 0xD2 0x41.
   grid.WriteCell(0, 1, "\xD2\x61");
   grid.WriteCell(0, 2, "\x81\x30\x81\x61x");
-  EXPECT_EQ(grid.LocateText("\xD2\x41", 2), (CellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("\xD2\x61", 2), (CellAddress{0, 1}));
-  EXPECT_EQ(grid.LocateText("\x81\x30\x81\x61X", 2), (CellAddress{0, 2}));
+  EXPECT_EQ(grid.LocateText("\xD2\x41", 2), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\xD2\x61", 2), (TCellAddress{0, 1}));
+  EXPECT_EQ(grid.LocateText("\x81\x30\x81\x61X", 2), (TCellAddress{0, 2}));
 }
 
 TEST(TableGridTest, LocateHeaderRowAndEmptyCells) {
   TTableGrid grid = DesignGrid();
   grid.WriteCell(0, 0, "Name");
-  EXPECT_EQ(grid.LocateText("name", 2), (CellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{0, 1}));
+  EXPECT_EQ(grid.LocateText("name", 2), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{0, 1}));
   FillRows(grid, 10);
   grid.WriteCell(1, 1, "x");
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{1, 2}));
-  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (CellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{1, 2}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (TCellAddress{2, 1}));
 
   grid.SetRowCount(2);
   grid.RemoveRowsAt(1, 1);
   EXPECT_EQ(grid.FixedRows(), 0);
-  EXPECT_EQ(grid.LocateText("r0", 2), (CellAddress{0, 0}));
+  EXPECT_EQ(grid.LocateText("r0", 2), (TCellAddress{0, 0}));
 }
 
 // The first empty cell of the search area as the plain scan over every cell finds it.
-CellAddress FirstEmptyCellByScan(const TTableGrid& grid, std::uint16_t options) {
+TCellAddress FirstEmptyCellByScan(const TTableGrid& grid, std::uint16_t options) {
   const bool wholeGrid = (options & TTableGrid::kLocateWholeGrid) != 0;
   const int firstCol = wholeGrid ? 0 : grid.FixedCols();
   const int firstRow = wholeGrid ? 0 : grid.FixedRows();
@@ -295,10 +295,10 @@ TEST(TableGridTest, EmptyCellSearchCostFollowsTheTexts) {
       if (c != 50 || r != 1500) grid.WriteCell(c, r, "x");
     }
   }
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{50, 1500}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{50, 1500}));
   grid.WriteCell(50, 1500, "x");
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (CellAddress{100, 1}));
-  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (CellAddress{100, 1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{100, 1}));
+  EXPECT_EQ(grid.LocateText("\"\"", 2 | 8), (TCellAddress{100, 1}));
 }
 
 TEST(TableGridTest, InsertAtFocusedRow) {
@@ -306,8 +306,8 @@ TEST(TableGridTest, InsertAtFocusedRow) {
   FillRows(grid, 10);
   grid.SetRowHeight(3, 30);
   grid.SetFocusedCell(0, 3);
-  std::vector<std::pair<CellAddress, CellAddress>> ranges;
-  grid.OnCellRangeChanged = [&](CellAddress from, CellAddress to) { ranges.emplace_back(from, to); };
+  std::vector<std::pair<TCellAddress, TCellAddress>> ranges;
+  grid.OnCellRangeChanged = [&](TCellAddress from, TCellAddress to) { ranges.emplace_back(from, to); };
   grid.InsertRowsAt(grid.FocusedRow(), 1);
   EXPECT_EQ(grid.RowCount(), 11);
   EXPECT_EQ(grid.ReadCell(0, 3), "");
@@ -317,8 +317,8 @@ TEST(TableGridTest, InsertAtFocusedRow) {
   EXPECT_EQ(grid.ReadCell(0, 10), "r9");
   EXPECT_EQ(grid.FocusedRow(), 3);
   ASSERT_EQ(ranges.size(), 1u);
-  EXPECT_EQ(ranges[0].first, (CellAddress{0, 3}));
-  EXPECT_EQ(ranges[0].second, (CellAddress{4, 4}));
+  EXPECT_EQ(ranges[0].first, (TCellAddress{0, 3}));
+  EXPECT_EQ(ranges[0].second, (TCellAddress{4, 4}));
 }
 
 TEST(TableGridTest, InsertOverwritesKeptRowsButNotKeptColumns) {
@@ -580,7 +580,7 @@ TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
   grid.RemoveRowsAt(2, 1);
   EXPECT_EQ(grid.RowCount(), TTableGrid::kMaxCount - 2);
   EXPECT_EQ(grid.ReadCell(1, 399999), "t1") << "row 400000 moved up by one";
-  EXPECT_EQ(grid.LocateText("T299", 2), (CellAddress{4, 299 * 400000 - 1}));
+  EXPECT_EQ(grid.LocateText("T299", 2), (TCellAddress{4, 299 * 400000 - 1}));
   EXPECT_EQ(grid.StoredCellCount(), 300u);
 }
 

@@ -340,10 +340,10 @@ void GridSizingViewTest::scrollBarsOnAHugeGrid() {
   QVERIFY(bar->isVisible());
   QCOMPARE(bar->minimum(), 0);
   QCOMPARE(bar->maximum(), 127);
-  const GridGeometry geometry(Model(), Viewport()->width(), Viewport()->height());
+  const TGridGeometry geometry(Model(), Viewport()->width(), Viewport()->height());
   const int maxTop = geometry.MaxTopRow();
   const int page = geometry.RowPage();
-  const CellAddress focus{Model().FocusedCol(), Model().FocusedRow()};
+  const TCellAddress focus{Model().FocusedCol(), Model().FocusedRow()};
 
   bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
   QCOMPARE(Model().TopRow(), 2);

@@ -280,8 +280,8 @@ void GridViewTest::keysMoveFocusSelectionAndView() {
   struct Case {
     const char* name;
     std::vector<Step> keys;
-    CellAddress focus;
-    CellAddress anchor;  // {-1, -1}: same as the focus
+    TCellAddress focus;
+    TCellAddress anchor;  // {-1, -1}: same as the focus
     int topRow;
   } cases[] = {
       {"Down", {{Qt::Key_Down}}, {0, 2}, {}, 1},
@@ -312,9 +312,9 @@ void GridViewTest::keysMoveFocusSelectionAndView() {
     GridViewHarness h;
     for (const Step& step : c.keys) h.Key(step.key, step.mods);
     const TTableGrid& m = h.Model();
-    const CellAddress anchor = c.anchor.col < 0 ? c.focus : c.anchor;
-    QVERIFY2((CellAddress{m.FocusedCol(), m.FocusedRow()}) == c.focus, c.name);
-    QVERIFY2((CellAddress{m.AnchorCol(), m.AnchorRow()}) == anchor, c.name);
+    const TCellAddress anchor = c.anchor.col < 0 ? c.focus : c.anchor;
+    QVERIFY2((TCellAddress{m.FocusedCol(), m.FocusedRow()}) == c.focus, c.name);
+    QVERIFY2((TCellAddress{m.AnchorCol(), m.AnchorRow()}) == anchor, c.name);
     QVERIFY2(m.TopRow() == c.topRow, c.name);
     QVERIFY2(!h.EditorOpen(), c.name);
     QVERIFY2(h.grid->hasFocus(), c.name);
@@ -569,12 +569,12 @@ void GridViewTest::mousePressesFollowTheRules() {
   h.button->setFocus();
   // A press on another body cell moves the focus and gives the grid the keyboard focus; no editor.
   h.Click(h.CellCenter(2, 3));
-  QCOMPARE((CellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (CellAddress{2, 3}));
+  QCOMPARE((TCellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (TCellAddress{2, 3}));
   QVERIFY(h.grid->hasFocus());
   QVERIFY(!h.EditorOpen());
   // Shift does not extend the selection.
   h.Click(h.CellCenter(3, 4), Qt::ShiftModifier);
-  QCOMPARE((CellAddress{h.Model().AnchorCol(), h.Model().AnchorRow()}), (CellAddress{3, 4}));
+  QCOMPARE((TCellAddress{h.Model().AnchorCol(), h.Model().AnchorRow()}), (TCellAddress{3, 4}));
   // A press on the focused cell opens the editor with its text selected.
   h.Model().WriteCell(3, 4, "old");
   h.Click(h.CellCenter(3, 4));
@@ -588,7 +588,7 @@ void GridViewTest::mousePressesFollowTheRules() {
   QCOMPARE(h.Model().FocusedCol(), 3);
   // A double-click on a cell without the focus only moves the focus there.
   h.DoubleClick(h.CellCenter(1, 2));
-  QCOMPARE((CellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (CellAddress{1, 2}));
+  QCOMPARE((TCellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (TCellAddress{1, 2}));
   QVERIFY(!h.EditorOpen());
   QVERIFY(!h.grid->HeaderEditor()->isVisible());
 
