@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils locales python3
   ibus ibus-libpinyin xdotool dbus-x11 at-spi2-core python3-pyatspi clang-format clang-tidy
   dpkg-dev file desktop-file-utils appstream strace
+  libacl1-dev libattr1-dev
 )
 
 missing=()

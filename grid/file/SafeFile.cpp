@@ -6,52 +6,94 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 
 #include "base/Exception.h"
+#include "grid/file/FileAttributes.h"
+#include "grid/file/SavePlace.h"
 
 namespace metrazil {
 
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+// A file made for the save: closed, and removed unless Keep was called, when it goes out of scope.
+class PendingFile {
+ public:
+  PendingFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PendingFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!path_.empty()) ::unlink(path_.c_str());
+  }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  int Fd() const { return fd_; }
+  // Closes now, so a failing close is reported. Errors: EInOutError.
+  void Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throw EInOutError::FromErrno(errno);
+  }
+  void Keep() { path_.clear(); }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+void Check(int result) {
+  if (result != 0) throw EInOutError::FromErrno(errno);
+}
+
+// Copies all of one file from its start over another from its start; returns the bytes copied.
+off_t CopyContent(int from, int to) {
+  constexpr std::size_t kChunk = std::size_t{1} << 20;
+  const std::unique_ptr<char[]> buffer(new char[kChunk]);
+  off_t at = 0;
+  for (;;) {
+    const ssize_t got = ::pread(from, buffer.get(), kChunk, at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw EInOutError::FromErrno(errno);
+    if (got == 0) return at;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::pwrite(to, buffer.get() + done, static_cast<std::size_t>(got - done), at + done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) throw EInOutError::FromErrno(errno);
+      done += put;
+    }
+    at += got;
+  }
+}
+
+// Makes a rename in the target's directory durable; a failure here no longer endangers either version.
+void SyncDirectoryOf(const std::string& target) {
+  if (const int dir = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
 }
 
 }  // namespace
 
-TSafeFile::TSafeFile(const std::string& path) {
+TSafeFile::TSafeFile(const std::string& path, TBackup backup) : backup_(backup) {
   const auto cannotCreate = [&path]() { return ETableGridError("Cannot Create " + path); };
   if (path.empty() || path.back() == '/') throw cannotCreate();
-  target_ = path;
-  if (std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free); real) {
-    target_ = real.get();
-  }
+  target_ = ResolveSaveTarget(path);
+  if (target_.empty()) throw cannotCreate();
   struct stat old;
-  targetExists_ = ::stat(target_.c_str(), &old) == 0;
-  if (targetExists_) {
+  if (::stat(target_.c_str(), &old) == 0) {
     // A file without any write permission counts as read-only, for root too.
     if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) {
       throw cannotCreate();
     }
-    targetMode_ = old.st_mode & 07777;
-    targetUid_ = old.st_uid;
-    targetGid_ = old.st_gid;
     targetFd_ = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (targetFd_ < 0 || ::flock(targetFd_, LOCK_EX | LOCK_NB) != 0) {
       if (targetFd_ >= 0) ::close(targetFd_);
       throw cannotCreate();
     }
   }
-  const std::size_t slash = target_.rfind('/');
-  const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-  tempPath_ = DirectoryOf(target_) + "/." + name + ".XXXXXX";
-  tempFd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
+  tempFd_ = CreateSaveTemporary(target_, tempPath_);
   if (tempFd_ < 0) {
-    tempPath_.clear();
     if (targetFd_ >= 0) ::close(targetFd_);
     throw cannotCreate();
   }
@@ -76,26 +118,80 @@ void TSafeFile::Write(const char* bytes, std::size_t size) {
 }
 
 void TSafeFile::Commit() {
-  const mode_t mode = targetExists_ ? targetMode_ : [] {
+  if (targetFd_ < 0) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  if (::fchmod(tempFd_, mode) != 0) throw EInOutError::FromErrno(errno);
-  if (targetExists_ && (targetUid_ != ::geteuid() || targetGid_ != ::getegid())) {
-    [[maybe_unused]] const int ignored = ::fchown(tempFd_, targetUid_, targetGid_);  // kept where allowed
+    Check(::fchmod(tempFd_, 0666 & ~mask));
+    ReplaceTarget();
+    return;
   }
-  if (::fsync(tempFd_) != 0) throw EInOutError::FromErrno(errno);
+  struct stat old;
+  Check(::fstat(targetFd_, &old));
+  if (backup_ == TBackup::kKeepOld) MakeBackup(old);
+  if (TakeOverIdentity(old)) {
+    ReplaceTarget();
+    return;
+  }
+  if (backup_ != TBackup::kKeepOld) MakeBackup(old);
+  WriteInPlace(old);
+}
+
+bool TSafeFile::TakeOverIdentity(const struct stat& old) {
+  // Other names of the file would keep the old content.
+  if (old.st_nlink != 1) return false;
+  if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(tempFd_, old.st_uid, old.st_gid) != 0) {
+    return false;
+  }
+  const bool attributes = CopyFileAttributes(targetFd_, tempFd_);
+  Check(::fchmod(tempFd_, old.st_mode & 07777));
+  return attributes;
+}
+
+void TSafeFile::MakeBackup(const struct stat& old) {
+  std::string tempPath;
+  const int fd = CreateSaveTemporary(target_, tempPath);
+  if (fd < 0) throw EInOutError::FromErrno(errno);
+  PendingFile backup(fd, tempPath);
+  CopyContent(targetFd_, fd);
+  mode_t mode = old.st_mode & 0777;
+  // A backup in a group the user cannot give is readable by that group no more than by others.
+  if (old.st_gid != ::getegid() && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    mode = (mode & 0707) | ((mode & 07) << 3);
+  }
+  CopyFileAttributes(targetFd_, fd);  // the content is what the backup is for
+  Check(::fchmod(fd, mode));
+  Check(::fsync(fd));
+  backup.Close();
+  Check(::rename(tempPath.c_str(), (target_ + ".bak").c_str()));
+  backup.Keep();
+  SyncDirectoryOf(target_);
+}
+
+void TSafeFile::WriteInPlace(const struct stat& old) {
+  PendingFile out(::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY), {});
+  if (out.Fd() < 0) throw EInOutError::FromErrno(errno);
+  struct stat opened;
+  Check(::fstat(out.Fd(), &opened));
+  // The name must still lead to the file locked and backed up.
+  if (opened.st_dev != old.st_dev || opened.st_ino != old.st_ino) throw EInOutError::FromErrno(EBUSY);
+  // Over the old bytes first and cut after, so a save no longer than the file reuses its blocks and cannot
+  // meet a full disk.
+  Check(::ftruncate(out.Fd(), CopyContent(tempFd_, out.Fd())));
+  Check(::fsync(out.Fd()));
+  out.Close();
+  PendingFile temp(tempFd_, tempPath_);
+  tempFd_ = -1;
+  tempPath_.clear();
+}
+
+void TSafeFile::ReplaceTarget() {
+  Check(::fsync(tempFd_));
   const int fd = tempFd_;
   tempFd_ = -1;
   if (::close(fd) != 0) throw EInOutError::FromErrno(errno);
-  if (::rename(tempPath_.c_str(), target_.c_str()) != 0) throw EInOutError::FromErrno(errno);
+  Check(::rename(tempPath_.c_str(), target_.c_str()));
   tempPath_.clear();
-  // Make the rename itself durable; a failure here no longer endangers either version.
-  if (const int dir = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
+  SyncDirectoryOf(target_);
 }
 
 }  // namespace metrazil

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace metrazil {
+
+// Where a save writes and the temporary files it makes there. A save writes to a temporary file named
+// ".<name>.XXXXXX" beside the file it replaces; a save killed half-way leaves that file behind.
+
+// The file a save of path writes: path with every symbolic link followed, also a link whose target does
+// not exist yet (the target is what the save creates). Empty for a loop of links or a link that cannot be
+// read.
+std::string ResolveSaveTarget(const std::string& path);
+
+// The folder part of a path: "." for a bare name, "/" for a name in the root.
+std::string DirectoryOf(const std::string& path);
+
+// Creates an empty temporary file beside target, open for writing and locked exclusively for as long as
+// it stays open. Sets tempPath to its name. Returns the
+// descriptor, or -1 with errno set.
+int CreateSaveTemporary(const std::string& target, std::string& tempPath);
+
+}  // namespace metrazil

@@ -1,0 +1,276 @@
+// What a save does with the files around a table: links, attributes, owners.
+#include <acl/libacl.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/acl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "grid/file/SafeFile.h"
+#include "tests/support/ErrorOf.h"
+
+namespace metrazil {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Set for the part of a test that runs again as an ordinary user: the folder it works in.
+constexpr char kOrdinaryUserDir[] = "METRAZIL_TEST_ORDINARY_USER_DIR";
+
+// Runs this test program again as nobody on one test, with kOrdinaryUserDir set to dir; returns its exit
+// status. Root's tests need it where the rules differ for an ordinary user.
+int RunAsNobody(const std::string& test, const std::string& dir) {
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  const std::string filter = "--gtest_filter=" + test;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv(kOrdinaryUserDir, dir.c_str(), 1);
+    ::execlp("setpriv", "setpriv", "--reuid", "nobody", "--regid", "nogroup", "--clear-groups", self.c_str(),
+             filter.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class FileSituationsTest : public ::testing::Test {
+ public:  // for the situations' set-up and check functions
+  void SetUp() override {
+    if (const char* given = std::getenv(kOrdinaryUserDir)) {
+      dir_ = given;
+      return;
+    }
+    std::string pattern = (fs::temp_directory_path() / "metrazil-situations-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    owned_ = true;
+  }
+  void TearDown() override {
+    if (owned_) fs::remove_all(dir_);
+  }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  static std::string Get(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  static struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info;
+  }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static void Save(const std::string& path, const std::string& content,
+                   TSafeFile::TBackup backup = TSafeFile::TBackup::kNone) {
+    TSafeFile file(path, backup);
+    file.Write(content.data(), content.size());
+    file.Commit();
+  }
+  static std::string AclText(const std::string& path) {
+    acl_t acl = ::acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
+    if (acl == nullptr) return "no ACL";
+    char* text = ::acl_to_any_text(acl, nullptr, ',', 0);
+    const std::string result = text;
+    ::acl_free(text);
+    ::acl_free(acl);
+    return result;
+  }
+
+  fs::path dir_;
+  bool owned_ = false;
+};
+
+const std::string kOld = "5,10\r\n0,0,old\r\n";
+const std::string kNew = "5,10\r\n0,0,new\r\n";
+
+// Each situation saves kNew through `saved`, after the set-up put kOld in data.dat (and more around it).
+TEST_F(FileSituationsTest, SaveKeepsWhatTheFileIs) {
+  using Fixture = FileSituationsTest;
+  struct Situation {
+    const char* name;
+    const char* saved;
+    TSafeFile::TBackup backup;
+    // Returns an empty text, or why the situation cannot be made on this machine.
+    std::function<std::string(Fixture&)> setUp;
+    std::function<void(Fixture&, const struct stat& before)> check;
+    bool fails = false;
+  };
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const Situation situations[] = {
+      {"plain file: replaced, mode kept", "data.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         ::chmod(f.PathOf("data.dat").c_str(), 0640);
+         return std::string();
+       },
+       [](Fixture& f, const struct stat& before) {
+         EXPECT_NE(StatOf(f.PathOf("data.dat")).st_ino, before.st_ino);
+         EXPECT_EQ(StatOf(f.PathOf("data.dat")).st_mode & 07777, 0640u);
+         EXPECT_EQ(f.Entries(), (std::vector<std::string>{"data.dat"}));
+       }},
+      {"second hard link: written in place after a backup", "data.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         fs::create_hard_link(f.PathOf("data.dat"), f.PathOf("other.dat"));
+         return std::string();
+       },
+       [](Fixture& f, const struct stat& before) {
+         EXPECT_EQ(StatOf(f.PathOf("data.dat")).st_ino, before.st_ino);
+         EXPECT_EQ(Get(f.PathOf("other.dat")), kNew);
+         EXPECT_EQ(Get(f.PathOf("data.dat.bak")), kOld);
+         EXPECT_EQ(StatOf(f.PathOf("data.dat.bak")).st_nlink, 1u);
+         EXPECT_EQ(f.Entries(), (std::vector<std::string>{"data.dat", "data.dat.bak", "other.dat"}));
+       }},
+      {"extended attribute: copied", "data.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         const std::string path = f.PathOf("data.dat");
+         if (::setxattr(path.c_str(), "user.metrazil.note", "kept", 4, 0) != 0) {
+           return "user extended attributes unsupported in " + f.dir_.string() + ": " + std::strerror(errno);
+         }
+         return std::string();
+       },
+       [](Fixture& f, const struct stat& before) {
+         const std::string path = f.PathOf("data.dat");
+         EXPECT_NE(StatOf(path).st_ino, before.st_ino);
+         char value[16] = {};
+         EXPECT_EQ(::getxattr(path.c_str(), "user.metrazil.note", value, sizeof value), 4);
+         EXPECT_STREQ(value, "kept");
+       }},
+      {"ACL: copied with the owning group and the mask", "data.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         acl_t acl = ::acl_from_text("u::rw-,u:nobody:rw-,g::r--,m::rw-,o::---");
+         const int set = ::acl_set_file(f.PathOf("data.dat").c_str(), ACL_TYPE_ACCESS, acl);
+         ::acl_free(acl);
+         return set == 0 ? std::string() : "ACLs unsupported in " + f.dir_.string();
+       },
+       [](Fixture& f, const struct stat& before) {
+         const std::string path = f.PathOf("data.dat");
+         EXPECT_NE(StatOf(path).st_ino, before.st_ino);
+         EXPECT_EQ(AclText(path), "user::rw-,user:nobody:rw-,group::r--,mask::rw-,other::---");
+         EXPECT_EQ(StatOf(path).st_mode & 07777, 0660u);
+       }},
+      {"dangling link into an existing folder: its target is created", "link.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         fs::create_directory(f.PathOf("synced"));
+         fs::create_symlink("synced/data.dat", f.PathOf("link.dat"));
+         return std::string();
+       },
+       [mask](Fixture& f, const struct stat&) {
+         EXPECT_EQ(fs::read_symlink(f.PathOf("link.dat")), "synced/data.dat");
+         EXPECT_EQ(Get(f.PathOf("synced/data.dat")), kNew);
+         EXPECT_EQ(StatOf(f.PathOf("synced/data.dat")).st_mode & 07777, 0666u & ~mask);
+         EXPECT_EQ(Get(f.PathOf("data.dat")), kOld);
+       }},
+      {"dangling link into a missing folder: refused, the link stays", "link.dat", TSafeFile::TBackup::kNone,
+       [](Fixture& f) {
+         fs::create_symlink("unmounted/data.dat", f.PathOf("link.dat"));
+         return std::string();
+       },
+       [](Fixture& f, const struct stat&) {
+         EXPECT_EQ(fs::read_symlink(f.PathOf("link.dat")), "unmounted/data.dat");
+         EXPECT_EQ(f.Entries(), (std::vector<std::string>{"data.dat", "link.dat"}));
+       },
+       true},
+      {"backup asked for: the old file kept, an older backup replaced", "data.dat", TSafeFile::TBackup::kKeepOld,
+       [](Fixture& f) {
+         Put(f.PathOf("data.dat.bak"), "older");
+         ::chmod(f.PathOf("data.dat").c_str(), 0604);
+         return std::string();
+       },
+       [](Fixture& f, const struct stat& before) {
+         EXPECT_NE(StatOf(f.PathOf("data.dat")).st_ino, before.st_ino);
+         EXPECT_EQ(Get(f.PathOf("data.dat.bak")), kOld);
+         EXPECT_EQ(StatOf(f.PathOf("data.dat.bak")).st_mode & 07777, 0604u);
+         EXPECT_EQ(f.Entries(), (std::vector<std::string>{"data.dat", "data.dat.bak"}));
+       }},
+  };
+  for (const Situation& situation : situations) {
+    SCOPED_TRACE(situation.name);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    Put(PathOf("data.dat"), kOld);
+    if (const std::string missing = situation.setUp(*this); !missing.empty()) {
+      std::cout << "[  SKIPPED ] " << situation.name << ": " << missing << '\n';
+      continue;
+    }
+    const struct stat before = StatOf(PathOf("data.dat"));
+    const std::string saved = PathOf(situation.saved);
+    const std::string error = ErrorOf([&] { Save(saved, kNew, situation.backup); });
+    EXPECT_EQ(error, situation.fails ? "Cannot Create " + saved : "no exception");
+    if (!situation.fails) {
+      EXPECT_EQ(Get(saved), kNew);
+    }
+    situation.check(*this, before);
+  }
+}
+
+// A user who cannot give the new file the old one's owner or group writes the file in place, which keeps
+// both. Root can give any owner, so as root the save runs again as nobody.
+TEST_F(FileSituationsTest, OwnerOrGroupNotSettableIsWrittenInPlace) {
+  struct Case {
+    const char* name;
+    bool ownedByRoot;  // else by nobody, in root's group, which nobody is not in
+    mode_t mode;
+    mode_t backupMode;  // a backup in a group the user cannot give is readable by it no more than by others
+  };
+  const Case cases[] = {
+      {"owner.dat", true, 0666, 0666},
+      {"group.dat", false, 0664, 0644},
+  };
+  if (std::getenv(kOrdinaryUserDir) != nullptr) {
+    for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { Save(PathOf(c.name), kNew); }), "no exception") << c.name;
+    return;
+  }
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make files of another owner for nobody to save";
+  const passwd* nobody = ::getpwnam("nobody");
+  const group* nogroup = ::getgrnam("nogroup");
+  ASSERT_TRUE(nobody != nullptr && nogroup != nullptr);
+  ::chmod(dir_.c_str(), 0777);
+  std::vector<struct stat> before;
+  for (const Case& c : cases) {
+    const std::string path = PathOf(c.name);
+    Put(path, kOld);
+    ASSERT_EQ(::chown(path.c_str(), c.ownedByRoot ? 0 : nobody->pw_uid, c.ownedByRoot ? nogroup->gr_gid : 0), 0);
+    ::chmod(path.c_str(), c.mode);
+    before.push_back(StatOf(path));
+  }
+  ASSERT_EQ(RunAsNobody("FileSituationsTest.OwnerOrGroupNotSettableIsWrittenInPlace", dir_.string()), 0);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].name);
+    const std::string path = PathOf(cases[i].name);
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_ino, before[i].st_ino);
+    EXPECT_EQ(after.st_uid, before[i].st_uid);
+    EXPECT_EQ(after.st_gid, before[i].st_gid);
+    EXPECT_EQ(after.st_mode & 07777, cases[i].mode);
+    EXPECT_EQ(Get(path), kNew);
+    EXPECT_EQ(Get(path + ".bak"), kOld);
+    EXPECT_EQ(StatOf(path + ".bak").st_uid, nobody->pw_uid);
+    EXPECT_EQ(StatOf(path + ".bak").st_mode & 07777, cases[i].backupMode);
+  }
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"group.dat", "group.dat.bak", "owner.dat", "owner.dat.bak"}));
+}
+
+}  // namespace
+}  // namespace metrazil
