@@ -1,11 +1,13 @@
 #include "grid/file/SavePlace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
@@ -21,6 +23,33 @@ constexpr int kMaxAttempts = 100;
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// mkostemp fills its six places with letters and digits.
+bool IsTemporaryOf(const std::string& entry, const std::string& tableName) {
+  const std::string prefix = "." + tableName + ".";
+  if (entry.size() != prefix.size() + kRandomPart || entry.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
+    if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
+  }
+  return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Removes one entry when it is a stale temporary of this user; the entry is checked through the file
+// opened, so a name swapped in meanwhile is left alone.
+bool RemoveIfStale(int dir, const char* name) {
+  const int fd = ::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat opened;
+  struct stat named;
+  const bool stale = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+                     ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     SameFile(opened, named);
+  const bool removed = stale && ::unlinkat(dir, name, 0) == 0;
+  ::close(fd);
+  return removed;
 }
 
 }  // namespace
@@ -66,6 +95,27 @@ int CreateSaveTemporary(const std::string& target, std::string& tempPath) {
   tempPath.clear();
   errno = error;
   return -1;
+}
+
+int RemoveStaleTemporaries(const std::string& tablePath) {
+  const std::string target = ResolveSaveTarget(tablePath);
+  if (target.empty()) return 0;
+  // A shared lock, as a reader's: it cannot be had while a save holds the table, and reads go on.
+  const int table = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (table >= 0 && ::flock(table, LOCK_SH | LOCK_NB) != 0) {
+    ::close(table);
+    return 0;
+  }
+  int removed = 0;
+  if (DIR* dir = ::opendir(DirectoryOf(target).c_str()); dir != nullptr) {
+    const std::string tableName = NameOf(target);
+    while (const dirent* entry = ::readdir(dir)) {
+      if (IsTemporaryOf(entry->d_name, tableName) && RemoveIfStale(::dirfd(dir), entry->d_name)) ++removed;
+    }
+    ::closedir(dir);
+  }
+  if (table >= 0) ::close(table);
+  return removed;
 }
 
 }  // namespace metrazil

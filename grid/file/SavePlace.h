@@ -16,8 +16,13 @@ std::string ResolveSaveTarget(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 
 // Creates an empty temporary file beside target, open for writing and locked exclusively for as long as
-// it stays open. Sets tempPath to its name. Returns the
+// it stays open, so that RemoveStaleTemporaries leaves it alone. Sets tempPath to its name. Returns the
 // descriptor, or -1 with errno set.
 int CreateSaveTemporary(const std::string& target, std::string& tempPath);
+
+// Removes the temporary files that killed saves of tablePath left beside it: regular files of the
+// temporary name pattern, owned by this user and locked by no running save. Does nothing while a save
+// holds the table itself. Returns how many files it removed; never fails.
+int RemoveStaleTemporaries(const std::string& tablePath);
 
 }  // namespace metrazil

@@ -1,4 +1,5 @@
-// What a save does with the files around a table: links, attributes, owners.
+// What a save does with the files around a table: links, attributes, owners, temporary files left by killed
+// saves.
 #include <acl/libacl.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -18,16 +21,20 @@
 #include <functional>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "grid/file/SafeFile.h"
+#include "grid/file/SavePlace.h"
 #include "tests/support/ErrorOf.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // Set for the part of a test that runs again as an ordinary user: the folder it works in.
 constexpr char kOrdinaryUserDir[] = "METRAZIL_TEST_ORDINARY_USER_DIR";
@@ -48,6 +55,44 @@ int RunAsNobody(const std::string& test, const std::string& dir) {
   ::waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+// A second process that keeps a save of path open (and so the lock on the file) until told to go on or
+// killed; when told, it writes content and commits, or, with no content, lets go without saving.
+class SavingProcess {
+ public:
+  SavingProcess(const std::string& path, std::chrono::milliseconds hold, const std::string& content = {}) {
+    int ready[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      int status = 0;
+      try {
+        TSafeFile file(path);
+        [[maybe_unused]] const ssize_t told = ::write(ready[1], "r", 1);
+        std::this_thread::sleep_for(hold);
+        if (!content.empty()) {
+          file.Write(content.data(), content.size());
+          file.Commit();
+        }
+      } catch (const Exception&) {
+        status = 1;
+      }
+      ::_exit(status);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    EXPECT_EQ(::read(ready[0], &byte, 1), 1) << "the saving process did not start its save";
+    ::close(ready[0]);
+  }
+  ~SavingProcess() {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
 
 class FileSituationsTest : public ::testing::Test {
  public:  // for the situations' set-up and check functions
@@ -270,6 +315,89 @@ TEST_F(FileSituationsTest, OwnerOrGroupNotSettableIsWrittenInPlace) {
     EXPECT_EQ(StatOf(path + ".bak").st_mode & 07777, cases[i].backupMode);
   }
   EXPECT_EQ(Entries(), (std::vector<std::string>{"group.dat", "group.dat.bak", "owner.dat", "owner.dat.bak"}));
+}
+
+TEST_F(FileSituationsTest, StaleTemporariesAreRemovedOnlyWhenSafe) {
+  using Fixture = FileSituationsTest;
+  // A save killed half-way, as by a power cut or kill -9: its temporary file stays.
+  const auto killedSave = [](Fixture& f) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      TSafeFile file(f.PathOf("data.dat"));
+      const std::string half(100000, 'x');
+      file.Write(half.data(), half.size());
+      ::raise(SIGKILL);
+    }
+    ::waitpid(child, nullptr, 0);
+    for (const std::string& name : f.Entries()) {
+      if (name.rfind(".data.dat.", 0) == 0) return name;
+    }
+    return std::string("no temporary file");
+  };
+  struct Case {
+    const char* name;
+    std::function<std::string(Fixture&)> makeCandidate;  // returns its name, or "" when it cannot be made
+    bool tableSaved;                                     // another process saves data.dat meanwhile
+    bool removed;
+  };
+  const auto plain = [](const char* name, mode_t mode = S_IFREG) {
+    return [name, mode](Fixture& f) {
+      if (S_ISDIR(mode)) fs::create_directory(f.PathOf(name));
+      if (S_ISREG(mode)) Put(f.PathOf(name), "x");
+      if (S_ISLNK(mode)) fs::create_symlink("data.dat", f.PathOf(name));
+      return std::string(name);
+    };
+  };
+  const Case cases[] = {
+      {"left by a killed save", killedSave, false, true},
+      {"left by a killed save, while another save runs", killedSave, true, false},
+      {"of another user",
+       [](Fixture& f) {
+         Put(f.PathOf(".data.dat.Ab3xY9"), "x");
+         const bool root = ::geteuid() == 0 && ::chown(f.PathOf(".data.dat.Ab3xY9").c_str(), 65534, 65534) == 0;
+         return std::string(root ? ".data.dat.Ab3xY9" : "");
+       },
+       false, false},
+      {"five places", plain(".data.dat.Ab3xY"), false, false},
+      {"seven places", plain(".data.dat.Ab3xY9Z"), false, false},
+      {"a place not a letter or digit", plain(".data.dat.Ab3-Y9"), false, false},
+      {"no leading dot", plain("data.dat.Ab3xY9"), false, false},
+      {"another table's", plain(".data2.dat.Ab3xY9"), false, false},
+      {"a symbolic link", plain(".data.dat.Ab3xY9", S_IFLNK), false, false},
+      {"a folder", plain(".data.dat.Ab3xY9", S_IFDIR), false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    Put(PathOf("data.dat"), kOld);
+    const std::string candidate = c.makeCandidate(*this);
+    if (candidate.empty()) {
+      std::cout << "[  SKIPPED ] " << c.name << ": needs root to make another user's file\n";
+      continue;
+    }
+    ASSERT_TRUE(fs::exists(fs::symlink_status(PathOf(candidate))));
+    std::optional<SavingProcess> saving;
+    if (c.tableSaved) saving.emplace(PathOf("data.dat"), 10s);
+    EXPECT_EQ(RemoveStaleTemporaries(PathOf("data.dat")), c.removed ? 1 : 0);
+    EXPECT_EQ(fs::exists(fs::symlink_status(PathOf(candidate))), !c.removed);
+    EXPECT_EQ(Get(PathOf("data.dat")), kOld);
+  }
+}
+
+TEST_F(FileSituationsTest, StaleTemporariesOfARunningFirstSaveAreKept) {
+  // A table saved for the first time has no file to lock yet; its temporary file is locked itself.
+  const std::string path = PathOf("data.dat");
+  fs::create_symlink(path, PathOf("link.dat"));
+  {
+    SavingProcess saving(path, 10s);
+    ASSERT_EQ(Entries().size(), 2u);
+    EXPECT_EQ(RemoveStaleTemporaries(path), 0);
+    EXPECT_EQ(Entries().size(), 2u);
+  }
+  // Killed: its file goes, also when the table is named through a link.
+  EXPECT_EQ(RemoveStaleTemporaries(PathOf("link.dat")), 1);
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"link.dat"}));
 }
 
 }  // namespace
