@@ -1,5 +1,5 @@
-// What a save does with the files around a table: links, attributes, owners, temporary files left by killed
-// saves.
+// What a save and a read do with the files around a table: links, attributes, owners, temporary files left
+// by killed saves, and a save in progress.
 #include <acl/libacl.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "grid/file/ReadLockedFile.h"
 #include "grid/file/SafeFile.h"
 #include "grid/file/SavePlace.h"
 #include "tests/support/ErrorOf.h"
@@ -398,6 +399,51 @@ TEST_F(FileSituationsTest, StaleTemporariesOfARunningFirstSaveAreKept) {
   // Killed: its file goes, also when the table is named through a link.
   EXPECT_EQ(RemoveStaleTemporaries(PathOf("link.dat")), 1);
   EXPECT_EQ(Entries(), (std::vector<std::string>{"link.dat"}));
+}
+
+TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
+  struct Case {
+    const char* name;
+    std::chrono::milliseconds hold;
+    std::string saves;  // what the saving process commits, or nothing
+    std::chrono::milliseconds limit;
+    bool keepWaiting;      // what the wait callback answers
+    std::string expected;  // what the read sees, or its error
+  };
+  const std::string path = PathOf("data.dat");
+  const Case cases[] = {
+      {"the save lets go within the limit", 200ms, "", 10s, true, kOld},
+      {"the save replaces the file within the limit", 200ms, kNew, 10s, true, kNew},
+      {"the save outlasts the limit", 10s, kNew, 300ms, true, "Cannot open file " + path},
+      {"the window stops waiting", 10s, kNew, 10s, false, "Cannot open file " + path},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Put(path, kOld);
+    SavingProcess saving(path, c.hold, c.saves);
+    int waits = 0;
+    std::string read;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string error = ErrorOf([&] {
+      TReadLockedFile file(
+          path, [&] { return ++waits, c.keepWaiting; }, c.limit);
+      read.resize(file.Size());
+      read.resize(file.Read(read.data(), read.size()));
+    });
+    const auto waited = std::chrono::steady_clock::now() - start;
+    const std::string seen = error == "no exception" ? read : error;
+    EXPECT_EQ(seen, c.expected);
+    EXPECT_GE(waits, 1);
+    if (!c.keepWaiting) {
+      EXPECT_EQ(waits, 1);
+    }
+    if (c.expected.rfind("Cannot", 0) == 0 && c.keepWaiting) {
+      EXPECT_GE(waited, c.limit);
+    }
+  }
+  // Without a wait, a held file fails at once, as before.
+  SavingProcess saving(path, 10s);
+  EXPECT_EQ(ErrorOf([&] { TReadLockedFile file(path); }), "Cannot open file " + path);
 }
 
 }  // namespace
