@@ -67,7 +67,11 @@ std::string ResolveSaveTarget(const std::string& path) {
     const ssize_t size = ::readlink(at.c_str(), link, sizeof link);
     if (size <= 0 || static_cast<std::size_t>(size) >= sizeof link) return {};
     const std::string next(link, static_cast<std::size_t>(size));
-    at = next.front() == '/' ? next : DirectoryOf(at) + "/" + next;
+    if (next.front() == '/') {
+      at = next;
+    } else {
+      at = DirectoryOf(at).append("/").append(next);
+    }
   }
   return {};
 }
@@ -79,8 +83,9 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 int CreateSaveTemporary(const std::string& target, std::string& tempPath) {
+  const std::string pattern = DirectoryOf(target) + "/." + NameOf(target) + "." + std::string(kRandomPart, 'X');
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    tempPath = DirectoryOf(target) + "/." + NameOf(target) + "." + std::string(kRandomPart, 'X');
+    tempPath = pattern;
     const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
     if (fd < 0) break;
     // Another instance's clean-up may take the file in the instant before it is locked: then make another.
