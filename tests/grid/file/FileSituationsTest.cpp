@@ -23,7 +23,6 @@
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "grid/file/ReadLockedFile.h"
@@ -57,42 +56,49 @@ int RunAsNobody(const std::string& test, const std::string& dir) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// A second process that keeps a save of path open (and so the lock on the file) until told to go on or
-// killed; when told, it writes content and commits, or, with no content, lets go without saving.
+// A second process that keeps a save of path open, and so the lock on the file, until told to go on or
+// killed; told, it commits content (nothing when empty) and ends.
 class SavingProcess {
  public:
-  SavingProcess(const std::string& path, std::chrono::milliseconds hold, const std::string& content = {}) {
+  explicit SavingProcess(const std::string& path, const std::string& content = {}) {
     int ready[2];
     EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(go_), 0);
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(ready[0]);
+      ::close(go_[1]);
       int status = 0;
       try {
         TSafeFile file(path);
-        [[maybe_unused]] const ssize_t told = ::write(ready[1], "r", 1);
-        std::this_thread::sleep_for(hold);
-        if (!content.empty()) {
-          file.Write(content.data(), content.size());
-          file.Commit();
-        }
+        char byte = 'r';
+        if (::write(ready[1], &byte, 1) != 1 || ::read(go_[0], &byte, 1) != 1) ::_exit(1);
+        file.Write(content.data(), content.size());
+        if (!content.empty()) file.Commit();
       } catch (const Exception&) {
         status = 1;
       }
       ::_exit(status);
     }
     ::close(ready[1]);
+    ::close(go_[0]);
     char byte = 0;
     EXPECT_EQ(::read(ready[0], &byte, 1), 1) << "the saving process did not start its save";
     ::close(ready[0]);
   }
   ~SavingProcess() {
+    ::close(go_[1]);
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
+  SavingProcess(const SavingProcess&) = delete;
+  SavingProcess& operator=(const SavingProcess&) = delete;
+
+  void Go() { EXPECT_EQ(::write(go_[1], "g", 1), 1); }
 
  private:
   pid_t pid_ = -1;
+  int go_[2] = {-1, -1};
 };
 
 class FileSituationsTest : public ::testing::Test {
@@ -379,7 +385,7 @@ TEST_F(FileSituationsTest, StaleTemporariesAreRemovedOnlyWhenSafe) {
     }
     ASSERT_TRUE(fs::exists(fs::symlink_status(PathOf(candidate))));
     std::optional<SavingProcess> saving;
-    if (c.tableSaved) saving.emplace(PathOf("data.dat"), 10s);
+    if (c.tableSaved) saving.emplace(PathOf("data.dat"));
     EXPECT_EQ(RemoveStaleTemporaries(PathOf("data.dat")), c.removed ? 1 : 0);
     EXPECT_EQ(fs::exists(fs::symlink_status(PathOf(candidate))), !c.removed);
     EXPECT_EQ(Get(PathOf("data.dat")), kOld);
@@ -391,7 +397,7 @@ TEST_F(FileSituationsTest, StaleTemporariesOfARunningFirstSaveAreKept) {
   const std::string path = PathOf("data.dat");
   fs::create_symlink(path, PathOf("link.dat"));
   {
-    SavingProcess saving(path, 10s);
+    SavingProcess saving(path);
     ASSERT_EQ(Entries().size(), 2u);
     EXPECT_EQ(RemoveStaleTemporaries(path), 0);
     EXPECT_EQ(Entries().size(), 2u);
@@ -404,29 +410,34 @@ TEST_F(FileSituationsTest, StaleTemporariesOfARunningFirstSaveAreKept) {
 TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
   struct Case {
     const char* name;
-    std::chrono::milliseconds hold;
-    std::string saves;  // what the saving process commits, or nothing
+    bool letGo;         // whether the save goes on when the read first waits
+    std::string saves;  // what it then commits, or nothing
     std::chrono::milliseconds limit;
     bool keepWaiting;      // what the wait callback answers
     std::string expected;  // what the read sees, or its error
   };
   const std::string path = PathOf("data.dat");
   const Case cases[] = {
-      {"the save lets go within the limit", 200ms, "", 10s, true, kOld},
-      {"the save replaces the file within the limit", 200ms, kNew, 10s, true, kNew},
-      {"the save outlasts the limit", 10s, kNew, 300ms, true, "Cannot open file " + path},
-      {"the window stops waiting", 10s, kNew, 10s, false, "Cannot open file " + path},
+      {"the save lets go within the limit", true, "", 10s, true, kOld},
+      {"the save replaces the file within the limit", true, kNew, 10s, true, kNew},
+      {"the save outlasts the limit", false, kNew, 300ms, true, "Cannot open file " + path},
+      {"the window stops waiting", false, kNew, 10s, false, "Cannot open file " + path},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Put(path, kOld);
-    SavingProcess saving(path, c.hold, c.saves);
+    SavingProcess saving(path, c.saves);
     int waits = 0;
     std::string read;
     const auto start = std::chrono::steady_clock::now();
     const std::string error = ErrorOf([&] {
       TReadLockedFile file(
-          path, [&] { return ++waits, c.keepWaiting; }, c.limit);
+          path,
+          [&] {
+            if (++waits == 1 && c.letGo) saving.Go();
+            return c.keepWaiting;
+          },
+          c.limit);
       read.resize(file.Size());
       read.resize(file.Read(read.data(), read.size()));
     });
@@ -442,7 +453,7 @@ TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
     }
   }
   // Without a wait, a held file fails at once, as before.
-  SavingProcess saving(path, 10s);
+  SavingProcess saving(path);
   EXPECT_EQ(ErrorOf([&] { TReadLockedFile file(path); }), "Cannot open file " + path);
 }
 
