@@ -5,7 +5,8 @@
 #include <climits>
 #include <limits>
 
-#include "grid/view/CodePageText.h"
+#include "grid/layout/CellTextKind.h"
+#include "grid/view/CellTextPainter.h"
 #include "grid/view/GridAccessibleCell.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
@@ -45,7 +46,10 @@ QAccessibleInterface* GridAccessibleFactory(const QString& className, QObject* o
 }  // namespace
 
 QString AccessibleCellText(const TTableGridView& view, int col, int row) {
-  return EditorText(view.Model().CellText(col, row));
+  QString text = TCellTextPainter::DisplayText(view.Model().CellText(col, row), kMaxEditedChars);
+  // Empty lines at the end show nothing.
+  while (text.endsWith(QChar::LineSeparator)) text.chop(1);
+  return text.replace(QChar::LineSeparator, QLatin1Char('\n'));
 }
 
 QString AccessibleColumnHeader(const TTableGridView& view, int col) {

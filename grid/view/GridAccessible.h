@@ -72,8 +72,8 @@ class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   mutable std::unordered_map<std::uint64_t, QAccessible::Id> cells_;
 };
 
-// What a tool reads for a cell: its text as the in-place editor shows it (markup removed, at most the
-// editor's number of characters).
+// What a tool reads for a cell: the text the grid paints for it (wide and rich text decoded, markup's
+// plain text), line breaks as "\n", at most the editor's number of characters.
 QString AccessibleCellText(const TTableGridView& view, int col, int row);
 // The text of the model column's header rows, joined by blanks.
 QString AccessibleColumnHeader(const TTableGridView& view, int col);

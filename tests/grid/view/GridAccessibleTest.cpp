@@ -103,7 +103,8 @@ class GridAccessibleTest : public QObject {
   }
   void init() { told.clear(); }
 
-  void tableCellsAndHeadersAsTheEditorShowsThem();
+  void tableCellsAndHeaders();
+  void cellsReadAsTheGridPaintsThem();
   void hugeGridCostsOnlyTheCellsAskedFor();
   void keyMoveFocusesTheCellAndTellsIt();
   void editEndingWithNewTextTellsTheCell();
@@ -112,7 +113,7 @@ class GridAccessibleTest : public QObject {
   void noToolNoCellObjectsNoEvents();
 };
 
-void GridAccessibleTest::tableCellsAndHeadersAsTheEditorShowsThem() {
+void GridAccessibleTest::tableCellsAndHeaders() {
   TTable t;
   QCOMPARE(t.iface->role(), QAccessible::Table);
   QCOMPARE(t.iface->text(QAccessible::Name), U("换算表"));
@@ -159,6 +160,40 @@ void GridAccessibleTest::tableCellsAndHeadersAsTheEditorShowsThem() {
   QCOMPARE(t.Cell(0, 2)->text(QAccessible::Name).size(), static_cast<qsizetype>(kMaxEditedChars));
   t.Model().WriteCell(3, 1, "line 1\r\nline 2");
   QCOMPARE(t.Cell(0, 3)->text(QAccessible::Name), U("line 1\nline 2"));
+}
+
+void GridAccessibleTest::cellsReadAsTheGridPaintsThem() {
+  TTable t;
+  std::string deep;
+  for (int i = 0; i <= kMaxMarkupDepth; ++i) deep += "<div>";
+  deep += "x</div>";
+  const struct {
+    const char* name;
+    std::string cell;
+    QString read;
+  } cases[] = {
+      {"wide text", "|\\N-e\x87", U("中文")},
+      {"rich text", "{\\rtf1\\ansi Rich\\par}", U("Rich")},
+      {"rich text in the code page", "{\\rtf1 \\'d6\\'d0\\u25991?}", U("中文")},
+      {"markup's entities and line tags", "<B>a&amp;b</B><BR>c", U("a&b\nc")},
+      {"markup too deep for a document, tags and all", deep, QString::fromLatin1(deep.c_str())},
+      {"a leading = keeps its tags", "=<B>x</B>", U("=<B>x</B>")},
+      {"a wide text of no pairs", "|\\", QString()},
+  };
+  for (const auto& c : cases) {
+    t.Model().WriteCell(2, 1, c.cell);
+    QVERIFY2(t.Cell(0, 2)->text(QAccessible::Name) == c.read, c.name);
+  }
+
+  // The editor still shows the cell's own text, its markup removed.
+  t.Model().WriteCell(2, 1, "|\\N-e\x87");
+  t.grid->setFocus();
+  t.Key(Qt::Key_Right);
+  t.Key(Qt::Key_Right);
+  t.Key(Qt::Key_F2);
+  QVERIFY(t.EditorOpen());
+  QCOMPARE(t.EditorText(), EditorText("|\\N-e\x87"));
+  t.Key(Qt::Key_Escape);
 }
 
 void GridAccessibleTest::hugeGridCostsOnlyTheCellsAskedFor() {
