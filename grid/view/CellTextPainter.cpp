@@ -8,9 +8,11 @@
 #include <QTextLayout>
 #include <QUrl>
 #include <QVariant>
+#include <algorithm>
+#include <climits>
 
 #include "grid/layout/CellTextKind.h"
-#include "grid/layout/RichTextReader.h"
+#include "grid/layout/ShownCellText.h"
 #include "grid/view/CodePageText.h"
 
 namespace metrazil {
@@ -86,28 +88,14 @@ std::size_t VisibleChars(const QRect& rect, const QFont& font, QPaintDevice* dev
   return VisibleCharLimit(rect.width(), rect.height(), static_cast<int>(metrics.height()));
 }
 
-// The part of a markup text laid out as a document, or empty when it is shown as plain text.
-std::string_view MarkupShown(std::string_view markup, std::size_t visibleChars) {
-  const std::string_view shown = markup.substr(0, MarkupBytesShown(visibleChars));
-  return MarkupNestsShallowly(shown) ? shown : std::string_view();
+// What a cell shows, as painting lays it out: plain, wide and rich text as lines, markup as a document.
+TShownCellText Shown(std::string_view cellText, std::size_t maxChars) {
+  return ShownCellText(cellText, maxChars, DecodeBytes);
 }
 
-// The text shown for a cell of the given kind, cut after maxChars characters.
-QString ShownText(TCellTextKind kind, std::string_view cellText, std::size_t maxChars) {
-  QString text;
-  switch (kind) {
-    case TCellTextKind::kWide:
-      text = FromUnits(DecodeWideText(cellText, maxChars));
-      break;
-    case TCellTextKind::kRich:
-      text = FromUnits(ReadRichText(cellText.substr(0, kMaxRichTextBytes), DecodeBytes, maxChars));
-      break;
-    case TCellTextKind::kMarkup:
-    case TCellTextKind::kPlain:
-      text = FromTableBytes(cellText, maxChars);
-      break;
-  }
-  return WithLineSeparators(std::move(text));
+QString LinesOf(const TShownCellText& shown, std::size_t maxChars) {
+  const bool decoded = shown.kind == TCellTextKind::kWide || shown.kind == TCellTextKind::kRich;
+  return WithLineSeparators(decoded ? FromUnits(shown.units) : FromTableBytes(shown.bytes, maxChars));
 }
 
 void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
@@ -120,21 +108,27 @@ void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect
 }  // namespace
 
 QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t maxChars) {
-  return ShownText(ClassifyCellText(cellText), cellText, maxChars);
+  const TShownCellText shown = Shown(cellText, maxChars);
+  if (shown.kind != TCellTextKind::kMarkup) return LinesOf(shown, maxChars);
+  TCellDocument document;
+  document.setHtml(FromTableBytes(shown.bytes));
+  // Pictures draw as nothing, so their placeholder characters are not part of the text.
+  QString text = document.toPlainText().remove(QChar::ObjectReplacementCharacter);
+  text.truncate(static_cast<qsizetype>(std::min<std::size_t>(maxChars, INT_MAX)));
+  return WithLineSeparators(std::move(text));
 }
 
 void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
                             const QColor& color) {
   if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
-  const TCellTextKind kind = ClassifyCellText(cellText);
   const std::size_t visible = VisibleChars(textRect, font, painter.device());
-  const std::string_view markup = kind == TCellTextKind::kMarkup ? MarkupShown(cellText, visible) : std::string_view();
-  if (markup.empty()) {
-    DrawWholeLines(painter, ShownText(kind, cellText, visible), textRect, font, color);
+  const TShownCellText shown = Shown(cellText, visible);
+  if (shown.kind != TCellTextKind::kMarkup) {
+    DrawWholeLines(painter, LinesOf(shown, visible), textRect, font, color);
     return;
   }
   TCellDocument document;
-  PrepareMarkup(document, markup, textRect, font);
+  PrepareMarkup(document, shown.bytes, textRect, font);
   QAbstractTextDocumentLayout::PaintContext context;
   context.palette.setColor(QPalette::Text, color);
   context.clip = QRectF(0, 0, textRect.width(), textRect.height());
@@ -147,10 +141,10 @@ void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const 
 
 QString TCellTextPainter::AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos) {
   if (!textRect.contains(pos) || ClassifyCellText(cellText) != TCellTextKind::kMarkup) return {};
-  const std::string_view markup = MarkupShown(cellText, VisibleChars(textRect, font, nullptr));
-  if (markup.empty()) return {};
+  const TShownCellText shown = Shown(cellText, VisibleChars(textRect, font, nullptr));
+  if (shown.kind != TCellTextKind::kMarkup) return {};
   TCellDocument document;
-  PrepareMarkup(document, markup, textRect, font);
+  PrepareMarkup(document, shown.bytes, textRect, font);
   return document.documentLayout()->anchorAt(QPointF(pos - textRect.topLeft()));
 }
 

@@ -23,8 +23,9 @@ class TCellTextPainter {
   // The link target under pos (viewport coordinates) when the cell's text is markup, else empty.
   static QString AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos);
 
-  // The text laid out for a plain, wide or rich cell text, line breaks as U+2028, cut after maxChars
-  // characters; also for markup shown as plain text (too deep to lay out), tags and all.
+  // The text a cell shows, line breaks as U+2028, cut after maxChars characters: the lines laid out for a
+  // plain, wide or rich text (and markup too deep to lay out, tags and all), the plain text of markup's
+  // document.
   static QString DisplayText(std::string_view cellText, std::size_t maxChars = std::string_view::npos);
 };
 

@@ -1,12 +1,15 @@
 #include "grid/view/GridAccessible.h"
 
 #include <QAccessibleTableModelChangeEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <climits>
 #include <limits>
 
-#include "grid/view/CodePageText.h"
+#include "grid/layout/CellTextKind.h"
+#include "grid/view/CellTextPainter.h"
 #include "grid/view/GridAccessibleCell.h"
+#include "grid/view/GridAccessibleViewport.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
@@ -39,13 +42,21 @@ QAccessibleInterface* GridAccessibleFactory(const QString& className, QObject* o
   if (className == QLatin1String(TTableGridView::staticMetaObject.className())) {
     if (auto* view = qobject_cast<TTableGridView*>(object)) return new TGridAccessible(view);
   }
+  // The viewport is a plain widget: asked about as one, it is known by its parent.
+  if (className == QLatin1String("QWidget") && object != nullptr) {
+    auto* view = qobject_cast<TTableGridView*>(object->parent());
+    if (view != nullptr && view->viewport() == object) return new TGridAccessibleViewport(view);
+  }
   return nullptr;
 }
 
 }  // namespace
 
 QString AccessibleCellText(const TTableGridView& view, int col, int row) {
-  return EditorText(view.Model().CellText(col, row));
+  QString text = TCellTextPainter::DisplayText(view.Model().CellText(col, row), kMaxEditedChars);
+  // Empty lines at the end show nothing.
+  while (text.endsWith(QChar::LineSeparator)) text.chop(1);
+  return text.replace(QChar::LineSeparator, QLatin1Char('\n'));
 }
 
 QString AccessibleColumnHeader(const TTableGridView& view, int col) {
@@ -93,22 +104,50 @@ int TGridAccessible::columnCount() const {
   return isValid() ? std::max(0, View()->Model().ColCount() - View()->Model().FixedCols()) : 0;
 }
 
+int TGridAccessible::CellChildCount() const {
+  if (!isValid()) return 0;
+  const std::int64_t cells = std::int64_t{View()->Model().RowCount()} * View()->Model().ColCount();
+  return static_cast<int>(std::min<std::int64_t>(cells, INT_MAX - kMaxWidgetChildren));
+}
+
+QList<QWidget*> TGridAccessible::WidgetChildren() const {
+  QList<QWidget*> widgets;
+  if (!isValid()) return widgets;
+  TTableGridView* view = View();
+  if (!TGridAccessibleViewport::OpenEditors(*view).isEmpty()) widgets.append(view->viewport());
+  // A scroll bar lies in a container of the scroll area, which Qt's scroll areas show as their child.
+  for (QScrollBar* bar : {view->horizontalScrollBar(), view->verticalScrollBar()}) {
+    if (bar->isVisible() && bar->parentWidget() != view) widgets.append(bar->parentWidget());
+  }
+  return widgets;
+}
+
 int TGridAccessible::childCount() const {
-  return isValid() ? ClampToInt(std::int64_t{View()->Model().RowCount()} * View()->Model().ColCount()) : 0;
+  return isValid() ? CellChildCount() + static_cast<int>(WidgetChildren().size()) : 0;
 }
 
 QAccessibleInterface* TGridAccessible::child(int index) const {
   if (index < 0 || !isValid()) return nullptr;
+  const int cells = CellChildCount();
+  if (index >= cells) {
+    const QList<QWidget*> widgets = WidgetChildren();
+    return index - cells < widgets.size() ? QAccessible::queryAccessibleInterface(widgets[index - cells]) : nullptr;
+  }
   const int cols = View()->Model().ColCount();
   return ModelCell(index / cols, index % cols);
 }
 
 int TGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
+  if (child == nullptr || !isValid()) return -1;
   auto* iface = const_cast<QAccessibleInterface*>(child);
-  const auto* cell = iface != nullptr ? dynamic_cast<const TGridAccessibleCell*>(iface) : nullptr;
-  if (cell == nullptr || cell->table() != this || !isValid()) return -1;
+  const auto* cell = dynamic_cast<const TGridAccessibleCell*>(iface);
+  if (cell == nullptr) {
+    const qsizetype at = WidgetChildren().indexOf(qobject_cast<QWidget*>(iface->object()));
+    return at < 0 ? -1 : CellChildCount() + static_cast<int>(at);
+  }
+  if (cell->table() != this) return -1;
   const std::int64_t index = std::int64_t{cell->ModelRow()} * View()->Model().ColCount() + cell->ModelCol();
-  return index <= INT_MAX ? static_cast<int>(index) : -1;
+  return index < CellChildCount() ? static_cast<int>(index) : -1;
 }
 
 QAccessibleInterface* TGridAccessible::cellAt(int row, int column) const {
@@ -138,6 +177,17 @@ QAccessibleInterface* TGridAccessible::CachedCell(int modelRow, int modelCol) co
 QAccessibleInterface* TGridAccessible::childAt(int x, int y) const {
   if (!isValid()) return nullptr;
   const TTableGridView* view = View();
+  const QPoint global(x, y);
+  for (QWidget* editor : TGridAccessibleViewport::OpenEditors(*view)) {
+    if (QRect(editor->mapToGlobal(QPoint(0, 0)), editor->size()).contains(global)) {
+      return QAccessible::queryAccessibleInterface(view->viewport());
+    }
+  }
+  for (QWidget* widget : WidgetChildren()) {
+    if (widget != view->viewport() && QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()).contains(global)) {
+      return QAccessible::queryAccessibleInterface(widget);
+    }
+  }
   const TCellAddress hit = view->ViewportToCell(view->viewport()->mapFromGlobal(QPoint(x, y)));
   return ModelCell(hit.row, hit.col);
 }

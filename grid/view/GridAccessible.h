@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAccessibleWidget>
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <unordered_map>
@@ -12,7 +13,9 @@ class TTableGridView;
 // The grid as assistive tools see it, as Qt's item views are seen: a table of the body (the rows and
 // columns below and right of the fixed ones, counted from 0), whose header rows are its column headers
 // and whose fixed columns are its row headers. The children are every cell of the model, header cells
-// included, row by row; the name is the widget's accessible name.
+// included, row by row, then the widgets of the grid a tool can reach: the viewport while an editor is open
+// in it (the editor is its child) and the container of each scroll bar shown, as Qt's scroll areas show
+// them. The name is the widget's accessible name.
 //
 // Cell objects are made only for the cells a tool asks about and kept until the rows or columns change;
 // a grid of any size costs what is asked of it, never its row count.
@@ -66,14 +69,20 @@ class TGridAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   static constexpr int kMaxListedCells = 1024;
 
  private:
+  // The children that are cells, a grid of more than INT_MAX cells giving the first of them.
+  int CellChildCount() const;
+  // The children after the cells: the viewport holding an open editor, then the scroll bars' containers.
+  QList<QWidget*> WidgetChildren() const;
+  static constexpr int kMaxWidgetChildren = 3;
+
   TTableGridView* View() const;
   void DropCells();
 
   mutable std::unordered_map<std::uint64_t, QAccessible::Id> cells_;
 };
 
-// What a tool reads for a cell: its text as the in-place editor shows it (markup removed, at most the
-// editor's number of characters).
+// What a tool reads for a cell: the text the grid paints for it (wide and rich text decoded, markup's
+// plain text), line breaks as "\n", at most the editor's number of characters.
 QString AccessibleCellText(const TTableGridView& view, int col, int row);
 // The text of the model column's header rows, joined by blanks.
 QString AccessibleColumnHeader(const TTableGridView& view, int col);

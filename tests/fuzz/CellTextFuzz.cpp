@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the rules that tell how a cell text is shown: its kind, the units of a wide
-// text, the text the editor shows for markup, whether markup nests too deeply to lay out, and the bounds
-// painting puts on a text. Each must hold the properties below for any input.
+// text, the text the editor shows for markup, whether markup nests too deeply to lay out, the bounds
+// painting puts on a text and the text a cell shows. Each must hold the properties below for any input.
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/layout/ShownCellText.h"
 
 namespace {
 
@@ -157,6 +158,31 @@ void CheckNesting(std::string_view text) {
   Check(metrazil::MarkupNestsShallowly(closing), "closing tags alone nest");
 }
 
+void CheckShown(std::string_view text) {
+  const std::size_t maxChars = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  bool decoded = false;
+  const metrazil::TShownCellText shown = metrazil::ShownCellText(text, maxChars, [&decoded](std::string_view bytes) {
+    decoded = true;
+    return std::u16string(bytes.size(), u'x');
+  });
+  const TCellTextKind kind = metrazil::ClassifyCellText(text);
+  Check(shown.kind == kind || (kind == TCellTextKind::kMarkup && shown.kind == TCellTextKind::kPlain),
+        "shown as another kind");
+  Check(!decoded || kind == TCellTextKind::kRich, "bytes converted for a text that is not rich");
+  Check(shown.units.size() <= maxChars, "more units than asked for");
+  Check(text.starts_with(shown.bytes) && (shown.bytes.empty() || shown.bytes.data() == text.data()),
+        "shown bytes not a prefix of the text");
+  if (shown.kind == TCellTextKind::kMarkup) {
+    Check(shown.bytes.size() <= metrazil::MarkupBytesShown(maxChars), "markup past its bytes");
+  } else if (shown.kind == TCellTextKind::kPlain) {
+    Check(shown.bytes == metrazil::CodePagePrefix(text, maxChars), "plain text not its first characters");
+  }
+  // A prefix of more characters holds the prefix of fewer, and no more than four bytes a character.
+  const std::string_view prefix = metrazil::CodePagePrefix(text, maxChars);
+  Check(prefix.size() <= 4 * maxChars && prefix.size() >= std::min(text.size(), maxChars), "prefix size");
+  Check(prefix.starts_with(metrazil::CodePagePrefix(text, maxChars / 2)), "prefixes not nested");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -166,5 +192,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckMarkup(text);
   CheckBounds(text);
   CheckNesting(text);
+  CheckShown(text);
   return 0;
 }

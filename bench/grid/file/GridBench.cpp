@@ -1,5 +1,6 @@
 // Reading, writing, searching and row moves on generated 5-column tables of 10k, 100k and 1M rows, next
-// to a plain pass over the same bytes and a straightforward reader into a std::map.
+// to a plain pass over the same bytes and a straightforward reader into a std::map; a pass over the texts
+// as cells show them.
 //
 // Files go to BenchDir(): $METRAZIL_BENCH_DIR, else /dev/shm, else /tmp.
 #include <benchmark/benchmark.h>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "grid/file/TableFile.h"
+#include "grid/layout/ShownCellText.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -146,6 +148,21 @@ void BM_LocateLastName(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(name, 2));
 }
 
+// The whole-cell find of BM_LocateLastName over the texts as cells show them, through the shown-text rule.
+void BM_ShownTextPass(benchmark::State& state) {
+  const TTableGrid& grid = LoadedGrid(static_cast<int>(state.range(0)));
+  const std::string name = grid.ReadCell(0, grid.RowCount() - 1);
+  const TDecodeBytes decode = [](std::string_view bytes) { return std::u16string(bytes.begin(), bytes.end()); };
+  for (auto _ : state) {
+    int found = -1;
+    for (int row = grid.FixedRows(); row < grid.RowCount() && found < 0; ++row) {
+      const TShownCellText shown = ShownCellText(grid.CellText(0, row), kMaxEditedChars, decode);
+      if (shown.bytes == name) found = row;
+    }
+    benchmark::DoNotOptimize(found);
+  }
+}
+
 void BM_InsertRowAt1(benchmark::State& state) {
   TTableGrid& grid = LoadedGrid(static_cast<int>(state.range(0)));
   const int rows = grid.RowCount();
@@ -171,6 +188,7 @@ BENCHMARK(BM_Read)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMill
 BENCHMARK(BM_ReadStdMap)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Write)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LocateLastName)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShownTextPass)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InsertRowAt1)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RemoveRowAt1)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 

@@ -4,6 +4,7 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <QAccessible>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -103,7 +104,9 @@ class GridAccessibleTest : public QObject {
   }
   void init() { told.clear(); }
 
-  void tableCellsAndHeadersAsTheEditorShowsThem();
+  void tableCellsAndHeaders();
+  void cellsReadAsTheGridPaintsThem();
+  void openEditorsAndScrollBarsAreInTheTree();
   void hugeGridCostsOnlyTheCellsAskedFor();
   void keyMoveFocusesTheCellAndTellsIt();
   void editEndingWithNewTextTellsTheCell();
@@ -112,14 +115,16 @@ class GridAccessibleTest : public QObject {
   void noToolNoCellObjectsNoEvents();
 };
 
-void GridAccessibleTest::tableCellsAndHeadersAsTheEditorShowsThem() {
+void GridAccessibleTest::tableCellsAndHeaders() {
   TTable t;
   QCOMPARE(t.iface->role(), QAccessible::Table);
   QCOMPARE(t.iface->text(QAccessible::Name), U("换算表"));
   // The body is the table; the header row heads its columns.
   QCOMPARE(t.table->rowCount(), 9);
   QCOMPARE(t.table->columnCount(), 5);
-  QCOMPARE(t.iface->childCount(), 50);  // every cell, the header row included
+  // Every cell, the header row included, then the scroll bar shown: the grid holds more rows than show.
+  QVERIFY(t.grid->verticalScrollBar()->isVisible() && !t.grid->horizontalScrollBar()->isVisible());
+  QCOMPARE(t.iface->childCount(), 50 + 1);
 
   QAccessibleInterface* x1 = t.Cell(0, 0);
   QVERIFY(x1 != nullptr);
@@ -161,6 +166,92 @@ void GridAccessibleTest::tableCellsAndHeadersAsTheEditorShowsThem() {
   QCOMPARE(t.Cell(0, 3)->text(QAccessible::Name), U("line 1\nline 2"));
 }
 
+void GridAccessibleTest::cellsReadAsTheGridPaintsThem() {
+  TTable t;
+  std::string deep;
+  for (int i = 0; i <= kMaxMarkupDepth; ++i) deep += "<div>";
+  deep += "x</div>";
+  const struct {
+    const char* name;
+    std::string cell;
+    QString read;
+  } cases[] = {
+      {"wide text", "|\\N-e\x87", U("中文")},
+      {"rich text", "{\\rtf1\\ansi Rich\\par}", U("Rich")},
+      {"rich text in the code page", "{\\rtf1 \\'d6\\'d0\\u25991?}", U("中文")},
+      {"markup's entities and line tags", "<B>a&amp;b</B><BR>c", U("a&b\nc")},
+      {"markup too deep for a document, tags and all", deep, QString::fromLatin1(deep.c_str())},
+      {"a leading = keeps its tags", "=<B>x</B>", U("=<B>x</B>")},
+      {"a wide text of no pairs", "|\\", QString()},
+  };
+  for (const auto& c : cases) {
+    t.Model().WriteCell(2, 1, c.cell);
+    QVERIFY2(t.Cell(0, 2)->text(QAccessible::Name) == c.read, c.name);
+  }
+
+  // The editor still shows the cell's own text, its markup removed.
+  t.Model().WriteCell(2, 1, "|\\N-e\x87");
+  t.grid->setFocus();
+  t.Key(Qt::Key_Right);
+  t.Key(Qt::Key_Right);
+  t.Key(Qt::Key_F2);
+  QVERIFY(t.EditorOpen());
+  QCOMPARE(t.EditorText(), EditorText("|\\N-e\x87"));
+  t.Key(Qt::Key_Escape);
+}
+
+void GridAccessibleTest::openEditorsAndScrollBarsAreInTheTree() {
+  TTable t;
+  const int cells = 50;
+  QAccessibleInterface* bar = t.iface->child(cells);
+  QVERIFY(bar != nullptr);
+  QCOMPARE(bar->parent(), t.iface);
+  QCOMPARE(t.iface->indexOfChild(bar), cells);
+  QCOMPARE(bar->childCount(), 1);
+  QCOMPARE(bar->child(0)->role(), QAccessible::ScrollBar);
+  QCOMPARE(bar->child(0)->object(), t.grid->verticalScrollBar());
+  QCOMPARE(bar->child(0)->parent(), bar);
+
+  // An open editor lies in the viewport, listed after the cells; closed, it leaves the tree.
+  const auto reachEditor = [&t, cells](QWidget* editor) {
+    QCOMPARE(t.iface->childCount(), cells + 2);
+    QAccessibleInterface* viewport = t.iface->child(cells);
+    QCOMPARE(viewport->object(), t.grid->viewport());
+    QCOMPARE(viewport->parent(), t.iface);
+    QCOMPARE(t.iface->indexOfChild(viewport), cells);
+    QCOMPARE(viewport->childCount(), 1);
+    QAccessibleInterface* child = viewport->child(0);
+    QCOMPARE(child, QAccessible::queryAccessibleInterface(editor));
+    QCOMPARE(child->parent(), viewport);
+    QCOMPARE(viewport->indexOfChild(child), 0);
+    QCOMPARE(t.iface->indexOfChild(t.iface->child(cells + 1)), cells + 1);  // the scroll bar, after it
+    const QPoint inside = editor->mapToGlobal(editor->rect().center());
+    QCOMPARE(t.iface->childAt(inside.x(), inside.y()), viewport);
+    QCOMPARE(viewport->childAt(inside.x(), inside.y()), child);
+  };
+  t.grid->setFocus();
+  t.Key(Qt::Key_F2);
+  QVERIFY(t.EditorOpen());
+  reachEditor(t.grid->Editor());
+  QVERIFY(QAccessible::queryAccessibleInterface(t.grid->Editor())->textInterface() != nullptr);
+  t.Key(Qt::Key_Escape);
+  QCOMPARE(t.iface->childCount(), cells + 1);
+  QCOMPARE(t.iface->child(cells), bar);
+
+  t.DoubleClick(t.CellCenter(1, 0));
+  QVERIFY(t.grid->HeaderEditor()->isVisible());
+  reachEditor(t.grid->HeaderEditor());
+  t.button->setFocus();
+  QCOMPARE(t.iface->childCount(), cells + 1);
+
+  // Both scroll bars, once the columns no longer fit either.
+  t.Model().SetColCount(20);
+  QTRY_VERIFY(t.grid->horizontalScrollBar()->isVisible());
+  QCOMPARE(t.iface->childCount(), 20 * 10 + 2);
+  QCOMPARE(t.iface->child(20 * 10)->child(0)->object(), t.grid->horizontalScrollBar());
+  QCOMPARE(t.iface->child(20 * 10 + 1)->child(0)->object(), t.grid->verticalScrollBar());
+}
+
 void GridAccessibleTest::hugeGridCostsOnlyTheCellsAskedFor() {
   TTable t;
   t.Cell(2, 2);
@@ -172,7 +263,7 @@ void GridAccessibleTest::hugeGridCostsOnlyTheCellsAskedFor() {
   QCOMPARE(t.Accessible()->CachedCellCount(), std::size_t{1});
 
   QCOMPARE(t.table->rowCount(), TTableGrid::kMaxCount - 1);
-  QCOMPARE(t.iface->childCount(), 5 * TTableGrid::kMaxCount);
+  QCOMPARE(t.iface->childCount(), 5 * TTableGrid::kMaxCount + 1);  // and the vertical scroll bar
   QCOMPARE(t.Cell(TTableGrid::kMaxCount - 2, 4)->text(QAccessible::Name), U("last"));
   QCOMPARE(t.iface->indexOfChild(t.Cell(TTableGrid::kMaxCount - 2, 4)), 5 * TTableGrid::kMaxCount - 1);
   QCOMPARE(t.Accessible()->CachedCellCount(), std::size_t{2});
