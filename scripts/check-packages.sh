@@ -36,11 +36,12 @@ fi
 actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 [ "$actual" = "$expected" ] || fail "$deb holds:"$'\n'"$actual"$'\n'"expected:"$'\n'"$expected"
 
-# Its dependencies: the linked libraries found by shlibdeps, the fonts and the web engine's helper.
+# Its dependencies: the linked libraries found by shlibdeps, the fonts, Qt's catalogues and the web engine's
+# helper.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 required=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 "fonts-noto-cjk | fonts-arphic-uming"
-  "fonts-liberation2 | fonts-dejavu-extra")
+  "fonts-liberation2 | fonts-dejavu-extra" qt6-translations-l10n)
 if grep -q 'METRAZIL_WEBENGINE:BOOL=ON' "$build/CMakeCache.txt"; then
   required+=(libqt6webenginewidgets6 libqt6webenginecore6-bin)
 fi

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev qt6-qpa-plugins
-  qt6-base-private-dev qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+  qt6-base-private-dev qt6-webengine-dev qt6-webengine-dev-tools libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core fonts-liberation2
   xvfb xauth x11-utils locales python3

@@ -4,7 +4,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <exception>
 #include <vector>
@@ -87,6 +89,18 @@ void InstallFontSubstitutions() {
                              {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans")});
 }
 
+void InstallQtTranslations(QCoreApplication& application) {
+  const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  for (const char* catalogue : {"qtbase_zh_CN", "qtwebengine_zh_CN"}) {
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QString::fromLatin1(catalogue), directory)) {
+      QCoreApplication::installTranslator(translator);
+    } else {
+      delete translator;
+    }
+  }
+}
+
 void UpdateDecimalSeparator() {
   const QString point = QLocale::system().decimalPoint();
   const QChar first = point.isEmpty() ? QLatin1Char('.') : point.front();
@@ -97,6 +111,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromUtf8(kApplicationTitle));
   // The installed desktop entry (packaging/), so the desktop shows the window with its menu entry's icon.
   setDesktopFileName(QStringLiteral("example.metrazil.Metrazil"));
+  InstallQtTranslations(*this);
   InstallFontSubstitutions();
   UpdateDecimalSeparator();
 }

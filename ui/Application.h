@@ -24,6 +24,9 @@ class TApplication : public QApplication {
 inline constexpr int kContinueToWindow = -1;
 int HandleCommandLine(int argc, char** argv);
 
+// Qt's own texts (standard buttons, editors' context menus, dialogs) in Chinese like the rest of the window,
+// whatever the locale: the distribution's Qt catalogues. A missing catalogue leaves Qt's English texts.
+void InstallQtTranslations(QCoreApplication& application);
 // Maps the window and grid font names onto installed faces with the same look and metrics.
 void InstallFontSubstitutions();
 // Takes the locale's decimal symbol (its first character, "." when it is not a single-byte one).
