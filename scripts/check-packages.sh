@@ -74,8 +74,9 @@ cmp "$scratch/$folder/data2.dat" examples/data2.dat
 
 # Starts a program offscreen from an unrelated working directory with an empty home and traces its file
 # calls; it passes when the program is still running after a few seconds and has looked for its tables in
-# the expected directory and nowhere else. No table directory is made before a save. Its input is not the
-# terminal: a background run would otherwise stop it on a read, which strace reports as an error.
+# the expected directory and nowhere else. The installed program's first run makes its table directory,
+# private, from the samples; a portable one makes none. Its input is not the terminal: a background run
+# would otherwise stop it on a read, which strace reports as an error.
 starts() {
   local program=$1 name=$2 tables=$3 home=$scratch/home-$2 status=0
   mkdir -p "$home" "$scratch/cwd"
@@ -86,7 +87,13 @@ starts() {
   local looked
   looked=$(grep -o '"[^"]*/data2\?\.dat"' "$scratch/$name.trace" | tr -d '"' | sort -u)
   [ "$looked" = "$tables/data.dat"$'\n'"$tables/data2.dat" ] || fail "$program looked for its tables at: $looked"
-  [ ! -e "$home/.local/share/metrazil" ] || fail "$program made its table directory without a save"
+  if [ "$name" = installed ]; then
+    [ "$(stat -c %a "$tables")" = 700 ] || fail "$program made $tables with mode $(stat -c %a "$tables")"
+    cmp "$tables/data.dat" examples/data.dat && cmp "$tables/data2.dat" examples/data2.dat ||
+      fail "$program did not start from the samples"
+  else
+    [ ! -e "$home/.local/share/metrazil" ] || fail "$program made a table directory in the home"
+  fi
   [ -z "$(ls -A "$scratch/cwd")" ] || fail "$program wrote into its working directory"
 }
 # As root too, the installed program keeps its tables in the home, the portable one beside itself.
