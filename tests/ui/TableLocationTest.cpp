@@ -84,12 +84,16 @@ class TableLocationTest : public QObject {
     const TTableGrid& table = form_->TableGrid1->Model();
     QCOMPARE(form_->ComboBox1->count(), 29);
 
-    // Every item converts both ways, and its two factors are each other's inverse to four digits.
+    // Every item converts both ways, its two factors are each other's inverse to seven significant digits,
+    // and it is measured in a length, as the log's sentence says ("...的长度是...").
     for (int row = 1; row < table.RowCount() && !table.ReadCell(0, row).empty(); ++row) {
       const std::string k1 = table.ReadCell(3, row);
       const std::string k2 = table.ReadCell(4, row);
-      QVERIFY2(IsPlainDecimal(k1) && IsPlainDecimal(k2), table.ReadCell(0, row).c_str());
-      QVERIFY2(std::fabs(ParseDecimal(k1) * ParseDecimal(k2) - 1) < 5e-4, table.ReadCell(0, row).c_str());
+      const QString name = FromTableBytes(table.ReadCell(0, row));
+      QVERIFY2(IsPlainDecimal(k1) && IsPlainDecimal(k2), qPrintable(name));
+      QVERIFY2(std::fabs(ParseDecimal(k1) * ParseDecimal(k2) - 1) < 5e-8, qPrintable(name));
+      const QString unit = FromTableBytes(table.ReadCell(1, row));
+      QVERIFY2(unit == QString::fromUtf8("米") || unit == QStringLiteral("ft"), qPrintable(name + ' ' + unit));
     }
 
     form_->ComboBox1->setCurrentIndex(form_->ComboBox1->findText(QString::fromUtf8("螺纹钢 HRB400 Φ12")));
