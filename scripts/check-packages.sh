@@ -22,10 +22,13 @@ tar=${tars[0]}
 # The Debian package: exactly these files, under /usr.
 expected="./usr/bin/metrazil
 ./usr/share/applications/$app_id.desktop
+./usr/share/doc/metrazil/changelog.gz
+./usr/share/doc/metrazil/copyright
 ./usr/share/icons/hicolor/128x128/apps/$app_id.png
 ./usr/share/icons/hicolor/256x256/apps/$app_id.png
 ./usr/share/icons/hicolor/48x48/apps/$app_id.png
 ./usr/share/icons/hicolor/scalable/apps/$app_id.svg
+./usr/share/man/man1/metrazil.1.gz
 ./usr/share/metainfo/$app_id.metainfo.xml
 ./usr/share/metrazil/examples/data.dat
 ./usr/share/metrazil/examples/data2.dat"
@@ -49,10 +52,16 @@ for package in "${required[@]}"; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package"
 done
 
+# Debian's policy checks: an error fails the package, warnings are shown.
+lintian_status=0
+lintian --fail-on error --tag-display-limit 0 "$deb" || lintian_status=$?
+[ "$lintian_status" -eq 0 ] || fail "lintian reports errors on $(basename "$deb")"
+
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 cmp "$root/usr/share/metrazil/examples/data.dat" examples/data.dat
 cmp "$root/usr/share/metrazil/examples/data2.dat" examples/data2.dat
+man --warnings -l "$root/usr/share/man/man1/metrazil.1.gz" 2>&1 >/dev/null | grep . && fail "the manual page has mistakes"
 desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$app_id.metainfo.xml"
 for size in 48 128 256; do
@@ -63,7 +72,8 @@ done
 # The portable archive: one folder, the program beside its tables.
 folder=$(basename "$tar" .tar.gz)
 actual=$(tar -tzf "$tar" | grep -v '/$' | sort)
-expected="$folder/data.dat
+expected="$folder/README.txt
+$folder/data.dat
 $folder/data2.dat
 $folder/metrazil"
 if [ "$webengine" -eq 1 ]; then expected=$(printf '%s\n%s' "$expected" "$folder/libmetrazil_webview.so" | sort); fi
@@ -74,9 +84,9 @@ cmp "$scratch/$folder/data2.dat" examples/data2.dat
 
 # Starts a program offscreen from an unrelated working directory with an empty home and traces its file
 # calls; it passes when the program is still running after a few seconds and has looked for its tables in
-# the expected directory and nowhere else. The installed program's first run makes its table directory,
-# private, from the samples; a portable one makes none. Its input is not the terminal: a background run
-# would otherwise stop it on a read, which strace reports as an error.
+# the expected directory (and, installed, at the samples) and nowhere else. The installed program's first
+# run makes its table directory, private, from the samples; a portable one makes none. Its input is not the
+# terminal: a background run would otherwise stop it on a read, which strace reports as an error.
 starts() {
   local program=$1 name=$2 tables=$3 home=$scratch/home-$2 status=0
   mkdir -p "$home" "$scratch/cwd"
@@ -86,7 +96,12 @@ starts() {
   [ "$status" -eq 124 ] || { cat "$scratch/$name.log" >&2; fail "$program ended with status $status"; }
   local looked
   looked=$(grep -o '"[^"]*/data2\?\.dat"' "$scratch/$name.trace" | tr -d '"' | sort -u)
-  [ "$looked" = "$tables/data.dat"$'\n'"$tables/data2.dat" ] || fail "$program looked for its tables at: $looked"
+  local expected="$tables/data.dat"$'\n'"$tables/data2.dat"
+  if [ "$name" = installed ]; then
+    expected=$(printf '%s\n%s\n%s' "$expected" "$root/usr/share/metrazil/examples/data.dat" \
+      "$root/usr/share/metrazil/examples/data2.dat" | sort)
+  fi
+  [ "$looked" = "$expected" ] || fail "$program looked for its tables at: $looked"
   if [ "$name" = installed ]; then
     [ "$(stat -c %a "$tables")" = 700 ] || fail "$program made $tables with mode $(stat -c %a "$tables")"
     cmp "$tables/data.dat" examples/data.dat && cmp "$tables/data2.dat" examples/data2.dat ||

@@ -10,7 +10,7 @@ packages=(
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core fonts-liberation2
   xvfb xauth x11-utils locales python3
   ibus ibus-libpinyin xdotool dbus-x11 at-spi2-core python3-pyatspi clang-format clang-tidy
-  dpkg-dev file desktop-file-utils appstream strace
+  dpkg-dev file desktop-file-utils appstream strace lintian man-db
 )
 
 missing=()
