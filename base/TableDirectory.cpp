@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
