@@ -13,11 +13,19 @@ namespace metrazil {
 // not belong there.
 //
 // Decided on the first call for the program directory of that moment and kept; a program directory set
-// for testing is decided afresh.
+// for testing is decided afresh. An installed program's first run starts from the samples: see
+// SeedTableDirectory.
 std::string TableDirectory();
 
 // The rule itself, for a given program directory and environment (null for an unset variable).
 std::string ChooseTableDirectory(const std::string& programDirectory, const char* xdgDataHome, const char* home);
+
+// The first run of an installed program: when `directory` does not exist yet, makes it (and its missing
+// parents) private to the user and copies the sample tables data.dat and data2.dat of `samplesDirectory`
+// into it. Nothing when the directory exists, so a user who deleted the files starts empty; never over a
+// file. A sample that is missing or cannot be copied is left out (a partial copy is removed): the table
+// then starts empty, as without samples. Returns whether the directory was made here.
+bool SeedTableDirectory(const std::string& directory, const std::string& samplesDirectory);
 
 // Creates the directory and its parents where missing, private to the user. Reports nothing: a directory
 // that cannot be made shows as the save's own failure to create its file.

@@ -150,7 +150,10 @@ TSaveAnswer AskToSave(QWidget* parent, const QString& question) {
 }  // namespace
 
 TForm1::TForm1(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog frame: X11 window managers drop the minimise and maximise boxes for the dialog window type,
+    // while many ignore the motif hints that the button hints alone set. It has no parent, so it keeps its
+    // task-bar entry.
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));

@@ -4,8 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "base/ProgramDirectory.h"
 
 namespace metrazil {
 namespace {
@@ -31,6 +36,13 @@ class TableDirectoryTest : public ::testing::Test {
   }
   fs::path root_;
 };
+
+void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 TEST_F(TableDirectoryTest, ProgramDirectoryOnlyWhenNotInstalledAndWritable) {
   struct Case {
@@ -97,6 +109,75 @@ TEST_F(TableDirectoryTest, CreateMakesMissingLevelsForTheUserAlone) {
             fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
   CreateTableDirectory(directory);
   EXPECT_TRUE(fs::is_directory(directory));
+}
+
+TEST_F(TableDirectoryTest, SeedCopiesTheSamplesOnlyIntoADirectoryItMakes) {
+  const fs::path samples = root_ / "usr/share/metrazil/examples";
+  fs::create_directories(samples);
+  WriteFile(samples / "data.dat", "2,1\r\ncw 0,64\r\n0,0,a\r\n");
+  WriteFile(samples / "data2.dat", "1,1\r\n");
+  struct Case {
+    const char* name;
+    std::string before;  // what the home holds already: nothing, a directory, or a directory holding a table
+    bool made;
+  } cases[] = {
+      {"first run, no parent yet", "", true},
+      {"the files deleted to start empty", "dir", false},
+      {"a table of the user's", "table", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path home = root_ / c.name;
+    const fs::path directory = home / ".local/share/metrazil";
+    if (!c.before.empty()) fs::create_directories(directory);
+    if (c.before == "table") WriteFile(directory / "data.dat", "mine");
+    EXPECT_EQ(SeedTableDirectory(directory.string() + "/", samples.string()), c.made);
+    if (c.made) {
+      EXPECT_EQ(fs::status(directory).permissions(), fs::perms::owner_all);
+      EXPECT_EQ(fs::status(home / ".local").permissions(), fs::perms::owner_all);
+      EXPECT_EQ(ReadFile(directory / "data.dat"), ReadFile(samples / "data.dat"));
+      EXPECT_EQ(ReadFile(directory / "data2.dat"), ReadFile(samples / "data2.dat"));
+    } else {
+      EXPECT_EQ(fs::exists(directory / "data.dat"), c.before == "table");
+      if (fs::exists(directory / "data.dat")) {
+        EXPECT_EQ(ReadFile(directory / "data.dat"), "mine");
+      }
+      EXPECT_FALSE(fs::exists(directory / "data2.dat"));
+    }
+  }
+}
+
+TEST_F(TableDirectoryTest, SeedLeavesOutAMissingSample) {
+  fs::create_directories(root_ / "examples");
+  WriteFile(root_ / "examples/data2.dat", "1,1\r\n");
+  ASSERT_TRUE(SeedTableDirectory((root_ / "tables").string(), (root_ / "examples").string()));
+  EXPECT_FALSE(fs::exists(root_ / "tables/data.dat"));
+  EXPECT_EQ(ReadFile(root_ / "tables/data2.dat"), "1,1\r\n");
+}
+
+// The real decision: an installed program's first call makes the user's directory from the samples; a
+// portable program gets none.
+TEST_F(TableDirectoryTest, TableDirectorySeedsOnlyForAnInstalledProgram) {
+  Make("usr/bin", "usr/share/metrazil/examples");
+  WriteFile(root_ / "usr/share/metrazil/examples/data.dat", "1,1\r\n");
+  const std::string portable = Make("portable");
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  setenv("XDG_DATA_HOME", (root_ / "xdg").c_str(), 1);
+
+  SetProgramDirectoryForTesting(portable);
+  EXPECT_EQ(TableDirectory(), portable);
+  EXPECT_FALSE(fs::exists(root_ / "xdg"));
+  SetProgramDirectoryForTesting((root_ / "usr/bin").string() + "/");
+  EXPECT_EQ(TableDirectory(), (root_ / "xdg/metrazil").string() + "/");
+  EXPECT_EQ(ReadFile(root_ / "xdg/metrazil/data.dat"), "1,1\r\n");
+
+  SetProgramDirectoryForTesting({});
+  if (saved != nullptr) {
+    setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "base/Exception.h"
 #include "conversion/DecimalText.h"
@@ -112,7 +115,7 @@ class DialogsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     second->setFocus();
     first->grabMouse();
-    QString title, text;
+    QString title, text, button;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     WhenModal([&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
@@ -120,14 +123,32 @@ class DialogsTest : public QObject {
       title = box->windowTitle();
       text = box->text();
       icon = box->icon();
+      const QList<QAbstractButton*> buttons = box->buttons();
+      if (buttons.size() == 1) button = buttons.front()->text();
       QTest::keyClick(box, Qt::Key_Return);
     });
     ReportException(EOverflow());
     QCOMPARE(title, QStringLiteral("Metrazil"));
     QCOMPARE(text, U("浮点指针溢出."));
     QCOMPARE(icon, QMessageBox::Critical);
+    // Qt supplies the caption of the box's one button, in Chinese like the window's own texts.
+    QCOMPARE(button, U("确定"));
     QCOMPARE(QWidget::mouseGrabber(), nullptr);
     QTRY_COMPARE(QApplication::focusWidget(), second);
+  }
+
+  // Every text Qt supplies is Chinese whatever the locale (the tests run under C.UTF-8); an editor's
+  // context menu stands for them.
+  void editorContextMenuIsChinese() {
+    QLineEdit edit(QStringLiteral("abc"));
+    edit.selectAll();
+    const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList texts;
+    for (const QAction* action : menu->actions()) {
+      if (!action->isSeparator()) texts << action->text().section(QLatin1Char('\t'), 0, 0);
+    }
+    QCOMPARE(texts, (QStringList{U("撤消(&U)"), U("重做(&R)"), U("剪切(&T)"), U("复制(&C)"), U("粘贴(&P)"), U("删除"),
+                                 U("全选")}));
   }
 
   void noticeLayoutFollowsItsArithmetic() {

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "base/ProgramDirectory.h"
+#include "base/TableDirectory.h"
 #include "conversion/DecimalText.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
@@ -39,6 +40,13 @@ class TableLocationTest : public QObject {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
   QString Path(const QString& relative) const { return dir_->filePath(relative); }
+
+  // The table directory is decided afresh, as by a new run of the program in `programDirectory`.
+  static void Relaunch(const QString& programDirectory) {
+    SetProgramDirectoryForTesting(QDir::rootPath().toStdString());
+    TableDirectory();
+    SetProgramDirectoryForTesting(programDirectory.toStdString());
+  }
 
   void ShowForm() {
     form_ = std::make_unique<TForm1>();
@@ -76,12 +84,16 @@ class TableLocationTest : public QObject {
     const TTableGrid& table = form_->TableGrid1->Model();
     QCOMPARE(form_->ComboBox1->count(), 29);
 
-    // Every item converts both ways, and its two factors are each other's inverse to four digits.
+    // Every item converts both ways, its two factors are each other's inverse to seven significant digits,
+    // and it is measured in a length, as the log's sentence says ("...的长度是...").
     for (int row = 1; row < table.RowCount() && !table.ReadCell(0, row).empty(); ++row) {
       const std::string k1 = table.ReadCell(3, row);
       const std::string k2 = table.ReadCell(4, row);
-      QVERIFY2(IsPlainDecimal(k1) && IsPlainDecimal(k2), table.ReadCell(0, row).c_str());
-      QVERIFY2(std::fabs(ParseDecimal(k1) * ParseDecimal(k2) - 1) < 5e-4, table.ReadCell(0, row).c_str());
+      const QString name = FromTableBytes(table.ReadCell(0, row));
+      QVERIFY2(IsPlainDecimal(k1) && IsPlainDecimal(k2), qPrintable(name));
+      QVERIFY2(std::fabs(ParseDecimal(k1) * ParseDecimal(k2) - 1) < 5e-8, qPrintable(name));
+      const QString unit = FromTableBytes(table.ReadCell(1, row));
+      QVERIFY2(unit == QString::fromUtf8("米") || unit == QStringLiteral("ft"), qPrintable(name + ' ' + unit));
     }
 
     form_->ComboBox1->setCurrentIndex(form_->ComboBox1->findText(QString::fromUtf8("螺纹钢 HRB400 Φ12")));
@@ -106,25 +118,36 @@ class TableLocationTest : public QObject {
     // An install under a prefix the test may write to, as root may write to /usr.
     QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/bin")));
     QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/share/metrazil/examples")));
-    QVERIFY(QFile::copy(Examples("data.dat"), Path(QStringLiteral("usr/bin/data.dat"))));
+    for (const char* name : {"data.dat", "data2.dat"}) {
+      QVERIFY(QFile::copy(Examples(name), Path(QStringLiteral("usr/share/metrazil/examples/") + name)));
+    }
+    // An address book where the conversion table would be, if the program read beside itself.
+    QVERIFY(QFile::copy(Examples("data2.dat"), Path(QStringLiteral("usr/bin/data.dat"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(Path(QStringLiteral("xdg"))));
     SetProgramDirectoryForTesting(Path(QStringLiteral("usr/bin")).toStdString());
     const QString userDir = Path(QStringLiteral("xdg/metrazil"));
 
+    // The first run makes the user's directory, private, from the samples.
     ShowForm();
-    QCOMPARE(form_->ComboBox1->count(), 0);  // the table beside the program is not read
-    QVERIFY(!QDir(userDir).exists());        // nor is anything made before a save
+    QCOMPARE(form_->ComboBox1->count(), 29);
+    QCOMPARE(QFile::permissions(userDir) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    QCOMPARE(Bytes(userDir + QStringLiteral("/data.dat")), Bytes(Examples("data.dat")));
+    QCOMPARE(Bytes(userDir + QStringLiteral("/data2.dat")), Bytes(Examples("data2.dat")));
 
     form_->TableGrid2->Model().WriteCell(0, 1, ToTableBytes(QString::fromUtf8("张三")));
     form_->Button10Click();
-    QVERIFY(QFile::exists(userDir + QStringLiteral("/data2.dat")));
-    QCOMPARE(QFile::permissions(userDir) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
     QVERIFY(!QFile::exists(Path(QStringLiteral("usr/bin/data2.dat"))));
 
-    QVERIFY(QFile::copy(Examples("data.dat"), userDir + QStringLiteral("/data.dat")));
+    // Later runs read what the user keeps; with the files deleted the tables start empty.
+    Relaunch(Path(QStringLiteral("usr/bin")));
     ShowForm();
-    QCOMPARE(form_->ComboBox1->count(), 29);
     QCOMPARE(FromTableBytes(form_->TableGrid2->Model().ReadCell(0, 1)), QString::fromUtf8("张三"));
+    QVERIFY(QFile::remove(userDir + QStringLiteral("/data.dat")));
+    QVERIFY(QFile::remove(userDir + QStringLiteral("/data2.dat")));
+    Relaunch(Path(QStringLiteral("usr/bin")));
+    ShowForm();
+    QCOMPARE(form_->ComboBox1->count(), 0);
+    QVERIFY(!QFile::exists(userDir + QStringLiteral("/data.dat")));
   }
 };
 
