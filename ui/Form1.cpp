@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -31,6 +32,7 @@
 
 #include "base/TableDirectory.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
 #include "ui/DialogFocus.h"
@@ -43,10 +45,6 @@
 namespace metrazil {
 
 namespace {
-
-// The two tables' files, in the table directory (the program's own or the user's, see TableDirectory).
-std::string ConversionTablePath() { return TableDirectory() + "data.dat"; }
-std::string AddressBookPath() { return TableDirectory() + "data2.dat"; }
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -81,7 +79,7 @@ bool FileExists(const std::string& path) {
 
 // Lets window messages through while a table loads, every few milliseconds. The read calls it every few
 // thousand lines, so asking the clock costs nothing; the grid being read announces its layout and is
-// repainted once per pass, not per line.
+// repainted once per pass, not per line, and holds its update open throughout.
 class TReadYield {
  public:
   explicit TReadYield(const bool& abort) : abort_(abort) {}
@@ -89,11 +87,10 @@ class TReadYield {
   void operator()() {
     if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
     if (view_ != nullptr) {
-      view_->Model().EndUpdate();
+      view_->Model().FlushLayout();
       view_->viewport()->update();
     }
     QCoreApplication::processEvents();
-    if (view_ != nullptr) view_->Model().BeginUpdate();
     last_ = std::chrono::steady_clock::now();
     if (abort_) throw EAbort();
   }
@@ -184,11 +181,12 @@ TForm1::TForm1(QWidget* parent)
   BuildBottomStrip();
   SetTabOrder();
   ConnectHandlers();
-  savedTable1_.Mark(TableGrid1->Model(), ConversionTablePath());
-  savedTable2_.Mark(TableGrid2->Model(), AddressBookPath());
+  for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
 }
 
 TForm1::~TForm1() = default;
+
+std::string TForm1::TTablePage::Path() const { return TableDirectory() + fileName; }
 
 void TForm1::BuildCalculationPage() {
   GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
@@ -260,6 +258,11 @@ void TForm1::BuildTablePages() {
   Button9 = MakeButton(TabSheet3, "Button9", "插入一行", 216, 272, 81, 25);
   Button11 = MakeButton(TabSheet3, "Button11", "增加列", 312, 272, 89, 25);
   Button10 = MakeButton(TabSheet3, "Button10", "保存(&S)", 480, 272, 89, 25);
+
+  pages_[kConversionTable] = {
+      .view = TableGrid1, .fileName = "data.dat", .closeQuestion = "换算表有未保存的修改，是否保存？"};
+  pages_[kAddressBook] = {
+      .view = TableGrid2, .fileName = "data2.dat", .closeQuestion = "通信录有未保存的修改，是否保存？"};
 
   WebBrowser1 = Make<TWebBrowser>(TabSheet4, "WebBrowser1", 0, 0, 583, 273);
   WebBrowser1->setAccessibleName(Utf8("朋友圈网页"));
@@ -365,21 +368,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::SaveChangesBeforeClosing() {
-  TableGrid1->EndEdits();
-  TableGrid2->EndEdits();
-  struct TTable {
-    const TTableGridView* grid;
-    const TTableSaveBaseline& saved;
-    const char* question;
-    void (TForm1::*save)();
-  };
-  for (const TTable& table :
-       {TTable{TableGrid1, savedTable1_, "换算表有未保存的修改，是否保存？", &TForm1::Button4Click},
-        TTable{TableGrid2, savedTable2_, "通信录有未保存的修改，是否保存？", &TForm1::Button10Click}}) {
-    if (!table.saved.Changed(table.grid->Model())) continue;
-    switch (AskToSave(this, Utf8(table.question))) {
+  for (TTablePage& page : pages_) page.view->EditSession().EndEdits();
+  for (TTablePage& page : pages_) {
+    if (!page.saved.Changed(page.view->Model())) continue;
+    switch (AskToSave(this, Utf8(page.closeQuestion))) {
       case TSaveAnswer::kSave:
-        (this->*table.save)();
+        SaveTable(page);
         break;
       case TSaveAnswer::kDontSave:
         break;
@@ -391,26 +385,22 @@ bool TForm1::SaveChangesBeforeClosing() {
 }
 
 void TForm1::FormShow() {
-  struct TReading {
-    bool& flag;
-    explicit TReading(bool& f) : flag(f) { flag = true; }
-    ~TReading() { flag = false; }
-  } reading(reading_);
+  const QScopedValueRollback<bool> reading(reading_, true);
   TReadYield yield(closeRequested_);
-
-  const std::string data = ConversionTablePath();
-  const std::string data2 = AddressBookPath();
-  // Whatever a read left in a grid, failed or cut short, is what closing compares with.
-  const auto mark = qScopeGuard([&] {
-    savedTable1_.Mark(TableGrid1->Model(), data);
-    savedTable2_.Mark(TableGrid2->Model(), data2);
+  // Whatever a read left in a grid, failed or cut short, is what closing compares with; a failure ends the
+  // start-up, so the pages after it keep their design state.
+  const auto mark = qScopeGuard([this] {
+    for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
   });
-  if (FileExists(data)) {
-    ReadTable(*TableGrid1, data, yield);
-    FillItemList(std::ref(yield));
-    WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
+  for (TTablePage& page : pages_) {
+    const std::string path = page.Path();
+    if (!FileExists(path)) continue;
+    ReadTable(*page.view, path, yield);
+    if (&page == &pages_[kConversionTable]) {
+      FillItemList(std::ref(yield));
+      WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
+    }
   }
-  if (FileExists(data2)) ReadTable(*TableGrid2, data2, yield);
 }
 
 void TForm1::FillItemList(const std::function<void()>& yield) {
@@ -428,38 +418,46 @@ TDirection TForm1::Direction() const {
   return RadioButton2->isChecked() ? TDirection::WeightToLength : TDirection::LengthToWeight;
 }
 
-void TForm1::ShowUnits(TDirection direction, const TItemUnits& units) {
-  Label5->setText(Utf8(QuantityCaption(direction)));
+void TForm1::ShowUnits(const TItemUnits& units) {
   Label2->setText(FromTableBytes(units.quantityUnit));
   Label3->setText(FromTableBytes(units.resultUnit));
   Label2->adjustSize();
   Label3->adjustSize();
 }
 
+bool TForm1::HasNameAndQuantity(const QString& name) {
+  if (!name.isEmpty() && !Edit1->text().isEmpty()) return true;
+  ShowNotice(Utf8(kNoticeMissingInput));
+  return false;
+}
+
+// The selection goes on with the calculation of the row it found, as a click of Button1 would.
 void TForm1::Button5Click() {
   const QString name = ComboBox1->currentText();
   if (name.isEmpty()) return;
-  const TTableGrid& grid = TableGrid1->Model();
   const TDirection direction = Direction();
-  const int row = FindItemRow(grid, ToTableBytes(name));
+  const int row = FindItemRow(TableGrid1->Model(), ToTableBytes(name));
+  // The caption changes even when the name is found nowhere and reading its units fails.
   Label5->setText(Utf8(QuantityCaption(direction)));
-  ShowUnits(direction, ReadItemUnits(grid, row, direction));
-  Button1Click();
+  ShowUnits(ReadItemUnits(TableGrid1->Model(), row, direction));
+  if (HasNameAndQuantity(name)) Calculate(name, row, direction);
 }
 
 void TForm1::Button1Click() {
   const QString name = ComboBox1->currentText();
-  if (name.isEmpty() || Edit1->text().isEmpty()) {
-    ShowNotice(Utf8(kNoticeMissingInput));
-    return;
-  }
-  const TTableGrid& grid = TableGrid1->Model();
+  if (!HasNameAndQuantity(name)) return;
   const TDirection direction = Direction();
-  const int row = FindItemRow(grid, ToTableBytes(name));
+  const int row = FindItemRow(TableGrid1->Model(), ToTableBytes(name));
   // The units shown and logged are those of the row calculated with, also for a name the list lacks.
-  ShowUnits(direction, ReadItemUnits(grid, row, direction));
+  const TItemUnits units = ReadItemUnits(TableGrid1->Model(), row, direction);
+  Label5->setText(Utf8(QuantityCaption(direction)));
+  ShowUnits(units);
+  Calculate(name, row, direction);
+}
+
+void TForm1::Calculate(const QString& name, int row, TDirection direction) {
   // The quantity goes as typed, so a conversion error shows it as typed.
-  const TConversion conversion = Convert(grid, row, Edit1->text().toStdString(), direction);
+  const TConversion conversion = Convert(TableGrid1->Model(), row, Edit1->text().toStdString(), direction);
   if (conversion.notice) {
     ShowNotice(QString::fromStdString(*conversion.notice));
     return;
@@ -611,14 +609,6 @@ void InsertRowAtFocus(TTableGridView& view) {
   view.viewport()->update();
 }
 
-// A save first ends the grid's open edits, so that what the user sees is what is saved.
-void SaveTable(TTableGridView& view, const std::string& path, TTableSaveBaseline& saved) {
-  view.EndEdits();
-  CreateTableDirectory(TableDirectory());
-  view.Model().WriteTableFile(path);
-  saved.Mark(view.Model(), path);
-}
-
 void AddColumn(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.SetColCount(grid.ColCount() + 1);
@@ -634,7 +624,7 @@ void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
 
 void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
 
-void TForm1::Button4Click() { SaveTable(*TableGrid1, ConversionTablePath(), savedTable1_); }
+void TForm1::Button4Click() { SaveTable(pages_[kConversionTable]); }
 
 void TForm1::Button7Click() { AddRow(*TableGrid2); }
 
@@ -644,12 +634,27 @@ void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
 
 void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
-void TForm1::Button10Click() { SaveTable(*TableGrid2, AddressBookPath(), savedTable2_); }
+void TForm1::Button10Click() { SaveTable(pages_[kAddressBook]); }
+
+void TForm1::SaveTable(TTablePage& page) {
+  page.view->EditSession().EndEdits();
+  const std::string path = page.Path();
+  CreateTableDirectory(TableDirectory());
+  page.view->Model().WriteTableFile(path);
+  page.saved.Mark(page.view->Model(), path);
+}
 
 // ---- Links ----
 
-void TForm1::Image1Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); }
+namespace {
 
-void TForm1::Label7Click() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); }
+// The banner and the link label open the same page.
+void OpenHomePage() { QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage))); }
+
+}  // namespace
+
+void TForm1::Image1Click() { OpenHomePage(); }
+
+void TForm1::Label7Click() { OpenHomePage(); }
 
 }  // namespace metrazil

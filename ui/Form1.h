@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -100,6 +102,17 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // One of the two table pages as data: the steps that both pages take run as loops over the records.
+  struct TTablePage {
+    TTableGridView* view = nullptr;
+    const char* fileName = nullptr;       // in the table directory
+    const char* closeQuestion = nullptr;  // asked on closing while a save would change the file
+    // The table as last read or saved: closing asks only when a save would change the file.
+    TTableSaveBaseline saved{};
+    // Built afresh at each use: a save goes where the table directory is at that moment.
+    std::string Path() const;
+  };
+
   void BuildCalculationPage();
   void BuildTablePages();
   void BuildBottomStrip();
@@ -107,13 +120,19 @@ class TForm1 : public QWidget {
   void ConnectHandlers();
 
   TDirection Direction() const;
-  void ShowUnits(TDirection direction, const TItemUnits& units);
+  void ShowUnits(const TItemUnits& units);
+  // False, after the notice, when the name or the quantity is empty.
+  bool HasNameAndQuantity(const QString& name);
+  // The calculation once the name's row is found: the result and, when it is not zero, the log line.
+  void Calculate(const QString& name, int row, TDirection direction);
   void AppendLog(const QString& line);
   void ComboBox1Activated(int index);
   void ComboBox1Edited(const QString& text);
   bool ComboBox1ListKey(QKeyEvent* event);
   bool MoveFocusInGroup(QWidget* from, int step);
   void FillItemList(const std::function<void()>& yield);
+  // A save first ends the grid's open edits, so that what the user sees is what is saved.
+  static void SaveTable(TTablePage& page);
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 
@@ -121,9 +140,9 @@ class TForm1 : public QWidget {
   bool shown_ = false;
   bool reading_ = false;
   bool closeRequested_ = false;
-  // The tables as last read or saved: closing asks only when a save would change a file.
-  TTableSaveBaseline savedTable1_;
-  TTableSaveBaseline savedTable2_;
+  static constexpr std::size_t kConversionTable = 0;  // data.dat in TableGrid1
+  static constexpr std::size_t kAddressBook = 1;      // data2.dat in TableGrid2
+  std::array<TTablePage, 2> pages_;
   int selectedIndex_ = -1;  // the list item last selected through the user
   int lastEditKey_ = 0;     // the key behind the latest edit of ComboBox1's text, 0 for input-method text
 };

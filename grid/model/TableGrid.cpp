@@ -42,6 +42,12 @@ void TTableGrid::EndUpdate() {
   }
 }
 
+void TTableGrid::FlushLayout() {
+  if (!layoutPending_) return;
+  layoutPending_ = false;
+  if (OnLayoutChanged) OnLayoutChanged();
+}
+
 void TTableGrid::ResetFocusToOrigin() {
   focusCol_ = anchorCol_ = leftCol_ = fixedCols_;
   focusRow_ = anchorRow_ = topRow_ = fixedRows_;

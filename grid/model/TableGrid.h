@@ -140,6 +140,8 @@ class TTableGrid {
   // Painting suspension: nested calls; layout changes made meanwhile are announced once at the end.
   void BeginUpdate();
   void EndUpdate();
+  // Announces a layout change held back so far at once; the update stays open.
+  void FlushLayout();
   bool Updating() const { return updateCount_ > 0; }
   // Holds painting suspended for its lifetime, balanced also when an operation fails half-way.
   class TUpdateGuard {

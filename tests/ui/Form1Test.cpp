@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -228,6 +229,38 @@ class Form1Test : public QObject {
     QCOMPARE(form_->TableGrid1->Model().ReadCell(0, 1000000), std::string());  // the read ended early
     QCOMPARE(form_->ComboBox1->count(), 0);                                    // the steps after the read did not run
     QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+  }
+
+  void readAnnouncesItsLayoutWhileItsUpdateStaysOpen() {
+    TTableGrid big;
+    big.SetRowCount(300001);
+    for (int row = 1; row <= 300000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
+    big.WriteTableFile(Path("data.dat").toStdString());
+    form_ = std::make_unique<TForm1>();
+    TTableGrid& grid = form_->TableGrid1->Model();
+    const std::function<void()> viewHook = grid.OnLayoutChanged;
+    int layouts = 0;
+    grid.OnLayoutChanged = [&] {
+      ++layouts;
+      viewHook();
+    };
+    bool reading = false;
+    bool updating = false;
+    int layoutsSeen = 0;
+    form_->show();
+    // Fires at the reader's first chance to let events through.
+    QTimer::singleShot(1, form_.get(), [&] {
+      reading = form_->IsReading();
+      updating = grid.Updating();
+      layoutsSeen = layouts;
+    });
+    QTRY_COMPARE(form_->ComboBox1->count(), 300000);  // the list is filled after the read
+    grid.OnLayoutChanged = viewHook;
+    QVERIFY(reading);
+    QVERIFY(updating);
+    QVERIFY2(layoutsSeen > 0, "the count line's rows are announced before events are let through");
+    QVERIFY(!grid.Updating());
+    QVERIFY(errors_.isEmpty());
   }
 
   void workedExampleBothDirections() {

@@ -196,6 +196,28 @@ TEST(TableGridTest, FocusAnchorAndLayoutHook) {
   EXPECT_EQ(layouts, 4) << "announced once, at the outermost end";
 }
 
+TEST(TableGridTest, FlushLayoutAnnouncesAndKeepsTheUpdateOpen) {
+  TTableGrid grid = DesignGrid();
+  int layouts = 0;
+  grid.OnLayoutChanged = [&] { ++layouts; };
+  grid.BeginUpdate();
+  grid.BeginUpdate();
+  grid.FlushLayout();
+  EXPECT_EQ(layouts, 0) << "nothing pending";
+  grid.SetRowCount(20);
+  grid.FlushLayout();
+  EXPECT_EQ(layouts, 1);
+  EXPECT_TRUE(grid.Updating());
+  grid.SetRowCount(30);
+  EXPECT_EQ(layouts, 1) << "still held back after a flush";
+  grid.EndUpdate();
+  grid.EndUpdate();
+  EXPECT_EQ(layouts, 2);
+  grid.EndUpdate();
+  grid.FlushLayout();
+  EXPECT_EQ(layouts, 2) << "an unbalanced end and a flush outside an update announce nothing";
+}
+
 TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
   TTableGrid grid = DesignGrid();
   grid.WriteCell(1, 1, "abc");
