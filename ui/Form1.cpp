@@ -30,6 +30,8 @@
 #include <system_error>
 
 #include "base/TableDirectory.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
@@ -108,7 +110,7 @@ class TReadYield {
 void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
   const TTableGrid::TUpdateGuard update(view.Model());
   yield.Reading(&view);
-  view.Model().ReadTableFile(path, std::ref(yield));
+  ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
   view.viewport()->update();
 }
@@ -596,6 +598,7 @@ void AddRow(TTableGridView& view) {
 void RemoveFocusedRow(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  grid.ScrollUpAfterRemoval(view.Geometry().FullyVisibleRows());
   view.viewport()->update();
 }
 
@@ -612,7 +615,7 @@ void InsertRowAtFocus(TTableGridView& view) {
 void SaveTable(TTableGridView& view, const std::string& path, TTableSaveBaseline& saved) {
   view.EndEdits();
   CreateTableDirectory(TableDirectory());
-  view.Model().WriteTableFile(path);
+  WriteTableFile(view.Model(), path);
   saved.Mark(view.Model(), path);
 }
 

@@ -36,10 +36,13 @@ void TTableGrid::BeginUpdate() { ++updateCount_; }
 
 void TTableGrid::EndUpdate() {
   if (updateCount_ == 0) return;
-  if (--updateCount_ == 0 && layoutPending_) {
-    layoutPending_ = false;
-    if (OnLayoutChanged) OnLayoutChanged();
-  }
+  if (--updateCount_ == 0) FlushPendingLayout();
+}
+
+void TTableGrid::FlushPendingLayout() {
+  if (!layoutPending_) return;
+  layoutPending_ = false;
+  if (OnLayoutChanged) OnLayoutChanged();
 }
 
 void TTableGrid::ResetFocusToOrigin() {
@@ -271,9 +274,10 @@ void TTableGrid::RemoveRowsAt(int row, int count) {
     LayoutChanged();
   }
   CellRangeChanged(0, row, colCount_ - 1, row + count);
-  // Take back the row of empty space the removal left below the last row.
-  const int visible = FullyVisibleRows ? FullyVisibleRows(topRow_) : 1;
-  const int candidate = rowCount_ - visible - 1;
+}
+
+void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {
+  const int candidate = rowCount_ - fullyVisibleRows - 1;
   if (candidate > 0 && candidate <= topRow_) {
     topRow_ = std::max(candidate, fixedRows_);
     LayoutChanged();

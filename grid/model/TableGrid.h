@@ -110,28 +110,20 @@ class TTableGrid {
   void InsertRowsAt(int row, int count);
   // Removed rows keep their texts just past the new end, the most recently removed first.
   void RemoveRowsAt(int row, int count);
+  // After a removal: when the last row is fully in view and rows are scrolled out above, scrolls up to take
+  // back the empty space below it. fullyVisibleRows counts the non-fixed rows fully visible from TopRow.
+  void ScrollUpAfterRemoval(int fullyVisibleRows);
   // Options: kLocateWholeCell, kLocateCaseSensitive, kLocateRowByRow, kLocateWholeGrid; other bits are
   // ignored. A search text of two double quotes finds the first empty cell. Returns {-1, -1} when nothing
   // matches.
   TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
-  // Reads a table file into the grid without emptying it first. The file is share-locked while it is read;
-  // yieldBetweenLines runs between lines, once kLinesPerYield lines or kBytesPerYield bytes of them have
-  // been read since it last ran, and may throw, which leaves the grid as read so far.
-  // Errors: ETableGridError "Cannot open file <path>", EInOutError, EInvalidGridOperation.
-  void ReadTableFile(const std::string& path);
-  void ReadTableFile(const std::string& path, const std::function<void()>& yieldBetweenLines);
-  static constexpr std::size_t kLinesPerYield = 2048;
-  static constexpr std::size_t kBytesPerYield = std::size_t{1} << 20;
-  // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as
-  // it was. Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
-  void WriteTableFile(const std::string& path) const;
-
-  // Whether WriteTableFile would write exactly the bytes the file at path holds now; false when the file
-  // cannot be read. Compares as it goes, so a large table needs no copy of its file in memory.
-  bool MatchesTableFile(const std::string& path) const;
-  // The bytes WriteTableFile would write.
-  std::string TableFileBytes() const;
+  // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
+  // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables.
+  template <class Visit>
+  void ForEachStoredRow(int firstRow, int lastRow, Visit&& visit) const {
+    store_.ForEachRow(firstRow, lastRow, std::forward<Visit>(visit));
+  }
 
   // Grows with every change that may alter what a save writes (counts, column widths, texts); focus,
   // scrolling, fixed counts and row heights leave it alone.
@@ -141,6 +133,8 @@ class TTableGrid {
   void BeginUpdate();
   void EndUpdate();
   bool Updating() const { return updateCount_ > 0; }
+  // Announces a layout change held back by an open update now; the update stays open.
+  void FlushPendingLayout();
   // Holds painting suspended for its lifetime, balanced also when an operation fails half-way.
   class TUpdateGuard {
    public:
@@ -160,10 +154,10 @@ class TTableGrid {
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
   std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
   std::function<void(int progress)> OnTableFileProgress;
-  // How many non-fixed rows from topRow on are fully visible (1 when unset).
-  std::function<int(int topRow)> FullyVisibleRows;
 
  private:
+  friend class TTableGridLoader;
+
   // Sorted (index, size) pairs for the rows or columns whose size differs from the default.
   using SizeList = std::vector<std::pair<int, int>>;
   static int SizeAt(const SizeList& sizes, int index, int fallback);
@@ -176,11 +170,7 @@ class TTableGrid {
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
   // Tells OnCellsWritten unless the box is empty.
   void CellsWritten(TCellAddress from, TCellAddress to) const;
-  void ReadWidthLine(std::string_view line);
   TCellAddress LocateEmptyCell(std::uint16_t options) const;
-  // The lines of a table file, handed to sink.Write(bytes, size).
-  template <typename Sink>
-  void WriteLines(Sink& sink) const;
 
   int rowCount_ = 10;
   int colCount_ = 5;

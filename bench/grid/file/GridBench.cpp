@@ -16,6 +16,8 @@
 #include <string>
 
 #include "grid/file/TableFile.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -64,7 +66,7 @@ void BM_Read(benchmark::State& state) {
     grid->SetFixedCols(0);
     const std::size_t before = HeapInUse();
     state.ResumeTiming();
-    grid->ReadTableFile(path);
+    ReadTableFile(*grid, path);
     state.PauseTiming();
     if (cells == 0) {
       std::size_t textBytes = 0;
@@ -126,7 +128,7 @@ TTableGrid& LoadedGrid(int rows) {
   if (!grid) {
     grid = std::make_unique<TTableGrid>();
     grid->SetFixedCols(0);
-    grid->ReadTableFile(TablePath(rows));
+    ReadTableFile(*grid, TablePath(rows));
   }
   return *grid;
 }
@@ -135,7 +137,7 @@ void BM_Write(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   const TTableGrid& grid = LoadedGrid(rows);
   const std::string path = BenchDir() + "/written-" + std::to_string(rows) + ".dat";
-  for (auto _ : state) grid.WriteTableFile(path);
+  for (auto _ : state) WriteTableFile(grid, path);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(fs::file_size(path)));
 }

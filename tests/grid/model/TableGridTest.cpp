@@ -391,12 +391,12 @@ TEST(TableGridTest, RemovingTheOnlyBodyRowUnfixesTheHeader) {
 TEST(TableGridTest, RemoveScrollsBackAndResumesPaintingOnce) {
   TTableGrid grid = DesignGrid();
   grid.SetRowCount(30);
-  grid.FullyVisibleRows = [&grid](int top) { return std::min(10, grid.RowCount() - top); };
   grid.SetTopLeft(0, 20);
   grid.SetFocusedCell(0, 25);
   int layouts = 0;
   grid.OnLayoutChanged = [&] { ++layouts; };
   grid.RemoveRowsAt(25, 1);
+  grid.ScrollUpAfterRemoval(std::min(10, grid.RowCount() - grid.TopRow()));
   EXPECT_EQ(grid.RowCount(), 29);
   EXPECT_EQ(grid.TopRow(), 19);
   EXPECT_EQ(grid.Updating(), false);
