@@ -32,6 +32,7 @@
 #include "base/TableDirectory.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
+#include "grid/model/TableDesign.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
@@ -113,21 +114,6 @@ void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield)
   ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
   view.viewport()->update();
-}
-
-// Sizes of the design state, also of every row and column added later: the zoom changes the sizes that
-// exist, not those of new rows and columns.
-constexpr int kDesignRowHeight = 21;
-constexpr int kDesignColWidth = 64;
-
-// The design state of both grids.
-void SetDesignState(TTableGrid& grid) {
-  grid.SetFixedCols(0);
-  grid.SetColCount(5);
-  grid.SetRowCount(10);
-  grid.SetFixedRows(1);
-  grid.SetDefaultRowHeight(kDesignRowHeight);
-  for (int col = 0; col < 5; ++col) grid.SetColWidth(col, kDesignColWidth);
 }
 
 enum class TSaveAnswer { kSave, kDontSave, kCancel };

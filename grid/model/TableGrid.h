@@ -11,6 +11,7 @@
 #include "base/Exception.h"
 #include "grid/model/CellStore.h"
 #include "grid/model/RowMapSet.h"
+#include "grid/model/TableDesign.h"
 
 namespace metrazil {
 
@@ -172,18 +173,18 @@ class TTableGrid {
   void CellsWritten(TCellAddress from, TCellAddress to) const;
   TCellAddress LocateEmptyCell(std::uint16_t options) const;
 
-  int rowCount_ = 10;
-  int colCount_ = 5;
-  int fixedRows_ = 1;
-  int fixedCols_ = 1;
+  int rowCount_ = kDesignRowCount;
+  int colCount_ = kDesignColCount;
+  int fixedRows_ = kDesignFixedRows;
+  int fixedCols_ = 1;  // the class's own default; the design sets none
   int focusCol_ = 1;
   int focusRow_ = 1;
   int anchorCol_ = 1;
   int anchorRow_ = 1;
   int topRow_ = 1;
   int leftCol_ = 1;
-  int defaultRowHeight_ = 21;
-  int defaultColWidth_ = 64;
+  int defaultRowHeight_ = kDesignRowHeight;
+  int defaultColWidth_ = kDesignColWidth;
   SizeList colWidths_;
   SizeList rowHeights_;
   TCellStore store_;

@@ -18,6 +18,7 @@
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
+#include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -63,7 +64,7 @@ void BM_Read(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto grid = std::make_unique<TTableGrid>();
-    grid->SetFixedCols(0);
+    SetDesignState(*grid);
     const std::size_t before = HeapInUse();
     state.ResumeTiming();
     ReadTableFile(*grid, path);
@@ -127,7 +128,7 @@ TTableGrid& LoadedGrid(int rows) {
   auto& grid = grids[rows];
   if (!grid) {
     grid = std::make_unique<TTableGrid>();
-    grid->SetFixedCols(0);
+    SetDesignState(*grid);
     ReadTableFile(*grid, TablePath(rows));
   }
   return *grid;
