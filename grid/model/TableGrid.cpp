@@ -172,13 +172,6 @@ void TTableGrid::SetDefaultRowHeight(int height) {
   LayoutChanged();
 }
 
-void TTableGrid::SetDefaultColWidth(int width) {
-  defaultColWidth_ = std::max(width, 0);
-  colWidths_.clear();
-  ++contentRevision_;
-  LayoutChanged();
-}
-
 int TTableGrid::ColWidth(int col) const {
   if (col < 0 || col >= colCount_) return defaultColWidth_;
   return SizeAt(colWidths_, col, defaultColWidth_);
@@ -294,69 +287,29 @@ void TTableGrid::ForEachTextInColumn(int col, int firstRow, int lastRow,
   });
 }
 
-TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options) const {
-  if (text == "\"\"") return LocateEmptyCell(options);
+TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t /*options*/) const {
+  if (text == "\"\"") return LocateEmptyCell();
   if (text.empty()) return {};
-  const bool caseSensitive = (options & kLocateCaseSensitive) != 0;
-  const bool wholeCell = (options & kLocateWholeCell) != 0;
-  const bool rowByRow = (options & kLocateRowByRow) != 0;
-  const bool wholeGrid = (options & kLocateWholeGrid) != 0;
-  const std::string needle = caseSensitive ? std::string(text) : AnsiUpperCase(text);
-  const int firstCol = wholeGrid ? 0 : fixedCols_;
-  const int firstRow = wholeGrid ? 0 : fixedRows_;
+  const std::string needle = AnsiUpperCase(text);
   TCellAddress best;
-  std::string upper;
-  // Only stored cells can match, so the search walks the store and keeps the first hit in search order.
-  store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
+  // Only stored cells can match, so the search walks the store and keeps the first hit in column order.
+  store_.ForEachRow(fixedRows_, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
-      if (cell.col < firstCol) continue;
-      if (cell.col >= colCount_ || (!rowByRow && best.col >= 0 && cell.col >= best.col)) break;
-      const std::string_view cellText = cell.Text();
-      bool match = false;
-      if (caseSensitive) {
-        match = wholeCell ? cellText == needle : cellText.find(needle) != std::string_view::npos;
-      } else if (wholeCell) {
-        match = AnsiUpperCaseEquals(cellText, needle);
-      } else {
-        upper.assign(cellText);
-        AnsiUpperCaseInPlace(upper);
-        match = upper.find(needle) != std::string::npos;
-      }
-      if (match) {
+      if (cell.col < fixedCols_) continue;
+      if (cell.col >= colCount_ || (best.col >= 0 && cell.col >= best.col)) break;
+      if (AnsiUpperCaseEquals(cell.Text(), needle)) {
         best = TCellAddress{cell.col, row};
         break;
       }
     }
-    return best.row < 0 || (!rowByRow && best.col > firstCol);
+    return best.row < 0 || best.col > fixedCols_;
   });
   return best;
 }
 
-TCellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
-  const bool wholeGrid = (options & kLocateWholeGrid) != 0;
-  const int firstCol = wholeGrid ? 0 : fixedCols_;
-  const int firstRow = wholeGrid ? 0 : fixedRows_;
-  if ((options & kLocateRowByRow) != 0) {
-    TCellAddress found;
-    int expected = firstRow;
-    store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
-      if (row > expected) {
-        found = TCellAddress{firstCol, expected};
-        return false;
-      }
-      int col = firstCol;
-      for (const TCellStore::Cell& cell : cells) {
-        if (cell.col < col) continue;
-        if (cell.col > col) break;
-        ++col;
-      }
-      if (col < colCount_) found = TCellAddress{col, row};
-      expected = row + 1;
-      return found.row < 0;
-    });
-    if (found.row < 0 && expected < rowCount_) found = TCellAddress{firstCol, expected};
-    return found;
-  }
+TCellAddress TTableGrid::LocateEmptyCell() const {
+  const int firstCol = fixedCols_;
+  const int firstRow = fixedRows_;
   // Column order in one pass over the stored rows: columns firstCol..limit-1 have held a text in every row
   // so far, and column `limit` is the leftmost one known to have a gap (at gapRow). A column without a
   // text in the first row ends its run at once, so the cost follows the stored texts, not the columns.

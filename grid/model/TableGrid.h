@@ -32,11 +32,8 @@ class TTableGrid {
  public:
   static constexpr int kMaxCount = 134217725;
 
-  // Search options of LocateText.
-  static constexpr std::uint16_t kLocateCaseSensitive = 1;
+  // The search option of LocateText: a cell matches only when its whole text equals the search text.
   static constexpr std::uint16_t kLocateWholeCell = 2;
-  static constexpr std::uint16_t kLocateRowByRow = 8;
-  static constexpr std::uint16_t kLocateWholeGrid = 128;
 
   TTableGrid();
   TTableGrid(const TTableGrid&) = delete;
@@ -72,13 +69,12 @@ class TTableGrid {
   int LeftCol() const { return leftCol_; }
   void SetTopLeft(int col, int row);
 
-  // Setting a default drops every size of its own; defaults are clamped at 0. A size of its own is kept
+  // Setting the default drops every size of its own; it is clamped at 0. A size of its own is kept
   // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
   // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
   int DefaultRowHeight() const { return defaultRowHeight_; }
   void SetDefaultRowHeight(int height);
   int DefaultColWidth() const { return defaultColWidth_; }
-  void SetDefaultColWidth(int width);
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
   int RowHeight(int row) const;
@@ -114,9 +110,10 @@ class TTableGrid {
   // After a removal: when the last row is fully in view and rows are scrolled out above, scrolls up to take
   // back the empty space below it. fullyVisibleRows counts the non-fixed rows fully visible from TopRow.
   void ScrollUpAfterRemoval(int fullyVisibleRows);
-  // Options: kLocateWholeCell, kLocateCaseSensitive, kLocateRowByRow, kLocateWholeGrid; other bits are
-  // ignored. A search text of two double quotes finds the first empty cell. Returns {-1, -1} when nothing
-  // matches.
+  // The whole-cell find, case ignored (by whole characters), over the cells outside the fixed rows and
+  // columns, column by column: the topmost match of the leftmost column holding one. A search text of two
+  // double quotes finds the first empty cell; an empty one finds nothing. Returns {-1, -1} when nothing
+  // matches. The options are ignored (see below).
   TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
   // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
@@ -154,6 +151,11 @@ class TTableGrid {
   std::function<void(TCellAddress from, TCellAddress to)> OnCellsWritten;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
   std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
+
+  // ---- The design's grid beyond what this program uses ----
+  // Kept because callers of the design may rely on them, though no caller here does: LocateText's options
+  // (only kLocateWholeCell is ever passed, and only that find is built), and the progress of table reads
+  // and saves, a percentage of the rows told whenever it changes (no handler is assigned).
   std::function<void(int progress)> OnTableFileProgress;
 
  private:
@@ -171,7 +173,7 @@ class TTableGrid {
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
   // Tells OnCellsWritten unless the box is empty.
   void CellsWritten(TCellAddress from, TCellAddress to) const;
-  TCellAddress LocateEmptyCell(std::uint16_t options) const;
+  TCellAddress LocateEmptyCell() const;
 
   int rowCount_ = kDesignRowCount;
   int colCount_ = kDesignColCount;
