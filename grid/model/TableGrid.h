@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "base/Exception.h"
 #include "grid/model/CellStore.h"
+#include "grid/model/GridAxis.h"
 #include "grid/model/RowMapSet.h"
 #include "grid/model/TableDesign.h"
 
@@ -43,19 +43,19 @@ class TTableGrid {
 
   // Counts above kMaxCount raise EInvalidGridOperation "操作的网格太大" and change nothing; below 1 they
   // become 1. A count that reaches the fixed count lowers the fixed count and resets focus and top-left.
-  int RowCount() const { return rowCount_; }
-  void SetRowCount(int v);
-  int ColCount() const { return colCount_; }
-  void SetColCount(int v);
-  int FixedRows() const { return fixedRows_; }
-  void SetFixedRows(int v);
-  int FixedCols() const { return fixedCols_; }
-  void SetFixedCols(int v);
+  int RowCount() const { return rows_.count; }
+  void SetRowCount(int v) { SetCount(rows_, v); }
+  int ColCount() const { return cols_.count; }
+  void SetColCount(int v) { SetCount(cols_, v); }
+  int FixedRows() const { return rows_.fixed; }
+  void SetFixedRows(int v) { SetFixed(rows_, v, "固定行的数目必须小于总行数"); }
+  int FixedCols() const { return cols_.fixed; }
+  void SetFixedCols(int v) { SetFixed(cols_, v, "固定列的数目必须小于总列数"); }
 
-  int FocusedCol() const { return focusCol_; }
-  int FocusedRow() const { return focusRow_; }
-  int AnchorCol() const { return anchorCol_; }
-  int AnchorRow() const { return anchorRow_; }
+  int FocusedCol() const { return cols_.focus; }
+  int FocusedRow() const { return rows_.focus; }
+  int AnchorCol() const { return cols_.anchor; }
+  int AnchorRow() const { return rows_.anchor; }
   // Inside the counts (see CheckGridIndex). Collapses the selection to the focus.
   void SetFocusedCell(int col, int row);
   // Same check; with keepAnchor the selection stretches from the anchor to the new focus.
@@ -65,25 +65,25 @@ class TTableGrid {
   static void CheckGridIndex(std::int64_t index, int count);
 
   // First visible scrollable cell; clamped into the scrollable part of the grid.
-  int TopRow() const { return topRow_; }
-  int LeftCol() const { return leftCol_; }
+  int TopRow() const { return rows_.first; }
+  int LeftCol() const { return cols_.first; }
   void SetTopLeft(int col, int row);
 
   // Setting the default drops every size of its own; it is clamped at 0. A size of its own is kept
   // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
   // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
-  int DefaultRowHeight() const { return defaultRowHeight_; }
+  int DefaultRowHeight() const { return rows_.defaultSize; }
   void SetDefaultRowHeight(int height);
-  int DefaultColWidth() const { return defaultColWidth_; }
-  int ColWidth(int col) const;
-  void SetColWidth(int col, int width);
-  int RowHeight(int row) const;
-  void SetRowHeight(int row, int height);
+  int DefaultColWidth() const { return cols_.defaultSize; }
+  int ColWidth(int col) const { return cols_.Size(col); }
+  void SetColWidth(int col, int width) { SetSize(cols_, col, width); }
+  int RowHeight(int row) const { return rows_.Size(row); }
+  void SetRowHeight(int row, int height) { SetSize(rows_, row, height); }
   // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
   // the others keep their value. Costs the sizes of their own, not the counts.
   void ZoomSizes(int step);
   // One size after a zoom step: size + step when that is above 0 (and fits), else size.
-  static int ZoomedSize(int size, int step);
+  static int ZoomedSize(int size, int step) { return TGridAxis::ZoomedSize(size, step); }
 
   // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
   // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
@@ -161,12 +161,10 @@ class TTableGrid {
  private:
   friend class TTableGridLoader;
 
-  // Sorted (index, size) pairs for the rows or columns whose size differs from the default.
-  using SizeList = std::vector<std::pair<int, int>>;
-  static int SizeAt(const SizeList& sizes, int index, int fallback);
-  static void SetSizeAt(SizeList& sizes, int index, int size, int fallback);
-  static void ZoomSizeList(SizeList& sizes, int& fallback, int step);
-
+  void SetCount(TGridAxis& axis, int v);
+  void SetFixed(TGridAxis& axis, int v, const char* tooManyMessage);
+  void SetSize(TGridAxis& axis, int index, int size);
+  void CollapseSelection();
   void CheckCellIndex(int col, int row) const;
   void ResetFocusToOrigin();
   void LayoutChanged();
@@ -175,20 +173,9 @@ class TTableGrid {
   void CellsWritten(TCellAddress from, TCellAddress to) const;
   TCellAddress LocateEmptyCell() const;
 
-  int rowCount_ = kDesignRowCount;
-  int colCount_ = kDesignColCount;
-  int fixedRows_ = kDesignFixedRows;
-  int fixedCols_ = 1;  // the class's own default; the design sets none
-  int focusCol_ = 1;
-  int focusRow_ = 1;
-  int anchorCol_ = 1;
-  int anchorRow_ = 1;
-  int topRow_ = 1;
-  int leftCol_ = 1;
-  int defaultRowHeight_ = kDesignRowHeight;
-  int defaultColWidth_ = kDesignColWidth;
-  SizeList colWidths_;
-  SizeList rowHeights_;
+  TGridAxis rows_{kDesignRowCount, kDesignFixedRows, kDesignRowHeight, false};
+  // The class has a fixed column of its own, which the design takes away.
+  TGridAxis cols_{kDesignColCount, 1, kDesignColWidth, true};
   TCellStore store_;
   TRowMapSet rowMaps_;  // every row holding a text is in it
   int updateCount_ = 0;

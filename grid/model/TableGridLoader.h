@@ -18,8 +18,8 @@ class TTableGridLoader {
   TTableGridLoader(const TTableGridLoader&) = delete;
   TTableGridLoader& operator=(const TTableGridLoader&) = delete;
 
-  int ColCount() const { return grid_.colCount_; }
-  int RowCount() const { return grid_.rowCount_; }
+  int ColCount() const { return grid_.ColCount(); }
+  int RowCount() const { return grid_.RowCount(); }
   // Through the count setters, columns first. Errors: EInvalidGridOperation.
   void SetCounts(int cols, int rows) {
     grid_.SetColCount(cols);
@@ -46,7 +46,7 @@ class TTableGridLoader {
   // The read is complete: announces the cells stored, then the whole grid as changed.
   void Finish() {
     Abandon();
-    grid_.CellRangeChanged(0, 0, grid_.colCount_, grid_.rowCount_);
+    grid_.CellRangeChanged(0, 0, grid_.ColCount(), grid_.RowCount());
   }
   // The read stopped: announces the cells stored so far.
   void Abandon() { grid_.CellsWritten(from_, to_); }

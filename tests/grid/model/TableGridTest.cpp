@@ -99,6 +99,15 @@ TEST(TableGridTest, SizesAreCutWithTheCounts) {
   grid.SetRowCount(10);
   EXPECT_EQ(grid.RowHeight(9), 21);
   EXPECT_THROW(grid.SetColWidth(5, 10), EListError);
+  // Sizes of zero or less (a table file may hold them) go with their column or row too.
+  grid.SetColWidth(4, -5);
+  grid.SetColCount(4);
+  grid.SetColCount(5);
+  EXPECT_EQ(grid.ColWidth(4), 64);
+  grid.SetRowHeight(5, -1);
+  grid.SetRowHeight(6, 30);
+  grid.RemoveRowsAt(5, 1);
+  EXPECT_EQ(grid.RowHeight(5), 30);
 }
 
 TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
