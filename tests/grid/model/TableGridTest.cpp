@@ -203,6 +203,23 @@ TEST(TableGridTest, FocusAnchorAndLayoutHook) {
   EXPECT_EQ(layouts, 3);
   grid.EndUpdate();
   EXPECT_EQ(layouts, 4) << "announced once, at the outermost end";
+
+  // A flush announces what is pending at once and leaves the update open; nothing is announced twice.
+  grid.BeginUpdate();
+  grid.FlushPendingLayout();
+  EXPECT_EQ(layouts, 4) << "nothing pending";
+  grid.SetRowCount(21);
+  grid.FlushPendingLayout();
+  EXPECT_EQ(layouts, 5);
+  EXPECT_TRUE(grid.Updating());
+  grid.SetTopLeft(0, 3);
+  EXPECT_EQ(layouts, 5);
+  grid.EndUpdate();
+  EXPECT_EQ(layouts, 6);
+  grid.BeginUpdate();
+  grid.FlushPendingLayout();
+  grid.EndUpdate();
+  EXPECT_EQ(layouts, 6);
 }
 
 TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
