@@ -31,6 +31,9 @@
 #include <system_error>
 
 #include "base/TableDirectory.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
+#include "grid/model/TableDesign.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
@@ -87,7 +90,7 @@ class TReadYield {
   void operator()() {
     if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
     if (view_ != nullptr) {
-      view_->Model().FlushLayout();
+      view_->Model().FlushPendingLayout();
       view_->viewport()->update();
     }
     QCoreApplication::processEvents();
@@ -105,24 +108,9 @@ class TReadYield {
 void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
   const TTableGrid::TUpdateGuard update(view.Model());
   yield.Reading(&view);
-  view.Model().ReadTableFile(path, std::ref(yield));
+  ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
   view.viewport()->update();
-}
-
-// Sizes of the design state, also of every row and column added later: the zoom changes the sizes that
-// exist, not those of new rows and columns.
-constexpr int kDesignRowHeight = 21;
-constexpr int kDesignColWidth = 64;
-
-// The design state of both grids.
-void SetDesignState(TTableGrid& grid) {
-  grid.SetFixedCols(0);
-  grid.SetColCount(5);
-  grid.SetRowCount(10);
-  grid.SetFixedRows(1);
-  grid.SetDefaultRowHeight(kDesignRowHeight);
-  for (int col = 0; col < 5; ++col) grid.SetColWidth(col, kDesignColWidth);
 }
 
 enum class TSaveAnswer { kSave, kDontSave, kCancel };
@@ -597,6 +585,7 @@ void AddRow(TTableGridView& view) {
 void RemoveFocusedRow(TTableGridView& view) {
   TTableGrid& grid = view.Model();
   grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  grid.ScrollUpAfterRemoval(view.Geometry().FullyVisibleRows());
   view.viewport()->update();
 }
 
@@ -640,7 +629,7 @@ void TForm1::SaveTable(TTablePage& page) {
   page.view->EditSession().EndEdits();
   const std::string path = page.Path();
   CreateTableDirectory(TableDirectory());
-  page.view->Model().WriteTableFile(path);
+  WriteTableFile(page.view->Model(), path);
   page.saved.Mark(page.view->Model(), path);
 }
 

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "base/HugePages.h"
+#include "grid/file/TableFileReader.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -243,7 +244,7 @@ TCoreRead ReadInNewProcess(const std::string& path) {
     const long long before = ProcField("/proc/self/status", "VmRSS:");
     const long long start = MonotonicNs();
     TTableGrid grid;
-    grid.ReadTableFile(path);
+    ReadTableFile(grid, path);
     const long long figures[2] = {MonotonicNs() - start, ProcField("/proc/self/status", "VmRSS:") - before};
     (void)!::write(pipeFds[1], figures, sizeof figures);
     ::_exit(0);

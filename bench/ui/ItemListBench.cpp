@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "grid/file/TableFileReader.h"
 #include "grid/view/CodePageText.h"
 #include "support/BenchTables.h"
 #include "ui/ItemListModel.h"
@@ -24,7 +25,7 @@ constexpr int kRows = 1000000;
 const TTableGrid& Table() {
   static const auto grid = [] {
     auto table = std::make_unique<TTableGrid>();
-    table->ReadTableFile(BenchTablePath(kRows));
+    ReadTableFile(*table, BenchTablePath(kRows));
     return table;
   }();
   return *grid;

@@ -1,4 +1,5 @@
-// Writing the grid as a table file: a count line, one width line per column and one line per stored cell.
+#include "grid/file/TableFileWriter.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "base/Exception.h"
 #include "grid/file/ReadLockedFile.h"
@@ -20,12 +20,10 @@ namespace metrazil {
 
 namespace {
 
-// Collects the lines of a save and hands them to the sink (anything with Write(bytes, size)) in large
-// pieces.
-template <typename Sink>
+// Collects the lines of a save and hands them to the sink in large pieces.
 class LineWriter {
  public:
-  explicit LineWriter(Sink& sink) : sink_(sink), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+  explicit LineWriter(const TByteSink& sink) : sink_(sink), data_(std::make_unique_for_overwrite<char[]>(kSize)) {}
 
   void Number(long long value) {
     Ensure(24);
@@ -34,7 +32,7 @@ class LineWriter {
   void Bytes(std::string_view bytes) {
     if (bytes.size() > kSize / 2) {
       Flush();
-      sink_.Write(bytes.data(), bytes.size());
+      sink_(bytes.data(), bytes.size());
       return;
     }
     Ensure(bytes.size());
@@ -49,7 +47,7 @@ class LineWriter {
     Bytes(mapped);
   }
   void Flush() {
-    sink_.Write(data_.get(), used_);
+    sink_(data_.get(), used_);
     used_ = 0;
   }
 
@@ -60,14 +58,9 @@ class LineWriter {
     if (kSize - used_ < size) Flush();
   }
 
-  Sink& sink_;
+  const TByteSink& sink_;
   std::unique_ptr<char[]> data_;
   std::size_t used_ = 0;
-};
-
-struct StringSink {
-  std::string& bytes;
-  void Write(const char* data, std::size_t size) { bytes.append(data, size); }
 };
 
 // Compares what would be written with a file's bytes, reading the file piece by piece alongside.
@@ -109,27 +102,26 @@ class CompareSink {
 
 }  // namespace
 
-template <typename Sink>
-void TTableGrid::WriteLines(Sink& sink) const {
-  LineWriter<Sink> out(sink);
-  out.Number(colCount_);
+void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progressHook) {
+  LineWriter out(sink);
+  const int colCount = grid.ColCount();
+  const int rowCount = grid.RowCount();
+  out.Number(colCount);
   out.Bytes(",");
-  out.Number(rowCount_);
+  out.Number(rowCount);
   out.Bytes("\r\n");
-  for (int col = 0; col < colCount_; ++col) {
+  for (int col = 0; col < colCount; ++col) {
     out.Bytes("cw ");
     out.Number(col);
     out.Bytes(",");
-    out.Number(ColWidth(col));
+    out.Number(grid.ColWidth(col));
     out.Bytes("\r\n");
   }
-  // Only a save reports its progress; a comparison is no save.
-  static const std::function<void(int)> kNoProgress;
-  TTableFileProgress progress(std::is_same_v<Sink, TSafeFile> ? OnTableFileProgress : kNoProgress, rowCount_);
+  TTableFileProgress progress(progressHook, rowCount);
   long long nextRow = 0;  // first row whose progress is not announced yet
-  store_.ForEachRow(0, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
+  grid.ForEachStoredRow(0, rowCount, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
-      if (cell.col >= colCount_) break;
+      if (cell.col >= colCount) break;
       out.Number(cell.col);
       out.Bytes(",");
       out.Number(row);
@@ -143,28 +135,29 @@ void TTableGrid::WriteLines(Sink& sink) const {
     }
     return true;
   });
-  if (progress.Active() && nextRow < rowCount_) progress.ReportRun(nextRow, rowCount_ - 1);
+  if (progress.Active() && nextRow < rowCount) progress.ReportRun(nextRow, rowCount - 1);
   out.Flush();
 }
 
-void TTableGrid::WriteTableFile(const std::string& path) const {
+void WriteTableFile(const TTableGrid& grid, const std::string& path) {
   TSafeFile file(path);
-  WriteLines(file);
+  WriteTable(
+      grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, grid.OnTableFileProgress);
   file.Commit();
 }
 
-std::string TTableGrid::TableFileBytes() const {
+std::string TableFileBytes(const TTableGrid& grid) {
   std::string bytes;
-  StringSink sink{bytes};
-  WriteLines(sink);
+  WriteTable(grid, [&bytes](const char* data, std::size_t size) { bytes.append(data, size); });
   return bytes;
 }
 
-bool TTableGrid::MatchesTableFile(const std::string& path) const {
+// A comparison is no save: it reports no progress.
+bool MatchesTableFile(const TTableGrid& grid, const std::string& path) {
   std::optional<CompareSink> sink;
   try {
     sink.emplace(path);
-    WriteLines(*sink);
+    WriteTable(grid, [&sink](const char* bytes, std::size_t size) { sink->Write(bytes, size); });
     return sink->Same();
   } catch (const Exception&) {
     return false;  // a file that cannot be read matches nothing

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "grid/file/TableFileWriter.h"
+
 namespace metrazil {
 
 bool TTableSaveBaseline::Stamp(const std::string& path, FileStamp& stamp) {
@@ -16,16 +18,16 @@ void TTableSaveBaseline::Mark(const TTableGrid& grid, const std::string& path) {
   revision_ = grid.ContentRevision();
   path_ = path;
   fromFile_ = Stamp(path, stamp_);
-  bytes_ = fromFile_ ? std::string() : grid.TableFileBytes();
+  bytes_ = fromFile_ ? std::string() : TableFileBytes(grid);
 }
 
 bool TTableSaveBaseline::Changed(const TTableGrid& grid) const {
   if (!marked_) return true;
   if (grid.ContentRevision() == revision_) return false;
-  if (!fromFile_) return grid.TableFileBytes() != bytes_;
+  if (!fromFile_) return TableFileBytes(grid) != bytes_;
   FileStamp now;
   if (!Stamp(path_, now) || !(now == stamp_)) return true;
-  return !grid.MatchesTableFile(path_);
+  return !MatchesTableFile(grid, path_);
 }
 
 }  // namespace metrazil

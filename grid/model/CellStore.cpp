@@ -45,15 +45,7 @@ TCellStore::RowPosition TCellStore::Locate(std::int64_t row) const {
   return {b, r, r < block.rows.size() && block.rows[r].rel + block.offset == row};
 }
 
-bool TCellStore::HasRow(int row) const { return Locate(row).found; }
-
 std::size_t TCellStore::PooledBytes() const { return pool_ ? pool_->MappedBytes() : 0; }
-
-std::size_t TCellStore::StoredRowCount() const {
-  std::size_t count = 0;
-  for (const Block& block : blocks_) count += block.rows.size();
-  return count;
-}
 
 std::string_view TCellStore::Get(int col, int row) const {
   const RowPosition position = Locate(row);
@@ -226,12 +218,6 @@ void TCellStore::Append(int col, int row, std::string_view text, std::size_t row
     }
   }
   Set(col, row, text);
-}
-
-void TCellStore::Clear() {
-  blocks_.clear();
-  arena_ = std::make_unique<TCellTextArena>(pool_.get());
-  cellCount_ = 0;
 }
 
 std::vector<TCellStore::Cell> TCellStore::TakeRow(std::int64_t row) {

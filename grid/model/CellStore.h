@@ -41,7 +41,6 @@ class TCellStore {
   TCellStore(const TCellStore&) = delete;
   TCellStore& operator=(const TCellStore&) = delete;
 
-  bool HasRow(int row) const;
   // The stored text, or an empty view; valid until the next write.
   std::string_view Get(int col, int row) const;
   // Stores the text, replacing what was there; an empty text deletes the entry.
@@ -51,10 +50,8 @@ class TCellStore {
   void Append(int col, int row, std::string_view text, std::size_t rowCapacityHint);
 
   std::size_t CellCount() const { return cellCount_; }
-  std::size_t StoredRowCount() const;
   // Bytes mapped for large tables outside the heap (see TCellPagePool), for memory figures.
   std::size_t PooledBytes() const;
-  void Clear();
 
   // Moves the rows in [first, oldEnd) down by count. Cells of columns at or past colLimit stay at their
   // row index, and of the rows in [oldEnd, oldEnd + count) only those columns survive.

@@ -1,7 +1,6 @@
 #include "grid/model/TableGrid.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "base/CodePage.h"
 
@@ -36,71 +35,45 @@ void TTableGrid::BeginUpdate() { ++updateCount_; }
 
 void TTableGrid::EndUpdate() {
   if (updateCount_ == 0) return;
-  if (--updateCount_ == 0 && layoutPending_) {
-    layoutPending_ = false;
-    if (OnLayoutChanged) OnLayoutChanged();
-  }
+  if (--updateCount_ == 0) FlushPendingLayout();
 }
 
-void TTableGrid::FlushLayout() {
+void TTableGrid::FlushPendingLayout() {
   if (!layoutPending_) return;
   layoutPending_ = false;
   if (OnLayoutChanged) OnLayoutChanged();
 }
 
 void TTableGrid::ResetFocusToOrigin() {
-  focusCol_ = anchorCol_ = leftCol_ = fixedCols_;
-  focusRow_ = anchorRow_ = topRow_ = fixedRows_;
+  for (TGridAxis* axis : {&cols_, &rows_}) axis->focus = axis->anchor = axis->first = axis->fixed;
 }
 
-void TTableGrid::SetRowCount(int v) {
+void TTableGrid::CollapseSelection() {
+  cols_.anchor = cols_.focus;
+  rows_.anchor = rows_.focus;
+}
+
+void TTableGrid::SetCount(TGridAxis& axis, int v) {
   if (v > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
-  if (v == rowCount_) return;
+  if (v == axis.count) return;
   v = std::max(v, 1);
-  if (v <= fixedRows_) {
-    fixedRows_ = v - 1;
+  if (v <= axis.fixed) {
+    axis.fixed = v - 1;
     ResetFocusToOrigin();
   }
-  rowCount_ = v;
+  axis.count = v;
   ++contentRevision_;
-  rowHeights_.erase(std::lower_bound(rowHeights_.begin(), rowHeights_.end(), std::pair{v, 0}), rowHeights_.end());
-  focusRow_ = std::min(focusRow_, v - 1);
-  topRow_ = std::min(topRow_, v - 1);
-  anchorCol_ = focusCol_;
-  anchorRow_ = focusRow_;
+  axis.CutSizes(v);
+  axis.focus = std::min(axis.focus, v - 1);
+  axis.first = std::min(axis.first, v - 1);
+  CollapseSelection();
   LayoutChanged();
 }
 
-void TTableGrid::SetColCount(int v) {
-  if (v > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
-  if (v == colCount_) return;
-  v = std::max(v, 1);
-  if (v <= fixedCols_) {
-    fixedCols_ = v - 1;
-    ResetFocusToOrigin();
-  }
-  colCount_ = v;
-  ++contentRevision_;
-  colWidths_.erase(std::lower_bound(colWidths_.begin(), colWidths_.end(), std::pair{v, 0}), colWidths_.end());
-  focusCol_ = std::min(focusCol_, v - 1);
-  leftCol_ = std::min(leftCol_, v - 1);
-  anchorCol_ = focusCol_;
-  anchorRow_ = focusRow_;
-  LayoutChanged();
-}
-
-void TTableGrid::SetFixedRows(int v) {
+void TTableGrid::SetFixed(TGridAxis& axis, int v, const char* tooManyMessage) {
   if (v < 0) throw EInvalidGridOperation(kGridIndexOutOfRange);
-  if (v >= rowCount_) throw EInvalidGridOperation("固定行的数目必须小于总行数");
-  fixedRows_ = v;
-  ResetFocusToOrigin();
-  LayoutChanged();
-}
-
-void TTableGrid::SetFixedCols(int v) {
-  if (v < 0) throw EInvalidGridOperation(kGridIndexOutOfRange);
-  if (v >= colCount_) throw EInvalidGridOperation("固定列的数目必须小于总列数");
-  fixedCols_ = v;
+  if (v >= axis.count) throw EInvalidGridOperation(tooManyMessage);
+  axis.fixed = v;
   ResetFocusToOrigin();
   LayoutChanged();
 }
@@ -112,96 +85,38 @@ void TTableGrid::CheckGridIndex(std::int64_t index, int count) {
 void TTableGrid::SetFocusedCell(int col, int row) { SetFocusedCell(col, row, false); }
 
 void TTableGrid::SetFocusedCell(int col, int row, bool keepAnchor) {
-  CheckGridIndex(col, colCount_);
-  CheckGridIndex(row, rowCount_);
-  focusCol_ = col;
-  focusRow_ = row;
-  if (!keepAnchor) {
-    anchorCol_ = col;
-    anchorRow_ = row;
-  }
+  CheckGridIndex(col, cols_.count);
+  CheckGridIndex(row, rows_.count);
+  cols_.focus = col;
+  rows_.focus = row;
+  if (!keepAnchor) CollapseSelection();
   LayoutChanged();
 }
 
 void TTableGrid::SetTopLeft(int col, int row) {
-  leftCol_ = std::clamp(col, fixedCols_, colCount_ - 1);
-  topRow_ = std::clamp(row, fixedRows_, rowCount_ - 1);
+  cols_.first = std::clamp(col, cols_.fixed, cols_.count - 1);
+  rows_.first = std::clamp(row, rows_.fixed, rows_.count - 1);
   LayoutChanged();
-}
-
-int TTableGrid::SizeAt(const SizeList& sizes, int index, int fallback) {
-  const auto it = std::lower_bound(sizes.begin(), sizes.end(), std::pair{index, std::numeric_limits<int>::min()});
-  return it != sizes.end() && it->first == index ? it->second : fallback;
-}
-
-void TTableGrid::SetSizeAt(SizeList& sizes, int index, int size, int fallback) {
-  const auto it = std::lower_bound(sizes.begin(), sizes.end(), std::pair{index, std::numeric_limits<int>::min()});
-  const bool own = it != sizes.end() && it->first == index;
-  if (size == fallback) {
-    if (own) sizes.erase(it);
-  } else if (own) {
-    it->second = size;
-  } else {
-    sizes.insert(it, {index, size});
-  }
-}
-
-int TTableGrid::ZoomedSize(int size, int step) {
-  const long long next = static_cast<long long>(size) + step;
-  return next > 0 && next <= std::numeric_limits<int>::max() ? static_cast<int>(next) : size;
-}
-
-void TTableGrid::ZoomSizeList(SizeList& sizes, int& fallback, int step) {
-  fallback = ZoomedSize(fallback, step);
-  // A size that did not move while the default did (or the reverse) may now equal the default: it is no
-  // longer an exception.
-  std::erase_if(sizes, [&](std::pair<int, int>& entry) {
-    entry.second = ZoomedSize(entry.second, step);
-    return entry.second == fallback;
-  });
 }
 
 void TTableGrid::ZoomSizes(int step) {
   if (step == 0) return;
-  ++contentRevision_;
-  ZoomSizeList(colWidths_, defaultColWidth_, step);
-  ZoomSizeList(rowHeights_, defaultRowHeight_, step);
+  for (TGridAxis* axis : {&cols_, &rows_}) {
+    axis->Zoom(step);
+    if (axis->sizesSaved) ++contentRevision_;
+  }
   LayoutChanged();
 }
 
 void TTableGrid::SetDefaultRowHeight(int height) {
-  defaultRowHeight_ = std::max(height, 0);
-  rowHeights_.clear();
+  rows_.SetDefaultSize(std::max(height, 0));
   LayoutChanged();
 }
 
-void TTableGrid::SetDefaultColWidth(int width) {
-  defaultColWidth_ = std::max(width, 0);
-  colWidths_.clear();
-  ++contentRevision_;
-  LayoutChanged();
-}
-
-int TTableGrid::ColWidth(int col) const {
-  if (col < 0 || col >= colCount_) return defaultColWidth_;
-  return SizeAt(colWidths_, col, defaultColWidth_);
-}
-
-void TTableGrid::SetColWidth(int col, int width) {
-  if (col < 0 || col >= colCount_) throw EListError::IndexOutOfBounds(col);
-  SetSizeAt(colWidths_, col, width, defaultColWidth_);
-  ++contentRevision_;
-  LayoutChanged();
-}
-
-int TTableGrid::RowHeight(int row) const {
-  if (row < 0 || row >= rowCount_) return defaultRowHeight_;
-  return SizeAt(rowHeights_, row, defaultRowHeight_);
-}
-
-void TTableGrid::SetRowHeight(int row, int height) {
-  if (row < 0 || row >= rowCount_) throw EListError::IndexOutOfBounds(row);
-  SetSizeAt(rowHeights_, row, height, defaultRowHeight_);
+void TTableGrid::SetSize(TGridAxis& axis, int index, int size) {
+  if (index < 0 || index >= axis.count) throw EListError::IndexOutOfBounds(index);
+  axis.SetSize(index, size);
+  if (axis.sizesSaved) ++contentRevision_;
   LayoutChanged();
 }
 
@@ -232,56 +147,50 @@ void TTableGrid::WriteCell(int col, int row, std::string_view text) {
 }
 
 void TTableGrid::InsertRowsAt(int row, int count) {
-  if (row < 0 || row >= rowCount_ || count < 1) return;
-  if (static_cast<long long>(rowCount_) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
-  const int oldCount = rowCount_;
+  if (row < 0 || row >= rows_.count || count < 1) return;
+  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
+  const int oldCount = rows_.count;
   const TUpdateGuard update(*this);
   SetRowCount(oldCount + count);
   // Every row from the insertion point to the new end has each of its columns written.
-  rowMaps_.Add(row, rowCount_ - 1);
-  store_.InsertRows(row, oldCount, count, colCount_);
+  rowMaps_.Add(row, rows_.count - 1);
+  store_.InsertRows(row, oldCount, count, cols_.count);
   // Heights move with their rows; the new rows get the default.
-  for (auto& [index, height] : rowHeights_) {
-    if (index >= row) index += count;
-  }
+  rows_.InsertSlots(row, count);
   LayoutChanged();
-  CellRangeChanged(0, row, colCount_ - 1, row + count);
+  CellRangeChanged(0, row, cols_.count - 1, row + count);
 }
 
 void TTableGrid::RemoveRowsAt(int row, int count) {
-  if (row < 0 || row >= rowCount_ || count < 1) return;
-  count = std::min(count, rowCount_ - row);
+  if (row < 0 || row >= rows_.count || count < 1) return;
+  count = std::min(count, rows_.count - row);
   {
     const TUpdateGuard update(*this);
-    const int focusedRow = focusRow_;
-    const int topRow = topRow_;
+    const int focusedRow = rows_.focus;
+    const int topRow = rows_.first;
     for (int i = 0; i < count; ++i) {
-      store_.RotateRowToEnd(row, rowCount_ - 1);
-      rowMaps_.RotateToEnd(row, rowCount_ - 1);
+      store_.RotateRowToEnd(row, rows_.count - 1);
+      rowMaps_.RotateToEnd(row, rows_.count - 1);
       // The heights of the rows below follow them up; the removed row's height goes with it.
-      const auto own = std::lower_bound(rowHeights_.begin(), rowHeights_.end(), std::pair{row, 0});
-      if (own != rowHeights_.end() && own->first == row) rowHeights_.erase(own);
-      for (auto& [index, height] : rowHeights_) {
-        if (index > row) --index;
-      }
-      SetRowCount(rowCount_ - 1);
+      rows_.RemoveSlot(row);
+      SetRowCount(rows_.count - 1);
     }
-    if (focusedRow < rowCount_) {
-      focusRow_ = focusedRow;
-      topRow_ = std::clamp(topRow, fixedRows_, rowCount_ - 1);
+    if (focusedRow < rows_.count) {
+      rows_.focus = focusedRow;
+      rows_.first = std::clamp(topRow, rows_.fixed, rows_.count - 1);
     } else {
-      focusRow_ = rowCount_ - 1;
+      rows_.focus = rows_.count - 1;
     }
-    anchorCol_ = focusCol_;
-    anchorRow_ = focusRow_;
+    CollapseSelection();
     LayoutChanged();
   }
-  CellRangeChanged(0, row, colCount_ - 1, row + count);
-  // Take back the row of empty space the removal left below the last row.
-  const int visible = FullyVisibleRows ? FullyVisibleRows(topRow_) : 1;
-  const int candidate = rowCount_ - visible - 1;
-  if (candidate > 0 && candidate <= topRow_) {
-    topRow_ = std::max(candidate, fixedRows_);
+  CellRangeChanged(0, row, cols_.count - 1, row + count);
+}
+
+void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {
+  const int candidate = rows_.count - fullyVisibleRows - 1;
+  if (candidate > 0 && candidate <= rows_.first) {
+    rows_.first = std::max(candidate, rows_.fixed);
     LayoutChanged();
   }
 }
@@ -296,77 +205,37 @@ void TTableGrid::ForEachTextInColumn(int col, int firstRow, int lastRow,
   });
 }
 
-TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t options) const {
-  if (text == "\"\"") return LocateEmptyCell(options);
+TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t /*options*/) const {
+  if (text == "\"\"") return LocateEmptyCell();
   if (text.empty()) return {};
-  const bool caseSensitive = (options & kLocateCaseSensitive) != 0;
-  const bool wholeCell = (options & kLocateWholeCell) != 0;
-  const bool rowByRow = (options & kLocateRowByRow) != 0;
-  const bool wholeGrid = (options & kLocateWholeGrid) != 0;
-  const std::string needle = caseSensitive ? std::string(text) : AnsiUpperCase(text);
-  const int firstCol = wholeGrid ? 0 : fixedCols_;
-  const int firstRow = wholeGrid ? 0 : fixedRows_;
+  const std::string needle = AnsiUpperCase(text);
   TCellAddress best;
-  std::string upper;
-  // Only stored cells can match, so the search walks the store and keeps the first hit in search order.
-  store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
+  // Only stored cells can match, so the search walks the store and keeps the first hit in column order.
+  store_.ForEachRow(rows_.fixed, rows_.count, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
-      if (cell.col < firstCol) continue;
-      if (cell.col >= colCount_ || (!rowByRow && best.col >= 0 && cell.col >= best.col)) break;
-      const std::string_view cellText = cell.Text();
-      bool match = false;
-      if (caseSensitive) {
-        match = wholeCell ? cellText == needle : cellText.find(needle) != std::string_view::npos;
-      } else if (wholeCell) {
-        match = AnsiUpperCaseEquals(cellText, needle);
-      } else {
-        upper.assign(cellText);
-        AnsiUpperCaseInPlace(upper);
-        match = upper.find(needle) != std::string::npos;
-      }
-      if (match) {
+      if (cell.col < cols_.fixed) continue;
+      if (cell.col >= cols_.count || (best.col >= 0 && cell.col >= best.col)) break;
+      if (AnsiUpperCaseEquals(cell.Text(), needle)) {
         best = TCellAddress{cell.col, row};
         break;
       }
     }
-    return best.row < 0 || (!rowByRow && best.col > firstCol);
+    return best.row < 0 || best.col > cols_.fixed;
   });
   return best;
 }
 
-TCellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
-  const bool wholeGrid = (options & kLocateWholeGrid) != 0;
-  const int firstCol = wholeGrid ? 0 : fixedCols_;
-  const int firstRow = wholeGrid ? 0 : fixedRows_;
-  if ((options & kLocateRowByRow) != 0) {
-    TCellAddress found;
-    int expected = firstRow;
-    store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
-      if (row > expected) {
-        found = TCellAddress{firstCol, expected};
-        return false;
-      }
-      int col = firstCol;
-      for (const TCellStore::Cell& cell : cells) {
-        if (cell.col < col) continue;
-        if (cell.col > col) break;
-        ++col;
-      }
-      if (col < colCount_) found = TCellAddress{col, row};
-      expected = row + 1;
-      return found.row < 0;
-    });
-    if (found.row < 0 && expected < rowCount_) found = TCellAddress{firstCol, expected};
-    return found;
-  }
+TCellAddress TTableGrid::LocateEmptyCell() const {
+  const int firstCol = cols_.fixed;
+  const int firstRow = rows_.fixed;
   // Column order in one pass over the stored rows: columns firstCol..limit-1 have held a text in every row
   // so far, and column `limit` is the leftmost one known to have a gap (at gapRow). A column without a
   // text in the first row ends its run at once, so the cost follows the stored texts, not the columns.
-  int limit = colCount_;
+  int limit = cols_.count;
   int gapRow = -1;
   int expected = firstRow;
   bool missingRow = false;
-  store_.ForEachRow(firstRow, rowCount_, [&](int row, std::span<const TCellStore::Cell> cells) {
+  store_.ForEachRow(firstRow, rows_.count, [&](int row, std::span<const TCellStore::Cell> cells) {
     if (row > expected) {
       missingRow = true;
       return false;
@@ -384,8 +253,8 @@ TCellAddress TTableGrid::LocateEmptyCell(std::uint16_t options) const {
   });
   if (limit == firstCol) return TCellAddress{firstCol, gapRow};
   // A row without a map holds no text: every column still in its run has its gap there.
-  if (missingRow || expected < rowCount_) return TCellAddress{firstCol, expected};
-  if (limit < colCount_) return TCellAddress{limit, gapRow};
+  if (missingRow || expected < rows_.count) return TCellAddress{firstCol, expected};
+  if (limit < cols_.count) return TCellAddress{limit, gapRow};
   return {};
 }
 

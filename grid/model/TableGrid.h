@@ -6,11 +6,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "base/Exception.h"
 #include "grid/model/CellStore.h"
+#include "grid/model/GridAxis.h"
 #include "grid/model/RowMapSet.h"
+#include "grid/model/TableDesign.h"
 
 namespace metrazil {
 
@@ -31,11 +32,8 @@ class TTableGrid {
  public:
   static constexpr int kMaxCount = 134217725;
 
-  // Search options of LocateText.
-  static constexpr std::uint16_t kLocateCaseSensitive = 1;
+  // The search option of LocateText: a cell matches only when its whole text equals the search text.
   static constexpr std::uint16_t kLocateWholeCell = 2;
-  static constexpr std::uint16_t kLocateRowByRow = 8;
-  static constexpr std::uint16_t kLocateWholeGrid = 128;
 
   TTableGrid();
   TTableGrid(const TTableGrid&) = delete;
@@ -45,19 +43,19 @@ class TTableGrid {
 
   // Counts above kMaxCount raise EInvalidGridOperation "操作的网格太大" and change nothing; below 1 they
   // become 1. A count that reaches the fixed count lowers the fixed count and resets focus and top-left.
-  int RowCount() const { return rowCount_; }
-  void SetRowCount(int v);
-  int ColCount() const { return colCount_; }
-  void SetColCount(int v);
-  int FixedRows() const { return fixedRows_; }
-  void SetFixedRows(int v);
-  int FixedCols() const { return fixedCols_; }
-  void SetFixedCols(int v);
+  int RowCount() const { return rows_.count; }
+  void SetRowCount(int v) { SetCount(rows_, v); }
+  int ColCount() const { return cols_.count; }
+  void SetColCount(int v) { SetCount(cols_, v); }
+  int FixedRows() const { return rows_.fixed; }
+  void SetFixedRows(int v) { SetFixed(rows_, v, "固定行的数目必须小于总行数"); }
+  int FixedCols() const { return cols_.fixed; }
+  void SetFixedCols(int v) { SetFixed(cols_, v, "固定列的数目必须小于总列数"); }
 
-  int FocusedCol() const { return focusCol_; }
-  int FocusedRow() const { return focusRow_; }
-  int AnchorCol() const { return anchorCol_; }
-  int AnchorRow() const { return anchorRow_; }
+  int FocusedCol() const { return cols_.focus; }
+  int FocusedRow() const { return rows_.focus; }
+  int AnchorCol() const { return cols_.anchor; }
+  int AnchorRow() const { return rows_.anchor; }
   // Inside the counts (see CheckGridIndex). Collapses the selection to the focus.
   void SetFocusedCell(int col, int row);
   // Same check; with keepAnchor the selection stretches from the anchor to the new focus.
@@ -67,26 +65,25 @@ class TTableGrid {
   static void CheckGridIndex(std::int64_t index, int count);
 
   // First visible scrollable cell; clamped into the scrollable part of the grid.
-  int TopRow() const { return topRow_; }
-  int LeftCol() const { return leftCol_; }
+  int TopRow() const { return rows_.first; }
+  int LeftCol() const { return cols_.first; }
   void SetTopLeft(int col, int row);
 
-  // Setting a default drops every size of its own; defaults are clamped at 0. A size of its own is kept
+  // Setting the default drops every size of its own; it is clamped at 0. A size of its own is kept
   // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
   // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
-  int DefaultRowHeight() const { return defaultRowHeight_; }
+  int DefaultRowHeight() const { return rows_.defaultSize; }
   void SetDefaultRowHeight(int height);
-  int DefaultColWidth() const { return defaultColWidth_; }
-  void SetDefaultColWidth(int width);
-  int ColWidth(int col) const;
-  void SetColWidth(int col, int width);
-  int RowHeight(int row) const;
-  void SetRowHeight(int row, int height);
+  int DefaultColWidth() const { return cols_.defaultSize; }
+  int ColWidth(int col) const { return cols_.Size(col); }
+  void SetColWidth(int col, int width) { SetSize(cols_, col, width); }
+  int RowHeight(int row) const { return rows_.Size(row); }
+  void SetRowHeight(int row, int height) { SetSize(rows_, row, height); }
   // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
   // the others keep their value. Costs the sizes of their own, not the counts.
   void ZoomSizes(int step);
   // One size after a zoom step: size + step when that is above 0 (and fits), else size.
-  static int ZoomedSize(int size, int step);
+  static int ZoomedSize(int size, int step) { return TGridAxis::ZoomedSize(size, step); }
 
   // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
   // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
@@ -110,28 +107,21 @@ class TTableGrid {
   void InsertRowsAt(int row, int count);
   // Removed rows keep their texts just past the new end, the most recently removed first.
   void RemoveRowsAt(int row, int count);
-  // Options: kLocateWholeCell, kLocateCaseSensitive, kLocateRowByRow, kLocateWholeGrid; other bits are
-  // ignored. A search text of two double quotes finds the first empty cell. Returns {-1, -1} when nothing
-  // matches.
+  // After a removal: when the last row is fully in view and rows are scrolled out above, scrolls up to take
+  // back the empty space below it. fullyVisibleRows counts the non-fixed rows fully visible from TopRow.
+  void ScrollUpAfterRemoval(int fullyVisibleRows);
+  // The whole-cell find, case ignored (by whole characters), over the cells outside the fixed rows and
+  // columns, column by column: the topmost match of the leftmost column holding one. A search text of two
+  // double quotes finds the first empty cell; an empty one finds nothing. Returns {-1, -1} when nothing
+  // matches. The options are ignored (see below).
   TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
-  // Reads a table file into the grid without emptying it first. The file is share-locked while it is read;
-  // yieldBetweenLines runs between lines, once kLinesPerYield lines or kBytesPerYield bytes of them have
-  // been read since it last ran, and may throw, which leaves the grid as read so far.
-  // Errors: ETableGridError "Cannot open file <path>", EInOutError, EInvalidGridOperation.
-  void ReadTableFile(const std::string& path);
-  void ReadTableFile(const std::string& path, const std::function<void()>& yieldBetweenLines);
-  static constexpr std::size_t kLinesPerYield = 2048;
-  static constexpr std::size_t kBytesPerYield = std::size_t{1} << 20;
-  // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as
-  // it was. Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
-  void WriteTableFile(const std::string& path) const;
-
-  // Whether WriteTableFile would write exactly the bytes the file at path holds now; false when the file
-  // cannot be read. Compares as it goes, so a large table needs no copy of its file in memory.
-  bool MatchesTableFile(const std::string& path) const;
-  // The bytes WriteTableFile would write.
-  std::string TableFileBytes() const;
+  // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
+  // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables.
+  template <class Visit>
+  void ForEachStoredRow(int firstRow, int lastRow, Visit&& visit) const {
+    store_.ForEachRow(firstRow, lastRow, std::forward<Visit>(visit));
+  }
 
   // Grows with every change that may alter what a save writes (counts, column widths, texts); focus,
   // scrolling, fixed counts and row heights leave it alone.
@@ -140,9 +130,9 @@ class TTableGrid {
   // Painting suspension: nested calls; layout changes made meanwhile are announced once at the end.
   void BeginUpdate();
   void EndUpdate();
-  // Announces a layout change held back so far at once; the update stays open.
-  void FlushLayout();
   bool Updating() const { return updateCount_ > 0; }
+  // Announces a layout change held back by an open update now; the update stays open.
+  void FlushPendingLayout();
   // Holds painting suspended for its lifetime, balanced also when an operation fails half-way.
   class TUpdateGuard {
    public:
@@ -161,43 +151,31 @@ class TTableGrid {
   std::function<void(TCellAddress from, TCellAddress to)> OnCellsWritten;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
   std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
+
+  // ---- The design's grid beyond what this program uses ----
+  // Kept because callers of the design may rely on them, though no caller here does: LocateText's options
+  // (only kLocateWholeCell is ever passed, and only that find is built), and the progress of table reads
+  // and saves, a percentage of the rows told whenever it changes (no handler is assigned).
   std::function<void(int progress)> OnTableFileProgress;
-  // How many non-fixed rows from topRow on are fully visible (1 when unset).
-  std::function<int(int topRow)> FullyVisibleRows;
 
  private:
-  // Sorted (index, size) pairs for the rows or columns whose size differs from the default.
-  using SizeList = std::vector<std::pair<int, int>>;
-  static int SizeAt(const SizeList& sizes, int index, int fallback);
-  static void SetSizeAt(SizeList& sizes, int index, int size, int fallback);
-  static void ZoomSizeList(SizeList& sizes, int& fallback, int step);
+  friend class TTableGridLoader;
 
+  void SetCount(TGridAxis& axis, int v);
+  void SetFixed(TGridAxis& axis, int v, const char* tooManyMessage);
+  void SetSize(TGridAxis& axis, int index, int size);
+  void CollapseSelection();
   void CheckCellIndex(int col, int row) const;
   void ResetFocusToOrigin();
   void LayoutChanged();
   void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
   // Tells OnCellsWritten unless the box is empty.
   void CellsWritten(TCellAddress from, TCellAddress to) const;
-  void ReadWidthLine(std::string_view line);
-  TCellAddress LocateEmptyCell(std::uint16_t options) const;
-  // The lines of a table file, handed to sink.Write(bytes, size).
-  template <typename Sink>
-  void WriteLines(Sink& sink) const;
+  TCellAddress LocateEmptyCell() const;
 
-  int rowCount_ = 10;
-  int colCount_ = 5;
-  int fixedRows_ = 1;
-  int fixedCols_ = 1;
-  int focusCol_ = 1;
-  int focusRow_ = 1;
-  int anchorCol_ = 1;
-  int anchorRow_ = 1;
-  int topRow_ = 1;
-  int leftCol_ = 1;
-  int defaultRowHeight_ = 21;
-  int defaultColWidth_ = 64;
-  SizeList colWidths_;
-  SizeList rowHeights_;
+  TGridAxis rows_{kDesignRowCount, kDesignFixedRows, kDesignRowHeight, false};
+  // The class has a fixed column of its own, which the design takes away.
+  TGridAxis cols_{kDesignColCount, 1, kDesignColWidth, true};
   TCellStore store_;
   TRowMapSet rowMaps_;  // every row holding a text is in it
   int updateCount_ = 0;

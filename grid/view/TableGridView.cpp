@@ -62,7 +62,6 @@ TTableGridView::~TTableGridView() {
   model_.OnCellsWritten = nullptr;
   model_.OnLayoutChanged = nullptr;
   model_.OnCellRangeChanged = nullptr;
-  model_.FullyVisibleRows = nullptr;
   // Its event filters must not see the events of a view that is half destroyed.
   delete sizing_;
   sizing_ = nullptr;
@@ -73,10 +72,6 @@ void TTableGridView::ConnectModel() {
   model_.OnCellsWritten = [this](TCellAddress from, TCellAddress to) { CellsWritten(from, to); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
   model_.OnCellRangeChanged = [this](TCellAddress, TCellAddress) { viewport()->update(); };
-  model_.FullyVisibleRows = [this](int topRow) {
-    return TGridGeometry(model_, viewport()->width(), viewport()->height(), model_.LeftCol(), topRow)
-        .FullyVisibleRows();
-  };
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
 
-// A grid as the main window sets up both tables: no fixed column, so the focus starts on the first body cell.
+// A grid as the main window sets up both tables.
 inline TTableGrid DesignGrid() {
   TTableGrid grid;
-  grid.SetFixedCols(0);
+  SetDesignState(grid);
   return grid;
 }
 

@@ -19,6 +19,8 @@
 #include <utility>
 
 #include "base/ProgramDirectory.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/TestMain.h"
@@ -64,7 +66,7 @@ class Form1Test : public QObject {
     for (int row = 0; row < rows.size(); ++row) {
       for (int col = 0; col < rows[row].size(); ++col) grid.WriteCell(col, row, ToTableBytes(rows[row][col]));
     }
-    grid.WriteTableFile(Path(name).toStdString());
+    WriteTableFile(grid, Path(name).toStdString());
   }
 
   void WriteConversionTable() {
@@ -212,7 +214,7 @@ class Form1Test : public QObject {
     TTableGrid big;
     big.SetRowCount(1000001);
     for (int row = 1; row <= 1000000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
-    big.WriteTableFile(Path("data.dat").toStdString());
+    WriteTableFile(big, Path("data.dat").toStdString());
     WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
     form_ = std::make_unique<TForm1>();
     bool closeSeenReading = false;
@@ -235,7 +237,7 @@ class Form1Test : public QObject {
     TTableGrid big;
     big.SetRowCount(300001);
     for (int row = 1; row <= 300000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
-    big.WriteTableFile(Path("data.dat").toStdString());
+    WriteTableFile(big, Path("data.dat").toStdString());
     form_ = std::make_unique<TForm1>();
     TTableGrid& grid = form_->TableGrid1->Model();
     const std::function<void()> viewHook = grid.OnLayoutChanged;
@@ -537,7 +539,7 @@ class Form1Test : public QObject {
     QCOMPARE(grid2.ColWidth(5), 64);
     form_->Button10->click();
     TTableGrid reloaded;
-    reloaded.ReadTableFile(Path("data2.dat").toStdString());
+    ReadTableFile(reloaded, Path("data2.dat").toStdString());
     QCOMPARE(reloaded.ColCount(), 6);
     QVERIFY(errors_.isEmpty());
 

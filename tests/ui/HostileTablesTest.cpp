@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "base/ProgramDirectory.h"
+#include "grid/file/TableFileReader.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridSizing.h"
@@ -538,7 +539,7 @@ class HostileTablesTest : public QObject {
 
     meter.Begin("read the saved table into a fresh grid");
     TTableGrid reloaded;
-    reloaded.ReadTableFile(path.toStdString());
+    ReadTableFile(reloaded, path.toStdString());
     meter.End();
     COMPARE_TEXT(reloaded.CellText(c.col, c.row), View(text));
     QCOMPARE(reloaded.StoredCellCount(), model.StoredCellCount());

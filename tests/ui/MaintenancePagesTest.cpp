@@ -14,6 +14,8 @@
 #include <memory>
 
 #include "base/ProgramDirectory.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
@@ -139,7 +141,7 @@ class MaintenancePagesTest : public QObject {
 
   static std::string SavedCell(const std::string& path, int col, int row) {
     TTableGrid saved;
-    saved.ReadTableFile(path);
+    ReadTableFile(saved, path);
     return saved.ReadCell(col, row);
   }
 
@@ -233,7 +235,7 @@ class MaintenancePagesTest : public QObject {
     {
       TTableGrid book;
       book.WriteCell(0, 1, "Li");
-      book.WriteTableFile(Path("data2.dat"));
+      WriteTableFile(book, Path("data2.dat"));
     }
     const std::string book = FileBytes(Path("data2.dat"));
     form_.reset();
@@ -356,7 +358,7 @@ class MaintenancePagesTest : public QObject {
     QCOMPARE(model.RowHeight(model.FocusedRow() + 1), 21 + step);
     Click(form_->Button10);
     TTableGrid saved;
-    saved.ReadTableFile(Path("data2.dat"));
+    ReadTableFile(saved, Path("data2.dat"));
     QCOMPARE(saved.ColWidth(5), 64);
   }
 

@@ -17,7 +17,10 @@
 #include <string>
 
 #include "grid/file/TableFile.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/layout/ShownCellText.h"
+#include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 
@@ -63,10 +66,10 @@ void BM_Read(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto grid = std::make_unique<TTableGrid>();
-    grid->SetFixedCols(0);
+    SetDesignState(*grid);
     const std::size_t before = HeapInUse();
     state.ResumeTiming();
-    grid->ReadTableFile(path);
+    ReadTableFile(*grid, path);
     state.PauseTiming();
     if (cells == 0) {
       std::size_t textBytes = 0;
@@ -127,8 +130,8 @@ TTableGrid& LoadedGrid(int rows) {
   auto& grid = grids[rows];
   if (!grid) {
     grid = std::make_unique<TTableGrid>();
-    grid->SetFixedCols(0);
-    grid->ReadTableFile(TablePath(rows));
+    SetDesignState(*grid);
+    ReadTableFile(*grid, TablePath(rows));
   }
   return *grid;
 }
@@ -137,7 +140,7 @@ void BM_Write(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   const TTableGrid& grid = LoadedGrid(rows);
   const std::string path = BenchDir() + "/written-" + std::to_string(rows) + ".dat";
-  for (auto _ : state) grid.WriteTableFile(path);
+  for (auto _ : state) WriteTableFile(grid, path);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                           static_cast<std::int64_t>(fs::file_size(path)));
 }

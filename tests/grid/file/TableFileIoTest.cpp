@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
 #include "grid/file/TableSaveBaseline.h"
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/TableGrid.h"
@@ -46,10 +48,9 @@ class TableFileIoTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-  TTableGrid ReadBytes(const std::string& bytes) {
-    Put(PathOf("in.dat"), bytes);
+  static TTableGrid ReadBytes(const std::string& bytes) {
     TTableGrid grid = DesignGrid();
-    grid.ReadTableFile(PathOf("in.dat"));
+    ReadTableBytes(grid, bytes);
     return grid;
   }
 
@@ -70,8 +71,7 @@ TEST_F(TableFileIoTest, WorkedExampleWritesAndReadsBack) {
     for (int c = 0; c < 5; ++c) grid.WriteCell(c, r, texts[r][c]);
   }
   grid.WriteCell(0, 5, "kept past the end is not saved");
-  grid.WriteTableFile(PathOf("data.dat"));
-  const std::string bytes = Get(PathOf("data.dat"));
+  const std::string bytes = TableFileBytes(grid);
   EXPECT_EQ(bytes, kWorkedExample);
   EXPECT_EQ(bytes.size(), 161u);
 
@@ -82,8 +82,7 @@ TEST_F(TableFileIoTest, WorkedExampleWritesAndReadsBack) {
   EXPECT_EQ(back.ColWidth(1), 64);
   EXPECT_EQ(back.ReadCell(0, 1), "Wire, 2 core");
   EXPECT_EQ(back.StoredCellCount(), 10u);
-  back.WriteTableFile(PathOf("again.dat"));
-  EXPECT_EQ(Get(PathOf("again.dat")), bytes);
+  EXPECT_EQ(TableFileBytes(back), bytes);
 }
 
 TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
@@ -91,9 +90,7 @@ TEST_F(TableFileIoTest, TextsSurviveSaveAndReload) {
   const std::vector<std::string> texts = {" , lead and trail ",        "a\r\nb",    "only\nlf", "tab\tno break",
                                           "\xD6\xD0\xCE\xC4,\xB9\xFA", "\"quoted\""};
   for (int i = 0; i < static_cast<int>(texts.size()); ++i) grid.WriteCell(1, i + 1, texts[static_cast<std::size_t>(i)]);
-  grid.WriteTableFile(PathOf("t.dat"));
-  TTableGrid back = DesignGrid();
-  back.ReadTableFile(PathOf("t.dat"));
+  const TTableGrid back = ReadBytes(TableFileBytes(grid));
   for (int i = 0; i < static_cast<int>(texts.size()); ++i)
     EXPECT_EQ(back.ReadCell(1, i + 1), texts[static_cast<std::size_t>(i)]);
   EXPECT_EQ(back.StoredCellCount(), texts.size());
@@ -123,15 +120,13 @@ TEST_F(TableFileIoTest, TextsOfEverySizeRoundTripByteForByte) {
     all.WriteCell(1, row, textOf(sizes[i], row));
     ASSERT_EQ(all.ReadCell(1, row), textOf(sizes[i], row));
   }
-  all.WriteTableFile(PathOf("sizes.dat"));
-  TTableGrid back = DesignGrid();
-  back.ReadTableFile(PathOf("sizes.dat"));
+  const std::string bytes = TableFileBytes(all);
+  const TTableGrid back = ReadBytes(bytes);
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     const int row = static_cast<int>(i) + 1;
     ASSERT_EQ(back.ReadCell(1, row), textOf(sizes[i], row)) << "size " << sizes[i];
   }
-  back.WriteTableFile(PathOf("again.dat"));
-  EXPECT_EQ(Get(PathOf("again.dat")), Get(PathOf("sizes.dat")));
+  EXPECT_EQ(TableFileBytes(back), bytes);
 }
 
 TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
@@ -143,8 +138,7 @@ TEST_F(TableFileIoTest, WidthsOfZeroOrLessAreKeptAndLaidOutAsZero) {
   EXPECT_EQ(geometry.CellRect(1, 1), (TGridRect{10, 21, 10, 42}));
   EXPECT_EQ(geometry.CellRect(2, 1), (TGridRect{10, 21, 10, 42}));
   EXPECT_EQ(geometry.CellsRight(), 10);
-  grid.WriteTableFile(PathOf("out.dat"));
-  EXPECT_EQ(Get(PathOf("out.dat")), bytes);
+  EXPECT_EQ(TableFileBytes(grid), bytes);
 }
 
 TEST_F(TableFileIoTest, ReaderRules) {
@@ -199,22 +193,19 @@ TEST_F(TableFileIoTest, ReaderRules) {
   }
   {
     SCOPED_TRACE("reading does not empty the grid first");
-    Put(PathOf("in.dat"), "5,10\r\n1,1,new\r\n");
     TTableGrid grid = DesignGrid();
     grid.WriteCell(2, 2, "old");
-    grid.ReadTableFile(PathOf("in.dat"));
+    ReadTableBytes(grid, "5,10\r\n1,1,new\r\n");
     EXPECT_EQ(grid.ReadCell(2, 2), "old");
     EXPECT_EQ(grid.ReadCell(1, 1), "new");
   }
   {
     SCOPED_TRACE("counts above the limit");
-    Put(PathOf("in.dat"), "5,134217726\r\n1,1,x\r\n");
     TTableGrid grid = DesignGrid();
-    EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(PathOf("in.dat")); }), "操作的网格太大");
+    EXPECT_EQ(ErrorOf([&] { ReadTableBytes(grid, "5,134217726\r\n1,1,x\r\n"); }), "操作的网格太大");
     EXPECT_EQ(grid.RowCount(), 10);
     EXPECT_EQ(grid.StoredCellCount(), 0u);
-    Put(PathOf("in.dat"), "99999999999999,1\r\n");
-    EXPECT_THROW(grid.ReadTableFile(PathOf("in.dat")), EInvalidGridOperation) << "saturated, then refused";
+    EXPECT_THROW(ReadTableBytes(grid, "99999999999999,1\r\n"), EInvalidGridOperation) << "saturated, then refused";
     EXPECT_EQ(grid.ColCount(), 5);
   }
 }
@@ -226,7 +217,7 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
   grid.WriteCell(0, 3, "b");
   std::vector<int> written;
   grid.OnTableFileProgress = [&](int p) { written.push_back(p); };
-  grid.WriteTableFile(PathOf("p.dat"));
+  WriteTableFile(grid, PathOf("p.dat"));
   EXPECT_EQ(written, (std::vector<int>{0, 25, 50, 75, 100}));
 
   TTableGrid back = DesignGrid();
@@ -238,7 +229,7 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
   back.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { boxes.emplace_back(from, to); };
   int cellHooks = 0;
   back.OnCellWritten = [&](int, int) { ++cellHooks; };
-  back.ReadTableFile(PathOf("p.dat"));
+  ReadTableFile(back, PathOf("p.dat"));
   EXPECT_EQ(read, (std::vector<int>{25, 75}));
   ASSERT_EQ(ranges.size(), 1u);
   EXPECT_EQ(ranges[0].second, (TCellAddress{5, 5}));
@@ -249,7 +240,7 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
   // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
   Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
   read.clear();
-  back.ReadTableFile(PathOf("half.dat"));
+  ReadTableFile(back, PathOf("half.dat"));
   EXPECT_EQ(read, (std::vector<int>{0, 2}));
 }
 
@@ -259,7 +250,7 @@ TEST_F(TableFileIoTest, SavingReplacesTheFileKeepingItsModeAndLink) {
   ::chmod(path.c_str(), 0640);
   fs::create_symlink(path, PathOf("link.dat"));
   TTableGrid grid = DesignGrid();
-  grid.WriteTableFile(PathOf("link.dat"));
+  WriteTableFile(grid, PathOf("link.dat"));
   EXPECT_TRUE(fs::is_symlink(PathOf("link.dat")));
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
   EXPECT_EQ(Get(path).size(), 6u + 5 * 9);
@@ -277,19 +268,19 @@ TEST_F(TableFileIoTest, FailedSavesLeaveTheOldFile) {
   grid.SetRowCount(100000);
   for (int r = 0; r < 100000; ++r) grid.WriteCell(0, r, "a long enough cell text");
 
-  EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(PathOf("missing/data.dat")); }),
+  EXPECT_EQ(ErrorOf([&] { WriteTableFile(grid, PathOf("missing/data.dat")); }),
             "Cannot Create " + PathOf("missing/data.dat"));
 
   Put(path, old);
   ::chmod(path.c_str(), 0444);
-  EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(path); }), "Cannot Create " + path);
+  EXPECT_EQ(ErrorOf([&] { WriteTableFile(grid, path); }), "Cannot Create " + path);
   EXPECT_EQ(Get(path), old);
   ::chmod(path.c_str(), 0644);
 
   {
     const int reader = ::open(path.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(reader, LOCK_SH), 0);
-    EXPECT_EQ(ErrorOf([&] { grid.WriteTableFile(path); }), "Cannot Create " + path);
+    EXPECT_EQ(ErrorOf([&] { WriteTableFile(grid, path); }), "Cannot Create " + path);
     ::close(reader);
     EXPECT_EQ(Get(path), old);
   }
@@ -301,27 +292,27 @@ TEST_F(TableFileIoTest, FailedSavesLeaveTheOldFile) {
     rlimit small = previous;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string error = ErrorOf([&] { grid.WriteTableFile(path); });
+    const std::string error = ErrorOf([&] { WriteTableFile(grid, path); });
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(error, "I/O 错误 " + std::to_string(EFBIG));
     EXPECT_EQ(Get(path), old);
   }
   EXPECT_EQ(Entries(), (std::vector<std::string>{"data.dat"}));
-  grid.WriteTableFile(path);
+  WriteTableFile(grid, path);
   EXPECT_GT(Get(path).size(), 100000u);
 }
 
 TEST_F(TableFileIoTest, FailedReadsLeaveTheGrid) {
   TTableGrid grid = DesignGrid();
   grid.WriteCell(1, 1, "keep");
-  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(PathOf("gone.dat")); }), "Cannot open file " + PathOf("gone.dat"));
-  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(dir_.string()); }), "Cannot open file " + dir_.string());
+  EXPECT_EQ(ErrorOf([&] { ReadTableFile(grid, PathOf("gone.dat")); }), "Cannot open file " + PathOf("gone.dat"));
+  EXPECT_EQ(ErrorOf([&] { ReadTableFile(grid, dir_.string()); }), "Cannot open file " + dir_.string());
   const std::string path = PathOf("held.dat");
   Put(path, "2,2\r\n0,0,x\r\n");
   const int writer = ::open(path.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-  EXPECT_EQ(ErrorOf([&] { grid.ReadTableFile(path); }), "Cannot open file " + path);
+  EXPECT_EQ(ErrorOf([&] { ReadTableFile(grid, path); }), "Cannot open file " + path);
   ::close(writer);
   EXPECT_EQ(grid.RowCount(), 10);
   EXPECT_EQ(grid.ReadCell(1, 1), "keep");
@@ -336,8 +327,8 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   TTableGrid other = DesignGrid();
   int yields = 0;
   std::string saveError;
-  grid.ReadTableFile(path, [&] {
-    if (++yields == 3) saveError = ErrorOf([&] { other.WriteTableFile(path); });
+  ReadTableFile(grid, path, [&] {
+    if (++yields == 3) saveError = ErrorOf([&] { WriteTableFile(other, path); });
   });
   EXPECT_EQ(yields, 4) << "after lines 2048, 4096, 6144 and 8192";
   EXPECT_EQ(saveError, "Cannot Create " + path);
@@ -348,23 +339,23 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   std::vector<std::pair<TCellAddress, TCellAddress>> written;
   aborted.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { written.emplace_back(from, to); };
   yields = 0;
-  EXPECT_THROW(aborted.ReadTableFile(path,
-                                     [&] {
-                                       if (++yields == 2) throw EAbort();
-                                     }),
+  EXPECT_THROW(ReadTableFile(aborted, path,
+                             [&] {
+                               if (++yields == 2) throw EAbort();
+                             }),
                EAbort);
   EXPECT_EQ(aborted.RowCount(), 10001);
   EXPECT_EQ(aborted.StoredCellCount(), 4096u);
   ASSERT_EQ(written.size(), 1u);
   EXPECT_EQ(written[0].first, (TCellAddress{0, 1}));
   EXPECT_EQ(written[0].second, (TCellAddress{0, 4096}));
-  other.WriteTableFile(path);
+  WriteTableFile(other, path);
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
 }
 
 TEST_F(TableFileIoTest, LongLinesYieldByTheirBytes) {
   // Lines of 1 MB in all (without their line ends) call the yield once, a byte less does not.
-  const std::size_t half = TTableGrid::kBytesPerYield / 2;
+  const std::size_t half = kBytesPerYield / 2;
   for (const std::size_t last : {half, half - 1}) {
     const std::string path = PathOf("long.dat");
     const std::string prefix = "0,1,";
@@ -372,7 +363,7 @@ TEST_F(TableFileIoTest, LongLinesYieldByTheirBytes) {
                   std::string(last - prefix.size(), 'y') + "\r\n");
     TTableGrid grid = DesignGrid();
     int yields = 0;
-    grid.ReadTableFile(path, [&] { ++yields; });
+    ReadTableFile(grid, path, [&] { ++yields; });
     EXPECT_EQ(yields, last == half ? 1 : 0) << last;
   }
 }
@@ -383,25 +374,25 @@ TEST_F(TableFileIoTest, ComparisonWithAFileFindsEveryDifference) {
   // A text past the comparison's 1 MB piece makes the comparison cross a piece boundary.
   grid.WriteCell(0, 1, std::string((1u << 20) + 7, 'x'));
   grid.WriteCell(1, 9, "tail");
-  grid.WriteTableFile(path);
+  WriteTableFile(grid, path);
   const std::string saved = Get(path);
-  EXPECT_EQ(grid.TableFileBytes(), saved);
-  EXPECT_TRUE(grid.MatchesTableFile(path));
+  EXPECT_EQ(TableFileBytes(grid), saved);
+  EXPECT_TRUE(MatchesTableFile(grid, path));
   std::string changed = saved;
   changed[(1u << 20) + 3] = 'y';
   for (const std::string& other : {saved + "\r\n", saved.substr(0, saved.size() - 1), changed, std::string()}) {
     Put(path, other);
-    EXPECT_FALSE(grid.MatchesTableFile(path)) << other.size();
+    EXPECT_FALSE(MatchesTableFile(grid, path)) << other.size();
   }
-  EXPECT_FALSE(grid.MatchesTableFile(PathOf("missing.dat")));
-  EXPECT_FALSE(grid.MatchesTableFile(dir_.string()));
+  EXPECT_FALSE(MatchesTableFile(grid, PathOf("missing.dat")));
+  EXPECT_FALSE(MatchesTableFile(grid, dir_.string()));
 }
 
 TEST_F(TableFileIoTest, BaselineSeesWhatASaveWouldChange) {
   const std::string path = PathOf("data.dat");
   Put(path, kWorkedExample);
   TTableGrid grid = DesignGrid();
-  grid.ReadTableFile(path);
+  ReadTableFile(grid, path);
   TTableSaveBaseline baseline;
   baseline.Mark(grid, path);
   EXPECT_FALSE(baseline.Changed(grid));
@@ -435,7 +426,7 @@ TEST_F(TableFileIoTest, BaselineSeesWhatASaveWouldChange) {
     step.change();
     EXPECT_EQ(baseline.Changed(grid), step.changed) << step.what;
   }
-  grid.WriteTableFile(path);
+  WriteTableFile(grid, path);
   baseline.Mark(grid, path);
   EXPECT_FALSE(baseline.Changed(grid));
   // Once the file changed on disk, only a save makes the grid and the file agree.

@@ -7,9 +7,58 @@
 
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileLines.h"
+#include "grid/file/TableFileReader.h"
 
 namespace metrazil {
 namespace {
+
+TEST(TableFileTest, LinesParseWithoutAGrid) {
+  using TKind = TTableFileLine::TKind;
+  struct Case {
+    const char* line;
+    TKind kind;
+    bool wellFormed;
+    int col, row, width;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"1,2,text", TKind::kCell, true, 1, 2, 0, "text"},
+      {"2,1,ok,", TKind::kCell, true, 2, 1, 0, "ok,"},
+      {"1,2,", TKind::kCell, true, 1, 2, 0, ""},
+      {" 3, 4,x", TKind::kCell, true, 3, 4, 0, "x"},
+      {"$1F,0x2,hex", TKind::kCell, true, 31, 2, 0, "hex"},
+      {"-1,1,out of range is the reader's business", TKind::kCell, true, -1, 1, 0,
+       "out of range is the reader's business"},
+      {"1234567890,1,long number", TKind::kCell, true, 1234567890, 1, 0, "long number"},
+      {"no commas", TKind::kCell, false, 0, 0, 0, ""},
+      {"1,5", TKind::kCell, false, 1, 5, 0, ""},
+      {",1,x", TKind::kCell, false, 0, 1, 0, ""},
+      {"1,,y", TKind::kCell, false, 1, 0, 0, ""},
+      {"", TKind::kCell, false, 0, 0, 0, ""},
+      {"cW 1,5", TKind::kCell, false, 0, 5, 0, ""},
+      {"cw 2,77", TKind::kWidth, true, 2, 0, 77, ""},
+      {"cw 1,-5", TKind::kWidth, true, 1, 0, -5, ""},
+      {"cw 1,", TKind::kWidth, true, 1, 0, 0, ""},
+      {"cw", TKind::kWidth, false, 0, 0, 0, ""},
+      {"cw x,5", TKind::kWidth, false, 0, 0, 5, ""},
+      {"cw1,5", TKind::kWidth, false, 0, 0, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const TTableFileLine parsed = ParseTableFileLine(c.line);
+    EXPECT_EQ(parsed.kind, c.kind);
+    EXPECT_EQ(parsed.wellFormed, c.wellFormed);
+    if (c.wellFormed || c.kind == TKind::kCell) {
+      EXPECT_EQ(parsed.col, c.col);
+    }
+    if (c.kind == TKind::kCell) {
+      EXPECT_EQ(parsed.row, c.row);  // a skipped cell line still reports its row's progress
+    } else if (c.wellFormed) {
+      EXPECT_EQ(parsed.width, c.width);
+    }
+    EXPECT_EQ(parsed.text, c.text);
+  }
+}
 
 TEST(TableFileTest, NumberFieldRule) {
   struct Case {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "grid/layout/GridGeometry.h"
+#include "grid/model/TableDesign.h"
 
 namespace metrazil {
 namespace {
@@ -8,10 +9,7 @@ namespace {
 // The main window's settings: header row, no header column, rows of 21, columns of 64.
 class GridGeometryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    grid_.SetFixedCols(0);
-    grid_.SetFocusedCell(0, 1);
-  }
+  void SetUp() override { SetDesignState(grid_); }
   TTableGrid grid_;
 };
 

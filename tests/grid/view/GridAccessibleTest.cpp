@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "grid/file/TableFileReader.h"
 #include "grid/layout/CellTextKind.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
@@ -385,7 +386,7 @@ void GridAccessibleTest::rowsAddedAndTableReadAreTold() {
     for (int row = 2; row < 12; ++row) file << "1," << row << ",v" << row << "\r\n";
   }
   told.clear();
-  t.Model().ReadTableFile(path, [] { QApplication::processEvents(); });
+  ReadTableFile(t.Model(), path, [] { QApplication::processEvents(); });
   QTRY_VERIFY(Count(QAccessible::Focus) == 1);
   QCOMPARE(Count(QAccessible::TableModelChanged), 1);
   const TToldEvent* change = LastModelChange();

@@ -8,6 +8,7 @@
 #include <QWindow>
 #include <string>
 
+#include "grid/model/TableDesign.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
@@ -22,8 +23,7 @@ class GridViewHarness {
     grid = new TTableGridView(&window);
     button = new QPushButton(QString::fromUtf8("保存(&S)"), &window);
     TTableGrid& model = grid->Model();
-    model.SetFixedCols(0);
-    model.SetFocusedCell(0, 1);
+    SetDesignState(model);
     const int frame = grid->frameWidth();
     grid->setGeometry(0, 0, viewportSize.width() + 2 * frame, viewportSize.height() + 2 * frame);
     button->setGeometry(0, grid->height() + 10, 100, 24);

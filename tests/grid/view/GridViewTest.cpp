@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "grid/file/TableFileReader.h"
 #include "grid/layout/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridHeaderEditor.h"
@@ -484,7 +485,7 @@ void GridViewTest::writeFromOutsideReloadsTheEditor() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(lines);
     file.close();
-    h.Model().ReadTableFile(path.toStdString());
+    ReadTableFile(h.Model(), path.toStdString());
   };
   read("5,10\r\n1,1,a\r\n0,2,b\r\n");
   QCOMPARE(h.EditorText(), QStringLiteral("k"));

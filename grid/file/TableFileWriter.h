@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace metrazil {
+
+class TTableGrid;
+
+// Writing a grid as a table file: the count line, one width line per column and one line per non-empty
+// cell inside the counts, rows top to bottom and columns left to right, every line ending in CR LF.
+
+// Takes the bytes in pieces of up to a megabyte, a longer cell text in one piece of its own.
+using TByteSink = std::function<void(const char* bytes, std::size_t size)>;
+
+// Hands the grid's table file bytes to sink; progress, when set, hears each new percentage of the rows.
+// Errors: what the sink throws.
+void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progress = {});
+// Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as it
+// was; reports progress to the grid's OnTableFileProgress.
+// Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
+void WriteTableFile(const TTableGrid& grid, const std::string& path);
+
+// The bytes WriteTableFile would write.
+std::string TableFileBytes(const TTableGrid& grid);
+// Whether WriteTableFile would write exactly the bytes the file at path holds now; false when the file
+// cannot be read. Compares as it goes, so a large table needs no copy of its file in memory.
+bool MatchesTableFile(const TTableGrid& grid, const std::string& path);
+
+}  // namespace metrazil
