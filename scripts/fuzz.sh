@@ -101,9 +101,9 @@ cell_text_seeds() {
 
 block_text_seeds() {
   local out=$1
-  repeat '"' 1048576 >"$out/quotes.txt"
-  { printf '"'; repeat $'a\t""\r\n' 1048575; } >"$out/open_quote.txt"
-  repeat $'\xd6\xd0\t"x""y"\t\t\n' 1048576 >"$out/rows.txt"
+  repeat '"' 262144 >"$out/quotes.txt"
+  { printf '"'; repeat $'a\t""\r\n' 262143; } >"$out/open_quote.txt"
+  repeat $'\xd6\xd0\t"x""y"\t\t\n' 262144 >"$out/rows.txt"
 }
 
 status=0
