@@ -68,7 +68,7 @@ TGridFind::TGridFind(const TTableGrid& grid, std::string_view text, TDecodeBytes
   Start(TCellAddress{0, grid.FixedRows()}, TFindDirection::kNext);
 }
 
-void TGridFind::Start(TCellAddress from, TFindDirection direction) {
+void TGridFind::Start(TCellAddress from, TFindDirection direction, bool withStartCell) {
   fixedRows_ = grid_.FixedRows();
   cols_ = grid_.ColCount();
   cellCount_ = static_cast<std::int64_t>(grid_.RowCount() - fixedRows_) * cols_;
@@ -79,6 +79,9 @@ void TGridFind::Start(TCellAddress from, TFindDirection direction) {
   } else {
     const int row = std::min(from.row, grid_.RowCount() - 1);
     start_ = static_cast<std::int64_t>(row - fixedRows_) * cols_ + std::clamp(from.col, 0, cols_ - 1);
+    // One cell back is the search that takes the start cell first; from the first (or last) cell that is
+    // the whole body without a wrap.
+    if (withStartCell) start_ += direction == TFindDirection::kNext ? -1 : 1;
   }
   searched_ = 0;
   result_ = TFindResult{};

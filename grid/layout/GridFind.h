@@ -57,7 +57,9 @@ class TGridFind {
   // Begins a search from a cell. From above the body rows (the header row) the search takes the whole body
   // from its first cell (or backwards from its last) and does not wrap; other cells outside the body are
   // taken as the nearest body cell.
-  void Start(TCellAddress from, TFindDirection direction);
+  // With withStartCell the start cell is searched first instead of last, as a search-as-you-type wants:
+  // the match stays where it is while it still matches.
+  void Start(TCellAddress from, TFindDirection direction, bool withStartCell = false);
   // Searches on until a match, the end of the search or the deadline, looking at one chunk of cells at the
   // least. A finished search answers the same again.
   TFindResult Run(TClock::time_point deadline);

@@ -182,6 +182,31 @@ TEST(GridFind, WalksTheBodyRowByRowAndWraps) {
   }
 }
 
+TEST(GridFind, SearchAsYouTypeTakesTheStartCellFirst) {
+  const TTableGrid grid = CaseGrid();
+  struct Case {
+    const char* name;
+    TCellAddress from;
+    TFindDirection direction;
+    TCellAddress cell;
+    bool wrapped;
+  } cases[] = {
+      {"the start cell matches", {2, 1}, TFindDirection::kNext, {2, 1}, false},
+      {"backwards too", {2, 1}, TFindDirection::kPrevious, {2, 1}, false},
+      {"else the next match", {1, 1}, TFindDirection::kNext, {2, 1}, false},
+      {"backwards from the first cell, it and then the bottom", {0, 1}, TFindDirection::kPrevious, {0, 4}, true},
+      {"from the last cell backwards", {2, 5}, TFindDirection::kPrevious, {0, 4}, false},
+      {"from the last cell onwards wraps", {2, 5}, TFindDirection::kNext, {2, 1}, true},
+  };
+  for (const Case& c : cases) {
+    TGridFind find(grid, "PIPE", Decode);
+    find.Start(c.from, c.direction, true);
+    const TFindResult result = find.RunToEnd();
+    EXPECT_EQ(result.cell, c.cell) << c.name;
+    EXPECT_EQ(result.wrapped, c.wrapped) << c.name;
+  }
+}
+
 TEST(GridFind, SlicesGiveTheAnswerOfOneCall) {
   TTableGrid grid;
   grid.SetRowCount(300);
