@@ -1,6 +1,7 @@
 #include "grid/layout/BlockText.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "grid/model/TableGrid.h"
 
@@ -103,8 +104,8 @@ std::string FormatBlockText(std::size_t colCount, std::size_t rowCount, const TB
 std::string FormatBlockText(const TTableGrid& grid, TCellAddress corner, TCellAddress oppositeCorner) {
   const int left = std::min(corner.col, oppositeCorner.col);
   const int top = std::min(corner.row, oppositeCorner.row);
-  const auto cols = static_cast<std::size_t>(std::max(corner.col, oppositeCorner.col) - left + 1);
-  const auto rows = static_cast<std::size_t>(std::max(corner.row, oppositeCorner.row) - top + 1);
+  const auto cols = static_cast<std::size_t>(std::int64_t{std::max(corner.col, oppositeCorner.col)} - left + 1);
+  const auto rows = static_cast<std::size_t>(std::int64_t{std::max(corner.row, oppositeCorner.row)} - top + 1);
   return FormatBlockText(cols, rows, [&](std::size_t col, std::size_t row) {
     return grid.CellText(left + static_cast<int>(col), top + static_cast<int>(row));
   });
