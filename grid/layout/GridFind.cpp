@@ -1,6 +1,7 @@
 #include "grid/layout/GridFind.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/CodePage.h"
 #include "grid/layout/CellTextKind.h"
@@ -46,6 +47,48 @@ bool Step(const Pattern& pattern, const std::vector<std::size_t>& prefix, std::s
   while (matched > 0 && pattern[matched] != symbol) matched = prefix[matched - 1];
   if (pattern[matched] == symbol) ++matched;
   return matched == pattern.size();
+}
+
+// The character an entity stands for, when it is one of the common ones and ASCII (a no-break space shows
+// as a blank in the document's plain text); else 0.
+char EntityChar(std::string_view name) {
+  static constexpr std::pair<std::string_view, char> kNamed[] = {{"amp", '&'},  {"lt", '<'},    {"gt", '>'},
+                                                                 {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
+  for (const auto& [entity, c] : kNamed) {
+    if (name == entity) return c;
+  }
+  if (name.size() < 2 || name[0] != '#') return 0;
+  const bool hex = name[1] == 'x' || name[1] == 'X';
+  unsigned value = 0;
+  for (const char digit : name.substr(hex ? 2 : 1)) {
+    const bool decimal = digit >= '0' && digit <= '9';
+    const bool hexLetter = hex && ((digit >= 'a' && digit <= 'f') || (digit >= 'A' && digit <= 'F'));
+    if (!decimal && !hexLetter) return 0;
+    value = value * (hex ? 16 : 10) + static_cast<unsigned>(decimal ? digit - '0' : (digit | 0x20) - 'a' + 10);
+  }
+  if (value == 0xA0) return ' ';
+  return value > 0 && value < 0x80 ? static_cast<char>(value) : 0;
+}
+
+// Markup's text without a document: tags removed (RemoveMarkup), then the common entities decoded.
+std::string MarkupTextBytes(std::string_view markup) {
+  std::string text = RemoveMarkup(markup);
+  std::size_t out = 0;
+  for (std::size_t in = 0; in < text.size();) {
+    // "&" and ";" never occur inside a GB18030 character, and an entity name is short.
+    const std::size_t semicolon = text[in] == '&' ? text.find(';', in + 1) : std::string::npos;
+    const char c = semicolon != std::string::npos && semicolon - in <= 8
+                       ? EntityChar(std::string_view(text).substr(in + 1, semicolon - in - 1))
+                       : 0;
+    if (c != 0) {
+      text[out++] = c;
+      in = semicolon + 1;
+    } else {
+      text[out++] = text[in++];
+    }
+  }
+  text.resize(out);
+  return text;
 }
 
 }  // namespace
@@ -166,7 +209,7 @@ bool TGridFind::Matches(std::string_view cellText) const {
     case TCellTextKind::kRich:
       return MatchesUnits(shown.units);
     case TCellTextKind::kMarkup:
-      return markupText_ ? MatchesUnits(markupText_(shown.bytes)) : MatchesBytes(RemoveMarkup(shown.bytes));
+      return markupText_ ? MatchesUnits(markupText_(shown.bytes)) : MatchesBytes(MarkupTextBytes(shown.bytes));
   }
   return false;
 }

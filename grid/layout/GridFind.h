@@ -41,8 +41,10 @@ using TMarkupText = std::function<std::u16string(std::string_view markup)>;
 // call. Start again after the grid's counts change.
 //
 // Plain cells are searched in place, without a copy or a conversion. Markup cells take markupText when
-// given; without it their text is approximated by removing the tags (RemoveMarkup: "<BR>" becomes a line
-// break, entities such as "&amp;" stay undecoded, and the blanks a document would collapse stay).
+// given. Without it their text is approximated: tags removed as the editor removes them (RemoveMarkup:
+// "<BR>" becomes a line break) and the entities of ASCII characters and the no-break space decoded. Its
+// limits: other entities ("&#20013;", "&copy;") stay as written, runs of blanks that a document collapses
+// into one stay, and the texts of elements a document hides (a style sheet, a title) are searched.
 class TGridFind {
  public:
   using TClock = std::chrono::steady_clock;

@@ -51,7 +51,10 @@ TEST(GridFind, MatchesTheTextACellShows) {
        true},
       {"markup without its tags", "<B>bo</B>ld", "bold", true},
       {"markup tags are not shown", "<B>bold</B>", "<b>", false},
-      {"entities stay undecoded without the document", "<B>a&amp;b</B>", "a&b", false},
+      {"common entities decoded", "<B>a&amp;b&lt;c&#62;&nbsp;&#x41;</B>", "a&b<c> a", true},
+      {"an entity is no tag", "<B>&lt;i&gt;x</B>", "<i>x", true},
+      {"other entities stay as written", "<B>&#20013;&copy;</B>", "&#20013;&copy;", true},
+      {"an unfinished entity stays", "<B>a&amp b</B>", "a&amp b", true},
       {"wide text decoded", kWide,
        "\xce\xc4"
        "AB",
