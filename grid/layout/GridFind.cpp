@@ -70,19 +70,21 @@ char EntityChar(std::string_view name) {
   return value > 0 && value < 0x80 ? static_cast<char>(value) : 0;
 }
 
+constexpr std::size_t kMaxEntityName = 8;
+
 // Markup's text without a document: tags removed (RemoveMarkup), then the common entities decoded.
 std::string MarkupTextBytes(std::string_view markup) {
   std::string text = RemoveMarkup(markup);
   std::size_t out = 0;
   for (std::size_t in = 0; in < text.size();) {
-    // "&" and ";" never occur inside a GB18030 character, and an entity name is short.
-    const std::size_t semicolon = text[in] == '&' ? text.find(';', in + 1) : std::string::npos;
-    const char c = semicolon != std::string::npos && semicolon - in <= 8
-                       ? EntityChar(std::string_view(text).substr(in + 1, semicolon - in - 1))
-                       : 0;
+    // "&" and ";" never occur inside a GB18030 character. An entity name is short, so the ";" is looked
+    // for only that far: a text of many "&" stays linear.
+    const std::size_t semicolon =
+        text[in] == '&' ? std::string_view(text).substr(in + 1, kMaxEntityName + 1).find(';') : std::string::npos;
+    const char c = semicolon != std::string::npos ? EntityChar(std::string_view(text).substr(in + 1, semicolon)) : 0;
     if (c != 0) {
       text[out++] = c;
-      in = semicolon + 1;
+      in += semicolon + 2;
     } else {
       text[out++] = text[in++];
     }
