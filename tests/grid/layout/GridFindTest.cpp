@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "base/CodePage.h"
 #include "grid/layout/GridFind.h"
 
 namespace metrazil {
@@ -68,6 +71,38 @@ TEST(GridFind, MatchesTheTextACellShows) {
   TTableGrid grid;
   for (const Case& c : cases) {
     EXPECT_EQ(TGridFind(grid, c.text, Decode).Matches(c.cell), c.matches) << c.name;
+  }
+}
+
+// Whole characters, Latin letters upper-cased: the rule the search must follow, written plainly.
+std::vector<std::string> FoldedChars(std::string_view text) {
+  std::vector<std::string> chars;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t length = CharLengthAt(text, pos);
+    chars.push_back(AnsiUpperCase(text.substr(pos, length)));
+    pos += length;
+  }
+  return chars;
+}
+
+TEST(GridFind, AgreesWithAPlainSearchOverWholeCharacters) {
+  // Bytes that make one-, two- and four-byte characters, trail bytes that look like letters and digits.
+  const char alphabet[] = {'a', 'A', 'b', '\x81', '\x61', '\x30', '\x41', '\xd6'};
+  std::mt19937 random(7);
+  const auto randomText = [&](std::size_t maxLength) {
+    std::string text(1 + random() % maxLength, ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    return text;
+  };
+  TTableGrid grid;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string cell = randomText(12);
+    const std::string text = randomText(4);
+    const std::vector<std::string> cellChars = FoldedChars(cell);
+    const std::vector<std::string> textChars = FoldedChars(text);
+    const bool expected =
+        std::search(cellChars.begin(), cellChars.end(), textChars.begin(), textChars.end()) != cellChars.end();
+    ASSERT_EQ(TGridFind(grid, text, Decode).Matches(cell), expected) << cell << " / " << text;
   }
 }
 
