@@ -5,12 +5,13 @@
 #   cell_store  the cell store against a plain map
 #   rich_text   the rich-text reader
 #   cell_text   the kinds of cell text and the markup removal
+#   block_text  tab-separated block text: parsing any bytes, and rectangles written and read back
 # Corpora grow in build/fuzz/corpus/<target>; crashes, leaks and slow inputs land in
 # build/fuzz/findings/<target>/, the fuzzer's output in build/fuzz/logs/<target>.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
-all=(table_file cell_store rich_text cell_text)
+all=(table_file cell_store rich_text cell_text block_text)
 seconds=${1:-180}
 [ $# -gt 0 ] && shift
 targets=("$@")
@@ -98,6 +99,13 @@ cell_text_seeds() {
   { repeat '<table><tr><td><div class="x">' 300000; repeat '</div></td></tr></table>' 300000; } >"$out/deep_markup.txt"
 }
 
+block_text_seeds() {
+  local out=$1
+  repeat '"' 262144 >"$out/quotes.txt"
+  { printf '"'; repeat $'a\t""\r\n' 262143; } >"$out/open_quote.txt"
+  repeat $'\xd6\xd0\t"x""y"\t\t\n' 262144 >"$out/rows.txt"
+}
+
 status=0
 summary=()
 for target in "${targets[@]}"; do
@@ -107,6 +115,7 @@ for target in "${targets[@]}"; do
     cell_store) options=(-max_len=4096 -malloc_limit_mb=512 -timeout=30 -len_control=10) ;;
     rich_text) options=(-max_len=1048576 -timeout=20 -dict=tests/fuzz/rich_text.dict) ;;
     cell_text) options=(-max_len=1048576 -timeout=20 -dict=tests/fuzz/cell_text.dict) ;;
+    block_text) options=(-max_len=1048576 -timeout=20) ;;
   esac
   # Inputs of 1 MB, or of runs of thousands of rows, are slow: the fuzzer picks the quick ones more often.
   options+=(-entropic_scale_per_exec_time=1)
