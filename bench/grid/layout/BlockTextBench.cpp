@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "grid/file/TableFileReader.h"
 #include "grid/layout/BlockText.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
@@ -16,7 +17,7 @@ const TTableGrid& Table(int rows) {
   static int loaded = 0;
   if (loaded != rows) {
     grid = TTableGrid();
-    grid.ReadTableFile(BenchTablePath(rows));
+    ReadTableFile(grid, BenchTablePath(rows));
     loaded = rows;
   }
   return grid;

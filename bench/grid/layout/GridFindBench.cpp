@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "grid/file/TableFileReader.h"
 #include "grid/layout/GridFind.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
@@ -21,7 +22,7 @@ const TTableGrid& Table() {
   static TTableGrid grid;
   static bool loaded = false;
   if (!loaded) {
-    grid.ReadTableFile(BenchTablePath(kRows));
+    ReadTableFile(grid, BenchTablePath(kRows));
     loaded = true;
   }
   return grid;
