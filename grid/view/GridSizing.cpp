@@ -62,7 +62,7 @@ bool TGridSizing::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TGridSizing::wheelEvent(QWheelEvent* event) { wheel_->wheel(event); }
 
-void TGridSizing::layoutChanged() { scroll_->sync(); }
+void TGridSizing::layoutChanged() { scroll_->Sync(); }
 
 void TGridSizing::watchEditor(QWidget* editor) {
   // Installing twice is harmless: Qt keeps one entry per filter object.
@@ -82,7 +82,7 @@ int TGridSizing::wheelStep() const { return wheel_->wheelStep(); }
 
 bool TGridSizing::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_.viewport()) {
-    if (event->type() == QEvent::Resize) scroll_->sync();
+    if (event->type() == QEvent::Resize) scroll_->Sync();
     // The in-place editor is made on first use; its wheel notches are ours once it is ready to show.
     if (event->type() == QEvent::ChildPolished && view_.Editor() != nullptr &&
         static_cast<QChildEvent*>(event)->child() == view_.Editor()) {
