@@ -362,8 +362,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::SaveChangesBeforeClosing() {
-  TableGrid1->EndEdits();
-  TableGrid2->EndEdits();
+  TableGrid1->EditSession().EndEdits();
+  TableGrid2->EditSession().EndEdits();
   struct TTable {
     const TTableGridView* grid;
     const TTableSaveBaseline& saved;
@@ -610,7 +610,7 @@ void InsertRowAtFocus(TTableGridView& view) {
 
 // A save first ends the grid's open edits, so that what the user sees is what is saved.
 void SaveTable(TTableGridView& view, const std::string& path, TTableSaveBaseline& saved) {
-  view.EndEdits();
+  view.EditSession().EndEdits();
   CreateTableDirectory(TableDirectory());
   view.Model().WriteTableFile(path);
   saved.Mark(view.Model(), path);

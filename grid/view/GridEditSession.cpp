@@ -23,8 +23,8 @@ std::pair<QString, bool> ForEditing(std::string_view bytes) {
 
 }  // namespace
 
-TGridEditSession::TGridEditSession(TTableGridView& view)
-    : view_(view), headerEditor_(new TGridHeaderEditor(*this, view.KeyController(), view.viewport())) {}
+TGridEditSession::TGridEditSession(TTableGridView& view, TGridKeyController& keys)
+    : view_(view), keys_(keys), headerEditor_(new TGridHeaderEditor(*this, keys, view.viewport())) {}
 
 TGridEditSession::~TGridEditSession() { DropEditors(); }
 
@@ -47,7 +47,7 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
   if (row < model.FixedRows() || col < model.FixedCols()) return;
   const TGridStyle& style = view_.Style();
   if (editor_ == nullptr) {
-    editor_ = new TGridEditor(*this, view_.KeyController(), view_.viewport());
+    editor_ = new TGridEditor(*this, keys_, view_.viewport());
     QPalette colours = editor_->palette();
     colours.setColor(QPalette::Base, style.cellColor);
     colours.setColor(QPalette::Window, style.cellColor);  // the text margins around the editor's viewport

@@ -12,6 +12,7 @@ namespace metrazil {
 
 class TGridEditor;
 class TGridHeaderEditor;
+class TGridKeyController;
 class TTableGridView;
 
 // The life of the grid's two editors: the in-place editor over the focused body cell and the header
@@ -19,7 +20,7 @@ class TTableGridView;
 class TGridEditSession {
  public:
   // Makes the header editor; the in-place editor is made on first use. Both are children of the viewport.
-  explicit TGridEditSession(TTableGridView& view);
+  TGridEditSession(TTableGridView& view, TGridKeyController& keys);
   ~TGridEditSession();
   TGridEditSession(const TGridEditSession&) = delete;
   TGridEditSession& operator=(const TGridEditSession&) = delete;
@@ -83,6 +84,7 @@ class TGridEditSession {
   void HideEditor(bool focusGrid);
 
   TTableGridView& view_;
+  TGridKeyController& keys_;
   TGridEditor* editor_ = nullptr;
   TGridHeaderEditor* headerEditor_ = nullptr;
   int headerCol_ = -1;

@@ -20,7 +20,7 @@ QString TGridLinkController::anchorAt(QPoint pos) const {
   const std::string_view text = model.CellText(cell.col, cell.row);
   // Only markup can hold links; a cheap look for a tag spares the document layout on every move.
   if (text.find('<') == std::string_view::npos) return {};
-  const QFont font = cell.row < model.FixedRows() ? view_.HeaderFont() : view_.BodyFont();
+  const QFont font = cell.row < model.FixedRows() ? view_.Style().headerFont : view_.Style().bodyFont;
   return TCellTextPainter::AnchorAt(text, TGridPainter::TextRect(view_.CellRect(cell.col, cell.row)), font, pos);
 }
 

@@ -41,7 +41,7 @@ void TGridPanningController::keyPress() {
 }
 
 void TGridPanningController::start(QPoint pos) {
-  view_.EndEdit();
+  view_.EditSession().EndEdit();
   view_.setFocus(Qt::MouseFocusReason);
   panning_ = true;
   pressPos_ = pos;

@@ -84,9 +84,9 @@ bool TGridSizing::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_.viewport()) {
     if (event->type() == QEvent::Resize) scroll_->Sync();
     // The in-place editor is made on first use; its wheel notches are ours once it is ready to show.
-    if (event->type() == QEvent::ChildPolished && view_.Editor() != nullptr &&
-        static_cast<QChildEvent*>(event)->child() == view_.Editor()) {
-      watchEditor(view_.Editor());
+    if (event->type() == QEvent::ChildPolished && view_.EditSession().Editor() != nullptr &&
+        static_cast<QChildEvent*>(event)->child() == view_.EditSession().Editor()) {
+      watchEditor(view_.EditSession().Editor());
     }
   } else if (watched == &view_) {
     // Seen before the grid handles the key (Tab included), which then has its usual effect.

@@ -17,16 +17,12 @@ namespace metrazil {
 TGridSizingController::TGridSizingController(TTableGridView& view)
     : view_(view), line_(new TGridSizingLine(view.viewport())) {}
 
-TGridGeometry TGridSizingController::geometry() const {
-  return TGridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
-}
-
 bool TGridSizingController::inHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
   return view_.Model().FixedRows() > 0 && pos.x() >= 0 && geometry.RowAt(pos.y()) == 0;
 }
 
 int TGridSizingController::sizingZoneColumn(QPoint pos) const {
-  const TGridGeometry geo = geometry();
+  const TGridGeometry geo = view_.Geometry();
   if (!inHeaderRow(geo, pos)) return -1;
   // Only borders on screen count. Where zones overlap (narrow columns) the rightmost wins, so a column
   // squeezed to nothing can still be pulled open again.
@@ -39,7 +35,7 @@ int TGridSizingController::sizingZoneColumn(QPoint pos) const {
 
 void TGridSizingController::moveLine(int pointerX) {
   lineX_ = pointerX + sizingOffset_;
-  const TGridGeometry geo = geometry();
+  const TGridGeometry geo = view_.Geometry();
   // Drawn over the column's own grid line while the border has not moved.
   line_->showAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
 }
@@ -49,10 +45,10 @@ bool TGridSizingController::mousePress(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   const int col = sizingZoneColumn(pos);
   if (col < 0) return false;
-  view_.EndEdit();
+  view_.EditSession().EndEdit();
   view_.setFocus(Qt::MouseFocusReason);
   sizingCol_ = col;
-  sizingOffset_ = static_cast<int>(geometry().CellRect(col, 0).right) - pos.x();
+  sizingOffset_ = static_cast<int>(view_.Geometry().CellRect(col, 0).right) - pos.x();
   moveLine(pos.x());
   return true;
 }
@@ -86,7 +82,7 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   // Released beyond the right edge: the drag is abandoned.
   if (x >= view_.viewport()->width() || col >= view_.Model().ColCount()) return true;
   lineX_ = x + sizingOffset_;
-  const TGridRect rect = geometry().CellRect(col, 0);
+  const TGridRect rect = view_.Geometry().CellRect(col, 0);
   if (rect == TGridRect{}) return true;  // scrolled away meanwhile
   if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
     if (*width != view_.Model().ColWidth(col)) view_.Model().SetColWidth(col, *width);
@@ -97,7 +93,7 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
 bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
-  const auto hit = HeaderDoubleClickAt(geometry(), pos.x(), pos.y());
+  const auto hit = HeaderDoubleClickAt(view_.Geometry(), pos.x(), pos.y());
   if (!hit) return false;
   switch (hit->action) {
     case THeaderDoubleClick::kFitLeftColumn:
@@ -115,8 +111,8 @@ bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
 void TGridSizingController::fitColumn(int col) {
   TTableGrid& model = view_.Model();
   if (col < 0 || col >= model.ColCount()) throw EListError::IndexOutOfBounds(col);
-  const QFontMetrics headerMetrics(view_.HeaderFont());
-  const QFontMetrics bodyMetrics(view_.BodyFont());
+  const QFontMetrics headerMetrics(view_.Style().headerFont);
+  const QFontMetrics bodyMetrics(view_.Style().bodyFont);
   int widest = 0;
   auto measure = [&widest](const QFontMetrics& metrics, std::string_view firstLine) {
     if (!firstLine.empty()) widest = std::max(widest, metrics.horizontalAdvance(FromTableBytes(firstLine)));

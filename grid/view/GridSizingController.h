@@ -33,7 +33,6 @@ class TGridSizingController {
   void fitColumn(int col);
 
  private:
-  TGridGeometry geometry() const;
   bool inHeaderRow(const TGridGeometry& geometry, QPoint pos) const;
   void moveLine(int pointerX);
 

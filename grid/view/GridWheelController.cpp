@@ -15,9 +15,9 @@ TGridWheelController::TGridWheelController(TTableGridView& view)
 void TGridWheelController::wheel(QWheelEvent* event) {
   event->accept();
   QWidget* focus = QApplication::focusWidget();
-  QWidget* editor = view_.Editor();
-  const bool inEditor =
-      view_.IsEditing() && editor != nullptr && focus != nullptr && (focus == editor || editor->isAncestorOf(focus));
+  QWidget* editor = view_.EditSession().Editor();
+  const bool inEditor = view_.EditSession().IsEditing() && editor != nullptr && focus != nullptr &&
+                        (focus == editor || editor->isAncestorOf(focus));
   if (focus != &view_ && !inEditor) {
     accumulator_.Reset();
     return;

@@ -437,7 +437,7 @@ class HostileTablesTest : public QObject {
       grid->MoveFocus(1, 1, false);
       QTest::keyClick(grid, Qt::Key_F2);
       form_->grab();
-      QTest::keyClick(grid->Editor(), Qt::Key_Return);
+      QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
       grid->Sizing().FitColumn(1);
       form_->grab();
     }
@@ -476,36 +476,37 @@ class HostileTablesTest : public QObject {
     QTest::keyClick(grid, Qt::Key_F2);
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
-    QCOMPARE(grid->EditCell(), (TCellAddress{c.col, c.row}));
+    QVERIFY(grid->EditSession().IsEditing());
+    QCOMPARE(grid->EditSession().EditCell(), (TCellAddress{c.col, c.row}));
 
     meter.Begin("Return commits the unchanged text");
-    QTest::keyClick(grid->Editor(), Qt::Key_Return);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
     form_->grab();
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
     meter.Begin("typing opens the editor");
     QTest::keyClick(grid, 'x');
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     // A text too long to edit opens cut and read-only; the key then changes nothing.
-    if (!grid->Editor()->isReadOnly()) QCOMPARE(grid->Editor()->toPlainText(), QStringLiteral("x"));
+    if (!grid->EditSession().Editor()->isReadOnly())
+      QCOMPARE(grid->EditSession().Editor()->toPlainText(), QStringLiteral("x"));
 
     meter.Begin("Esc cancels the edit");
-    QTest::keyClick(grid->Editor(), Qt::Key_Escape);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Escape);
     form_->grab();
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
     meter.Begin("click on the focused cell opens the editor");
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, center);
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
 
     // The press on the header ends the edit first.
     meter.Begin("double-click on the header border fits the column");
@@ -514,7 +515,7 @@ class HostileTablesTest : public QObject {
     const QPoint border = inWindow(grid->viewport(), QPoint(header.right(), header.center().y()));
     QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, border);
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
     const int fitted = model.ColWidth(c.col);
     QVERIFY2(fitted != 64, "the double-click fitted nothing");

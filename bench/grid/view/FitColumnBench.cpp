@@ -37,7 +37,7 @@ BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1
 // What fitting would cost measuring every row's text, for comparison.
 void BM_MeasureEveryRow(benchmark::State& state) {
   TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  const QFontMetrics metrics(view.BodyFont());
+  const QFontMetrics metrics(view.Style().bodyFont);
   for (auto _ : state) {
     int widest = 0;
     const TTableGrid& model = view.Model();

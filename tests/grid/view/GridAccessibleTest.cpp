@@ -249,12 +249,12 @@ void GridAccessibleTest::editorsAreNamedByTheirHeader() {
   t.Key(Qt::Key_Right);
   t.Key(Qt::Key_F2);
   QVERIFY(t.EditorOpen());
-  QCOMPARE(QAccessible::queryAccessibleInterface(t.grid->Editor())->text(QAccessible::Name), U("长度"));
-  QCOMPARE(t.iface->focusChild(), QAccessible::queryAccessibleInterface(t.grid->Editor()));
+  QCOMPARE(QAccessible::queryAccessibleInterface(t.grid->EditSession().Editor())->text(QAccessible::Name), U("长度"));
+  QCOMPARE(t.iface->focusChild(), QAccessible::queryAccessibleInterface(t.grid->EditSession().Editor()));
   t.Key(Qt::Key_Escape);
 
   t.DoubleClick(QPoint(t.grid->CellRect(0, 0).center().x(), t.grid->CellRect(0, 0).center().y()));
-  TGridHeaderEditor* header = t.grid->HeaderEditor();
+  TGridHeaderEditor* header = t.grid->EditSession().HeaderEditor();
   QVERIFY(header->isVisible());
   QCOMPARE(QAccessible::queryAccessibleInterface(header)->text(QAccessible::Name), U("名称"));
 

@@ -85,7 +85,7 @@ class GridSizingViewTest : public QObject {
     // Widest first line of the column in its row's font, plus 10 (see FitColumn).
     int widest = 0;
     for (int row = 0; row < Model().RowCount(); ++row) {
-      const QFontMetrics metrics(row == 0 ? view_->HeaderFont() : view_->BodyFont());
+      const QFontMetrics metrics(row == 0 ? view_->Style().headerFont : view_->Style().bodyFont);
       QString text = QString::fromUtf8(Model().ReadCell(col, row));
       text = text.left(text.indexOf('\r') >= 0 ? text.indexOf('\r') : text.size());
       widest = std::max(widest, metrics.horizontalAdvance(text));
@@ -131,7 +131,7 @@ void GridSizingViewTest::doubleClickNearABorderFitsTheColumn() {
 
   // Just right of the last column's border, in the empty area: the last column.
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Border(4) + 1, 10));
-  QCOMPARE(Model().ColWidth(4), 10 + QFontMetrics(view_->BodyFont()).horizontalAdvance("x"));
+  QCOMPARE(Model().ColWidth(4), 10 + QFontMetrics(view_->Style().bodyFont).horizontalAdvance("x"));
 
   // The middle of a header and a body cell fit nothing.
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Header(3).center().x(), 10));
@@ -260,11 +260,11 @@ void GridSizingViewTest::ctrlWheelZoomsWithinTen() {
 void GridSizingViewTest::notchInTheEditorCommitsAndMovesOneRow() {
   Model().WriteCell(0, 1, "old");
   QTest::keyClick(view_.get(), Qt::Key_F2);
-  QVERIFY(view_->IsEditing());
+  QVERIFY(view_->EditSession().IsEditing());
   QTest::keyClicks(QApplication::focusWidget(), "er");
   // The editor's text area, where the pointer is, gets the notch first.
-  Wheel(view_->Editor()->viewport(), -120);
-  QVERIFY(!view_->IsEditing());
+  Wheel(view_->EditSession().Editor()->viewport(), -120);
+  QVERIFY(!view_->EditSession().IsEditing());
   QCOMPARE(Model().ReadCell(0, 1), std::string("older"));
   QCOMPARE(Model().FocusedRow(), 2);
 }
@@ -407,7 +407,7 @@ void GridSizingViewTest::pressOnALinkOnlyFollowsIt() {
   QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, cell.topLeft() + QPoint(5, cell.height() / 2));
   QCOMPARE(Model().FocusedRow(), 8);
   QCOMPARE(Model().FocusedCol(), 4);
-  QVERIFY(!view_->IsEditing());
+  QVERIFY(!view_->EditSession().IsEditing());
   // Beside the link's text the press is an ordinary one.
   QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.right() - 3, cell.center().y()));
   QCOMPARE(Model().FocusedRow(), 3);
