@@ -132,7 +132,12 @@ void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
 
 void TTableGridView::SetZoomLevel(int level) {
   zoomLevel_ = std::clamp(level, kMinZoomLevel, kMaxZoomLevel);
+  UpdateStyle();
+}
+
+void TTableGridView::UpdateStyle() {
   style_ = TGridStyle::For(palette(), zoomLevel_);
+  session_->ApplyEditorStyle();
   viewport()->update();
 }
 
@@ -336,10 +341,7 @@ QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TTableGridView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) {
-    style_ = TGridStyle::For(palette(), zoomLevel_);
-    viewport()->update();
-  }
+  if (event->type() == QEvent::PaletteChange) UpdateStyle();
 }
 
 }  // namespace metrazil

@@ -50,6 +50,7 @@ class GridViewTest : public QObject {
   void mousePressesFollowTheRules();
   void rightPressHidesTheEditorUntilRelease();
   void headerEditorOpensByDoubleClickAndStoresOnFocusLoss();
+  void editorsTakeTheCellColoursOfTheCurrentPalette();
   void inputMethodCompositionOpensTheEditor();
 };
 
@@ -646,6 +647,61 @@ void GridViewTest::headerEditorOpensByDoubleClickAndStoresOnFocusLoss() {
   h.DoubleClick(QPoint(127, 10));
   QVERIFY(!header->isVisible());
   QVERIFY(!h.EditorOpen());
+}
+
+void GridViewTest::editorsTakeTheCellColoursOfTheCurrentPalette() {
+  GridViewHarness h(QSize(400, 260));
+  h.Model().WriteCell(0, 1, "body");
+  h.Model().WriteCell(2, 0, "head");
+  const QPalette light = h.window.palette();
+  struct Colours {
+    const char* name;
+    QColor base, text;
+  } palettes[] = {
+      {"dark", QColor(30, 30, 30), QColor(230, 230, 230)},
+      {"blue", QColor(0, 0, 96), QColor(255, 255, 0)},
+      {"light again", light.color(QPalette::Base), light.color(QPalette::Text)},
+  };
+  auto setPalette = [&h, &light](const Colours& c) {
+    QPalette palette = light;
+    palette.setColor(QPalette::Base, c.base);
+    palette.setColor(QPalette::Text, c.text);
+    h.window.setPalette(palette);
+  };
+  // The editor's margin shows its background, as the cells around it do theirs.
+  auto check = [&h](QWidget* editor, const Colours& c, const char* when) {
+    const QString what = QStringLiteral("%1, %2").arg(QLatin1String(c.name), QLatin1String(when));
+    QVERIFY2(editor->isVisible(), qPrintable(what));
+    QCOMPARE(h.grid->Style().cellColor, c.base);
+    QVERIFY2(editor->palette().color(QPalette::Base) == c.base, qPrintable(what));
+    QVERIFY2(editor->palette().color(QPalette::Text) == c.text, qPrintable(what));
+    QVERIFY2(editor->grab().toImage().pixelColor(1, 1) == c.base, qPrintable(what));
+  };
+  using Open = void (*)(GridViewHarness&);
+  const struct {
+    const char* name;
+    Open open;
+    QWidget* (*editor)(GridViewHarness&);
+  } editors[] = {
+      {"in-place editor", [](GridViewHarness& g) { g.grid->EditSession().BeginEdit(true); },
+       [](GridViewHarness& g) -> QWidget* { return g.grid->EditSession().Editor(); }},
+      {"header editor", [](GridViewHarness& g) { g.grid->EditSession().BeginHeaderEdit(2); },
+       [](GridViewHarness& g) -> QWidget* { return g.grid->EditSession().HeaderEditor(); }},
+  };
+  for (const auto& e : editors) {
+    // Made and shown under the first palette, then changed while open and opened again after a change.
+    h.window.setPalette(light);
+    e.open(h);
+    for (const Colours& c : palettes) {
+      setPalette(c);
+      check(e.editor(h), c, e.name);
+      h.grid->EditSession().EndEdits();
+      setPalette(palettes[0]);
+      e.open(h);
+      check(e.editor(h), palettes[0], e.name);
+    }
+    h.grid->EditSession().EndEdits();
+  }
 }
 
 void GridViewTest::inputMethodCompositionOpensTheEditor() {
