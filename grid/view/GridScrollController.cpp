@@ -11,8 +11,7 @@
 namespace metrazil {
 
 TGridScrollController::TGridScrollController(TTableGridView& view)
-    : QObject(&view),
-      view_(view),
+    : view_(view),
       axes_{{{view.verticalScrollBar(), &TCellAddress::row, &TTableGrid::FixedRows, &TGridGeometry::MaxTopRow,
               &TGridGeometry::RowPage},
              {view.horizontalScrollBar(), &TCellAddress::col, &TTableGrid::FixedCols, &TGridGeometry::MaxLeftCol,

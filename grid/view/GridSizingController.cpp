@@ -15,15 +15,17 @@
 namespace metrazil {
 
 TGridSizingController::TGridSizingController(TTableGridView& view)
-    : view_(view), line_(new TGridSizingLine(view.viewport())) {}
+    : view_(view), line_(std::make_unique<TGridSizingLine>(view.viewport())) {}
 
-bool TGridSizingController::inHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
+TGridSizingController::~TGridSizingController() = default;
+
+bool TGridSizingController::InHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
   return view_.Model().FixedRows() > 0 && pos.x() >= 0 && geometry.RowAt(pos.y()) == 0;
 }
 
-int TGridSizingController::sizingZoneColumn(QPoint pos) const {
+int TGridSizingController::SizingZoneColumn(QPoint pos) const {
   const TGridGeometry geo = view_.Geometry();
-  if (!inHeaderRow(geo, pos)) return -1;
+  if (!InHeaderRow(geo, pos)) return -1;
   // Only borders on screen count. Where zones overlap (narrow columns) the rightmost wins, so a column
   // squeezed to nothing can still be pulled open again.
   int found = -1;
@@ -33,33 +35,33 @@ int TGridSizingController::sizingZoneColumn(QPoint pos) const {
   return found;
 }
 
-void TGridSizingController::moveLine(int pointerX) {
+void TGridSizingController::MoveLine(int pointerX) {
   lineX_ = pointerX + sizingOffset_;
   const TGridGeometry geo = view_.Geometry();
   // Drawn over the column's own grid line while the border has not moved.
-  line_->showAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
+  line_->ShowAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
 }
 
-bool TGridSizingController::mousePress(QMouseEvent* event) {
+bool TGridSizingController::MousePress(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
-  const int col = sizingZoneColumn(pos);
+  const int col = SizingZoneColumn(pos);
   if (col < 0) return false;
   view_.EditSession().EndEdit();
   view_.setFocus(Qt::MouseFocusReason);
   sizingCol_ = col;
   sizingOffset_ = static_cast<int>(view_.Geometry().CellRect(col, 0).right) - pos.x();
-  moveLine(pos.x());
+  MoveLine(pos.x());
   return true;
 }
 
-bool TGridSizingController::mouseMove(QMouseEvent* event) {
+bool TGridSizingController::MouseMove(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (isSizing()) {
-    moveLine(pos.x());
+  if (IsSizing()) {
+    MoveLine(pos.x());
     return true;
   }
-  if (event->buttons() == Qt::NoButton && sizingZoneColumn(pos) >= 0) {
+  if (event->buttons() == Qt::NoButton && SizingZoneColumn(pos) >= 0) {
     view_.viewport()->setCursor(Qt::SplitHCursor);
     return true;
   }
@@ -67,13 +69,13 @@ bool TGridSizingController::mouseMove(QMouseEvent* event) {
   return false;
 }
 
-void TGridSizingController::cancel() {
+void TGridSizingController::Cancel() {
   sizingCol_ = -1;
   line_->hide();
 }
 
-bool TGridSizingController::mouseRelease(QMouseEvent* event) {
-  if (!isSizing()) return false;
+bool TGridSizingController::MouseRelease(QMouseEvent* event) {
+  if (!IsSizing()) return false;
   if (event->button() != Qt::LeftButton) return true;
   const int col = sizingCol_;
   sizingCol_ = -1;
@@ -90,17 +92,17 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   return true;
 }
 
-bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
+bool TGridSizingController::MouseDoubleClick(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
   const auto hit = HeaderDoubleClickAt(view_.Geometry(), pos.x(), pos.y());
   if (!hit) return false;
   switch (hit->action) {
     case THeaderDoubleClick::kFitLeftColumn:
-      fitColumn(hit->col - 1);
+      FitColumn(hit->col - 1);
       return true;
     case THeaderDoubleClick::kFitColumn:
-      fitColumn(hit->col);
+      FitColumn(hit->col);
       return true;
     case THeaderDoubleClick::kEditHeader:
       return false;
@@ -108,7 +110,7 @@ bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
   return false;
 }
 
-void TGridSizingController::fitColumn(int col) {
+void TGridSizingController::FitColumn(int col) {
   TTableGrid& model = view_.Model();
   if (col < 0 || col >= model.ColCount()) throw EListError::IndexOutOfBounds(col);
   const QFontMetrics headerMetrics(view_.Style().headerFont);

@@ -20,7 +20,7 @@
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridKeyController.h"
 #include "grid/view/GridPainter.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 
 namespace metrazil {
 
@@ -50,7 +50,7 @@ TTableGridView::TTableGridView(QWidget* parent)
       keys_(std::make_unique<TGridKeyController>(*this)),
       session_(std::make_unique<TGridEditSession>(*this, *keys_)),
       accessibility_(MakeAccessibleEvents(*this)),
-      sizing_(std::make_unique<TGridSizing>(*this)) {
+      pointerInput_(std::make_unique<TGridPointerInput>(*this)) {
   setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
@@ -111,7 +111,7 @@ void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   session_->PlaceEditors();
   viewport()->update();
-  sizing_->layoutChanged();
+  pointerInput_->LayoutChanged();
   accessibility_->LayoutChanged();
 }
 
@@ -217,7 +217,7 @@ void TTableGridView::mousePressEvent(QMouseEvent* event) {
   // press gives the grid the keyboard focus, one on a link or a sizing zone too.
   if (event->button() != Qt::RightButton) session_->EndEdit();
   setFocus(Qt::MouseFocusReason);
-  if (sizing_->mousePressEvent(event)) return;
+  if (pointerInput_->MousePress(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleLeftPress(event);
   } else if (event->button() == Qt::RightButton) {
@@ -226,17 +226,17 @@ void TTableGridView::mousePressEvent(QMouseEvent* event) {
 }
 
 void TTableGridView::mouseMoveEvent(QMouseEvent* event) {
-  sizing_->mouseMoveEvent(event);
+  pointerInput_->MouseMove(event);
   event->accept();
 }
 
 void TTableGridView::mouseReleaseEvent(QMouseEvent* event) {
-  if (sizing_->mouseReleaseEvent(event)) return;
+  if (pointerInput_->MouseRelease(event)) return;
   if (event->button() == Qt::RightButton) HandleRightRelease(event);
 }
 
 void TTableGridView::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (sizing_->mouseDoubleClickEvent(event)) return;
+  if (pointerInput_->MouseDoubleClick(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleDoubleClick(event);
   } else {
@@ -284,7 +284,7 @@ void TTableGridView::HandleDoubleClick(QMouseEvent* event) {
   if (hit && hit->action == THeaderDoubleClick::kEditHeader) session_->BeginHeaderEdit(hit->col);
 }
 
-void TTableGridView::wheelEvent(QWheelEvent* event) { sizing_->wheelEvent(event); }
+void TTableGridView::wheelEvent(QWheelEvent* event) { pointerInput_->Wheel(event); }
 
 // ---- keyboard focus and input methods ------------------------------------------------------------------
 

@@ -15,7 +15,7 @@ class TGridAccessibleEvents;
 class TGridEditor;
 class TGridHeaderEditor;
 class TGridKeyController;
-class TGridSizing;
+class TGridPointerInput;
 
 // The on-screen grid over one TTableGrid model, which it owns. Painting and input are thin layers over
 // TGridGeometry; every focus move goes through MoveFocus, every edit through the edit session, keys through
@@ -30,7 +30,7 @@ class TTableGridView : public QAbstractScrollArea {
   TTableGrid& Model() { return model_; }
   const TTableGrid& Model() const { return model_; }
   // Column sizing and fitting, wheel and zoom, panning, scroll bars and links.
-  TGridSizing& Sizing() { return *sizing_; }
+  TGridPointerInput& PointerInput() { return *pointerInput_; }
 
   // Geometry of the viewport for the model's current top-left cell.
   TGridGeometry Geometry() const;
@@ -92,13 +92,16 @@ class TTableGridView : public QAbstractScrollArea {
 
   // Built in this order, each from those above it, and destroyed the other way round before the widget
   // itself, so no event of a half-destroyed view reaches them.
+  // Ownership, here and in every part of the grid: each object has one owner, a std::unique_ptr or the
+  // object it is a member of. A Qt parent only places a widget inside another; since owners let go first,
+  // Qt's deletion of children never finds one of ours.
   TTableGrid model_;
   int zoomLevel_ = 0;
   TGridStyle style_;
   std::unique_ptr<TGridKeyController> keys_;
   std::unique_ptr<TGridEditSession> session_;             // its editors hand their keys to keys_
   std::unique_ptr<TGridAccessibleEvents> accessibility_;  // what assistive tools are told; watches the editors
-  std::unique_ptr<TGridSizing> sizing_;                   // the pointer's controllers, which use all of the above
+  std::unique_ptr<TGridPointerInput> pointerInput_;       // the pointer's controllers, which use all of the above
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

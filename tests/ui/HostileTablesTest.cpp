@@ -35,7 +35,7 @@
 #include "base/ProgramDirectory.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
@@ -438,7 +438,7 @@ class HostileTablesTest : public QObject {
       QTest::keyClick(grid, Qt::Key_F2);
       form_->grab();
       QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
-      grid->Sizing().FitColumn(1);
+      grid->PointerInput().FitColumn(1);
       form_->grab();
     }
     form_.reset();
