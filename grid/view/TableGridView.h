@@ -12,8 +12,6 @@
 namespace metrazil {
 
 class TGridAccessibleEvents;
-class TGridEditor;
-class TGridHeaderEditor;
 class TGridKeyController;
 class TGridPointerInput;
 
@@ -92,8 +90,8 @@ class TTableGridView : public QAbstractScrollArea {
 
   // Built in this order, each from those above it, and destroyed the other way round before the widget
   // itself, so no event of a half-destroyed view reaches them.
-  // Ownership, here and in every part of the grid: each object has one owner, a std::unique_ptr or the
-  // object it is a member of. A Qt parent only places a widget inside another; since owners let go first,
+  // Ownership of the grid's widgets and controllers, here and below: each has one owner, a std::unique_ptr
+  // or the object it is a member of. A Qt parent only places a widget inside another; since owners let go first,
   // Qt's deletion of children never finds one of ours.
   TTableGrid model_;
   int zoomLevel_ = 0;
