@@ -54,7 +54,8 @@ class TGridEditSession {
   void EndHeaderEdit();
   TGridHeaderEditor* HeaderEditor() const;
 
-  // The view's fonts or colours changed: open editors take them on at once, the others when they open.
+  // Gives both editors the view's current font and colours: at every open and on every style change, so an
+  // editor never keeps the colours of an earlier palette.
   void ApplyEditorStyle();
 
   // Closes both editors without storing anything and deletes them (the view is going).

@@ -132,12 +132,8 @@ void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
 
 void TTableGridView::SetZoomLevel(int level) {
   zoomLevel_ = std::clamp(level, kMinZoomLevel, kMaxZoomLevel);
-  UpdateStyle();
-}
-
-void TTableGridView::UpdateStyle() {
+  // Only the cells follow the zoom: the editors keep their font at its own size.
   style_ = TGridStyle::For(palette(), zoomLevel_);
-  session_->ApplyEditorStyle();
   viewport()->update();
 }
 
@@ -341,7 +337,11 @@ QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TTableGridView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) UpdateStyle();
+  if (event->type() == QEvent::PaletteChange) {
+    style_ = TGridStyle::For(palette(), zoomLevel_);
+    session_->ApplyEditorStyle();
+    viewport()->update();
+  }
 }
 
 }  // namespace metrazil

@@ -81,8 +81,6 @@ class TTableGridView : public QAbstractScrollArea {
   void CellWritten(int col, int row);
   void CellsWritten(TCellAddress from, TCellAddress to);
   void ClampTopLeft();
-  // Fonts and colours anew from the palette and the zoom level, for the cells and both editors.
-  void UpdateStyle();
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
   void HandleRightRelease(QMouseEvent* event);
