@@ -1,7 +1,5 @@
 #include "grid/layout/GridGeometry.h"
 
-#include <algorithm>
-
 namespace metrazil {
 
 TGridGeometry::TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight)
@@ -9,96 +7,85 @@ TGridGeometry::TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, s
 
 TGridGeometry::TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol,
                              int topRow)
-    : grid_(grid),
-      clientWidth_(std::max<std::int64_t>(clientWidth, 0)),
-      clientHeight_(std::max<std::int64_t>(clientHeight, 0)),
-      leftCol_(std::max(leftCol, grid.FixedCols())),
-      topRow_(std::max(topRow, grid.FixedRows())) {
-  Build();
-}
+    : cols_(grid, &TTableGrid::ColWidth, grid.ColCount(), grid.FixedCols(), clientWidth, leftCol),
+      rows_(grid, &TTableGrid::RowHeight, grid.RowCount(), grid.FixedRows(), clientHeight, topRow) {}
 
-void TGridGeometry::Build() {
-  const int colCount = grid_.ColCount();
-  const int rowCount = grid_.RowCount();
-
-  std::int64_t x = 0;
-  colEdges_.push_back(0);
-  for (int c = 0; c < grid_.FixedCols() && c < colCount && x < clientWidth_; ++c) {
-    visibleCols_.push_back(c);
-    x += ColSize(c);
-    colEdges_.push_back(x);
+TGridGeometry::TAxis::TAxis(const TTableGrid& model, int (TTableGrid::*sizeFunction)(int) const, int indexCount,
+                            int fixed, std::int64_t client, int firstShown)
+    : grid(&model),
+      sizeOf(sizeFunction),
+      count(indexCount),
+      fixedCount(fixed),
+      clientSize(std::max<std::int64_t>(client, 0)),
+      first(std::max(firstShown, fixed)) {
+  std::int64_t pos = 0;
+  edges.push_back(0);
+  for (int i = 0; i < fixedCount && i < count && pos < clientSize; ++i) {
+    visible.push_back(i);
+    pos += Size(i);
+    edges.push_back(pos);
   }
-  fixedWidth_ = x;
-  for (int c = leftCol_; c < colCount && x < clientWidth_; ++c) {
-    visibleCols_.push_back(c);
-    x += ColSize(c);
-    colEdges_.push_back(x);
-  }
-
-  std::int64_t y = 0;
-  rowEdges_.push_back(0);
-  for (int r = 0; r < grid_.FixedRows() && r < rowCount && y < clientHeight_; ++r) {
-    visibleRows_.push_back(r);
-    y += RowSize(r);
-    rowEdges_.push_back(y);
-  }
-  fixedHeight_ = y;
-  for (int r = topRow_; r < rowCount && y < clientHeight_; ++r) {
-    visibleRows_.push_back(r);
-    y += RowSize(r);
-    rowEdges_.push_back(y);
+  fixedSize = pos;
+  for (int i = first; i < count && pos < clientSize; ++i) {
+    visible.push_back(i);
+    pos += Size(i);
+    edges.push_back(pos);
   }
 }
 
-int TGridGeometry::IndexOf(const std::vector<int>& items, int value) {
-  auto it = std::lower_bound(items.begin(), items.end(), value);
-  return it != items.end() && *it == value ? static_cast<int>(it - items.begin()) : -1;
+int TGridGeometry::TAxis::VisibleIndex(int index) const {
+  auto it = std::lower_bound(visible.begin(), visible.end(), index);
+  return it != visible.end() && *it == index ? static_cast<int>(it - visible.begin()) : -1;
 }
 
-int TGridGeometry::LastVisibleCol() const {
-  return !visibleCols_.empty() && visibleCols_.back() >= leftCol_ ? visibleCols_.back() : leftCol_ - 1;
+int TGridGeometry::TAxis::LastVisible() const {
+  return !visible.empty() && visible.back() >= first ? visible.back() : first - 1;
 }
 
-int TGridGeometry::LastVisibleRow() const {
-  return !visibleRows_.empty() && visibleRows_.back() >= topRow_ ? visibleRows_.back() : topRow_ - 1;
-}
-
-int TGridGeometry::LastFullyVisibleCol() const {
-  for (std::size_t i = visibleCols_.size(); i-- > 0 && visibleCols_[i] >= leftCol_;) {
-    if (colEdges_[i + 1] <= clientWidth_) return visibleCols_[i];
+int TGridGeometry::TAxis::LastFullyVisible() const {
+  for (std::size_t i = visible.size(); i-- > 0 && visible[i] >= first;) {
+    if (edges[i + 1] <= clientSize) return visible[i];
   }
-  return leftCol_ - 1;
+  return first - 1;
 }
 
-int TGridGeometry::LastFullyVisibleRow() const {
-  for (std::size_t i = visibleRows_.size(); i-- > 0 && visibleRows_[i] >= topRow_;) {
-    if (rowEdges_[i + 1] <= clientHeight_) return visibleRows_[i];
+int TGridGeometry::TAxis::Page() const { return std::max(1, LastFullyVisible() - first); }
+
+int TGridGeometry::TAxis::At(std::int64_t pos) const {
+  if (pos < 0 || pos >= clientSize || pos >= End()) return -1;
+  // The first edge beyond pos closes the index that holds it; zero-size rows and columns share their edge.
+  auto it = std::upper_bound(edges.begin(), edges.end(), pos);
+  return visible[static_cast<std::size_t>(it - edges.begin()) - 1];
+}
+
+int TGridGeometry::TAxis::MaxFirst() const {
+  const int last = count - 1;
+  const std::int64_t room = clientSize - fixedSize;
+  std::int64_t sum = 0;
+  for (int i = last; i >= fixedCount; --i) {
+    sum += Size(i);
+    if (sum > room) return std::min(i + 1, last);
   }
-  return topRow_ - 1;
+  return fixedCount;
 }
 
-int TGridGeometry::RowPage() const { return std::max(1, LastFullyVisibleRow() - topRow_); }
-
-int TGridGeometry::ColPage() const { return std::max(1, LastFullyVisibleCol() - leftCol_); }
+int TGridGeometry::TAxis::FirstShowing(int index) const {
+  // Fixed indexes and those outside the count leave the direction alone.
+  if (index < fixedCount || index >= count) return first;
+  if (index < first) return index;
+  if (index <= LastFullyVisible()) return first;
+  const std::int64_t room = clientSize - fixedSize;
+  std::int64_t sum = Size(index);
+  int start = index;
+  while (start - 1 >= fixedCount && sum + Size(start - 1) <= room) sum += Size(--start);
+  return start;
+}
 
 TGridRect TGridGeometry::CellRect(int col, int row) const {
-  const int ci = IndexOf(visibleCols_, col);
-  const int ri = IndexOf(visibleRows_, row);
+  const int ci = cols_.VisibleIndex(col);
+  const int ri = rows_.VisibleIndex(row);
   if (ci < 0 || ri < 0) return {};
-  return {colEdges_[ci], rowEdges_[ri], colEdges_[ci + 1], rowEdges_[ri + 1]};
-}
-
-int TGridGeometry::ColAt(std::int64_t x) const {
-  if (x < 0 || x >= clientWidth_ || x >= CellsRight()) return -1;
-  // The first edge beyond x closes the column that holds it; zero-width columns share their edge.
-  auto it = std::upper_bound(colEdges_.begin(), colEdges_.end(), x);
-  return visibleCols_[static_cast<std::size_t>(it - colEdges_.begin()) - 1];
-}
-
-int TGridGeometry::RowAt(std::int64_t y) const {
-  if (y < 0 || y >= clientHeight_ || y >= CellsBottom()) return -1;
-  auto it = std::upper_bound(rowEdges_.begin(), rowEdges_.end(), y);
-  return visibleRows_[static_cast<std::size_t>(it - rowEdges_.begin()) - 1];
+  return {cols_.edges[ci], rows_.edges[ri], cols_.edges[ci + 1], rows_.edges[ri + 1]};
 }
 
 TCellAddress TGridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
@@ -109,66 +96,16 @@ TCellAddress TGridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
 }
 
 int TGridGeometry::HeaderColAt(std::int64_t x, std::int64_t y) const {
-  if (grid_.FixedRows() == 0 || x < 0 || RowAt(y) != 0) return -1;
+  if (rows_.fixedCount == 0 || x < 0 || RowAt(y) != 0) return -1;
   const int col = ColAt(x);
   if (col >= 0) return col;
-  const int last = grid_.ColCount() - 1;
-  if (x >= CellsRight() && !visibleCols_.empty() && visibleCols_.back() == last) return last;
+  const int last = cols_.count - 1;
+  if (x >= CellsRight() && !cols_.visible.empty() && cols_.visible.back() == last) return last;
   return -1;
 }
 
-int TGridGeometry::MaxTopRow() const {
-  const int first = grid_.FixedRows();
-  const int last = grid_.RowCount() - 1;
-  const std::int64_t room = clientHeight_ - fixedHeight_;
-  std::int64_t sum = 0;
-  for (int r = last; r >= first; --r) {
-    sum += RowSize(r);
-    if (sum > room) return std::min(r + 1, last);
-  }
-  return first;
-}
-
-int TGridGeometry::MaxLeftCol() const {
-  const int first = grid_.FixedCols();
-  const int last = grid_.ColCount() - 1;
-  const std::int64_t room = clientWidth_ - fixedWidth_;
-  std::int64_t sum = 0;
-  for (int c = last; c >= first; --c) {
-    sum += ColSize(c);
-    if (sum > room) return std::min(c + 1, last);
-  }
-  return first;
-}
-
-int TGridGeometry::ClampTopRow(int row) const { return std::max(grid_.FixedRows(), std::min(row, MaxTopRow())); }
-
-int TGridGeometry::ClampLeftCol(int col) const { return std::max(grid_.FixedCols(), std::min(col, MaxLeftCol())); }
-
 TCellAddress TGridGeometry::ScrollIntoView(int col, int row) const {
-  int top = topRow_;
-  if (row >= grid_.FixedRows() && row < grid_.RowCount()) {
-    if (row < topRow_) {
-      top = row;
-    } else if (row > LastFullyVisibleRow()) {
-      const std::int64_t room = clientHeight_ - fixedHeight_;
-      std::int64_t sum = RowSize(row);
-      top = row;
-      while (top - 1 >= grid_.FixedRows() && sum + RowSize(top - 1) <= room) sum += RowSize(--top);
-    }
-  }
-  int left = leftCol_;
-  if (col >= grid_.FixedCols() && col < grid_.ColCount()) {
-    if (col < leftCol_) {
-      left = col;
-    } else if (col > LastFullyVisibleCol()) {
-      const std::int64_t room = clientWidth_ - fixedWidth_;
-      std::int64_t sum = ColSize(col);
-      left = col;
-      while (left - 1 >= grid_.FixedCols() && sum + ColSize(left - 1) <= room) sum += ColSize(--left);
-    }
-  }
-  return {ClampLeftCol(left), ClampTopRow(top)};
+  return {ClampLeftCol(cols_.FirstShowing(col)), ClampTopRow(rows_.FirstShowing(row))};
 }
 
 }  // namespace metrazil

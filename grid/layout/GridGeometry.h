@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -31,37 +32,37 @@ class TGridGeometry {
 
   static std::int64_t LaidOutSize(int size) { return size > 0 ? size : 0; }
 
-  int LeftCol() const { return leftCol_; }
-  int TopRow() const { return topRow_; }
-  std::int64_t ClientWidth() const { return clientWidth_; }
-  std::int64_t ClientHeight() const { return clientHeight_; }
+  int LeftCol() const { return cols_.first; }
+  int TopRow() const { return rows_.first; }
+  std::int64_t ClientWidth() const { return cols_.clientSize; }
+  std::int64_t ClientHeight() const { return rows_.clientSize; }
 
   // Total size of the fixed rows at the top and the fixed columns at the left.
-  std::int64_t FixedHeight() const { return fixedHeight_; }
-  std::int64_t FixedWidth() const { return fixedWidth_; }
+  std::int64_t FixedHeight() const { return rows_.fixedSize; }
+  std::int64_t FixedWidth() const { return cols_.fixedSize; }
 
   // Columns and rows on screen, fixed ones first, then the scrollable ones from the top-left cell up to
   // the last one that is at least partly inside the client. Cells beyond the counts never appear.
-  const std::vector<int>& VisibleCols() const { return visibleCols_; }
-  const std::vector<int>& VisibleRows() const { return visibleRows_; }
+  const std::vector<int>& VisibleCols() const { return cols_.visible; }
+  const std::vector<int>& VisibleRows() const { return rows_.visible; }
 
   // Last scrollable column or row that is at least partly / fully on screen; LeftCol() - 1 or TopRow() - 1
   // when there is none.
-  int LastVisibleCol() const;
-  int LastVisibleRow() const;
-  int LastFullyVisibleCol() const;
-  int LastFullyVisibleRow() const;
+  int LastVisibleCol() const { return cols_.LastVisible(); }
+  int LastVisibleRow() const { return rows_.LastVisible(); }
+  int LastFullyVisibleCol() const { return cols_.LastFullyVisible(); }
+  int LastFullyVisibleRow() const { return rows_.LastFullyVisible(); }
   // Number of scrollable rows fully on screen from the top row on.
-  int FullyVisibleRows() const { return LastFullyVisibleRow() - topRow_ + 1; }
+  int FullyVisibleRows() const { return LastFullyVisibleRow() - rows_.first + 1; }
 
   // A page for PgUp/PgDn and Ctrl+Left/Right: last fully visible index minus the top-left index, at least 1.
-  int RowPage() const;
-  int ColPage() const;
+  int RowPage() const { return rows_.Page(); }
+  int ColPage() const { return cols_.Page(); }
 
   // The right end of the last column on screen and the bottom of the last row on screen: beyond them the
   // client shows the empty area.
-  std::int64_t CellsRight() const { return colEdges_.empty() ? 0 : colEdges_.back(); }
-  std::int64_t CellsBottom() const { return rowEdges_.empty() ? 0 : rowEdges_.back(); }
+  std::int64_t CellsRight() const { return cols_.End(); }
+  std::int64_t CellsBottom() const { return rows_.End(); }
 
   // The cell's rectangle while it is on screen (partly or fully); an empty rectangle for a cell that is
   // scrolled out, beyond the client or outside the counts.
@@ -69,8 +70,8 @@ class TGridGeometry {
 
   // Hit-testing among the cells on screen: -1 for a pixel left of / above the cells, beyond the last
   // cell on screen, or outside the client. A zero-width column is never hit.
-  int ColAt(std::int64_t x) const;
-  int RowAt(std::int64_t y) const;
+  int ColAt(std::int64_t x) const { return cols_.At(x); }
+  int RowAt(std::int64_t y) const { return rows_.At(y); }
   // {-1, -1} unless both hit.
   TCellAddress CellAt(std::int64_t x, std::int64_t y) const;
   // The column whose header cell (row 0, while it is a fixed row) holds the point; the empty area right of
@@ -79,35 +80,50 @@ class TGridGeometry {
 
   // Largest top row (left column) that still fills the client: the one from which the last row (column)
   // is just fully visible, or the last row itself when it alone is taller than the room.
-  int MaxTopRow() const;
-  int MaxLeftCol() const;
+  int MaxTopRow() const { return rows_.MaxFirst(); }
+  int MaxLeftCol() const { return cols_.MaxFirst(); }
   // The index clamped into the first scrollable one .. the maximum above.
-  int ClampTopRow(int row) const;
-  int ClampLeftCol(int col) const;
+  int ClampTopRow(int row) const { return rows_.ClampFirst(row); }
+  int ClampLeftCol(int col) const { return cols_.ClampFirst(col); }
 
   // The top-left cell (col = left column, row = top row) after the least scrolling that shows the cell
   // fully; fixed indexes leave their direction alone. Clamped.
   TCellAddress ScrollIntoView(int col, int row) const;
 
  private:
-  void Build();
-  std::int64_t RowSize(int row) const { return LaidOutSize(grid_.RowHeight(row)); }
-  std::int64_t ColSize(int col) const { return LaidOutSize(grid_.ColWidth(col)); }
-  // Position of index within a visible list, or -1.
-  static int IndexOf(const std::vector<int>& items, int value);
+  // One direction of the layout, rows or columns: the two differ only in which counts and sizes of the
+  // model they read, so everything is computed once, here, for both.
+  struct TAxis {
+    TAxis(const TTableGrid& model, int (TTableGrid::*sizeFunction)(int) const, int indexCount, int fixed,
+          std::int64_t client, int firstShown);
 
-  const TTableGrid& grid_;
-  std::int64_t clientWidth_;
-  std::int64_t clientHeight_;
-  int leftCol_;
-  int topRow_;
-  std::int64_t fixedWidth_ = 0;
-  std::int64_t fixedHeight_ = 0;
-  std::vector<int> visibleCols_;
-  std::vector<int> visibleRows_;
-  // colEdges_[i] .. colEdges_[i + 1] spans visibleCols_[i]; the same for rows.
-  std::vector<std::int64_t> colEdges_;
-  std::vector<std::int64_t> rowEdges_;
+    std::int64_t Size(int index) const { return LaidOutSize((grid->*sizeOf)(index)); }
+    std::int64_t End() const { return edges.back(); }
+    int LastVisible() const;
+    int LastFullyVisible() const;
+    int Page() const;
+    int At(std::int64_t pos) const;
+    // Position of index among the visible ones, or -1.
+    int VisibleIndex(int index) const;
+    int MaxFirst() const;
+    int ClampFirst(int index) const { return std::max(fixedCount, std::min(index, MaxFirst())); }
+    // The first scrollable index after the least scrolling that shows index fully; unclamped.
+    int FirstShowing(int index) const;
+
+    const TTableGrid* grid;
+    int (TTableGrid::*sizeOf)(int) const;
+    int count;
+    int fixedCount;
+    std::int64_t clientSize;
+    int first;  // the top row or left column
+    std::int64_t fixedSize = 0;
+    std::vector<int> visible;  // fixed ones first, then from first on
+    // edges[i] .. edges[i + 1] spans visible[i].
+    std::vector<std::int64_t> edges;
+  };
+
+  TAxis cols_;
+  TAxis rows_;
 };
 
 }  // namespace metrazil

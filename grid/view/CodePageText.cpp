@@ -47,7 +47,8 @@ std::string ToTableBytes(const QString& text) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-QString EditorText(std::string_view cellText, bool* cut) {
+QString EditorText(std::string_view cellText, bool* cut, TEditorTextForm form) {
+  if (form == TEditorTextForm::kAsStored) return FromTableBytes(cellText, kMaxEditedChars, cut);
   QString text = FromTableBytes(RemoveMarkup(cellText, kMaxEditedChars * kMaxBytesPerChar + 1), kMaxEditedChars, cut);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -17,8 +17,13 @@ inline constexpr std::size_t kMaxBytesPerChar = 4;
 QString FromTableBytes(std::string_view bytes, std::size_t maxChars, bool* cut = nullptr);
 std::string ToTableBytes(const QString& text);
 
-// A cell text as the in-place editor shows it: markup removed, line breaks as "\n", at most
-// kMaxEditedChars characters; cut, when given, tells whether the text went on.
-QString EditorText(std::string_view cellText, bool* cut = nullptr);
+// How an editor shows a cell text: the in-place editor with markup removed and line breaks as "\n", the
+// header editor as it stands.
+enum class TEditorTextForm { kWithoutMarkup, kAsStored };
+
+// A cell text as an editor shows it, at most kMaxEditedChars characters (a longer text opens read-only);
+// cut, when given, tells whether the text went on.
+QString EditorText(std::string_view cellText, bool* cut = nullptr,
+                   TEditorTextForm form = TEditorTextForm::kWithoutMarkup);
 
 }  // namespace metrazil

@@ -196,7 +196,8 @@ QAccessibleInterface* TGridAccessible::focusChild() const {
   if (!isValid()) return nullptr;
   TTableGridView* view = View();
   if (view->hasFocus()) return ModelCell(view->Model().FocusedRow(), view->Model().FocusedCol());
-  for (QWidget* editor : {static_cast<QWidget*>(view->Editor()), static_cast<QWidget*>(view->HeaderEditor())}) {
+  for (QWidget* editor : {static_cast<QWidget*>(view->EditSession().Editor()),
+                          static_cast<QWidget*>(view->EditSession().HeaderEditor())}) {
     if (editor != nullptr && editor->hasFocus()) return QAccessible::queryAccessibleInterface(editor);
   }
   return nullptr;

@@ -17,7 +17,7 @@ TGridAccessibleEvents::TGridAccessibleEvents(TTableGridView& view) : view_(view)
   settle_.setInterval(kSettleMs);
   connect(&settle_, &QTimer::timeout, this, [this] { Settled(); });
   // The header editor exists already; the in-place editor is made on the first edit, inside the viewport.
-  if (QWidget* header = view_.HeaderEditor()) header->installEventFilter(this);
+  if (QWidget* header = view_.EditSession().HeaderEditor()) header->installEventFilter(this);
   view_.viewport()->installEventFilter(this);
 }
 
@@ -151,13 +151,13 @@ bool TGridAccessibleEvents::eventFilter(QObject* watched, QEvent* event) {
     QObject* child = static_cast<QChildEvent*>(event)->child();
     if (child->isWidgetType()) child->installEventFilter(this);
   } else if (event->type() == QEvent::Show) {
-    if (watched == view_.Editor()) {
+    if (watched == view_.EditSession().Editor()) {
       // Made once: the viewport need not be watched any longer.
       if (!editorSeen_) view_.viewport()->removeEventFilter(this);
       editorSeen_ = true;
-      NameEditor(view_.Editor());
-    } else if (watched == view_.HeaderEditor()) {
-      NameEditor(view_.HeaderEditor());
+      NameEditor(view_.EditSession().Editor());
+    } else if (watched == view_.EditSession().HeaderEditor()) {
+      NameEditor(view_.EditSession().HeaderEditor());
     }
   }
   return false;
@@ -166,8 +166,8 @@ bool TGridAccessibleEvents::eventFilter(QObject* watched, QEvent* event) {
 void TGridAccessibleEvents::NameEditor(QWidget* editor) {
   if (!QAccessible::isActive()) return;
   // The header editor sits on its own cell; the in-place editor on the edit cell.
-  const int col =
-      editor == view_.Editor() ? view_.EditCell().col : view_.ViewportToCell(editor->geometry().center()).col;
+  const int col = editor == view_.EditSession().Editor() ? view_.EditSession().EditCell().col
+                                                         : view_.ViewportToCell(editor->geometry().center()).col;
   const QString name = AccessibleColumnHeader(view_, col);
   if (editor->accessibleName() != name) editor->setAccessibleName(name);
 }

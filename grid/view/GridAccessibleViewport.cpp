@@ -11,7 +11,8 @@ TGridAccessibleViewport::TGridAccessibleViewport(TTableGridView* view)
 
 QList<QWidget*> TGridAccessibleViewport::OpenEditors(const TTableGridView& view) {
   QList<QWidget*> editors;
-  for (QWidget* editor : {static_cast<QWidget*>(view.Editor()), static_cast<QWidget*>(view.HeaderEditor())}) {
+  for (QWidget* editor :
+       {static_cast<QWidget*>(view.EditSession().Editor()), static_cast<QWidget*>(view.EditSession().HeaderEditor())}) {
     if (editor != nullptr && editor->isVisible()) editors.append(editor);
   }
   return editors;

@@ -3,39 +3,36 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include "grid/layout/CellTextKind.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
+#include "grid/view/GridHeaderEdit.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
-namespace {
 
-// What an editor shows of a text, and whether it had to be cut at kMaxEditedChars characters.
-std::pair<QString, bool> ForEditing(std::string_view bytes) {
-  bool cut = false;
-  QString text = FromTableBytes(bytes, kMaxEditedChars, &cut);
-  return {text, cut};
-}
-
-}  // namespace
-
-TGridEditSession::TGridEditSession(TTableGridView& view)
-    : view_(view), headerEditor_(new TGridHeaderEditor(*this, view.KeyController(), view.viewport())) {}
+TGridEditSession::TGridEditSession(TTableGridView& view, TGridKeyController& keys)
+    : view_(view), keys_(keys), headerEdit_(std::make_unique<TGridHeaderEdit>(view, keys)) {}
 
 TGridEditSession::~TGridEditSession() { DropEditors(); }
 
 void TGridEditSession::DropEditors() {
   // Nothing is stored: closing the window saves nothing. Losing the focus on the way finds no edit open.
-  editing_ = false;
-  headerCol_ = -1;
-  delete editor_;
-  editor_ = nullptr;
-  delete headerEditor_;
-  headerEditor_ = nullptr;
+  state_ = TState::kClosed;
+  editor_.reset();
+  headerEdit_->Drop();
+}
+
+TGridHeaderEditor* TGridEditSession::HeaderEditor() const { return headerEdit_->Editor(); }
+
+void TGridEditSession::ApplyEditorStyle() {
+  const TGridStyle& style = view_.Style();
+  if (editor_ != nullptr) style.ApplyToEditor(*editor_);
+  if (TGridHeaderEditor* header = HeaderEditor()) style.ApplyToEditor(*header);
 }
 
 // ---- the in-place editor -------------------------------------------------------------------------------
@@ -45,24 +42,15 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
   const int col = model.FocusedCol();
   const int row = model.FocusedRow();
   if (row < model.FixedRows() || col < model.FixedCols()) return;
-  const TGridStyle& style = view_.Style();
-  if (editor_ == nullptr) {
-    editor_ = new TGridEditor(*this, view_.KeyController(), view_.viewport());
-    QPalette colours = editor_->palette();
-    colours.setColor(QPalette::Base, style.cellColor);
-    colours.setColor(QPalette::Window, style.cellColor);  // the text margins around the editor's viewport
-    colours.setColor(QPalette::Text, style.textColor);
-    editor_->setPalette(colours);
-    editor_->setAutoFillBackground(true);
-  }
-  if (!editing_) {
+  if (editor_ == nullptr) editor_ = std::make_unique<TGridEditor>(*this, keys_, view_.viewport());
+  if (state_ == TState::kClosed) {
     const TCellAddress topLeft = view_.Geometry().ScrollIntoView(col, row);
     view_.SetTopLeft(topLeft.col, topLeft.row);
-    editing_ = true;
+    state_ = TState::kOpen;
     editCell_ = {col, row};
     startText_ = model.ReadCell(col, row);
     lastCommitted_ = startText_;
-    editor_->setFont(style.editorFont);
+    ApplyEditorStyle();
     LoadEditor(startText_);
     PlaceEditor();
     editor_->show();
@@ -99,12 +87,12 @@ std::string TGridEditSession::EditorBytes() const {
 }
 
 void TGridEditSession::WriteFromEditor(const std::string& text) {
-  const QScopedValueRollback<bool> writing(writingFromEditor_, true);
+  const QScopedValueRollback<bool> guard(writingFromEditorGuard_, true);
   view_.Model().WriteCell(editCell_.col, editCell_.row, text);
 }
 
 void TGridEditSession::PlaceEditor() {
-  if (!editing_) return;
+  if (state_ == TState::kClosed) return;
   const QRect cell = view_.CellRect(editCell_.col, editCell_.row);
   if (cell.isNull()) {
     editor_->setGeometry(-10000, -10000, 1, 1);  // scrolled out: kept open, out of sight
@@ -115,13 +103,11 @@ void TGridEditSession::PlaceEditor() {
 
 void TGridEditSession::PlaceEditors() {
   PlaceEditor();
-  if (headerCol_ < 0) return;
-  const QRect cell = view_.CellRect(headerCol_, 0);
-  if (!cell.isNull()) headerEditor_->setGeometry(cell.adjusted(1, 1, -1, -1));
+  headerEdit_->Place();
 }
 
 void TGridEditSession::CommitEdit() {
-  if (!editing_) return;
+  if (state_ == TState::kClosed) return;
   const std::string text = EditorBytes();
   if (text == lastCommitted_) return;
   WriteFromEditor(text);
@@ -129,8 +115,13 @@ void TGridEditSession::CommitEdit() {
 }
 
 void TGridEditSession::EndEdit(bool focusGrid) {
-  if (!editing_ || closingEditor_) return;
-  const QScopedValueRollback<bool> closing(closingEditor_, true);
+  if (state_ == TState::kClosed || state_ == TState::kClosing) return;
+  // A write that throws leaves the edit open as it was.
+  const TState before = state_;
+  state_ = TState::kClosing;
+  const auto reopen = qScopeGuard([this, before] {
+    if (state_ == TState::kClosing) state_ = before;
+  });
   CommitEdit();
   const std::string text = EditorBytes();
   if (view_.Model().CellText(editCell_.col, editCell_.row) != text) WriteFromEditor(text);
@@ -138,34 +129,33 @@ void TGridEditSession::EndEdit(bool focusGrid) {
 }
 
 void TGridEditSession::CancelEdit() {
-  if (!editing_) return;
+  if (state_ == TState::kClosed) return;
   LoadEditor(startText_);
   EndEdit();
 }
 
 void TGridEditSession::EndEdits() {
   const QWidget* focused = QApplication::focusWidget();
-  const bool editorFocused = focused != nullptr && (focused == editor_ || focused == headerEditor_);
+  const bool editorFocused = focused != nullptr && (focused == editor_.get() || focused == HeaderEditor());
   EndHeaderEdit();
   EndEdit(editorFocused);
   if (editorFocused) view_.setFocus(Qt::OtherFocusReason);
 }
 
 void TGridEditSession::HideEditor(bool focusGrid) {
-  editing_ = false;
-  forwardingComposition_ = false;
+  state_ = TState::kClosed;
   if (focusGrid) view_.setFocus(Qt::OtherFocusReason);
   editor_->hide();
   view_.viewport()->update();
 }
 
 void TGridEditSession::CellWritten(int col, int row) {
-  if (editing_ && !writingFromEditor_ && col == editCell_.col && row == editCell_.row) Reload();
+  if (state_ != TState::kClosed && !writingFromEditorGuard_ && col == editCell_.col && row == editCell_.row) Reload();
 }
 
 void TGridEditSession::CellsWritten(TCellAddress from, TCellAddress to) {
   // The box may hold cells the read did not write: only a text other than the edit's own tells it did.
-  if (editing_ && editCell_.col >= from.col && editCell_.col <= to.col && editCell_.row >= from.row &&
+  if (state_ != TState::kClosed && editCell_.col >= from.col && editCell_.col <= to.col && editCell_.row >= from.row &&
       editCell_.row <= to.row && view_.Model().CellText(editCell_.col, editCell_.row) != lastCommitted_) {
     Reload();
   }
@@ -181,27 +171,27 @@ void TGridEditSession::Reload() {
 // ---- keys and input methods that reach the grid --------------------------------------------------------
 
 bool TGridEditSession::TakeGridKey(QKeyEvent* event) {
-  if (forwardingKey_) {
+  if (forwardingKeyGuard_) {
     event->ignore();
     return true;
   }
-  if (!editing_) return false;
-  const QScopedValueRollback<bool> forwarding(forwardingKey_, true);
-  QCoreApplication::sendEvent(editor_, event);
+  if (state_ == TState::kClosed) return false;
+  const QScopedValueRollback<bool> guard(forwardingKeyGuard_, true);
+  QCoreApplication::sendEvent(editor_.get(), event);
   return true;
 }
 
 void TGridEditSession::TypeIntoNewEdit(QKeyEvent* event) {
   BeginEdit(true);
-  if (!editing_) return;
+  if (state_ == TState::kClosed) return;
   QKeyEvent typed(event->type(), event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
                   static_cast<quint16>(event->count()));
-  const QScopedValueRollback<bool> forwarding(forwardingKey_, true);
-  QCoreApplication::sendEvent(editor_, &typed);
+  const QScopedValueRollback<bool> guard(forwardingKeyGuard_, true);
+  QCoreApplication::sendEvent(editor_.get(), &typed);
 }
 
 void TGridEditSession::InputMethodEvent(QInputMethodEvent* event) {
-  if (!editing_) {
+  if (state_ == TState::kClosed) {
     if (event->commitString().isEmpty() && event->preeditString().isEmpty()) {
       event->accept();
       return;
@@ -209,16 +199,16 @@ void TGridEditSession::InputMethodEvent(QInputMethodEvent* event) {
     // The grid keeps the focus until the composition commits: moving it now would make the input method
     // commit a partial candidate.
     BeginEdit(true, false);
-    if (!editing_) return;
-    forwardingComposition_ = true;
+    if (state_ == TState::kClosed) return;
+    state_ = TState::kComposing;
   }
-  QCoreApplication::sendEvent(editor_, event);
-  if (forwardingComposition_ && !event->commitString().isEmpty()) {
-    forwardingComposition_ = false;
+  QCoreApplication::sendEvent(editor_.get(), event);
+  if (state_ == TState::kComposing && !event->commitString().isEmpty()) {
+    state_ = TState::kOpen;
     QMetaObject::invokeMethod(
         &view_,
         [this] {
-          if (editing_ && view_.hasFocus()) editor_->setFocus(Qt::OtherFocusReason);
+          if (state_ != TState::kClosed && view_.hasFocus()) editor_->setFocus(Qt::OtherFocusReason);
         },
         Qt::QueuedConnection);
   }
@@ -232,7 +222,7 @@ void TGridEditSession::EditorTab(bool next) {
 }
 
 void TGridEditSession::EditorLostFocus(Qt::FocusReason reason) {
-  if (!editing_ || closingEditor_ || reason == Qt::PopupFocusReason) return;
+  if (state_ == TState::kClosed || state_ == TState::kClosing || reason == Qt::PopupFocusReason) return;
   QWidget* now = QApplication::focusWidget();
   // A press in the grid ends the edit itself, after deciding what the press does.
   if (now == &view_ && reason == Qt::MouseFocusReason) return;
@@ -248,35 +238,13 @@ void TGridEditSession::EditorPasted() {
 // ---- the header editor ---------------------------------------------------------------------------------
 
 void TGridEditSession::BeginHeaderEdit(int col) {
-  TTableGrid& model = view_.Model();
-  if (headerEditor_ == nullptr || col < 0 || col >= model.ColCount() || model.FixedRows() == 0) return;
-  if (headerEditor_->isVisible() && headerCol_ != col) EndHeaderEdit();
+  if (!headerEdit_->Accepts(col)) return;
+  if (headerEdit_->OpenOnOtherThan(col)) headerEdit_->End();
   EndEdit(false);
-  const QRect cell = view_.CellRect(col, 0);
-  if (cell.isNull()) return;
-  headerCol_ = col;
-  const TGridStyle& style = view_.Style();
-  headerEditor_->setFont(style.editorFont);
-  QPalette colours = headerEditor_->palette();
-  colours.setColor(QPalette::Base, style.cellColor);
-  colours.setColor(QPalette::Text, style.textColor);
-  headerEditor_->setPalette(colours);
-  headerEditor_->setGeometry(cell.adjusted(1, 1, -1, -1));
-  const auto [text, cut] = ForEditing(model.ReadCell(col, 0));
-  headerEditor_->setReadOnly(cut);
-  headerEditor_->setText(text);
-  headerEditor_->setModified(false);
-  headerEditor_->show();
-  headerEditor_->setFocus(Qt::OtherFocusReason);
+  ApplyEditorStyle();
+  headerEdit_->Open(col);
 }
 
-void TGridEditSession::EndHeaderEdit() {
-  if (headerCol_ < 0) return;
-  const int col = headerCol_;
-  headerCol_ = -1;
-  // Unchanged text leaves the cell's bytes as they were.
-  if (headerEditor_->isModified()) view_.Model().WriteCell(col, 0, ToTableBytes(headerEditor_->text()));
-  headerEditor_->hide();
-}
+void TGridEditSession::EndHeaderEdit() { headerEdit_->End(); }
 
 }  // namespace metrazil

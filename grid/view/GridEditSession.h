@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <string>
 
 #include "grid/model/TableGrid.h"
@@ -11,7 +12,9 @@ class QKeyEvent;
 namespace metrazil {
 
 class TGridEditor;
+class TGridHeaderEdit;
 class TGridHeaderEditor;
+class TGridKeyController;
 class TTableGridView;
 
 // The life of the grid's two editors: the in-place editor over the focused body cell and the header
@@ -19,7 +22,7 @@ class TTableGridView;
 class TGridEditSession {
  public:
   // Makes the header editor; the in-place editor is made on first use. Both are children of the viewport.
-  explicit TGridEditSession(TTableGridView& view);
+  TGridEditSession(TTableGridView& view, TGridKeyController& keys);
   ~TGridEditSession();
   TGridEditSession(const TGridEditSession&) = delete;
   TGridEditSession& operator=(const TGridEditSession&) = delete;
@@ -40,15 +43,20 @@ class TGridEditSession {
   // Ends both editors, storing their texts, so that a save writes what the user sees; the grid takes the
   // keyboard focus when an editor had it.
   void EndEdits();
-  bool IsEditing() const { return editing_; }
-  TGridEditor* Editor() const { return editor_; }
+  // Open from BeginEdit until the editor is hidden, closing included.
+  bool IsEditing() const { return state_ != TState::kClosed; }
+  TGridEditor* Editor() const { return editor_.get(); }
   TCellAddress EditCell() const { return editCell_; }
 
   // Opens the header editor on a header cell; an open one on another cell commits first.
   void BeginHeaderEdit(int col);
   // Writes a changed header text to its cell and closes the header editor.
   void EndHeaderEdit();
-  TGridHeaderEditor* HeaderEditor() const { return headerEditor_; }
+  TGridHeaderEditor* HeaderEditor() const;
+
+  // Gives both editors the view's current font and colours: at every open and on every style change, so an
+  // editor never keeps the colours of an earlier palette.
+  void ApplyEditorStyle();
 
   // Closes both editors without storing anything and deletes them (the view is going).
   void DropEditors();
@@ -75,6 +83,14 @@ class TGridEditSession {
   void EditorPasted();
 
  private:
+  // Where the in-place edit is in its life.
+  enum class TState {
+    kClosed,
+    kOpen,
+    kComposing,  // opened by an input-method composition: the grid keeps the keyboard focus until it commits
+    kClosing,    // EndEdit is storing the text and hiding the editor
+  };
+
   void LoadEditor(const std::string& cellText);
   // The edited cell's stored text into the editor, all of it selected.
   void Reload();
@@ -83,20 +99,20 @@ class TGridEditSession {
   void HideEditor(bool focusGrid);
 
   TTableGridView& view_;
-  TGridEditor* editor_ = nullptr;
-  TGridHeaderEditor* headerEditor_ = nullptr;
-  int headerCol_ = -1;
+  TGridKeyController& keys_;
+  std::unique_ptr<TGridEditor> editor_;
+  std::unique_ptr<TGridHeaderEdit> headerEdit_;
 
-  bool editing_ = false;
+  TState state_ = TState::kClosed;
   TCellAddress editCell_;
   std::string startText_;      // the cell's text when the edit began; Esc puts it back
   std::string lastCommitted_;  // what the edit last wrote (at first the starting text)
   std::string loadedBytes_;    // the cell text the editor was last loaded from
   QString loadedText_;         // the editor's text right after that load
-  bool writingFromEditor_ = false;
-  bool closingEditor_ = false;
-  bool forwardingKey_ = false;          // a key the editor does not take comes back to the grid: drop it
-  bool forwardingComposition_ = false;  // input-method events go to the editor while the grid keeps focus
+
+  // Re-entrancy guards, each set for the length of one call.
+  bool writingFromEditorGuard_ = false;  // the model's notice of the edit's own write must not reload it
+  bool forwardingKeyGuard_ = false;      // a key the editor does not take comes back to the grid: drop it
 };
 
 }  // namespace metrazil

@@ -15,6 +15,7 @@ namespace metrazil {
 TGridEditor::TGridEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent)
     : QPlainTextEdit(parent), session_(session), keys_(keys) {
   setFrameStyle(QFrame::NoFrame);
+  setAutoFillBackground(true);  // the text margins take the cell's colour too
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -2,13 +2,13 @@
 
 #include <QKeyEvent>
 
-#include "grid/view/GridEditSession.h"
+#include "grid/view/GridHeaderEdit.h"
 #include "grid/view/GridKeyController.h"
 
 namespace metrazil {
 
-TGridHeaderEditor::TGridHeaderEditor(TGridEditSession& session, TGridKeyController& keys, QWidget* parent)
-    : QLineEdit(parent), session_(session), keys_(keys) {
+TGridHeaderEditor::TGridHeaderEditor(TGridHeaderEdit& edit, TGridKeyController& keys, QWidget* parent)
+    : QLineEdit(parent), edit_(edit), keys_(keys) {
   setFrame(false);
   hide();
 }
@@ -19,7 +19,7 @@ void TGridHeaderEditor::keyPressEvent(QKeyEvent* event) {
 
 void TGridHeaderEditor::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (event->reason() != Qt::PopupFocusReason) session_.EndHeaderEdit();
+  if (event->reason() != Qt::PopupFocusReason) edit_.End();
 }
 
 }  // namespace metrazil

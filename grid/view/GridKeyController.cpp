@@ -10,71 +10,72 @@
 namespace metrazil {
 namespace {
 
-using A = TGridKeyAction;
-using W = TGridKeyController::Where;
+using Action = TGridKeyAction;
+using Where = TGridKeyController::Where;
 
 struct TKeyBinding {
-  W where;
+  Where where;
   int key;
   Qt::KeyboardModifiers counted;  // the modifiers that take part; the others are ignored
   Qt::KeyboardModifiers needed;   // what the counted ones must be
-  A action;
+  Action action;
 };
 
-// In the grid Shift is no part of a key: with a movement it keeps the anchor. In the in-place editor Meta
-// is none, and some keys act whatever is held.
-const Qt::KeyboardModifiers kGridMods = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-const Qt::KeyboardModifiers kEditorMods = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-const Qt::KeyboardModifiers kAny = Qt::NoModifier;  // counted: none, so any held match
-const Qt::KeyboardModifiers kNoMods = Qt::NoModifier;
-const Qt::KeyboardModifiers kCtrl = Qt::ControlModifier;
-const Qt::KeyboardModifiers kShift = Qt::ShiftModifier;
+// Which modifiers count. In the grid Shift is no part of a key: with a movement it keeps the anchor. In the
+// in-place editor Meta is none, and some keys act whatever is held.
+const Qt::KeyboardModifiers kCountedInGrid = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+const Qt::KeyboardModifiers kCountedInEditor = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+const Qt::KeyboardModifiers kCountedNone = Qt::NoModifier;  // whatever is held matches
+// What the counted modifiers must be.
+const Qt::KeyboardModifiers kNeedNone = Qt::NoModifier;
+const Qt::KeyboardModifiers kNeedCtrl = Qt::ControlModifier;
+const Qt::KeyboardModifiers kNeedShift = Qt::ShiftModifier;
 
 // The first matching row wins.
 const TKeyBinding kKeyTable[] = {
-    {W::kGrid, Qt::Key_A, kGridMods, kCtrl, A::kSelectAll},
-    {W::kGrid, Qt::Key_Up, kGridMods, kNoMods, A::kUp},
-    {W::kGrid, Qt::Key_Up, kGridMods, kCtrl, A::kScrollUp},
-    {W::kGrid, Qt::Key_Down, kGridMods, kNoMods, A::kDown},
-    {W::kGrid, Qt::Key_Down, kGridMods, kCtrl, A::kScrollDown},
-    {W::kGrid, Qt::Key_Left, kGridMods, kNoMods, A::kLeft},
-    {W::kGrid, Qt::Key_Left, kGridMods, kCtrl, A::kPageLeft},
-    {W::kGrid, Qt::Key_Right, kGridMods, kNoMods, A::kRight},
-    {W::kGrid, Qt::Key_Right, kGridMods, kCtrl, A::kPageRight},
-    {W::kGrid, Qt::Key_Home, kGridMods, kNoMods, A::kFirstCol},
-    {W::kGrid, Qt::Key_Home, kGridMods, kCtrl, A::kFirstCell},
-    {W::kGrid, Qt::Key_End, kGridMods, kNoMods, A::kLastCol},
-    {W::kGrid, Qt::Key_End, kGridMods, kCtrl, A::kLastCell},
-    {W::kGrid, Qt::Key_PageUp, kGridMods, kNoMods, A::kPageUp},
-    {W::kGrid, Qt::Key_PageUp, kGridMods, kCtrl, A::kTopVisible},
-    {W::kGrid, Qt::Key_PageDown, kGridMods, kNoMods, A::kPageDown},
-    {W::kGrid, Qt::Key_PageDown, kGridMods, kCtrl, A::kBottomVisible},
-    {W::kGrid, Qt::Key_Return, kGridMods, kNoMods, A::kEdit},
-    {W::kGrid, Qt::Key_Enter, kGridMods, kNoMods, A::kEdit},
-    {W::kGrid, Qt::Key_F2, kGridMods, kNoMods, A::kEditAtEnd},
-    {W::kGrid, Qt::Key_Backspace, kGridMods, kNoMods, A::kType},
+    {Where::kGrid, Qt::Key_A, kCountedInGrid, kNeedCtrl, Action::kSelectAll},
+    {Where::kGrid, Qt::Key_Up, kCountedInGrid, kNeedNone, Action::kUp},
+    {Where::kGrid, Qt::Key_Up, kCountedInGrid, kNeedCtrl, Action::kScrollUp},
+    {Where::kGrid, Qt::Key_Down, kCountedInGrid, kNeedNone, Action::kDown},
+    {Where::kGrid, Qt::Key_Down, kCountedInGrid, kNeedCtrl, Action::kScrollDown},
+    {Where::kGrid, Qt::Key_Left, kCountedInGrid, kNeedNone, Action::kLeft},
+    {Where::kGrid, Qt::Key_Left, kCountedInGrid, kNeedCtrl, Action::kPageLeft},
+    {Where::kGrid, Qt::Key_Right, kCountedInGrid, kNeedNone, Action::kRight},
+    {Where::kGrid, Qt::Key_Right, kCountedInGrid, kNeedCtrl, Action::kPageRight},
+    {Where::kGrid, Qt::Key_Home, kCountedInGrid, kNeedNone, Action::kFirstCol},
+    {Where::kGrid, Qt::Key_Home, kCountedInGrid, kNeedCtrl, Action::kFirstCell},
+    {Where::kGrid, Qt::Key_End, kCountedInGrid, kNeedNone, Action::kLastCol},
+    {Where::kGrid, Qt::Key_End, kCountedInGrid, kNeedCtrl, Action::kLastCell},
+    {Where::kGrid, Qt::Key_PageUp, kCountedInGrid, kNeedNone, Action::kPageUp},
+    {Where::kGrid, Qt::Key_PageUp, kCountedInGrid, kNeedCtrl, Action::kTopVisible},
+    {Where::kGrid, Qt::Key_PageDown, kCountedInGrid, kNeedNone, Action::kPageDown},
+    {Where::kGrid, Qt::Key_PageDown, kCountedInGrid, kNeedCtrl, Action::kBottomVisible},
+    {Where::kGrid, Qt::Key_Return, kCountedInGrid, kNeedNone, Action::kEdit},
+    {Where::kGrid, Qt::Key_Enter, kCountedInGrid, kNeedNone, Action::kEdit},
+    {Where::kGrid, Qt::Key_F2, kCountedInGrid, kNeedNone, Action::kEditAtEnd},
+    {Where::kGrid, Qt::Key_Backspace, kCountedInGrid, kNeedNone, Action::kType},
 
-    {W::kEditor, Qt::Key_Return, kEditorMods, kCtrl, A::kNewLine},
-    {W::kEditor, Qt::Key_Enter, kEditorMods, kCtrl, A::kNewLine},
-    {W::kEditor, Qt::Key_Return, kAny, kNoMods, A::kEndEdit},
-    {W::kEditor, Qt::Key_Enter, kAny, kNoMods, A::kEndEdit},
-    {W::kEditor, Qt::Key_Escape, kAny, kNoMods, A::kCancelEdit},
-    {W::kEditor, Qt::Key_PageUp, kAny, kNoMods, A::kPageUp},
-    {W::kEditor, Qt::Key_PageDown, kAny, kNoMods, A::kPageDown},
-    {W::kEditor, Qt::Key_Up, kEditorMods, kNoMods, A::kLeaveUp},
-    {W::kEditor, Qt::Key_Down, kEditorMods, kNoMods, A::kLeaveDown},
-    {W::kEditor, Qt::Key_Home, kEditorMods, kNoMods, A::kCaretStart},
-    {W::kEditor, Qt::Key_End, kEditorMods, kNoMods, A::kCaretEnd},
-    {W::kEditor, Qt::Key_F2, kAny, kNoMods, A::kCaretEnd},
-    {W::kEditor, Qt::Key_Insert, kEditorMods, kCtrl, A::kCopy},
-    {W::kEditor, Qt::Key_Insert, kEditorMods, kShift, A::kPaste},
-    {W::kEditor, Qt::Key_Insert, kAny, kNoMods, A::kSwallow},
-    {W::kEditor, Qt::Key_Delete, kEditorMods, kShift, A::kCut},
+    {Where::kEditor, Qt::Key_Return, kCountedInEditor, kNeedCtrl, Action::kNewLine},
+    {Where::kEditor, Qt::Key_Enter, kCountedInEditor, kNeedCtrl, Action::kNewLine},
+    {Where::kEditor, Qt::Key_Return, kCountedNone, kNeedNone, Action::kEndEdit},
+    {Where::kEditor, Qt::Key_Enter, kCountedNone, kNeedNone, Action::kEndEdit},
+    {Where::kEditor, Qt::Key_Escape, kCountedNone, kNeedNone, Action::kCancelEdit},
+    {Where::kEditor, Qt::Key_PageUp, kCountedNone, kNeedNone, Action::kPageUp},
+    {Where::kEditor, Qt::Key_PageDown, kCountedNone, kNeedNone, Action::kPageDown},
+    {Where::kEditor, Qt::Key_Up, kCountedInEditor, kNeedNone, Action::kLeaveUp},
+    {Where::kEditor, Qt::Key_Down, kCountedInEditor, kNeedNone, Action::kLeaveDown},
+    {Where::kEditor, Qt::Key_Home, kCountedInEditor, kNeedNone, Action::kCaretStart},
+    {Where::kEditor, Qt::Key_End, kCountedInEditor, kNeedNone, Action::kCaretEnd},
+    {Where::kEditor, Qt::Key_F2, kCountedNone, kNeedNone, Action::kCaretEnd},
+    {Where::kEditor, Qt::Key_Insert, kCountedInEditor, kNeedCtrl, Action::kCopy},
+    {Where::kEditor, Qt::Key_Insert, kCountedInEditor, kNeedShift, Action::kPaste},
+    {Where::kEditor, Qt::Key_Insert, kCountedNone, kNeedNone, Action::kSwallow},
+    {Where::kEditor, Qt::Key_Delete, kCountedInEditor, kNeedShift, Action::kCut},
 
     // The header editor's text reaches the cell when the focus leaves it, never by a key.
-    {W::kHeaderEditor, Qt::Key_Return, kAny, kNoMods, A::kSwallow},
-    {W::kHeaderEditor, Qt::Key_Enter, kAny, kNoMods, A::kSwallow},
-    {W::kHeaderEditor, Qt::Key_Escape, kAny, kNoMods, A::kSwallow},
+    {Where::kHeaderEditor, Qt::Key_Return, kCountedNone, kNeedNone, Action::kSwallow},
+    {Where::kHeaderEditor, Qt::Key_Enter, kCountedNone, kNeedNone, Action::kSwallow},
+    {Where::kHeaderEditor, Qt::Key_Escape, kCountedNone, kNeedNone, Action::kSwallow},
 };
 
 bool Typed(const QKeyEvent& event) {
@@ -94,7 +95,7 @@ TGridKeyAction TGridKeyController::ActionFor(const QKeyEvent& event, Where where
       return binding.action;
     }
   }
-  return where == W::kGrid && Typed(event) ? A::kType : A::kNone;
+  return where == Where::kGrid && Typed(event) ? Action::kType : Action::kNone;
 }
 
 void TGridKeyController::GridKeyPress(QKeyEvent* event) {
@@ -102,65 +103,65 @@ void TGridKeyController::GridKeyPress(QKeyEvent* event) {
   if (edit.TakeGridKey(event)) return;
   const TTableGrid& model = view_.Model();
   const bool keep = (event->modifiers() & Qt::ShiftModifier) != 0;
-  switch (ActionFor(*event, W::kGrid)) {
-    case A::kUp:
+  switch (ActionFor(*event, Where::kGrid)) {
+    case Action::kUp:
       MoveBy(0, -1, keep);
       break;
-    case A::kDown:
+    case Action::kDown:
       MoveBy(0, 1, keep);
       break;
-    case A::kLeft:
+    case Action::kLeft:
       MoveBy(-1, 0, keep);
       break;
-    case A::kRight:
+    case Action::kRight:
       MoveBy(1, 0, keep);
       break;
-    case A::kFirstCol:
+    case Action::kFirstCol:
       MoveTo(0, model.FocusedRow(), keep);
       break;
-    case A::kLastCol:
+    case Action::kLastCol:
       MoveTo(model.ColCount() - 1, model.FocusedRow(), keep);
       break;
-    case A::kPageUp:
+    case Action::kPageUp:
       PageMove(-1, keep);
       break;
-    case A::kPageDown:
+    case Action::kPageDown:
       PageMove(1, keep);
       break;
-    case A::kFirstCell:
+    case Action::kFirstCell:
       MoveTo(0, model.FixedRows(), keep);
       break;
-    case A::kLastCell:
+    case Action::kLastCell:
       MoveTo(model.ColCount() - 1, model.RowCount() - 1, keep);
       break;
-    case A::kTopVisible:
+    case Action::kTopVisible:
       MoveTo(model.FocusedCol(), model.TopRow(), keep);
       break;
-    case A::kBottomVisible:
+    case Action::kBottomVisible:
       MoveToBottomVisible(keep);
       break;
-    case A::kScrollUp:
+    case Action::kScrollUp:
       ScrollBy(-1);
       break;
-    case A::kScrollDown:
+    case Action::kScrollDown:
       ScrollBy(1);
       break;
-    case A::kPageLeft:
+    case Action::kPageLeft:
       PageSideways(-1, keep);
       break;
-    case A::kPageRight:
+    case Action::kPageRight:
       PageSideways(1, keep);
       break;
-    case A::kSelectAll:
+    case Action::kSelectAll:
       SelectAll();
       break;
-    case A::kEdit:
+    case Action::kEdit:
       edit.BeginEdit(true);
       break;
-    case A::kEditAtEnd:
+    case Action::kEditAtEnd:
       edit.BeginEdit(false);
       break;
-    case A::kType:
+    case Action::kType:
       edit.TypeIntoNewEdit(event);
       break;
     default:
@@ -172,42 +173,42 @@ void TGridKeyController::GridKeyPress(QKeyEvent* event) {
 
 bool TGridKeyController::EditorKeyPress(TGridEditor& editor, QKeyEvent* event) {
   TGridEditSession& edit = view_.EditSession();
-  switch (ActionFor(*event, W::kEditor)) {
-    case A::kNewLine:
+  switch (ActionFor(*event, Where::kEditor)) {
+    case Action::kNewLine:
       editor.insertPlainText(QStringLiteral("\n"));
       return true;
-    case A::kEndEdit:
+    case Action::kEndEdit:
       edit.EndEdit();
       return true;
-    case A::kCancelEdit:
+    case Action::kCancelEdit:
       edit.CancelEdit();
       return true;
-    case A::kPageUp:
+    case Action::kPageUp:
       PageMove(-1, false);
       return true;
-    case A::kPageDown:
+    case Action::kPageDown:
       PageMove(1, false);
       return true;
-    case A::kLeaveUp:
+    case Action::kLeaveUp:
       return LeaveCell(editor, -1);
-    case A::kLeaveDown:
+    case Action::kLeaveDown:
       return LeaveCell(editor, 1);
-    case A::kCaretStart:
+    case Action::kCaretStart:
       editor.moveCursor(QTextCursor::Start);
       return true;
-    case A::kCaretEnd:
+    case Action::kCaretEnd:
       editor.moveCursor(QTextCursor::End);
       return true;
-    case A::kCopy:
+    case Action::kCopy:
       editor.copy();
       return true;
-    case A::kPaste:
+    case Action::kPaste:
       editor.paste();
       return true;
-    case A::kCut:
+    case Action::kCut:
       editor.cut();
       return true;
-    case A::kSwallow:
+    case Action::kSwallow:
       return true;
     default:
       return false;
@@ -215,7 +216,7 @@ bool TGridKeyController::EditorKeyPress(TGridEditor& editor, QKeyEvent* event) {
 }
 
 bool TGridKeyController::HeaderEditorKeyPress(QKeyEvent* event) {
-  if (ActionFor(*event, W::kHeaderEditor) != A::kSwallow) return false;
+  if (ActionFor(*event, Where::kHeaderEditor) != Action::kSwallow) return false;
   event->accept();
   return true;
 }

@@ -13,28 +13,28 @@ namespace metrazil {
 
 TGridLinkController::TGridLinkController(TTableGridView& view) : view_(view) {}
 
-QString TGridLinkController::anchorAt(QPoint pos) const {
+QString TGridLinkController::AnchorAt(QPoint pos) const {
   const TCellAddress cell = view_.ViewportToCell(pos);
   if (cell.col < 0 || cell.row < 0) return {};
   const TTableGrid& model = view_.Model();
   const std::string_view text = model.CellText(cell.col, cell.row);
   // Only markup can hold links; a cheap look for a tag spares the document layout on every move.
   if (text.find('<') == std::string_view::npos) return {};
-  const QFont font = cell.row < model.FixedRows() ? view_.HeaderFont() : view_.BodyFont();
+  const QFont font = cell.row < model.FixedRows() ? view_.Style().headerFont : view_.Style().bodyFont;
   return TCellTextPainter::AnchorAt(text, TGridPainter::TextRect(view_.CellRect(cell.col, cell.row)), font, pos);
 }
 
-bool TGridLinkController::isOverLink(QPoint pos) const { return !anchorAt(pos).isEmpty(); }
+bool TGridLinkController::IsOverLink(QPoint pos) const { return !AnchorAt(pos).isEmpty(); }
 
-bool TGridLinkController::mousePress(QMouseEvent* event) {
+bool TGridLinkController::MousePress(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
-  const QString target = anchorAt(event->position().toPoint());
+  const QString target = AnchorAt(event->position().toPoint());
   if (target.isEmpty()) return false;
-  follow(target);
+  Follow(target);
   return true;
 }
 
-void TGridLinkController::follow(const QString& target) {
+void TGridLinkController::Follow(const QString& target) {
   const QByteArray utf8 = target.toUtf8();
   const std::string_view text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   if (const auto link = ParseCellLink(text)) {

@@ -16,16 +16,16 @@ class TGridLinkController {
   explicit TGridLinkController(TTableGridView& view);
 
   // True when the press was on a link (and the link has been followed).
-  bool mousePress(QMouseEvent* event);
+  bool MousePress(QMouseEvent* event);
   // Whether a link lies under pos (viewport coordinates), for the pointer shape.
-  bool isOverLink(QPoint pos) const;
+  bool IsOverLink(QPoint pos) const;
 
   // Follows target: "CELL://R<row>C<col>" moves the focus to the row, then to the column, raising
   // EInvalidGridOperation for an index outside the counts; what IsAllowedExternalLink allows opens outside.
-  void follow(const QString& target);
+  void Follow(const QString& target);
 
  private:
-  QString anchorAt(QPoint pos) const;
+  QString AnchorAt(QPoint pos) const;
 
   TTableGridView& view_;
 };

@@ -8,40 +8,40 @@
 
 namespace metrazil {
 
-TGridPanningController::TGridPanningController(TTableGridView& view) : QObject(&view), view_(view) {
+TGridPanningController::TGridPanningController(TTableGridView& view) : view_(view) {
   timer_.setInterval(10);
-  connect(&timer_, &QTimer::timeout, this, &TGridPanningController::tick);
+  connect(&timer_, &QTimer::timeout, this, &TGridPanningController::Tick);
 }
 
 TGridPanningController::~TGridPanningController() {
   if (panning_) QGuiApplication::restoreOverrideCursor();
 }
 
-bool TGridPanningController::mousePress(QMouseEvent* event) {
+bool TGridPanningController::MousePress(QMouseEvent* event) {
   if (panning_) {
-    stop();
+    Stop();
     return event->button() == Qt::MiddleButton;
   }
   if (event->button() != Qt::MiddleButton) return false;
   // Nothing to pan through without body rows.
   if (view_.Model().RowCount() <= view_.Model().FixedRows()) return true;
-  start(event->position().toPoint());
+  Start(event->position().toPoint());
   return true;
 }
 
-bool TGridPanningController::mouseMove(QMouseEvent* event) {
+bool TGridPanningController::MouseMove(QMouseEvent* event) {
   if (!panning_) return false;
   pointerY_ = event->position().toPoint().y();
-  showDirection();
+  ShowDirection();
   return true;
 }
 
-void TGridPanningController::keyPress() {
-  if (panning_) stop();
+void TGridPanningController::KeyPress() {
+  if (panning_) Stop();
 }
 
-void TGridPanningController::start(QPoint pos) {
-  view_.EndEdit();
+void TGridPanningController::Start(QPoint pos) {
+  view_.EditSession().EndEdit();
   view_.setFocus(Qt::MouseFocusReason);
   panning_ = true;
   pressPos_ = pos;
@@ -51,7 +51,7 @@ void TGridPanningController::start(QPoint pos) {
   timer_.start();
 }
 
-void TGridPanningController::stop() {
+void TGridPanningController::Stop() {
   if (!panning_) return;
   panning_ = false;
   timer_.stop();
@@ -59,14 +59,14 @@ void TGridPanningController::stop() {
   QGuiApplication::restoreOverrideCursor();
 }
 
-void TGridPanningController::showDirection() {
+void TGridPanningController::ShowDirection() {
   QGuiApplication::changeOverrideCursor(PanningCursor(PanDirection(pressPos_.y(), pointerY_)));
 }
 
-void TGridPanningController::tick() {
+void TGridPanningController::Tick() {
   // A hidden grid (page switch, closed window) cannot be panned any more.
   if (!view_.isVisible()) {
-    stop();
+    Stop();
     return;
   }
   // The grid holds the pointer, so every move reaches mouseMove and pointerY_ is current.

@@ -22,18 +22,18 @@ class TGridPanningController : public QObject {
 
   // A press while panning ends it and returns false so the press goes on (a middle press ends it only);
   // a middle press otherwise starts panning and returns true.
-  bool mousePress(QMouseEvent* event);
-  bool mouseMove(QMouseEvent* event);
+  bool MousePress(QMouseEvent* event);
+  bool MouseMove(QMouseEvent* event);
   // A key ends panning; the key goes on to the grid.
-  void keyPress();
+  void KeyPress();
 
-  bool isPanning() const { return panning_; }
-  void stop();
+  bool IsPanning() const { return panning_; }
+  void Stop();
 
  private:
-  void start(QPoint pos);
-  void tick();
-  void showDirection();
+  void Start(QPoint pos);
+  void Tick();
+  void ShowDirection();
 
   TTableGridView& view_;
   QTimer timer_;

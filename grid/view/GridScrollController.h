@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <array>
+
+#include "grid/layout/GridGeometry.h"
 
 class QScrollBar;
 
 namespace metrazil {
 
 class TTableGridView;
-class TGridGeometry;
 
 // The grid's scroll bars: shown only while rows or columns do not all fit, always ranging 0..127 over the
 // possible top rows and left columns. Arrows move one row or column, the track a page, and a dragged thumb
@@ -19,25 +21,34 @@ class TGridScrollController : public QObject {
   explicit TGridScrollController(TTableGridView& view);
 
   // Brings both bars in line with the view's top-left cell, sizes and counts.
-  void sync();
+  void Sync();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void focusGrid();
-  void onAction(Qt::Orientation orientation, int action);
-  void onReleased(Qt::Orientation orientation);
-  void syncBar(Qt::Orientation orientation);
-  void scrollTo(Qt::Orientation orientation, long long pos);
-  TGridGeometry geometry() const;
-  QScrollBar* bar(Qt::Orientation orientation) const;
-  long long position(Qt::Orientation orientation) const;
-  long long firstPosition(Qt::Orientation orientation) const;
-  long long lastPosition(Qt::Orientation orientation) const;
-  int page(Qt::Orientation orientation) const;
+  // One bar and the direction it scrolls: the vertical bar moves the top row, the horizontal one the left
+  // column; nothing else tells them apart.
+  struct TScrollAxis {
+    QScrollBar* bar;
+    int TCellAddress::*topLeftPart;  // row of the top-left cell, or its col
+    int (TTableGrid::*fixedCount)() const;
+    int (TGridGeometry::*maxPosition)() const;
+    int (TGridGeometry::*page)() const;
+  };
+
+  void FocusGrid();
+  void OnAction(const TScrollAxis& axis, int action);
+  void OnReleased(const TScrollAxis& axis);
+  void SyncBar(const TScrollAxis& axis);
+  void ScrollTo(const TScrollAxis& axis, long long pos);
+  TCellAddress TopLeft() const;
+  long long Position(const TScrollAxis& axis) const { return TopLeft().*axis.topLeftPart; }
+  long long FirstPosition(const TScrollAxis& axis) const;
+  long long LastPosition(const TScrollAxis& axis) const;
 
   TTableGridView& view_;
+  std::array<TScrollAxis, 2> axes_;
   bool syncing_ = false;
 };
 

@@ -15,19 +15,17 @@
 namespace metrazil {
 
 TGridSizingController::TGridSizingController(TTableGridView& view)
-    : view_(view), line_(new TGridSizingLine(view.viewport())) {}
+    : view_(view), line_(std::make_unique<TGridSizingLine>(view.viewport())) {}
 
-TGridGeometry TGridSizingController::geometry() const {
-  return TGridGeometry(view_.Model(), view_.viewport()->width(), view_.viewport()->height());
-}
+TGridSizingController::~TGridSizingController() = default;
 
-bool TGridSizingController::inHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
+bool TGridSizingController::InHeaderRow(const TGridGeometry& geometry, QPoint pos) const {
   return view_.Model().FixedRows() > 0 && pos.x() >= 0 && geometry.RowAt(pos.y()) == 0;
 }
 
-int TGridSizingController::sizingZoneColumn(QPoint pos) const {
-  const TGridGeometry geo = geometry();
-  if (!inHeaderRow(geo, pos)) return -1;
+int TGridSizingController::SizingZoneColumn(QPoint pos) const {
+  const TGridGeometry geo = view_.Geometry();
+  if (!InHeaderRow(geo, pos)) return -1;
   // Only borders on screen count. Where zones overlap (narrow columns) the rightmost wins, so a column
   // squeezed to nothing can still be pulled open again.
   int found = -1;
@@ -37,33 +35,33 @@ int TGridSizingController::sizingZoneColumn(QPoint pos) const {
   return found;
 }
 
-void TGridSizingController::moveLine(int pointerX) {
+void TGridSizingController::MoveLine(int pointerX) {
   lineX_ = pointerX + sizingOffset_;
-  const TGridGeometry geo = geometry();
+  const TGridGeometry geo = view_.Geometry();
   // Drawn over the column's own grid line while the border has not moved.
-  line_->showAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
+  line_->ShowAt(lineX_ - 1, static_cast<int>(std::min(geo.CellsBottom(), geo.ClientHeight())));
 }
 
-bool TGridSizingController::mousePress(QMouseEvent* event) {
+bool TGridSizingController::MousePress(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
-  const int col = sizingZoneColumn(pos);
+  const int col = SizingZoneColumn(pos);
   if (col < 0) return false;
-  view_.EndEdit();
+  view_.EditSession().EndEdit();
   view_.setFocus(Qt::MouseFocusReason);
   sizingCol_ = col;
-  sizingOffset_ = static_cast<int>(geometry().CellRect(col, 0).right) - pos.x();
-  moveLine(pos.x());
+  sizingOffset_ = static_cast<int>(view_.Geometry().CellRect(col, 0).right) - pos.x();
+  MoveLine(pos.x());
   return true;
 }
 
-bool TGridSizingController::mouseMove(QMouseEvent* event) {
+bool TGridSizingController::MouseMove(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (isSizing()) {
-    moveLine(pos.x());
+  if (IsSizing()) {
+    MoveLine(pos.x());
     return true;
   }
-  if (event->buttons() == Qt::NoButton && sizingZoneColumn(pos) >= 0) {
+  if (event->buttons() == Qt::NoButton && SizingZoneColumn(pos) >= 0) {
     view_.viewport()->setCursor(Qt::SplitHCursor);
     return true;
   }
@@ -71,13 +69,13 @@ bool TGridSizingController::mouseMove(QMouseEvent* event) {
   return false;
 }
 
-void TGridSizingController::cancel() {
+void TGridSizingController::Cancel() {
   sizingCol_ = -1;
   line_->hide();
 }
 
-bool TGridSizingController::mouseRelease(QMouseEvent* event) {
-  if (!isSizing()) return false;
+bool TGridSizingController::MouseRelease(QMouseEvent* event) {
+  if (!IsSizing()) return false;
   if (event->button() != Qt::LeftButton) return true;
   const int col = sizingCol_;
   sizingCol_ = -1;
@@ -86,7 +84,7 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   // Released beyond the right edge: the drag is abandoned.
   if (x >= view_.viewport()->width() || col >= view_.Model().ColCount()) return true;
   lineX_ = x + sizingOffset_;
-  const TGridRect rect = geometry().CellRect(col, 0);
+  const TGridRect rect = view_.Geometry().CellRect(col, 0);
   if (rect == TGridRect{}) return true;  // scrolled away meanwhile
   if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
     if (*width != view_.Model().ColWidth(col)) view_.Model().SetColWidth(col, *width);
@@ -94,17 +92,17 @@ bool TGridSizingController::mouseRelease(QMouseEvent* event) {
   return true;
 }
 
-bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
+bool TGridSizingController::MouseDoubleClick(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
   const QPoint pos = event->position().toPoint();
-  const auto hit = HeaderDoubleClickAt(geometry(), pos.x(), pos.y());
+  const auto hit = HeaderDoubleClickAt(view_.Geometry(), pos.x(), pos.y());
   if (!hit) return false;
   switch (hit->action) {
     case THeaderDoubleClick::kFitLeftColumn:
-      fitColumn(hit->col - 1);
+      FitColumn(hit->col - 1);
       return true;
     case THeaderDoubleClick::kFitColumn:
-      fitColumn(hit->col);
+      FitColumn(hit->col);
       return true;
     case THeaderDoubleClick::kEditHeader:
       return false;
@@ -112,11 +110,11 @@ bool TGridSizingController::mouseDoubleClick(QMouseEvent* event) {
   return false;
 }
 
-void TGridSizingController::fitColumn(int col) {
+void TGridSizingController::FitColumn(int col) {
   TTableGrid& model = view_.Model();
   if (col < 0 || col >= model.ColCount()) throw EListError::IndexOutOfBounds(col);
-  const QFontMetrics headerMetrics(view_.HeaderFont());
-  const QFontMetrics bodyMetrics(view_.BodyFont());
+  const QFontMetrics headerMetrics(view_.Style().headerFont);
+  const QFontMetrics bodyMetrics(view_.Style().bodyFont);
   int widest = 0;
   auto measure = [&widest](const QFontMetrics& metrics, std::string_view firstLine) {
     if (!firstLine.empty()) widest = std::max(widest, metrics.horizontalAdvance(FromTableBytes(firstLine)));

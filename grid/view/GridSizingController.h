@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <memory>
 
 class QMouseEvent;
 
@@ -15,30 +16,30 @@ class TGridGeometry;
 class TGridSizingController {
  public:
   explicit TGridSizingController(TTableGridView& view);
+  ~TGridSizingController();
 
   // Each returns true when it took the event, so the view does nothing else with it.
-  bool mousePress(QMouseEvent* event);
-  bool mouseMove(QMouseEvent* event);
-  bool mouseRelease(QMouseEvent* event);
-  bool mouseDoubleClick(QMouseEvent* event);
+  bool MousePress(QMouseEvent* event);
+  bool MouseMove(QMouseEvent* event);
+  bool MouseRelease(QMouseEvent* event);
+  bool MouseDoubleClick(QMouseEvent* event);
 
-  bool isSizing() const { return sizingCol_ >= 0; }
+  bool IsSizing() const { return sizingCol_ >= 0; }
   // Drops a drag in progress without changing the width (the grid lost the pointer).
-  void cancel();
+  void Cancel();
   // The column whose sizing zone holds pos (viewport coordinates), or -1.
-  int sizingZoneColumn(QPoint pos) const;
+  int SizingZoneColumn(QPoint pos) const;
 
   // Sets the column's width to that of its widest first line of text plus margins (see FitWidth). A column
   // outside the count raises EListError.
-  void fitColumn(int col);
+  void FitColumn(int col);
 
  private:
-  TGridGeometry geometry() const;
-  bool inHeaderRow(const TGridGeometry& geometry, QPoint pos) const;
-  void moveLine(int pointerX);
+  bool InHeaderRow(const TGridGeometry& geometry, QPoint pos) const;
+  void MoveLine(int pointerX);
 
   TTableGridView& view_;
-  TGridSizingLine* line_;
+  std::unique_ptr<TGridSizingLine> line_;
   int sizingCol_ = -1;
   int sizingOffset_ = 0;  // border minus pointer at the press
   int lineX_ = 0;

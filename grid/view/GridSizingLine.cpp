@@ -12,7 +12,7 @@ TGridSizingLine::TGridSizingLine(QWidget* viewport) : QWidget(viewport) {
   hide();
 }
 
-void TGridSizingLine::showAt(int x, int bottom) {
+void TGridSizingLine::ShowAt(int x, int bottom) {
   setGeometry(x, 0, 1, std::max(bottom, 1));
   show();
   raise();

@@ -13,7 +13,7 @@ class TGridSizingLine : public QWidget {
   explicit TGridSizingLine(QWidget* viewport);
 
   // Shows the line at x from the top of the viewport down to bottom (exclusive).
-  void showAt(int x, int bottom);
+  void ShowAt(int x, int bottom);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

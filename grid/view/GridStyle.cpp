@@ -1,6 +1,7 @@
 #include "grid/view/GridStyle.h"
 
 #include <QPalette>
+#include <QWidget>
 #include <algorithm>
 
 namespace metrazil {
@@ -27,6 +28,15 @@ TGridStyle TGridStyle::For(const QPalette& palette, int zoomLevel) {
   style.fixedColor = palette.color(QPalette::Button);
   style.textColor = palette.color(QPalette::Text);
   return style;
+}
+
+void TGridStyle::ApplyToEditor(QWidget& editor) const {
+  editor.setFont(editorFont);
+  QPalette colours = editor.palette();
+  colours.setColor(QPalette::Base, cellColor);
+  colours.setColor(QPalette::Window, cellColor);  // the in-place editor's text margins
+  colours.setColor(QPalette::Text, textColor);
+  editor.setPalette(colours);
 }
 
 }  // namespace metrazil

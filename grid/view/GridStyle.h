@@ -4,6 +4,7 @@
 #include <QFont>
 
 class QPalette;
+class QWidget;
 
 namespace metrazil {
 
@@ -22,6 +23,9 @@ struct TGridStyle {
 
   // The style for a widget palette and a zoom level of -10..10 (added to every cell font's point size).
   static TGridStyle For(const QPalette& palette, int zoomLevel);
+
+  // An editor's font and colours: the cell's font at its own size on the cell's normal background.
+  void ApplyToEditor(QWidget& editor) const;
 };
 
 }  // namespace metrazil

@@ -10,14 +10,14 @@
 namespace metrazil {
 
 TGridWheelController::TGridWheelController(TTableGridView& view)
-    : QObject(&view), view_(view), step_(QApplication::wheelScrollLines()) {}
+    : view_(view), step_(QApplication::wheelScrollLines()) {}
 
-void TGridWheelController::wheel(QWheelEvent* event) {
+void TGridWheelController::Wheel(QWheelEvent* event) {
   event->accept();
   QWidget* focus = QApplication::focusWidget();
-  QWidget* editor = view_.Editor();
-  const bool inEditor =
-      view_.IsEditing() && editor != nullptr && focus != nullptr && (focus == editor || editor->isAncestorOf(focus));
+  QWidget* editor = view_.EditSession().Editor();
+  const bool inEditor = view_.EditSession().IsEditing() && editor != nullptr && focus != nullptr &&
+                        (focus == editor || editor->isAncestorOf(focus));
   if (focus != &view_ && !inEditor) {
     accumulator_.Reset();
     return;
@@ -26,23 +26,23 @@ void TGridWheelController::wheel(QWheelEvent* event) {
   const int notches = -accumulator_.Add(event->angleDelta().y());
   if (notches == 0) return;
   if (inEditor) {
-    moveRows(notches, 0);
+    MoveRows(notches, 0);
   } else if (event->modifiers() & Qt::ControlModifier) {
-    zoomBy(notches > 0 ? step_ : -step_);
-    moveRows(notches, 0);
+    ZoomBy(notches > 0 ? step_ : -step_);
+    MoveRows(notches, 0);
   } else {
-    moveRows(notches, step_);
+    MoveRows(notches, step_);
   }
 }
 
-void TGridWheelController::moveRows(int notches, int step) {
+void TGridWheelController::MoveRows(int notches, int step) {
   const TTableGrid& model = view_.Model();
   const int row = model.FocusedRow();
   const int target = WheelTargetRow(row, model.FixedRows(), model.RowCount() - 1, step, notches);
   if (target != row) view_.MoveFocus(model.FocusedCol(), target, false);
 }
 
-void TGridWheelController::zoomBy(int step) {
+void TGridWheelController::ZoomBy(int step) {
   const int level = view_.ZoomLevel();
   if (step == 0 || !ZoomStepAllowed(level, step)) return;
   TTableGrid& model = view_.Model();
@@ -55,7 +55,7 @@ void TGridWheelController::zoomBy(int step) {
 bool TGridWheelController::eventFilter(QObject* watched, QEvent* event) {
   // The in-place editor would scroll its own text; a notch there moves the focused cell instead.
   if (event->type() == QEvent::Wheel) {
-    wheel(static_cast<QWheelEvent*>(event));
+    Wheel(static_cast<QWheelEvent*>(event));
     return true;
   }
   return QObject::eventFilter(watched, event);

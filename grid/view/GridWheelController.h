@@ -20,19 +20,19 @@ class TGridWheelController : public QObject {
 
   // Always takes the event; one that reaches the grid while neither it nor its editor has the keyboard
   // focus moves nothing.
-  void wheel(QWheelEvent* event);
+  void Wheel(QWheelEvent* event);
 
   // Changes the zoom level and every column width and row height by step; nothing when the level would
   // leave -10..10.
-  void zoomBy(int step);
+  void ZoomBy(int step);
 
-  int wheelStep() const { return step_; }
+  int WheelStep() const { return step_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void moveRows(int notches, int step);
+  void MoveRows(int notches, int step);
 
   TTableGridView& view_;
   int step_;  // the platform's lines per notch when the grid was made

@@ -13,13 +13,14 @@
 #include <limits>
 
 #include "grid/layout/GridSizingRules.h"
+#include "grid/layout/GridWheelRules.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridKeyController.h"
 #include "grid/view/GridPainter.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 
 namespace metrazil {
 
@@ -35,23 +36,26 @@ QRect ToQRect(const TGridRect& r) {
   return QRect(QPoint(ToInt(r.left), ToInt(r.top)), QPoint(ToInt(r.right) - 1, ToInt(r.bottom) - 1));
 }
 
+// Assistive tools have to meet the grid's own interface from the first query on.
+std::unique_ptr<TGridAccessibleEvents> MakeAccessibleEvents(TTableGridView& view) {
+  InstallGridAccessibleFactory();
+  return std::make_unique<TGridAccessibleEvents>(view);
+}
+
 }  // namespace
 
-TTableGridView::TTableGridView(QWidget* parent) : QAbstractScrollArea(parent) {
+TTableGridView::TTableGridView(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      style_(TGridStyle::For(palette(), zoomLevel_)),
+      keys_(std::make_unique<TGridKeyController>(*this)),
+      session_(std::make_unique<TGridEditSession>(*this, *keys_)),
+      accessibility_(MakeAccessibleEvents(*this)),
+      pointerInput_(std::make_unique<TGridPointerInput>(*this)) {
   setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-  // The scroll bars are driven by their own controller; without it the grid scrolls by keys only.
-  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  style_ = TGridStyle::For(palette(), zoomLevel_);
-  keys_ = std::make_unique<TGridKeyController>(*this);
-  session_ = std::make_unique<TGridEditSession>(*this);
-  InstallGridAccessibleFactory();
-  accessibility_ = std::make_unique<TGridAccessibleEvents>(*this);
   ConnectModel();
-  sizing_ = new TGridSizing(*this);
 }
 
 TTableGridView::~TTableGridView() {
@@ -62,9 +66,6 @@ TTableGridView::~TTableGridView() {
   model_.OnCellsWritten = nullptr;
   model_.OnLayoutChanged = nullptr;
   model_.OnCellRangeChanged = nullptr;
-  // Its event filters must not see the events of a view that is half destroyed.
-  delete sizing_;
-  sizing_ = nullptr;
 }
 
 void TTableGridView::ConnectModel() {
@@ -83,11 +84,6 @@ TGridGeometry TTableGridView::Geometry() const {
 QRect TTableGridView::CellRect(int col, int row) const { return ToQRect(Geometry().CellRect(col, row)); }
 
 TCellAddress TTableGridView::ViewportToCell(QPoint pos) const { return Geometry().CellAt(pos.x(), pos.y()); }
-
-TCellAddress TTableGridView::MaxTopLeft() const {
-  const TGridGeometry geometry = Geometry();
-  return {geometry.MaxLeftCol(), geometry.MaxTopRow()};
-}
 
 void TTableGridView::SetTopLeft(int col, int row) {
   const TGridGeometry geometry = Geometry();
@@ -110,7 +106,7 @@ void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   session_->PlaceEditors();
   viewport()->update();
-  if (sizing_ != nullptr) sizing_->layoutChanged();
+  pointerInput_->LayoutChanged();
   accessibility_->LayoutChanged();
 }
 
@@ -130,7 +126,8 @@ void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
 // ---- fonts and colours ---------------------------------------------------------------------------------
 
 void TTableGridView::SetZoomLevel(int level) {
-  zoomLevel_ = std::clamp(level, -10, 10);
+  zoomLevel_ = std::clamp(level, kMinZoomLevel, kMaxZoomLevel);
+  // Only the cells follow the zoom: the editors keep their font at its own size.
   style_ = TGridStyle::For(palette(), zoomLevel_);
   viewport()->update();
 }
@@ -147,7 +144,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int selRight = std::max(model_.AnchorCol(), model_.FocusedCol());
   const int selTop = std::min(model_.AnchorRow(), model_.FocusedRow());
   const int selBottom = std::max(model_.AnchorRow(), model_.FocusedRow());
-  const bool editorShown = Editor() != nullptr && Editor()->isVisible();
+  const bool editorShown = session_->Editor() != nullptr && session_->Editor()->isVisible();
 
   // The cell under an open editor is painted too: the editor leaves its grid lines uncovered.
   for (int row : geometry.VisibleRows()) {
@@ -193,7 +190,7 @@ void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
   col = std::clamp(col, model_.FixedCols(), model_.ColCount() - 1);
   row = std::clamp(row, model_.FixedRows(), model_.RowCount() - 1);
   if (col == model_.FocusedCol() && row == model_.FocusedRow()) return;
-  EndEdit();
+  session_->EndEdit();
   model_.SetFocusedCell(col, row, keepAnchor);
   const TCellAddress topLeft = Geometry().ScrollIntoView(col, row);
   SetTopLeft(topLeft.col, topLeft.row);
@@ -209,9 +206,9 @@ void TTableGridView::keyPressEvent(QKeyEvent* event) { keys_->GridKeyPress(event
 void TTableGridView::mousePressEvent(QMouseEvent* event) {
   // A press outside the editor ends the edit before anything else; a right press has its own rule. Every
   // press gives the grid the keyboard focus, one on a link or a sizing zone too.
-  if (event->button() != Qt::RightButton) EndEdit();
+  if (event->button() != Qt::RightButton) session_->EndEdit();
   setFocus(Qt::MouseFocusReason);
-  if (sizing_->mousePressEvent(event)) return;
+  if (pointerInput_->MousePress(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleLeftPress(event);
   } else if (event->button() == Qt::RightButton) {
@@ -220,17 +217,17 @@ void TTableGridView::mousePressEvent(QMouseEvent* event) {
 }
 
 void TTableGridView::mouseMoveEvent(QMouseEvent* event) {
-  sizing_->mouseMoveEvent(event);
+  pointerInput_->MouseMove(event);
   event->accept();
 }
 
 void TTableGridView::mouseReleaseEvent(QMouseEvent* event) {
-  if (sizing_->mouseReleaseEvent(event)) return;
+  if (pointerInput_->MouseRelease(event)) return;
   if (event->button() == Qt::RightButton) HandleRightRelease(event);
 }
 
 void TTableGridView::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (sizing_->mouseDoubleClickEvent(event)) return;
+  if (pointerInput_->MouseDoubleClick(event)) return;
   if (event->button() == Qt::LeftButton) {
     HandleDoubleClick(event);
   } else {
@@ -250,7 +247,7 @@ void TTableGridView::HandleLeftPress(QMouseEvent* event) {
   // With editing on, the mouse never selects a range: Shift and dragging change nothing.
   if (hit.col < model_.FixedCols() || hit.row < model_.FixedRows()) return;
   if (hit.col == model_.FocusedCol() && hit.row == model_.FocusedRow()) {
-    if (!secondOfDoubleClick) BeginEdit(true);
+    if (!secondOfDoubleClick) session_->BeginEdit(true);
   } else {
     MoveFocus(hit.col, hit.row, false);
     lastLeftPressMovedFocus_ = true;
@@ -258,9 +255,9 @@ void TTableGridView::HandleLeftPress(QMouseEvent* event) {
 }
 
 void TTableGridView::HandleRightPress(QMouseEvent*) {
-  if (IsEditing()) {
+  if (session_->IsEditing()) {
     // Editor mode stays on: the editor comes back on release.
-    EndEdit();
+    session_->EndEdit();
     reopenOnRightRelease_ = true;
   }
 }
@@ -268,19 +265,17 @@ void TTableGridView::HandleRightPress(QMouseEvent*) {
 void TTableGridView::HandleRightRelease(QMouseEvent*) {
   if (!reopenOnRightRelease_) return;
   reopenOnRightRelease_ = false;
-  BeginEdit(true);
+  session_->BeginEdit(true);
 }
 
 void TTableGridView::HandleDoubleClick(QMouseEvent* event) {
   // The second press on a body cell opens no editor; a double-click on a border fits a column instead.
   const QPoint pos = event->position().toPoint();
   const auto hit = HeaderDoubleClickAt(Geometry(), pos.x(), pos.y());
-  if (hit && hit->action == THeaderDoubleClick::kEditHeader) BeginHeaderEdit(hit->col);
+  if (hit && hit->action == THeaderDoubleClick::kEditHeader) session_->BeginHeaderEdit(hit->col);
 }
 
-void TTableGridView::wheelEvent(QWheelEvent* event) { sizing_->wheelEvent(event); }
-
-void TTableGridView::timerEvent(QTimerEvent* event) { QAbstractScrollArea::timerEvent(event); }
+void TTableGridView::wheelEvent(QWheelEvent* event) { pointerInput_->Wheel(event); }
 
 // ---- keyboard focus and input methods ------------------------------------------------------------------
 
@@ -294,8 +289,9 @@ void TTableGridView::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
   // An editor opened by a composition still leaves the focus here; the focus going anywhere but into the
   // editor ends that edit.
-  if (IsEditing() && event->reason() != Qt::PopupFocusReason && QApplication::focusWidget() != Editor()) {
-    EndEdit(false);
+  if (session_->IsEditing() && event->reason() != Qt::PopupFocusReason &&
+      QApplication::focusWidget() != session_->Editor()) {
+    session_->EndEdit(false);
   }
   viewport()->update();
 }
@@ -303,7 +299,8 @@ void TTableGridView::focusOutEvent(QFocusEvent* event) {
 void TTableGridView::inputMethodEvent(QInputMethodEvent* event) { session_->InputMethodEvent(event); }
 
 QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
-  if (const TGridEditor* editor = Editor(); IsEditing() && editor != nullptr && editor->isVisible()) {
+  if (const TGridEditor* editor = session_->Editor();
+      session_->IsEditing() && editor != nullptr && editor->isVisible()) {
     QVariant value = editor->inputMethodQuery(query);
     const QPoint offset = editor->mapTo(this, QPoint(0, 0));
     if (value.typeId() == QMetaType::QRectF) return value.toRectF().translated(offset);
@@ -337,21 +334,9 @@ void TTableGridView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() == QEvent::PaletteChange) {
     style_ = TGridStyle::For(palette(), zoomLevel_);
+    session_->ApplyEditorStyle();
     viewport()->update();
   }
 }
-
-// ---- editing -------------------------------------------------------------------------------------------
-
-void TTableGridView::BeginEdit(bool selectAll, bool takeFocus) { session_->BeginEdit(selectAll, takeFocus); }
-void TTableGridView::CommitEdit() { session_->CommitEdit(); }
-void TTableGridView::EndEdit(bool focusGrid) { session_->EndEdit(focusGrid); }
-void TTableGridView::CancelEdit() { session_->CancelEdit(); }
-void TTableGridView::EndEdits() { session_->EndEdits(); }
-bool TTableGridView::IsEditing() const { return session_->IsEditing(); }
-TGridEditor* TTableGridView::Editor() const { return session_->Editor(); }
-TCellAddress TTableGridView::EditCell() const { return session_->EditCell(); }
-void TTableGridView::BeginHeaderEdit(int col) { session_->BeginHeaderEdit(col); }
-TGridHeaderEditor* TTableGridView::HeaderEditor() const { return session_->HeaderEditor(); }
 
 }  // namespace metrazil

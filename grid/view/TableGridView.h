@@ -1,26 +1,23 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QFont>
 #include <QRect>
 #include <memory>
 
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/TableGrid.h"
+#include "grid/view/GridEditSession.h"
 #include "grid/view/GridStyle.h"
 
 namespace metrazil {
 
 class TGridAccessibleEvents;
-class TGridEditSession;
-class TGridEditor;
-class TGridHeaderEditor;
 class TGridKeyController;
-class TGridSizing;
+class TGridPointerInput;
 
 // The on-screen grid over one TTableGrid model, which it owns. Painting and input are thin layers over
 // TGridGeometry; every focus move goes through MoveFocus, every edit through the edit session, keys through
-// the key controller, and mouse and wheel first through the sizing controllers.
+// the key controller, and mouse and wheel first through the pointer's controllers.
 class TTableGridView : public QAbstractScrollArea {
   Q_OBJECT
 
@@ -31,7 +28,7 @@ class TTableGridView : public QAbstractScrollArea {
   TTableGrid& Model() { return model_; }
   const TTableGrid& Model() const { return model_; }
   // Column sizing and fitting, wheel and zoom, panning, scroll bars and links.
-  TGridSizing& Sizing() { return *sizing_; }
+  TGridPointerInput& PointerInput() { return *pointerInput_; }
 
   // Geometry of the viewport for the model's current top-left cell.
   TGridGeometry Geometry() const;
@@ -39,8 +36,6 @@ class TTableGridView : public QAbstractScrollArea {
   QRect CellRect(int col, int row) const;
   // The cell under a viewport point, {-1, -1} outside the cells.
   TCellAddress ViewportToCell(QPoint pos) const;
-  // Largest top-left cell (col = left column, row = top row) that still fills the viewport.
-  TCellAddress MaxTopLeft() const;
   // Scrolls to the top-left cell, clamped; the focused cell stays.
   void SetTopLeft(int col, int row);
   int PageRows() const;
@@ -50,33 +45,15 @@ class TTableGridView : public QAbstractScrollArea {
   // moves the focus (and the anchor unless keepAnchor), and scrolls the focused cell fully into view.
   void MoveFocus(int col, int row, bool keepAnchor);
 
-  // The life of both editors; the calls below forward to it.
+  // The life of both editors: every edit goes through it.
   TGridEditSession& EditSession() { return *session_; }
-  TGridKeyController& KeyController() { return *keys_; }
+  const TGridEditSession& EditSession() const { return *session_; }
 
-  void BeginEdit(bool selectAll, bool takeFocus = true);
-  void CommitEdit();
-  void EndEdit(bool focusGrid = true);
-  void CancelEdit();
-  // Ends an open in-place or header edit, storing its text (before a save).
-  void EndEdits();
-  bool IsEditing() const;
-  TGridEditor* Editor() const;
-  TCellAddress EditCell() const;
-  void BeginHeaderEdit(int col);
-  TGridHeaderEditor* HeaderEditor() const;
-
-  // -10..10; added to the point size of every cell font.
+  // kMinZoomLevel..kMaxZoomLevel; added to the point size of every cell font.
   int ZoomLevel() const { return zoomLevel_; }
   void SetZoomLevel(int level);
   // Fonts and colours, following the zoom level and the widget's palette.
   const TGridStyle& Style() const { return style_; }
-  QFont BodyFont() const { return style_.bodyFont; }
-  QFont HeaderFont() const { return style_.headerFont; }
-  QFont EditorFont() const { return style_.editorFont; }
-  QColor CellColor() const { return style_.cellColor; }
-  QColor FixedColor() const { return style_.fixedColor; }
-  QColor TextColor() const { return style_.textColor; }
 
   // Moves the keyboard focus to the control after (next) or before the grid, as Tab does.
   void FocusPastGrid(bool next) { focusNextPrevChild(next); }
@@ -96,7 +73,6 @@ class TTableGridView : public QAbstractScrollArea {
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
  private:
@@ -110,13 +86,18 @@ class TTableGridView : public QAbstractScrollArea {
   void HandleRightRelease(QMouseEvent* event);
   void HandleDoubleClick(QMouseEvent* event);
 
+  // Built in this order, each from those above it, and destroyed the other way round before the widget
+  // itself, so no event of a half-destroyed view reaches them.
+  // Ownership of the grid's widgets and controllers, here and below: each has one owner, a std::unique_ptr
+  // or the object it is a member of. A Qt parent only places a widget inside another; since owners let go first,
+  // Qt's deletion of children never finds one of ours.
   TTableGrid model_;
-  TGridSizing* sizing_ = nullptr;  // a child of the view
   int zoomLevel_ = 0;
   TGridStyle style_;
   std::unique_ptr<TGridKeyController> keys_;
-  std::unique_ptr<TGridEditSession> session_;
-  std::unique_ptr<TGridAccessibleEvents> accessibility_;  // what assistive tools are told
+  std::unique_ptr<TGridEditSession> session_;             // its editors hand their keys to keys_
+  std::unique_ptr<TGridAccessibleEvents> accessibility_;  // what assistive tools are told; watches the editors
+  std::unique_ptr<TGridPointerInput> pointerInput_;       // the pointer's controllers, which use all of the above
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

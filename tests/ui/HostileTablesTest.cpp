@@ -36,7 +36,7 @@
 #include "grid/file/TableFileReader.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
@@ -438,8 +438,8 @@ class HostileTablesTest : public QObject {
       grid->MoveFocus(1, 1, false);
       QTest::keyClick(grid, Qt::Key_F2);
       form_->grab();
-      QTest::keyClick(grid->Editor(), Qt::Key_Return);
-      grid->Sizing().FitColumn(1);
+      QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
+      grid->PointerInput().FitColumn(1);
       form_->grab();
     }
     form_.reset();
@@ -477,36 +477,37 @@ class HostileTablesTest : public QObject {
     QTest::keyClick(grid, Qt::Key_F2);
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
-    QCOMPARE(grid->EditCell(), (TCellAddress{c.col, c.row}));
+    QVERIFY(grid->EditSession().IsEditing());
+    QCOMPARE(grid->EditSession().EditCell(), (TCellAddress{c.col, c.row}));
 
     meter.Begin("Return commits the unchanged text");
-    QTest::keyClick(grid->Editor(), Qt::Key_Return);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
     form_->grab();
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
     meter.Begin("typing opens the editor");
     QTest::keyClick(grid, 'x');
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     // A text too long to edit opens cut and read-only; the key then changes nothing.
-    if (!grid->Editor()->isReadOnly()) QCOMPARE(grid->Editor()->toPlainText(), QStringLiteral("x"));
+    if (!grid->EditSession().Editor()->isReadOnly())
+      QCOMPARE(grid->EditSession().Editor()->toPlainText(), QStringLiteral("x"));
 
     meter.Begin("Esc cancels the edit");
-    QTest::keyClick(grid->Editor(), Qt::Key_Escape);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Escape);
     form_->grab();
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
     meter.Begin("click on the focused cell opens the editor");
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, center);
     form_->grab();
     meter.End();
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
 
     // The press on the header ends the edit first.
     meter.Begin("double-click on the header border fits the column");
@@ -515,7 +516,7 @@ class HostileTablesTest : public QObject {
     const QPoint border = inWindow(grid->viewport(), QPoint(header.right(), header.center().y()));
     QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, border);
     meter.End();
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
     const int fitted = model.ColWidth(c.col);
     QVERIFY2(fitted != 64, "the double-click fitted nothing");

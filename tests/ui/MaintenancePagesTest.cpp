@@ -169,10 +169,10 @@ class MaintenancePagesTest : public QObject {
   void saveByClickStoresTheEditedText() {
     TTableGridView* grid = OpenPage(1);
     Type("abc");
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     QCOMPARE(grid->Model().ReadCell(0, 1), std::string());
     Click(form_->Button4);
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     QCOMPARE(SavedCell(Path("data.dat"), 0, 1), std::string("abc"));
   }
 
@@ -181,16 +181,16 @@ class MaintenancePagesTest : public QObject {
     TTableGridView* grid = OpenPage(1);
     grid->Model().WriteCell(0, 1, "old");
     TypeCharacters(QString::fromUtf8("另存测试"));
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     Key(Qt::Key_S, Qt::AltModifier);
     QTRY_VERIFY(QFile::exists(QString::fromStdString(Path("data.dat"))));
     QCOMPARE(SavedCell(Path("data.dat"), 0, 1), ToTableBytes(QString::fromUtf8("另存测试")));
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
 
     TTableGridView* book = OpenPage(2);
     QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, {}, CellInWindow(book, 1, 0).center());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(book->HeaderEditor()));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(book->EditSession().HeaderEditor()));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Phone"));
     Key(Qt::Key_S, Qt::AltModifier);
     QTRY_VERIFY(QFile::exists(QString::fromStdString(Path("data2.dat"))));
@@ -320,14 +320,14 @@ class MaintenancePagesTest : public QObject {
     model.WriteCell(0, 9, "old");
     Type("new");
     Key(Qt::Key_Up);
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     Key(Qt::Key_Escape);
     QCOMPARE(model.ReadCell(0, 1), std::string("new"));
     Key(Qt::Key_End, Qt::ControlModifier);
     Key(Qt::Key_Home);
     Type("new");
     Key(Qt::Key_Down);
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     Key(Qt::Key_Escape);
     QCOMPARE(model.ReadCell(0, 9), std::string("new"));
     // Esc still undoes what was typed after the commit.
@@ -371,10 +371,10 @@ class MaintenancePagesTest : public QObject {
     QScrollBar* bar = grid->verticalScrollBar();
     QVERIFY(bar->isVisible());
     Type("abc");
-    QVERIFY(grid->IsEditing());
+    QVERIFY(grid->EditSession().IsEditing());
     const QPoint track(bar->width() / 2, bar->height() * 3 / 4);
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, bar->mapTo(form_.get(), track));
-    QVERIFY(!grid->IsEditing());
+    QVERIFY(!grid->EditSession().IsEditing());
     QCOMPARE(model.ReadCell(0, 1), std::string("abc"));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
     QVERIFY(model.TopRow() > 1);
@@ -418,8 +418,8 @@ class MaintenancePagesTest : public QObject {
       const QRect painted = InkBox(cell);
       grid->Model().SetFocusedCell(0, row);
       Key(Qt::Key_F2);
-      QVERIFY(grid->IsEditing());
-      grid->Editor()->setCursorWidth(0);
+      QVERIFY(grid->EditSession().IsEditing());
+      grid->EditSession().Editor()->setCursorWidth(0);
       QCoreApplication::processEvents();
       const QRect edited = InkBox(cell);
       QVERIFY(!painted.isEmpty());

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "grid/view/CodePageText.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
@@ -29,7 +29,7 @@ TTableGridView& Grid(int rows, int distinct) {
 
 void BM_FitColumn(benchmark::State& state) {
   TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  for (auto _ : state) view.Sizing().FitColumn(1);
+  for (auto _ : state) view.PointerInput().FitColumn(1);
   benchmark::DoNotOptimize(view.Model().ColWidth(1));
 }
 BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1000000})->Unit(benchmark::kMillisecond);
@@ -37,7 +37,7 @@ BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1
 // What fitting would cost measuring every row's text, for comparison.
 void BM_MeasureEveryRow(benchmark::State& state) {
   TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  const QFontMetrics metrics(view.BodyFont());
+  const QFontMetrics metrics(view.Style().bodyFont);
   for (auto _ : state) {
     int widest = 0;
     const TTableGrid& model = view.Model();
@@ -56,8 +56,8 @@ void BM_ZoomStep(benchmark::State& state) {
   TTableGridView view;
   view.Model().SetRowCount(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    view.Sizing().ZoomBy(1);
-    view.Sizing().ZoomBy(-1);
+    view.PointerInput().ZoomBy(1);
+    view.PointerInput().ZoomBy(-1);
   }
   benchmark::DoNotOptimize(view.Model().RowHeight(1));
 }

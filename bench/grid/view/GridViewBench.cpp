@@ -87,9 +87,10 @@ void KeyPressToEditorShown(benchmark::State& state) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     QApplication::sendEvent(w.grid, &press);
     QApplication::processEvents();
-    if (w.grid->Editor() == nullptr || !w.grid->Editor()->isVisible()) state.SkipWithError("no editor");
+    if (w.grid->EditSession().Editor() == nullptr || !w.grid->EditSession().Editor()->isVisible())
+      state.SkipWithError("no editor");
     state.PauseTiming();
-    w.grid->CancelEdit();
+    w.grid->EditSession().CancelEdit();
     QApplication::processEvents();
     state.ResumeTiming();
   }
@@ -168,9 +169,10 @@ void HostileCellEditor(benchmark::State& state) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
     QApplication::sendEvent(w.grid, &press);
     QApplication::processEvents();
-    if (w.grid->Editor() == nullptr || !w.grid->Editor()->isVisible()) state.SkipWithError("no editor");
-    w.grid->Editor()->repaint();
-    w.grid->CancelEdit();
+    if (w.grid->EditSession().Editor() == nullptr || !w.grid->EditSession().Editor()->isVisible())
+      state.SkipWithError("no editor");
+    w.grid->EditSession().Editor()->repaint();
+    w.grid->EditSession().CancelEdit();
     QApplication::processEvents();
   }
   state.SetLabel(name);

@@ -118,6 +118,54 @@ TEST_F(GridGeometryTest, ScrollIntoViewScrollsTheLeastNeeded) {
   EXPECT_EQ(scrolled.ScrollIntoView(0, 2), (TCellAddress{0, 2}));
 }
 
+// Rows and columns share one layout: a grid and its transpose, in a client of swapped size, give the same
+// answers with rows and columns exchanged, whatever the sizes and the top-left cell.
+TEST(GridGeometryAxesTest, ColumnsLayOutAsTheTransposedRows) {
+  const int sizes[] = {30, 0, 55, 12, 80, 21, 5, 64, 40, 9, 33, 70};
+  TTableGrid grid;
+  TTableGrid transposed;
+  for (TTableGrid* g : {&grid, &transposed}) {
+    g->SetRowCount(12);
+    g->SetColCount(12);
+  }
+  grid.SetFixedRows(2);
+  grid.SetFixedCols(1);
+  transposed.SetFixedRows(1);
+  transposed.SetFixedCols(2);
+  for (int i = 0; i < 12; ++i) {
+    grid.SetRowHeight(i, sizes[i]);
+    grid.SetColWidth(i, sizes[11 - i]);
+    transposed.SetColWidth(i, sizes[i]);
+    transposed.SetRowHeight(i, sizes[11 - i]);
+  }
+  struct Case {
+    const char* name;
+    std::int64_t width, height;
+    int left, top;
+  } cases[] = {
+      {"at the start", 150, 120, 0, 0},  {"scrolled", 150, 120, 4, 6},
+      {"past the end", 90, 200, 11, 11}, {"room for the fixed ones only", 40, 25, 3, 3},
+      {"no room", 0, 0, 1, 2},
+  };
+  for (const Case& c : cases) {
+    const TGridGeometry g(grid, c.width, c.height, c.left, c.top);
+    const TGridGeometry t(transposed, c.height, c.width, c.top, c.left);
+    EXPECT_EQ(g.VisibleRows(), t.VisibleCols()) << c.name;
+    EXPECT_EQ(g.VisibleCols(), t.VisibleRows()) << c.name;
+    EXPECT_EQ(g.LastFullyVisibleRow(), t.LastFullyVisibleCol()) << c.name;
+    EXPECT_EQ(g.LastFullyVisibleCol(), t.LastFullyVisibleRow()) << c.name;
+    EXPECT_EQ(g.RowPage(), t.ColPage()) << c.name;
+    EXPECT_EQ(g.MaxTopRow(), t.MaxLeftCol()) << c.name;
+    EXPECT_EQ(g.MaxLeftCol(), t.MaxTopRow()) << c.name;
+    EXPECT_EQ(g.CellsBottom(), t.CellsRight()) << c.name;
+    for (int i = 0; i < 12; ++i) {
+      const TCellAddress shown = g.ScrollIntoView(i, 11 - i);
+      EXPECT_EQ(shown, (TCellAddress{t.ScrollIntoView(11 - i, i).row, t.ScrollIntoView(11 - i, i).col}))
+          << c.name << ", index " << i;
+    }
+  }
+}
+
 TEST_F(GridGeometryTest, ZeroAndNegativeWidthsLayOutAsEmptyColumns) {
   grid_.SetColWidth(1, 0);
   grid_.SetColWidth(2, -5);

@@ -233,15 +233,15 @@ void GridAccessibleTest::openEditorsAndScrollBarsAreInTheTree() {
   t.grid->setFocus();
   t.Key(Qt::Key_F2);
   QVERIFY(t.EditorOpen());
-  reachEditor(t.grid->Editor());
-  QVERIFY(QAccessible::queryAccessibleInterface(t.grid->Editor())->textInterface() != nullptr);
+  reachEditor(t.grid->EditSession().Editor());
+  QVERIFY(QAccessible::queryAccessibleInterface(t.grid->EditSession().Editor())->textInterface() != nullptr);
   t.Key(Qt::Key_Escape);
   QCOMPARE(t.iface->childCount(), cells + 1);
   QCOMPARE(t.iface->child(cells), bar);
 
   t.DoubleClick(t.CellCenter(1, 0));
-  QVERIFY(t.grid->HeaderEditor()->isVisible());
-  reachEditor(t.grid->HeaderEditor());
+  QVERIFY(t.grid->EditSession().HeaderEditor()->isVisible());
+  reachEditor(t.grid->EditSession().HeaderEditor());
   t.button->setFocus();
   QCOMPARE(t.iface->childCount(), cells + 1);
 
@@ -341,12 +341,12 @@ void GridAccessibleTest::editorsAreNamedByTheirHeader() {
   t.Key(Qt::Key_Right);
   t.Key(Qt::Key_F2);
   QVERIFY(t.EditorOpen());
-  QCOMPARE(QAccessible::queryAccessibleInterface(t.grid->Editor())->text(QAccessible::Name), U("长度"));
-  QCOMPARE(t.iface->focusChild(), QAccessible::queryAccessibleInterface(t.grid->Editor()));
+  QCOMPARE(QAccessible::queryAccessibleInterface(t.grid->EditSession().Editor())->text(QAccessible::Name), U("长度"));
+  QCOMPARE(t.iface->focusChild(), QAccessible::queryAccessibleInterface(t.grid->EditSession().Editor()));
   t.Key(Qt::Key_Escape);
 
   t.DoubleClick(QPoint(t.grid->CellRect(0, 0).center().x(), t.grid->CellRect(0, 0).center().y()));
-  TGridHeaderEditor* header = t.grid->HeaderEditor();
+  TGridHeaderEditor* header = t.grid->EditSession().HeaderEditor();
   QVERIFY(header->isVisible());
   QCOMPARE(QAccessible::queryAccessibleInterface(header)->text(QAccessible::Name), U("名称"));
 

@@ -9,7 +9,7 @@
 
 #include "grid/layout/GridGeometry.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridSizing.h"
+#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
@@ -85,7 +85,7 @@ class GridSizingViewTest : public QObject {
     // Widest first line of the column in its row's font, plus 10 (see FitColumn).
     int widest = 0;
     for (int row = 0; row < Model().RowCount(); ++row) {
-      const QFontMetrics metrics(row == 0 ? view_->HeaderFont() : view_->BodyFont());
+      const QFontMetrics metrics(row == 0 ? view_->Style().headerFont : view_->Style().bodyFont);
       QString text = QString::fromUtf8(Model().ReadCell(col, row));
       text = text.left(text.indexOf('\r') >= 0 ? text.indexOf('\r') : text.size());
       widest = std::max(widest, metrics.horizontalAdvance(text));
@@ -131,7 +131,7 @@ void GridSizingViewTest::doubleClickNearABorderFitsTheColumn() {
 
   // Just right of the last column's border, in the empty area: the last column.
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Border(4) + 1, 10));
-  QCOMPARE(Model().ColWidth(4), 10 + QFontMetrics(view_->BodyFont()).horizontalAdvance("x"));
+  QCOMPARE(Model().ColWidth(4), 10 + QFontMetrics(view_->Style().bodyFont).horizontalAdvance("x"));
 
   // The middle of a header and a body cell fit nothing.
   QTest::mouseDClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Header(3).center().x(), 10));
@@ -141,16 +141,16 @@ void GridSizingViewTest::doubleClickNearABorderFitsTheColumn() {
 }
 
 void GridSizingViewTest::fitColumnOfEmptyTextsAndZoomedFonts() {
-  view_->Sizing().FitColumn(0);
+  view_->PointerInput().FitColumn(0);
   QCOMPARE(Model().ColWidth(0), 10);
-  QVERIFY_THROWS_EXCEPTION(EListError, view_->Sizing().FitColumn(5));
+  QVERIFY_THROWS_EXCEPTION(EListError, view_->PointerInput().FitColumn(5));
   Model().WriteCell(0, 4, "WWWWWWWW");
-  view_->Sizing().FitColumn(0);
+  view_->PointerInput().FitColumn(0);
   const int unzoomed = Model().ColWidth(0);
   QCOMPARE(unzoomed, FittedWidth(0));
   // The fonts grow with the zoom level, and so does the fitted width.
-  view_->Sizing().ZoomBy(3);
-  view_->Sizing().FitColumn(0);
+  view_->PointerInput().ZoomBy(3);
+  view_->PointerInput().FitColumn(0);
   QCOMPARE(Model().ColWidth(0), FittedWidth(0));
   QCOMPARE_GT(Model().ColWidth(0), unzoomed);
 }
@@ -176,9 +176,9 @@ void GridSizingViewTest::draggingABorder() {
   QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, press);
   const int x = outside ? Viewport()->width() + 5 : left + releaseX - 1;
   Move(QPoint(x, 8), Qt::LeftButton);
-  QVERIFY(view_->Sizing().isSizing());
+  QVERIFY(view_->PointerInput().IsSizing());
   QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 8));
-  QVERIFY(!view_->Sizing().isSizing());
+  QVERIFY(!view_->PointerInput().IsSizing());
   QCOMPARE(Model().ColWidth(1), expected);
   // The split cursor shows over a sizing zone only, and only in the header row.
   Move(QPoint(Border(2) + 4, 8));
@@ -189,7 +189,7 @@ void GridSizingViewTest::draggingABorder() {
   QCOMPARE(Viewport()->cursor().shape(), Qt::ArrowCursor);
   // A press in a header away from any border sizes nothing.
   QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Header(2).center().x(), 8));
-  QVERIFY(!view_->Sizing().isSizing());
+  QVERIFY(!view_->PointerInput().IsSizing());
   QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(Header(2).center().x(), 8));
 }
 
@@ -213,7 +213,7 @@ void GridSizingViewTest::theSizingLineInvertsThePixelsUnderIt() {
 }
 
 void GridSizingViewTest::wheelMovesTheFocusStepRowsPlusOne() {
-  QCOMPARE(view_->Sizing().wheelStep(), 3);
+  QCOMPARE(view_->PointerInput().WheelStep(), 3);
   Wheel(Viewport(), -120);  // towards the user
   QCOMPARE(Model().FocusedRow(), 5);
   Model().SetFocusedCell(2, 9);
@@ -260,11 +260,11 @@ void GridSizingViewTest::ctrlWheelZoomsWithinTen() {
 void GridSizingViewTest::notchInTheEditorCommitsAndMovesOneRow() {
   Model().WriteCell(0, 1, "old");
   QTest::keyClick(view_.get(), Qt::Key_F2);
-  QVERIFY(view_->IsEditing());
+  QVERIFY(view_->EditSession().IsEditing());
   QTest::keyClicks(QApplication::focusWidget(), "er");
   // The editor's text area, where the pointer is, gets the notch first.
-  Wheel(view_->Editor()->viewport(), -120);
-  QVERIFY(!view_->IsEditing());
+  Wheel(view_->EditSession().Editor()->viewport(), -120);
+  QVERIFY(!view_->EditSession().IsEditing());
   QCOMPARE(Model().ReadCell(0, 1), std::string("older"));
   QCOMPARE(Model().FocusedRow(), 2);
 }
@@ -280,7 +280,7 @@ void GridSizingViewTest::middleButtonPansDownToTheLastRowUntilAKey() {
   const QPoint press(100, 100);
   QTest::mousePress(Viewport(), Qt::MiddleButton, Qt::NoModifier, press);
   QTest::mouseRelease(Viewport(), Qt::MiddleButton, Qt::NoModifier, press);
-  QVERIFY(view_->Sizing().isPanning());
+  QVERIFY(view_->PointerInput().IsPanning());
   QCOMPARE(QWidget::mouseGrabber(), Viewport());
   QVERIFY(QGuiApplication::overrideCursor() != nullptr);
   // Within 5 pixels nothing moves.
@@ -291,10 +291,10 @@ void GridSizingViewTest::middleButtonPansDownToTheLastRowUntilAKey() {
   QVERIFY(WaitForFocusRow(10));
   QTest::qWait(30);
   QCOMPARE(Model().FocusedRow(), 10);
-  QVERIFY(view_->Sizing().isPanning());
+  QVERIFY(view_->PointerInput().IsPanning());
   // The key ends panning and then has its own effect.
   QTest::keyClick(view_.get(), Qt::Key_Up);
-  QVERIFY(!view_->Sizing().isPanning());
+  QVERIFY(!view_->PointerInput().IsPanning());
   QCOMPARE(QWidget::mouseGrabber(), nullptr);
   QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
   QCOMPARE(Model().FocusedRow(), 9);
@@ -312,7 +312,7 @@ void GridSizingViewTest::panningUpAndEndedByAPress() {
   const QPoint cell = view_->CellRect(3, 4).center();
   QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, cell);
   QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, cell);
-  QVERIFY(!view_->Sizing().isPanning());
+  QVERIFY(!view_->PointerInput().IsPanning());
   QCOMPARE(Model().FocusedRow(), 4);
   QCOMPARE(Model().FocusedCol(), 3);
 }
@@ -382,19 +382,19 @@ void GridSizingViewTest::clickOnAScrollBarGivesTheGridTheFocus() {
 }
 
 void GridSizingViewTest::cellLinksMoveTheFocus() {
-  view_->Sizing().FollowLink(QStringLiteral("cell://r7C3"));
+  view_->PointerInput().FollowLink(QStringLiteral("cell://r7C3"));
   QCOMPARE(Model().FocusedRow(), 7);
   QCOMPARE(Model().FocusedCol(), 3);
   // A row outside the counts moves nothing.
   try {
-    view_->Sizing().FollowLink(QStringLiteral("CELL://R99C1"));
+    view_->PointerInput().FollowLink(QStringLiteral("CELL://R99C1"));
     QFAIL("no error");
   } catch (const EInvalidGridOperation& e) {
     QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("网格索引越界"));
   }
   QCOMPARE(Model().FocusedRow(), 7);
   // A valid row with a column outside: the row has the focus already.
-  QVERIFY_THROWS_EXCEPTION(EInvalidGridOperation, view_->Sizing().FollowLink(QStringLiteral("CELL://R4C9")));
+  QVERIFY_THROWS_EXCEPTION(EInvalidGridOperation, view_->PointerInput().FollowLink(QStringLiteral("CELL://R4C9")));
   QCOMPARE(Model().FocusedRow(), 4);
   QCOMPARE(Model().FocusedCol(), 3);
 }
@@ -407,7 +407,7 @@ void GridSizingViewTest::pressOnALinkOnlyFollowsIt() {
   QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, cell.topLeft() + QPoint(5, cell.height() / 2));
   QCOMPARE(Model().FocusedRow(), 8);
   QCOMPARE(Model().FocusedCol(), 4);
-  QVERIFY(!view_->IsEditing());
+  QVERIFY(!view_->EditSession().IsEditing());
   // Beside the link's text the press is an ordinary one.
   QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.right() - 3, cell.center().y()));
   QCOMPARE(Model().FocusedRow(), 3);
@@ -420,7 +420,7 @@ void GridSizingViewTest::onlyWebAndMailLinksOpenOutside() {
     QDesktopServices::setUrlHandler(scheme, &recorder, "open");
   for (const char* target : {"http://example.com/a", "HTTPS://example.com/", "mailto:someone@example.com",
                              "file:///bin/sh", "x-custom://run?x", "smb://host/share", "/usr/bin/xterm", "calc.exe"})
-    view_->Sizing().FollowLink(QString::fromUtf8(target));
+    view_->PointerInput().FollowLink(QString::fromUtf8(target));
   for (const char* scheme : {"http", "https", "mailto", "file", "x-custom", "smb"})
     QDesktopServices::unsetUrlHandler(scheme);
   QCOMPARE(recorder.opened.size(), 3);

@@ -72,8 +72,11 @@ class GridViewHarness {
   void DoubleClick(QPoint pos) { QTest::mouseDClick(window.windowHandle(), Qt::LeftButton, {}, ToWindow(pos)); }
   QPoint CellCenter(int col, int row) { return grid->CellRect(col, row).center(); }
 
-  bool EditorOpen() { return grid->IsEditing() && grid->Editor() != nullptr && grid->Editor()->isVisible(); }
-  QString EditorText() { return grid->Editor()->toPlainText(); }
+  bool EditorOpen() {
+    return grid->EditSession().IsEditing() && grid->EditSession().Editor() != nullptr &&
+           grid->EditSession().Editor()->isVisible();
+  }
+  QString EditorText() { return grid->EditSession().Editor()->toPlainText(); }
 
   QWidget window;
   bool active = false;

@@ -51,6 +51,7 @@ class GridViewTest : public QObject {
   void mousePressesFollowTheRules();
   void rightPressHidesTheEditorUntilRelease();
   void headerEditorOpensByDoubleClickAndStoresOnFocusLoss();
+  void editorsTakeTheCellColoursOfTheCurrentPalette();
   void inputMethodCompositionOpensTheEditor();
 };
 
@@ -58,8 +59,8 @@ void GridViewTest::paintsHeaderBodyLinesAndEmptyArea() {
   GridViewHarness h(QSize(400, 260));  // room right of the last column and below the last row
   h.button->setFocus();                // no focus rectangle
   const QImage shot = Shot(h.grid);
-  const QColor fixed = h.grid->FixedColor();
-  const QColor base = h.grid->CellColor();
+  const QColor fixed = h.grid->Style().fixedColor;
+  const QColor base = h.grid->Style().cellColor;
   const QColor dark(fixed.red() / 2, fixed.green() / 2, fixed.blue() / 2);
 
   // Header cell (1, 0) spans x 64..127, y 0..20: white top and left edges, dark bottom, grey right line.
@@ -97,7 +98,7 @@ void GridViewTest::paintsSelectionAndFocusRectangle() {
   QCOMPARE(Pixel(shot, 62, 23), Inverted(selection));  // right side at x = 62
   QCOMPARE(Pixel(shot, 62, 22), selection);
   QCOMPARE(Pixel(shot, 63, 30), QColor(192, 192, 192));  // the grid line is not part of it
-  QCOMPARE(Pixel(shot, 64 + 30, 30), h.grid->CellColor());
+  QCOMPARE(Pixel(shot, 64 + 30, 30), h.grid->Style().cellColor);
 
   // Without the keyboard focus the selection stays, the focus rectangle goes.
   h.button->setFocus();
@@ -109,8 +110,8 @@ void GridViewTest::paintsSelectionAndFocusRectangle() {
   h.grid->setFocus();
   h.Key(Qt::Key_Return);
   shot = Shot(h.grid);
-  QCOMPARE(Pixel(shot, 0, 21), h.grid->CellColor());
-  QCOMPARE(Pixel(shot, 60, 23), h.grid->CellColor());
+  QCOMPARE(Pixel(shot, 0, 21), h.grid->Style().cellColor);
+  QCOMPARE(Pixel(shot, 60, 23), h.grid->Style().cellColor);
   QCOMPARE(Pixel(shot, 63, 30), QColor(192, 192, 192));  // the editor leaves the grid lines alone
   h.Key(Qt::Key_Escape);
 
@@ -153,9 +154,10 @@ void GridViewTest::showsWholeLinesAndHidesTags() {
   // Anchors in markup are links that can be found under the pointer.
   const std::string link = "<A HREF=\"CELL://R3C2\">go there</A>";
   const QRect text = TGridPainter::TextRect(a);
-  QCOMPARE(TCellTextPainter::AnchorAt(link, text, h.grid->BodyFont(), text.topLeft() + QPoint(3, 5)),
+  QCOMPARE(TCellTextPainter::AnchorAt(link, text, h.grid->Style().bodyFont, text.topLeft() + QPoint(3, 5)),
            QStringLiteral("CELL://R3C2"));
-  QCOMPARE(TCellTextPainter::AnchorAt("plain", text, h.grid->BodyFont(), text.topLeft() + QPoint(3, 5)), QString());
+  QCOMPARE(TCellTextPainter::AnchorAt("plain", text, h.grid->Style().bodyFont, text.topLeft() + QPoint(3, 5)),
+           QString());
 
   // Wide and rich texts are laid out as their decoded text; cell bytes are GB18030.
   QCOMPARE(TCellTextPainter::DisplayText("|\\\x4f\x60\x59\x7d"), QString::fromUtf8("你好"));
@@ -219,7 +221,7 @@ void GridViewTest::markupLoadsNothingAndLongTextsStayCheap() {
     QVERIFY(h.EditorOpen());
     QCOMPARE(static_cast<std::size_t>(h.EditorText().size()), kMaxEditedChars);
     const bool cut = text.size() > kMaxEditedChars;
-    QCOMPARE(h.grid->Editor()->isReadOnly(), cut);
+    QCOMPARE(h.grid->EditSession().Editor()->isReadOnly(), cut);
     h.Key(Qt::Key_End, Qt::ControlModifier);
     h.Type(QStringLiteral("z"));
     h.Key(Qt::Key_Return);
@@ -468,7 +470,7 @@ void GridViewTest::writeFromOutsideReloadsTheEditor() {
   h.Type("abc");
   h.Model().WriteCell(0, 1, "<B>zzz</B>");
   QCOMPARE(h.EditorText(), QStringLiteral("zzz"));
-  QCOMPARE(h.grid->Editor()->textCursor().selectedText(), QStringLiteral("zzz"));
+  QCOMPARE(h.grid->EditSession().Editor()->textCursor().selectedText(), QStringLiteral("zzz"));
   h.Key(Qt::Key_Return);
   QCOMPARE(h.Cell(0, 1), std::string("<B>zzz</B>"));
   // Writes elsewhere leave the editor alone.
@@ -517,7 +519,7 @@ void GridViewTest::focusLeavingTheGridEndsTheEdit() {
     h.Type("abc");
     h.grid->hide();
     QCOMPARE(h.Cell(0, 1), std::string("abc"));
-    QVERIFY(!h.grid->IsEditing());
+    QVERIFY(!h.grid->EditSession().IsEditing());
   }
   {  // another window becomes active: the grid keeps no editor and gets the focus back later
     GridViewHarness h;
@@ -542,7 +544,7 @@ void GridViewTest::closingWithOpenEditorsIsSafe() {
   {
     GridViewHarness h(QSize(400, 260));
     h.DoubleClick(QPoint(160, 10));
-    QTest::keyClicks(h.grid->HeaderEditor(), QStringLiteral("x"));
+    QTest::keyClicks(h.grid->EditSession().HeaderEditor(), QStringLiteral("x"));
   }
 }
 
@@ -554,7 +556,7 @@ void GridViewTest::acceleratorHandlerEndsTheEditsToSeeTheText() {
   std::string after;
   QObject::connect(h.button, &QPushButton::clicked, [&] {
     before = h.Cell(0, 1);
-    h.grid->EndEdits();
+    h.grid->EditSession().EndEdits();
     after = h.Cell(0, 1);
   });
   h.Type("abc");
@@ -580,7 +582,7 @@ void GridViewTest::mousePressesFollowTheRules() {
   h.Model().WriteCell(3, 4, "old");
   h.Click(h.CellCenter(3, 4));
   QVERIFY(h.EditorOpen());
-  QCOMPARE(h.grid->Editor()->textCursor().selectedText(), QStringLiteral("old"));
+  QCOMPARE(h.grid->EditSession().Editor()->textCursor().selectedText(), QStringLiteral("old"));
   // A press on the header ends the edit and does nothing else.
   h.Type("new");
   h.Click(h.CellCenter(1, 0));
@@ -591,7 +593,7 @@ void GridViewTest::mousePressesFollowTheRules() {
   h.DoubleClick(h.CellCenter(1, 2));
   QCOMPARE((TCellAddress{h.Model().FocusedCol(), h.Model().FocusedRow()}), (TCellAddress{1, 2}));
   QVERIFY(!h.EditorOpen());
-  QVERIFY(!h.grid->HeaderEditor()->isVisible());
+  QVERIFY(!h.grid->EditSession().HeaderEditor()->isVisible());
 
   // A double-click on the focused cell: the first press opens the editor, the second one lands in it
   // and selects the word under the pointer.
@@ -599,7 +601,7 @@ void GridViewTest::mousePressesFollowTheRules() {
   h.Model().WriteCell(1, 2, "abcd efgh");
   h.DoubleClick(h.grid->CellRect(1, 2).topLeft() + QPoint(8, 8));
   QVERIFY(h.EditorOpen());
-  QCOMPARE(h.grid->Editor()->textCursor().selectedText(), QStringLiteral("abcd"));
+  QCOMPARE(h.grid->EditSession().Editor()->textCursor().selectedText(), QStringLiteral("abcd"));
 }
 
 void GridViewTest::rightPressHidesTheEditorUntilRelease() {
@@ -612,12 +614,12 @@ void GridViewTest::rightPressHidesTheEditorUntilRelease() {
   QCOMPARE(h.Model().FocusedRow(), 1);  // the focused cell does not move
   h.Release(elsewhere, Qt::RightButton);
   QVERIFY(h.EditorOpen());
-  QCOMPARE(h.grid->Editor()->textCursor().selectedText(), QStringLiteral("abc"));
+  QCOMPARE(h.grid->EditSession().Editor()->textCursor().selectedText(), QStringLiteral("abc"));
 }
 
 void GridViewTest::headerEditorOpensByDoubleClickAndStoresOnFocusLoss() {
   GridViewHarness h(QSize(400, 260));
-  auto* header = h.grid->HeaderEditor();
+  auto* header = h.grid->EditSession().HeaderEditor();
   // The middle of column 2's header.
   h.DoubleClick(QPoint(160, 10));
   QVERIFY(header->isVisible());
@@ -648,6 +650,61 @@ void GridViewTest::headerEditorOpensByDoubleClickAndStoresOnFocusLoss() {
   QVERIFY(!h.EditorOpen());
 }
 
+void GridViewTest::editorsTakeTheCellColoursOfTheCurrentPalette() {
+  GridViewHarness h(QSize(400, 260));
+  h.Model().WriteCell(0, 1, "body");
+  h.Model().WriteCell(2, 0, "head");
+  const QPalette light = h.window.palette();
+  struct Colours {
+    const char* name;
+    QColor base, text;
+  } palettes[] = {
+      {"dark", QColor(30, 30, 30), QColor(230, 230, 230)},
+      {"blue", QColor(0, 0, 96), QColor(255, 255, 0)},
+      {"light again", light.color(QPalette::Base), light.color(QPalette::Text)},
+  };
+  auto setPalette = [&h, &light](const Colours& c) {
+    QPalette palette = light;
+    palette.setColor(QPalette::Base, c.base);
+    palette.setColor(QPalette::Text, c.text);
+    h.window.setPalette(palette);
+  };
+  // The editor's margin shows its background, as the cells around it do theirs.
+  auto check = [&h](QWidget* editor, const Colours& c, const char* when) {
+    const QString what = QStringLiteral("%1, %2").arg(QLatin1String(c.name), QLatin1String(when));
+    QVERIFY2(editor->isVisible(), qPrintable(what));
+    QCOMPARE(h.grid->Style().cellColor, c.base);
+    QVERIFY2(editor->palette().color(QPalette::Base) == c.base, qPrintable(what));
+    QVERIFY2(editor->palette().color(QPalette::Text) == c.text, qPrintable(what));
+    QVERIFY2(editor->grab().toImage().pixelColor(1, 1) == c.base, qPrintable(what));
+  };
+  using Open = void (*)(GridViewHarness&);
+  const struct {
+    const char* name;
+    Open open;
+    QWidget* (*editor)(GridViewHarness&);
+  } editors[] = {
+      {"in-place editor", [](GridViewHarness& g) { g.grid->EditSession().BeginEdit(true); },
+       [](GridViewHarness& g) -> QWidget* { return g.grid->EditSession().Editor(); }},
+      {"header editor", [](GridViewHarness& g) { g.grid->EditSession().BeginHeaderEdit(2); },
+       [](GridViewHarness& g) -> QWidget* { return g.grid->EditSession().HeaderEditor(); }},
+  };
+  for (const auto& e : editors) {
+    // Made and shown under the first palette, then changed while open and opened again after a change.
+    h.window.setPalette(light);
+    e.open(h);
+    for (const Colours& c : palettes) {
+      setPalette(c);
+      check(e.editor(h), c, e.name);
+      h.grid->EditSession().EndEdits();
+      setPalette(palettes[0]);
+      e.open(h);
+      check(e.editor(h), palettes[0], e.name);
+    }
+    h.grid->EditSession().EndEdits();
+  }
+}
+
 void GridViewTest::inputMethodCompositionOpensTheEditor() {
   GridViewHarness h;
   h.Model().WriteCell(0, 1, "old");
@@ -671,7 +728,7 @@ void GridViewTest::inputMethodCompositionOpensTheEditor() {
   commit.setCommitString(QString::fromUtf8("你好"));
   QApplication::sendEvent(h.grid, &commit);
   QCOMPARE(h.EditorText(), QString::fromUtf8("你好"));
-  QTRY_COMPARE(h.Focus(), static_cast<QWidget*>(h.grid->Editor()));
+  QTRY_COMPARE(h.Focus(), static_cast<QWidget*>(h.grid->EditSession().Editor()));
 
   // The editor takes further composed text like any text box.
   QInputMethodEvent again;
@@ -686,7 +743,7 @@ void GridViewTest::inputMethodCompositionOpensTheEditor() {
   QApplication::sendEvent(h.grid, &half);
   QVERIFY(h.EditorOpen());
   h.button->setFocus();
-  QVERIFY(!h.grid->IsEditing());
+  QVERIFY(!h.grid->EditSession().IsEditing());
   h.grid->setFocus();
   h.Key(Qt::Key_Up);
 
@@ -695,7 +752,7 @@ void GridViewTest::inputMethodCompositionOpensTheEditor() {
   QInputMethodEvent direct;
   direct.setCommitString(QString::fromUtf8("中"));
   QApplication::sendEvent(h.grid, &direct);
-  QTRY_COMPARE(h.Focus(), static_cast<QWidget*>(h.grid->Editor()));
+  QTRY_COMPARE(h.Focus(), static_cast<QWidget*>(h.grid->EditSession().Editor()));
   h.Key(Qt::Key_Return);
   QCOMPARE(h.Cell(0, 2), Gb("中"));
 }

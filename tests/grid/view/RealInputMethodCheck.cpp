@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   };
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    if (model.ReadCell(0, 1) != "old" && !grid->IsEditing()) finish();
+    if (model.ReadCell(0, 1) != "old" && !grid->EditSession().IsEditing()) finish();
   });
   poll.start(50);
   QTimer::singleShot(argc > 1 ? std::atoi(argv[1]) : 20000, [&] { app.quit(); });

@@ -21,31 +21,31 @@ class TGridWheelController;
 // fitting, the wheel and zoom, middle-button panning, the scroll bars and links in markup text. The view
 // hands its mouse and wheel events here first; a handler that returns true has taken the event. Keys and
 // focus changes (which end panning) and resizes are watched through event filters.
-class TGridSizing : public QObject {
+class TGridPointerInput : public QObject {
   Q_OBJECT
 
  public:
-  explicit TGridSizing(TTableGridView& view);
-  ~TGridSizing() override;
+  explicit TGridPointerInput(TTableGridView& view);
+  ~TGridPointerInput() override;
 
-  bool mousePressEvent(QMouseEvent* event);
-  bool mouseMoveEvent(QMouseEvent* event);
-  bool mouseReleaseEvent(QMouseEvent* event);
-  bool mouseDoubleClickEvent(QMouseEvent* event);
-  void wheelEvent(QWheelEvent* event);
+  bool MousePress(QMouseEvent* event);
+  bool MouseMove(QMouseEvent* event);
+  bool MouseRelease(QMouseEvent* event);
+  bool MouseDoubleClick(QMouseEvent* event);
+  void Wheel(QWheelEvent* event);
   // Counts, sizes or the top-left cell changed: the scroll bars follow.
-  void layoutChanged();
+  void LayoutChanged();
   // The in-place editor's wheel notches move the focused cell instead of scrolling its text.
-  void watchEditor(QWidget* editor);
+  void WatchEditor(QWidget* editor);
 
   void FitColumn(int col);
   void ZoomBy(int step);
   // Follows a link target as a press on it would.
   void FollowLink(const QString& target);
 
-  bool isPanning() const;
-  bool isSizing() const;
-  int wheelStep() const;
+  bool IsPanning() const;
+  bool IsSizing() const;
+  int WheelStep() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -54,9 +54,9 @@ class TGridSizing : public QObject {
   TTableGridView& view_;
   std::unique_ptr<TGridSizingController> sizing_;
   std::unique_ptr<TGridLinkController> links_;
-  TGridWheelController* wheel_;
-  TGridPanningController* panning_;
-  TGridScrollController* scroll_;
+  std::unique_ptr<TGridWheelController> wheel_;
+  std::unique_ptr<TGridPanningController> panning_;
+  std::unique_ptr<TGridScrollController> scroll_;
 };
 
 }  // namespace metrazil

@@ -1,0 +1,55 @@
+#include "grid/view/GridHeaderEdit.h"
+
+#include "grid/view/CodePageText.h"
+#include "grid/view/GridHeaderEditor.h"
+#include "grid/view/TableGridView.h"
+
+namespace metrazil {
+
+TGridHeaderEdit::TGridHeaderEdit(TTableGridView& view, TGridKeyController& keys)
+    : view_(view), editor_(std::make_unique<TGridHeaderEditor>(*this, keys, view.viewport())) {}
+
+TGridHeaderEdit::~TGridHeaderEdit() { Drop(); }
+
+bool TGridHeaderEdit::Accepts(int col) const {
+  const TTableGrid& model = view_.Model();
+  return editor_ != nullptr && col >= 0 && col < model.ColCount() && model.FixedRows() > 0;
+}
+
+bool TGridHeaderEdit::OpenOnOtherThan(int col) const { return editor_->isVisible() && col_ != col; }
+
+void TGridHeaderEdit::Open(int col) {
+  const QRect cell = view_.CellRect(col, 0);
+  if (cell.isNull()) return;
+  col_ = col;
+  editor_->setGeometry(cell.adjusted(1, 1, -1, -1));
+  bool cut = false;
+  const QString text = EditorText(view_.Model().ReadCell(col, 0), &cut, TEditorTextForm::kAsStored);
+  editor_->setReadOnly(cut);
+  editor_->setText(text);
+  editor_->setModified(false);
+  editor_->show();
+  editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void TGridHeaderEdit::End() {
+  if (col_ < 0) return;
+  const int col = col_;
+  col_ = -1;
+  // Unchanged text leaves the cell's bytes as they were.
+  if (editor_->isModified()) view_.Model().WriteCell(col, 0, ToTableBytes(editor_->text()));
+  editor_->hide();
+}
+
+void TGridHeaderEdit::Place() {
+  if (col_ < 0) return;
+  const QRect cell = view_.CellRect(col_, 0);
+  if (!cell.isNull()) editor_->setGeometry(cell.adjusted(1, 1, -1, -1));
+}
+
+void TGridHeaderEdit::Drop() {
+  col_ = -1;
+  editor_.reset();
+}
+
+}  // namespace metrazil
