@@ -81,11 +81,36 @@ void TTableFileEncoding::FeedBody(const unsigned char* p, const unsigned char* e
     if (utf8Need_ == 0 && gbSeen_ == 0) {
       p = SkipAscii(p, end);
       if (p == end) return;
+      if (!gbValid_) {
+        // Only UTF-8 is left to check: whole characters at a time while the buffer holds them.
+        p = SkipUtf8(p, end);
+        if (p == end || !utf8Valid_) return;
+      }
     }
     const unsigned char byte = *p++;
     StepUtf8(byte);
     if (gbValid_) StepGb18030(byte);
   }
+}
+
+const unsigned char* TTableFileEncoding::SkipUtf8(const unsigned char* p, const unsigned char* end) {
+  while (end - p >= 4) {
+    const unsigned char lead = p[0];
+    if (lead < 0x80) {
+      p = SkipAscii(p + 1, end);
+      continue;
+    }
+    nonAscii_ = true;
+    const auto continuation = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
+    if (InRange(lead, 0xC2, 0xDF) && continuation(p[1])) {
+      p += 2;
+    } else if (InRange(lead, 0xE1, 0xEC) && continuation(p[1]) && continuation(p[2])) {
+      p += 3;  // no overlong form, surrogate or code point without GB18030 code starts with these
+    } else {
+      return p;  // the rarer leads, and invalid bytes, one byte at a time
+    }
+  }
+  return p;
 }
 
 void TTableFileEncoding::StepUtf8(unsigned char byte) {

@@ -34,6 +34,7 @@ class TTableFileEncoding {
   static constexpr int kBomLength = 3;
 
   void FeedBody(const unsigned char* p, const unsigned char* end);
+  const unsigned char* SkipUtf8(const unsigned char* p, const unsigned char* end);
   void StepUtf8(unsigned char byte);
   void StepGb18030(unsigned char byte);
 

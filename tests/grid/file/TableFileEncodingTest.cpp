@@ -65,6 +65,8 @@ struct EncodingCase {
 
 // A cell line around a text, as the classifier meets texts in a file.
 std::string Cell(const std::string& text) { return "0,1," + text + "\r\n"; }
+// A UTF-8 line that no GB18030 text can be, so what follows is checked as UTF-8 alone.
+const std::string kUtf8Before = Cell("\xE7\xB1\xB3");
 
 const std::vector<EncodingCase>& EncodingCases() {
   static const std::vector<EncodingCase> cases = {
@@ -98,15 +100,16 @@ const std::vector<EncodingCase>& EncodingCases() {
       {"GBK not valid UTF-8", Cell("\xD6\xD0\xCE\xC4"), TTextEncoding::kOther8Bit},
       {"GBK after a mark", kBom + Cell("\xD6\xD0\xCE\xC4"), TTextEncoding::kOther8Bit},
       {"GB18030 four-byte characters", Cell("\x81\x30\x86\x38\x95\x32\x82\x36"), TTextEncoding::kOther8Bit},
-      {"overlong slash, two bytes", Cell("\xE7\xB1\xB3\xC0\xAF"), TTextEncoding::kOther8Bit},
-      {"overlong slash, three bytes", Cell("\xE7\xB1\xB3\xE0\x80\xAF"), TTextEncoding::kOther8Bit},
-      {"overlong slash, four bytes", Cell("\xE7\xB1\xB3\xF0\x80\x80\xAF"), TTextEncoding::kOther8Bit},
-      {"surrogate", Cell("\xE7\xB1\xB3\xED\xA0\x80"), TTextEncoding::kOther8Bit},
-      {"past U+10FFFF", Cell("\xE7\xB1\xB3\xF4\x90\x80\x80"), TTextEncoding::kOther8Bit},
-      {"stray continuation byte", Cell("\xE7\xB1\xB3\x80"), TTextEncoding::kOther8Bit},
+      {"overlong slash, two bytes", kUtf8Before + Cell("\xC0\xAFtail"), TTextEncoding::kOther8Bit},
+      {"overlong slash, three bytes", kUtf8Before + Cell("\xE0\x80\xAFtail"), TTextEncoding::kOther8Bit},
+      {"overlong slash, four bytes", kUtf8Before + Cell("\xF0\x80\x80\xAFtail"), TTextEncoding::kOther8Bit},
+      {"surrogate", kUtf8Before + Cell("\xED\xA0\x80tail"), TTextEncoding::kOther8Bit},
+      {"past U+10FFFF", kUtf8Before + Cell("\xF4\x90\x80\x80tail"), TTextEncoding::kOther8Bit},
+      {"stray continuation byte", kUtf8Before + Cell("\x80tail"), TTextEncoding::kOther8Bit},
       {"character cut at the file's end", Cell("\xE7\xB1\xB3") + "0,2,\xE7\xB1", TTextEncoding::kOther8Bit},
       {"character cut by a line end", Cell("\xE7\xB1") + Cell("\xB3"), TTextEncoding::kOther8Bit},
       {"private use GB18030 has no code for", kBom + Cell("\xEE\x9E\x8D"), TTextEncoding::kOther8Bit},
+      {"the same after other UTF-8", kUtf8Before + Cell("\xEE\xA1\xA4 tail"), TTextEncoding::kOther8Bit},
       {"private use GB18030 holds", kBom + Cell("\xEE\x80\x80"), TTextEncoding::kUtf8},
   };
   return cases;
