@@ -73,7 +73,8 @@ TTextEncoding TTableFileEncoding::Result() const {
   if (!nonAscii_) return TTextEncoding::kAscii;
   if (!utf8Valid_ || utf8Need_ != 0) return TTextEncoding::kOther8Bit;
   const bool gb18030 = gbValid_ && gbSeen_ == 0;
-  return HasByteOrderMark() || !gb18030 ? TTextEncoding::kUtf8 : TTextEncoding::kOther8Bit;
+  const bool mostlyCommonHanzi = 2 * gbCommonHanzi_ >= gbMultiByte_;
+  return HasByteOrderMark() || !gb18030 || !mostlyCommonHanzi ? TTextEncoding::kUtf8 : TTextEncoding::kOther8Bit;
 }
 
 void TTableFileEncoding::FeedBody(const unsigned char* p, const unsigned char* end) {
@@ -156,6 +157,7 @@ void TTableFileEncoding::StepGb18030(unsigned char byte) {
     case 0:
       if (byte < 0x80) return;
       valid = InRange(byte, 0x81, 0xFE);
+      gbLead_ = byte;
       gbSeen_ = 1;
       break;
     case 1:
@@ -164,6 +166,8 @@ void TTableFileEncoding::StepGb18030(unsigned char byte) {
       } else {
         valid = InRange(byte, 0x40, 0xFE) && byte != 0x7F;
         gbSeen_ = 0;
+        ++gbMultiByte_;
+        if (InRange(gbLead_, 0xB0, 0xD7) && InRange(byte, 0xA1, 0xFE)) ++gbCommonHanzi_;
       }
       break;
     case 2:
@@ -173,6 +177,7 @@ void TTableFileEncoding::StepGb18030(unsigned char byte) {
     default:
       valid = InRange(byte, 0x30, 0x39);
       gbSeen_ = 0;
+      ++gbMultiByte_;
       break;
   }
   if (!valid) {

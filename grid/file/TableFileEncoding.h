@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace metrazil {
@@ -17,10 +18,11 @@ std::size_t Utf8ByteOrderMarkLength(std::string_view fileStart);
 
 // Tells a table file's encoding from its bytes, fed in buffers as they are read; a character may be split
 // between buffers, and a byte-order mark at the very start is skipped. A file is UTF-8 when it is valid
-// UTF-8 with a non-ASCII byte and either starts with a byte-order mark or is not valid GB18030: GBK text is
-// often valid UTF-8 by chance, so only a file that cannot be GB18030 (or says it is UTF-8) is converted.
-// Text GB18030 cannot hold (the 24 private-use code points the system's converter has no code for) does
-// not count as valid UTF-8, so a file classified UTF-8 always converts.
+// UTF-8 with a non-ASCII byte and it starts with a byte-order mark, or is not valid GB18030, or read as
+// GB18030 has fewer than half of its multi-byte characters among the common hanzi (GB2312 level 1, rows
+// B0..D7), which make up most of real GBK text (itself often valid UTF-8 by chance) and little of UTF-8.
+// Text GB18030 cannot hold (24 private-use code points the system's converter has no code for) is not
+// taken for UTF-8, so a file classified UTF-8 always converts.
 class TTableFileEncoding {
  public:
   void Feed(std::string_view bytes);
@@ -50,8 +52,12 @@ class TTableFileEncoding {
   unsigned char utf8High_ = 0xBF;
   char32_t codePoint_ = 0;
   bool gbValid_ = true;
-  // Bytes of the current GB18030 character seen so far (0 between characters).
+  // Bytes of the current GB18030 character seen so far (0 between characters), its first byte, and the
+  // multi-byte characters so far with those among the common hanzi.
   int gbSeen_ = 0;
+  unsigned char gbLead_ = 0;
+  std::uint64_t gbMultiByte_ = 0;
+  std::uint64_t gbCommonHanzi_ = 0;
 };
 
 }  // namespace metrazil

@@ -88,12 +88,16 @@ const std::vector<EncodingCase>& EncodingCases() {
             "1"),
        TTextEncoding::kUtf8},
       {"UTF-8 four-byte character", Cell("\xF0\xA0\x80\x80"), TTextEncoding::kUtf8},
-      // 公斤 in UTF-8 also reads as three GB18030 characters; only a mark tells.
-      {"UTF-8 that is also GB18030", Cell("\xE5\x85\xAC\xE6\x96\xA4"), TTextEncoding::kOther8Bit},
-      {"the same with a mark", kBom + Cell("\xE5\x85\xAC\xE6\x96\xA4"), TTextEncoding::kUtf8},
+      // UTF-8 公斤 reads as three GB18030 characters, none a common hanzi; UTF-8 阿纳 as two common ones
+      // (跨 and 撼) of three, and é as one (茅): those stay bytes unless a mark says UTF-8.
+      {"UTF-8 that is GB18030 of rare characters", Cell("\xE5\x85\xAC\xE6\x96\xA4"), TTextEncoding::kUtf8},
+      {"UTF-8 that is GB18030 of common hanzi", Cell("\xE9\x98\xBF\xE7\xBA\xB3"), TTextEncoding::kOther8Bit},
+      {"the same with a mark", kBom + Cell("\xE9\x98\xBF\xE7\xBA\xB3"), TTextEncoding::kUtf8},
       {"UTF-8 Latin accents alone", Cell("caf\xC3\xA9"), TTextEncoding::kOther8Bit},
       {"UTF-8 Latin accents with a mark", kBom + Cell("caf\xC3\xA9"), TTextEncoding::kUtf8},
-      // GBK 一为 (two-byte UTF-8), 洹颁啊 (three-byte UTF-8) and 稹啊 (a four-byte UTF-8 character).
+      {"UTF-8 Latin accent GB18030 has no common hanzi for", Cell("voil\xC3\xA0"), TTextEncoding::kUtf8},
+      // GBK 一为 (two-byte UTF-8), 洹颁啊 (three-byte UTF-8) and 稹啊 (a four-byte UTF-8 character): rare
+      // characters in the last two, common ones at least half.
       {"GBK valid as two-byte UTF-8", Cell("\xD2\xBB\xCE\xAA"), TTextEncoding::kOther8Bit},
       {"GBK valid as three-byte UTF-8", Cell("\xE4\xA1\xB0\xE4\xB0\xA1"), TTextEncoding::kOther8Bit},
       {"GBK valid as four-byte UTF-8", Cell("\xF0\xA1\xB0\xA1"), TTextEncoding::kOther8Bit},
