@@ -6,12 +6,13 @@
 #   rich_text   the rich-text reader
 #   cell_text   the kinds of cell text and the markup removal
 #   block_text  tab-separated block text: parsing any bytes, and rectangles written and read back
+#   table_file_encoding  telling a table file's encoding, and converting UTF-8 to GB18030
 # Corpora grow in build/fuzz/corpus/<target>; crashes, leaks and slow inputs land in
 # build/fuzz/findings/<target>/, the fuzzer's output in build/fuzz/logs/<target>.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
-all=(table_file cell_store rich_text cell_text block_text)
+all=(table_file cell_store rich_text cell_text block_text table_file_encoding)
 seconds=${1:-180}
 [ $# -gt 0 ] && shift
 targets=("$@")
@@ -106,6 +107,14 @@ block_text_seeds() {
   repeat $'\xd6\xd0\t"x""y"\t\t\n' 262144 >"$out/rows.txt"
 }
 
+# The sample tables as they stand and as an editor saves them in UTF-8, with and without a byte-order mark.
+table_file_encoding_seeds() {
+  local out=$1
+  cp examples/data.dat "$out/data.dat"
+  iconv -f GB18030 -t UTF-8 examples/data.dat >"$out/data_utf8.dat"
+  { printf '\xef\xbb\xbf'; iconv -f GB18030 -t UTF-8 examples/data2.dat; } >"$out/data2_bom_utf8.dat"
+}
+
 status=0
 summary=()
 for target in "${targets[@]}"; do
@@ -116,6 +125,7 @@ for target in "${targets[@]}"; do
     rich_text) options=(-max_len=1048576 -timeout=20 -dict=tests/fuzz/rich_text.dict) ;;
     cell_text) options=(-max_len=1048576 -timeout=20 -dict=tests/fuzz/cell_text.dict) ;;
     block_text) options=(-max_len=1048576 -timeout=20) ;;
+    table_file_encoding) options=(-max_len=65536 -timeout=10) ;;
   esac
   # Inputs of 1 MB, or of runs of thousands of rows, are slow: the fuzzer picks the quick ones more often.
   options+=(-entropic_scale_per_exec_time=1)
