@@ -473,6 +473,7 @@ void TForm1::SetTableState(TTablePage& page, TTableState state, const QString& r
   page.sheet->setEnabled(state != TTableState::kReading);
   const bool showReason = state == TTableState::kIncomplete && !reason.isEmpty();
   page.statusLine->setText(reason);
+  page.statusLine->setToolTip(reason);  // the whole text when a long path cuts the line
   page.statusLine->setVisible(showReason);
   page.view->resize(page.view->width(), showReason ? kGridHeight - kStatusLineHeight : kGridHeight);
 }
