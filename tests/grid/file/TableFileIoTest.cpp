@@ -463,10 +463,8 @@ TEST_F(TableFileIoTest, BaselineWithoutAFileIsTheGridItself) {
 }
 
 TEST_F(TableFileIoTest, BaselineSeesAFileReplacedByAnotherProgram) {
-  const std::string path = PathOf("data.dat");
-  Put(path, kWorkedExample);
-  TTableGrid grid = DesignGrid();
-  grid.ReadTableFile(path);
+  TTableGrid grid = ReadBytes(kWorkedExample);
+  const std::string path = PathOf("in.dat");
   TTableSaveBaseline baseline;
   baseline.Mark(grid, path);
   grid.WriteCell(0, 1, "mine");  // unsaved edits never count: only the file on disk does
