@@ -28,12 +28,16 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
+#include <vector>
 
+#include "base/Exception.h"
 #include "base/TableDirectory.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/TableDesign.h"
+#include "grid/file/SavePlace.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
@@ -113,24 +117,47 @@ void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield)
   view.viewport()->update();
 }
 
+struct TAnswer {
+  const char* caption;
+  QMessageBox::ButtonRole role;
+};
+
+// A modal question; Esc gives the last answer. Returns the index of the answer given.
+std::size_t Ask(QWidget* parent, const QString& question, std::initializer_list<TAnswer> answers,
+                std::size_t defaultAnswer) {
+  ReleaseMouseGrab();
+  const TDialogFocusKeeper keeper;
+  QMessageBox box(QMessageBox::Question, Utf8(kApplicationTitle), question, QMessageBox::NoButton, parent);
+  std::vector<QPushButton*> buttons;
+  for (const TAnswer& answer : answers) buttons.push_back(box.addButton(Utf8(answer.caption), answer.role));
+  box.setDefaultButton(buttons[defaultAnswer]);
+  box.setEscapeButton(buttons.back());
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return clicked == buttons.end() ? buttons.size() - 1 : static_cast<std::size_t>(clicked - buttons.begin());
+}
+
 enum class TSaveAnswer { kSave, kDontSave, kCancel };
 
 // The question before closing over a table with unsaved changes.
 TSaveAnswer AskToSave(QWidget* parent, const QString& question) {
-  ReleaseMouseGrab();
-  const TDialogFocusKeeper keeper;
-  QMessageBox box(QMessageBox::Question, Utf8(kApplicationTitle), question, QMessageBox::NoButton, parent);
-  QPushButton* save = box.addButton(Utf8("保存(&S)"), QMessageBox::AcceptRole);
-  QPushButton* dontSave = box.addButton(Utf8("不保存(&N)"), QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton(Utf8("取消"), QMessageBox::RejectRole);
-  box.setDefaultButton(save);
-  box.setEscapeButton(cancel);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
-  if (box.clickedButton() == save) return TSaveAnswer::kSave;
-  if (box.clickedButton() == dontSave) return TSaveAnswer::kDontSave;
-  return TSaveAnswer::kCancel;
+  constexpr TSaveAnswer kAnswers[] = {TSaveAnswer::kSave, TSaveAnswer::kDontSave, TSaveAnswer::kCancel};
+  return kAnswers[Ask(parent, question,
+                      {{"保存(&S)", QMessageBox::AcceptRole},
+                       {"不保存(&N)", QMessageBox::DestructiveRole},
+                       {"取消", QMessageBox::RejectRole}},
+                      0)];
 }
+
+// A question before a save that could destroy what the user never saw; 取消, the default, keeps the file.
+bool ConfirmReplace(QWidget* parent, const QString& question, const char* proceed) {
+  return Ask(parent, question, {{proceed, QMessageBox::AcceptRole}, {"取消", QMessageBox::RejectRole}}, 1) == 0;
+}
+
+// The room of a table page: the grid above the buttons, shorter while the status line shows between them.
+constexpr int kGridHeight = 265;
+constexpr int kStatusLineHeight = 18;
 
 }  // namespace
 
@@ -247,10 +274,19 @@ void TForm1::BuildTablePages() {
   Button11 = MakeButton(TabSheet3, "Button11", "增加列", 312, 272, 89, 25);
   Button10 = MakeButton(TabSheet3, "Button10", "保存(&S)", 480, 272, 89, 25);
 
-  pages_[kConversionTable] = {
-      .view = TableGrid1, .fileName = "data.dat", .closeQuestion = "换算表有未保存的修改，是否保存？"};
-  pages_[kAddressBook] = {
-      .view = TableGrid2, .fileName = "data2.dat", .closeQuestion = "通信录有未保存的修改，是否保存？"};
+  pages_[kConversionTable] = {.view = TableGrid1, .sheet = TabSheet2, .fileName = "data.dat", .tableName = "换算表"};
+  pages_[kAddressBook] = {.view = TableGrid2, .sheet = TabSheet3, .fileName = "data2.dat", .tableName = "通信录"};
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    TTablePage& page = pages_[i];
+    page.statusLine = new QLabel(page.sheet);
+    page.statusLine->setObjectName(QStringLiteral("StatusLine%1").arg(i + 1));
+    page.statusLine->setGeometry(8, kGridHeight - kStatusLineHeight + 4, 567, kStatusLineHeight);
+    page.statusLine->setTextFormat(Qt::PlainText);
+    QPalette warning = page.statusLine->palette();
+    warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
+    page.statusLine->setPalette(warning);
+    page.statusLine->hide();
+  }
 
   WebBrowser1 = Make<TWebBrowser>(TabSheet4, "WebBrowser1", 0, 0, 583, 273);
   WebBrowser1->setAccessibleName(Utf8("朋友圈网页"));
@@ -359,9 +395,13 @@ bool TForm1::SaveChangesBeforeClosing() {
   for (TTablePage& page : pages_) page.view->EditSession().EndEdits();
   for (TTablePage& page : pages_) {
     if (!page.saved.Changed(page.view->Model())) continue;
-    switch (AskToSave(this, Utf8(page.closeQuestion))) {
+    const bool replaced = page.saved.ReplacedOnDisk(page.view->Model(), page.Path());
+    QString question = Utf8(page.tableName) + Utf8("有未保存的修改，");
+    if (replaced) question += Utf8("且 ") + Utf8(page.fileName) + Utf8(" 在读入后已被其他程序修改，");
+    question += Utf8("是否保存？");
+    switch (AskToSave(this, question)) {
       case TSaveAnswer::kSave:
-        SaveTable(page);
+        if (!SaveTable(page, replaced)) return false;
         break;
       case TSaveAnswer::kDontSave:
         break;
@@ -375,20 +415,55 @@ bool TForm1::SaveChangesBeforeClosing() {
 void TForm1::FormShow() {
   const QScopedValueRollback<bool> reading(reading_, true);
   TReadYield yield(closeRequested_);
-  // Whatever a read left in a grid, failed or cut short, is what closing compares with; a failure ends the
-  // start-up, so the pages after it keep their design state.
-  const auto mark = qScopeGuard([this] {
-    for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
-  });
   for (TTablePage& page : pages_) {
     const std::string path = page.Path();
-    if (!FileExists(path)) continue;
-    ReadTable(*page.view, path, yield);
+    RemoveStaleTemporaries(path);
+    // A missing file is no error: the page keeps its design state, which a save creates the file from.
+    SetTableState(page, FileExists(path) ? TTableState::kReading : TTableState::kRead);
+    if (page.state == TTableState::kRead) page.saved.Mark(page.view->Model(), path);
+  }
+  // A read ended by closing the window leaves its page, and those still waiting, incomplete.
+  const auto cutShort = qScopeGuard([this] {
+    for (TTablePage& page : pages_) {
+      if (page.state != TTableState::kReading) continue;
+      SetTableState(page, TTableState::kIncomplete);
+      page.saved.Mark(page.view->Model(), page.Path());
+    }
+  });
+  for (TTablePage& page : pages_) {
+    if (page.state != TTableState::kReading) continue;
+    const std::string path = page.Path();
+    // Each table is read on its own: a failure is reported and the other table is still read. Whatever a
+    // read left in a grid is what closing compares with, marked before the page takes input again.
+    try {
+      ReadTable(*page.view, path, yield);
+    } catch (const EAbort&) {
+      throw;
+    } catch (const std::exception& error) {
+      SetTableState(page, TTableState::kIncomplete, ErrorBoxText(error.what()));
+      page.saved.Mark(page.view->Model(), path);
+      ReportException(error);
+      continue;
+    }
+    SetTableState(page, TTableState::kRead);
+    page.saved.Mark(page.view->Model(), path);
+    // The item list and the web page follow a complete read of data.dat only: a list from part of the
+    // table would hide the names it lacks.
     if (&page == &pages_[kConversionTable]) {
       FillItemList(std::ref(yield));
       WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
     }
   }
+}
+
+void TForm1::SetTableState(TTablePage& page, TTableState state, const QString& reason) {
+  page.state = state;
+  page.sheet->setEnabled(state != TTableState::kReading);
+  const bool showReason = state == TTableState::kIncomplete && !reason.isEmpty();
+  page.statusLine->setText(reason);
+  page.statusLine->setToolTip(reason);  // the whole text when a long path cuts the line
+  page.statusLine->setVisible(showReason);
+  page.view->resize(page.view->width(), showReason ? kGridHeight - kStatusLineHeight : kGridHeight);
 }
 
 void TForm1::FillItemList(const std::function<void()>& yield) {
@@ -625,12 +700,26 @@ void TForm1::Button11Click() { AddColumn(*TableGrid2); }
 
 void TForm1::Button10Click() { SaveTable(pages_[kAddressBook]); }
 
-void TForm1::SaveTable(TTablePage& page) {
+bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
+  if (page.state == TTableState::kReading) return false;
   page.view->EditSession().EndEdits();
   const std::string path = page.Path();
+  const QString fileName = Utf8(page.fileName);
+  const bool unread =
+      page.state == TTableState::kIncomplete || (page.state == TTableState::kUnread && FileExists(path));
+  if (unread &&
+      !ConfirmReplace(this, fileName + Utf8(" 未能完整读入，保存将替换磁盘上的文件。仍然保存？"), "保存(&S)")) {
+    return false;
+  }
+  if (!replacedKnown && page.saved.ReplacedOnDisk(page.view->Model(), path) &&
+      !ConfirmReplace(this, fileName + Utf8(" 在读入后已被其他程序修改。覆盖它？"), "覆盖")) {
+    return false;
+  }
   CreateTableDirectory(TableDirectory());
   WriteTableFile(page.view->Model(), path);
+  SetTableState(page, TTableState::kRead);
   page.saved.Mark(page.view->Model(), path);
+  return true;
 }
 
 // ---- Links ----

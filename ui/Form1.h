@@ -102,12 +102,25 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Where a page's table stands with its file. Editing and saving wait while it is being read; a save
+  // over a file that was not read completely asks first, since it replaces what the page never showed.
+  enum class TTableState {
+    kUnread,      // before the start-up's reads
+    kReading,     // read now or waiting for its turn: the page takes no input
+    kRead,        // read completely, or there was no file: saving writes what the page shows
+    kIncomplete,  // the read failed or was cut short: the page shows why above its buttons
+  };
+
   // One of the two table pages as data: the steps that both pages take run as loops over the records.
   struct TTablePage {
     TTableGridView* view = nullptr;
-    const char* fileName = nullptr;       // in the table directory
-    const char* closeQuestion = nullptr;  // asked on closing while a save would change the file
-    // The table as last read or saved: closing asks only when a save would change the file.
+    QWidget* sheet = nullptr;
+    QLabel* statusLine = nullptr;     // why the table is incomplete; hidden otherwise
+    const char* fileName = nullptr;   // in the table directory
+    const char* tableName = nullptr;  // in the question asked on closing while a save would change the file
+    TTableState state = TTableState::kUnread;
+    // The table as last read or saved: closing asks only when a save would change the file, and a save
+    // asks before it overwrites another program's change.
     TTableSaveBaseline saved{};
     // Built afresh at each use: a save goes where the table directory is at that moment.
     std::string Path() const;
@@ -131,8 +144,12 @@ class TForm1 : public QWidget {
   bool ComboBox1ListKey(QKeyEvent* event);
   bool MoveFocusInGroup(QWidget* from, int step);
   void FillItemList(const std::function<void()>& yield);
-  // A save first ends the grid's open edits, so that what the user sees is what is saved.
-  static void SaveTable(TTablePage& page);
+  // Puts the page in a state: its input, its status line (with the reason when incomplete) and the grid's room.
+  static void SetTableState(TTablePage& page, TTableState state, const QString& reason = {});
+  // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
+  // replaces a file the page did not read completely or one another program changed (unless the close
+  // question already said so); false when the user cancelled or the page is still being read.
+  bool SaveTable(TTablePage& page, bool replacedKnown = false);
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 

@@ -30,4 +30,15 @@ bool TTableSaveBaseline::Changed(const TTableGrid& grid) const {
   return !MatchesTableFile(grid, path_);
 }
 
+bool TTableSaveBaseline::ReplacedOnDisk(const TTableGrid& grid, const std::string& path) const {
+  // A directory or device in the table's place holds no one's table: the save fails there on its own.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const FileStamp now{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+  if (marked_ && fromFile_ && path == path_ && now == stamp_) return false;
+  // Equal bytes under a new stamp (a copy of the same table, a touch) lose nothing when overwritten. The
+  // comparison runs only when the stamp moved, so a save in the usual case reads nothing back.
+  return !MatchesTableFile(grid, path);
+}
+
 }  // namespace metrazil

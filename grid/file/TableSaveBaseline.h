@@ -23,6 +23,11 @@ class TTableSaveBaseline {
   // with no file at path, the grid itself (its design state).
   void Mark(const TTableGrid& grid, const std::string& path);
   bool Changed(const TTableGrid& grid) const;
+  // Whether a save of the grid to path would overwrite what another program or instance put there since
+  // the mark: the file is not the one last read or saved (another device, inode, size or modification
+  // time, or a file where there was none) and does not already hold exactly what the save would write.
+  // False when there is no regular file at path: the save only creates it, or fails.
+  bool ReplacedOnDisk(const TTableGrid& grid, const std::string& path) const;
 
  private:
   struct FileStamp {

@@ -200,14 +200,15 @@ class Form1Test : public QObject {
     QCOMPARE(directory, QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath() + QLatin1Char('/'));
   }
 
-  void startUpFailureIsReportedAndStopsTheRest() {
+  void startUpFailureIsReportedAndTheOtherTableStillRead() {
     QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("data.dat")));  // exists, but is no readable file
     WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
     ShowForm();
     QCOMPARE(errors_.size(), 1);
     QVERIFY(form_->isVisible());
-    QVERIFY(navigations_.isEmpty());
-    QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+    QVERIFY(navigations_.isEmpty());  // the web page follows a complete read of data.dat only
+    QCOMPARE(form_->ComboBox1->count(), 0);
+    QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), ToTableBytes(U("张三")));
   }
 
   void closingDuringTheReadEndsItCleanly() {

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -450,6 +451,44 @@ TEST_F(TableFileIoTest, BaselineWithoutAFileIsTheGridItself) {
   EXPECT_FALSE(baseline.Changed(grid));
   grid.SetRowCount(11);
   EXPECT_TRUE(baseline.Changed(grid));
+}
+
+TEST_F(TableFileIoTest, BaselineSeesAFileReplacedByAnotherProgram) {
+  const std::string path = PathOf("in.dat");
+  Put(path, kWorkedExample);
+  TTableGrid grid = ReadBytes(kWorkedExample);
+  TTableSaveBaseline baseline;
+  baseline.Mark(grid, path);
+  grid.WriteCell(0, 1, "mine");  // unsaved edits never count: only the file on disk does
+  EXPECT_FALSE(baseline.ReplacedOnDisk(grid, path));
+
+  TTableGrid other = DesignGrid();
+  ReadTableFile(other, path);
+  other.WriteCell(0, 2, "theirs");
+  WriteTableFile(other, path);  // another instance saves: renamed over, a new inode
+  EXPECT_TRUE(baseline.ReplacedOnDisk(grid, path));
+  EXPECT_FALSE(baseline.ReplacedOnDisk(grid, PathOf("elsewhere.dat")));  // no file there: only created
+
+  WriteTableFile(grid, path);  // the file now holds exactly what a save would write
+  EXPECT_FALSE(baseline.ReplacedOnDisk(grid, path));
+  baseline.Mark(grid, path);
+  EXPECT_FALSE(baseline.ReplacedOnDisk(grid, path));
+
+  // Written in place with the same size: only the modification time tells.
+  std::string bytes = Get(path);
+  bytes[bytes.size() - 3] ^= 1;
+  std::ofstream(path, std::ios::binary | std::ios::in) << bytes;
+  timespec later[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 5, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+  EXPECT_TRUE(baseline.ReplacedOnDisk(grid, path));
+
+  // A file where there was none at the mark.
+  TTableGrid empty = DesignGrid();
+  TTableSaveBaseline none;
+  none.Mark(empty, PathOf("new.dat"));
+  EXPECT_FALSE(none.ReplacedOnDisk(empty, PathOf("new.dat")));
+  Put(PathOf("new.dat"), kWorkedExample);
+  EXPECT_TRUE(none.ReplacedOnDisk(empty, PathOf("new.dat")));
 }
 
 }  // namespace
