@@ -164,7 +164,6 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
     ++lineNumber;
     lineLeftOut = false;
     const TTableFileLine parsed = ParseTableFileLine(line);
-    std::string_view text;
     if (parsed.kind == TTableFileLine::TKind::kWidth) {
       if (parsed.wellFormed && parsed.col >= 0 && parsed.col < loader.ColCount()) {
         loader.SetColWidth(parsed.col, parsed.width);
@@ -178,7 +177,7 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
       // The counts as they are now: the yield lets the user add rows and columns meanwhile.
       if (parsed.wellFormed && parsed.col >= 0 && parsed.col < loader.ColCount() && parsed.row >= 0 &&
           parsed.row < loader.RowCount()) {
-        text = parsed.text;
+        std::string_view text = parsed.text;
         if (lines.LineHasBackspace()) {
           decoded.clear();
           AppendDecodedCellText(decoded, text);
@@ -190,7 +189,6 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
           text = converted;
         }
         loader.Append(parsed.col, parsed.row, text);
-        text = parsed.text;
       } else if (parsed.wellFormed) {
         leaveOut(TLeftOut::kCellOutside, false);
       } else if (!line.empty()) {
@@ -201,7 +199,7 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
     if ((!lines.LineEnded() || lines.LineCutAtMark()) && !lineLeftOut) [[unlikely]] {
       if (lines.LineCutAtMark()) {
         report.Add(TLeftOut::kAfterEndMark, lineNumber);
-      } else if (!toCodePage && EndsInsideDoubleByteCharacter(text)) {
+      } else if (!toCodePage && EndsInsideDoubleByteCharacter(parsed.text)) {
         report.Add(TLeftOut::kCutOff, lineNumber);
       }
     }
@@ -296,7 +294,17 @@ TTableReadReport ReadTableFile(TTableGrid& grid, const std::string& path,
   };
   TCellTextTransform toCodePage;
   if (options.decoding.isUtf8 && options.decoding.toCodePage) {
-    toCodePage = TransformFor(options.decoding, source);
+    // The first pass yields by its bytes as the read does.
+    std::size_t bytesSinceYield = 0;
+    toCodePage = TransformFor(options.decoding, [&](char* buffer, std::size_t capacity) {
+      const std::size_t got = file.Read(buffer, capacity);
+      bytesSinceYield += got;
+      if (yieldBetweenLines && bytesSinceYield >= kBytesPerYield) {
+        bytesSinceYield = 0;
+        yieldBetweenLines();
+      }
+      return got;
+    });
     file.Rewind();
   }
   return ReadThrough(grid, source, file.Size(), yieldBetweenLines, toCodePage, [&file] { file.Close(); });

@@ -79,7 +79,8 @@ using TCellTextTransform = std::function<void(std::string& out, std::string_view
 
 // Lets a read take a file written in UTF-8: isUtf8 reads the whole file first, through the source it is
 // given, and says whether to read it as UTF-8; then every cell text passes through toCodePage before it is
-// stored. Without both, every file is read in the code page, with no first pass.
+// stored. Without both, every file is read in the code page, with no first pass. ReadTableFile's first pass
+// runs the yield after each kBytesPerYield bytes.
 struct TTableTextDecoding {
   std::function<bool(const TTableFileLines::Source& bytes)> isUtf8;
   TCellTextTransform toCodePage;
