@@ -81,6 +81,10 @@ std::size_t TReadLockedFile::Read(char* buffer, std::size_t capacity) {
   }
 }
 
+void TReadLockedFile::Rewind() {
+  if (::lseek(fd_, 0, SEEK_SET) != 0) throw EInOutError::FromErrno(errno);
+}
+
 void TReadLockedFile::Close() {
   const int fd = fd_;
   fd_ = -1;

@@ -34,6 +34,8 @@ class TReadLockedFile {
   std::size_t Size() const { return size_; }
   // Up to capacity bytes into buffer; 0 at the end. Errors: EInOutError.
   std::size_t Read(char* buffer, std::size_t capacity);
+  // Reads from the start again. Errors: EInOutError.
+  void Rewind();
   // Closes now, so a failing close is reported. Errors: EInOutError.
   void Close();
 

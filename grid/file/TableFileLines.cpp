@@ -12,6 +12,10 @@ const char* Find(const char* from, const char* end, char byte) {
   return static_cast<const char*>(std::memchr(from, byte, static_cast<std::size_t>(end - from)));
 }
 
+bool HoldsText(const char* from, const char* to) {
+  return std::any_of(from, to, [](char c) { return c != '\r' && c != '\x1a'; });
+}
+
 }  // namespace
 
 TTableFileLines::TTableFileLines(Source source, std::size_t bufferSize)
@@ -54,37 +58,47 @@ bool TTableFileLines::Refill() {
   return !eof_;
 }
 
-bool TTableFileLines::Next(std::string_view& line) {
-  if (done_) return false;
-  const char* lineEnd = nullptr;
-  std::size_t next = 0;
+bool TTableFileLines::FindLineEnd(const char*& lineEnd, std::size_t& next) {
   for (;;) {
     const char* data = buffer_.get();
     lineEnd = Find(data + begin_, data + end_, '\n');
     if (lineEnd != nullptr) {
       next = static_cast<std::size_t>(lineEnd - data) + 1;
-      break;
+      return true;
     }
     if (!Refill()) {
-      if (begin_ == end_) {
-        done_ = true;
-        return false;
-      }
+      if (begin_ == end_) return false;
       lineEnd = buffer_.get() + end_;
       next = end_;
-      break;
+      return true;
     }
+  }
+}
+
+bool TTableFileLines::Next(std::string_view& line) {
+  if (done_) return false;
+  const char* lineEnd = nullptr;
+  std::size_t next = 0;
+  if (!FindLineEnd(lineEnd, next)) {
+    done_ = true;
+    return false;
   }
   char* start = buffer_.get() + begin_;
   char* stop = buffer_.get() + (lineEnd - buffer_.get());
+  lineEnded_ = next > static_cast<std::size_t>(lineEnd - buffer_.get());
   begin_ = next;
 
+  lineCutAtMark_ = false;
   nextCtrlZ_ = FindFrom(nextCtrlZ_, start, '\x1a');
-  if (nextCtrlZ_ != nullptr && nextCtrlZ_ < stop) {
+  if (nextCtrlZ_ != nullptr && nextCtrlZ_ < stop) [[unlikely]] {
+    const bool restHoldsText = HoldsText(nextCtrlZ_ + 1, stop);
     if (nextCtrlZ_ == start && !firstLine_) {
       done_ = true;
+      endedAtMark_ = true;
+      markLineHoldsText_ = restHoldsText;
       return false;
     }
+    lineCutAtMark_ = restHoldsText;
     stop = start + (nextCtrlZ_ - start);
   }
   firstLine_ = false;
@@ -97,6 +111,17 @@ bool TTableFileLines::Next(std::string_view& line) {
   }
   line = std::string_view(start, static_cast<std::size_t>(stop - start));
   return true;
+}
+
+void TTableFileLines::ReadPastEndMark(const std::function<void(std::size_t index, bool holdsText)>& visit) {
+  if (!endedAtMark_) return;
+  visit(0, markLineHoldsText_);
+  const char* lineEnd = nullptr;
+  std::size_t next = 0;
+  for (std::size_t index = 1; FindLineEnd(lineEnd, next); ++index) {
+    visit(index, HoldsText(buffer_.get() + begin_, lineEnd));
+    begin_ = next;
+  }
 }
 
 }  // namespace metrazil

@@ -21,9 +21,21 @@ class TTableFileLines {
   bool Next(std::string_view& line);
   // Whether the line last returned holds a BS byte (0x08).
   bool LineHasBackspace() const { return lineHasBackspace_; }
+  // Whether the line last returned ended with a LF; only the file's last line can lack one.
+  bool LineEnded() const { return lineEnded_; }
+  // Whether a Ctrl-Z cut the line last returned short of bytes other than CR and Ctrl-Z.
+  bool LineCutAtMark() const { return lineCutAtMark_; }
+  // Whether Next returned false at a Ctrl-Z that began a line rather than at the end of the bytes.
+  bool EndedAtMark() const { return endedAtMark_; }
+  // After EndedAtMark, reads the lines that the mark left out, to the end of the bytes, and calls visit with
+  // each one's index (0 for the line the mark begins) and whether it holds a byte other than CR and Ctrl-Z.
+  void ReadPastEndMark(const std::function<void(std::size_t index, bool holdsText)>& visit);
 
  private:
   bool Refill();
+  // Finds the end of the line at begin_, refilling as needed: lineEnd is its LF or the end of the bytes,
+  // next where the following line begins. False when no line is left.
+  bool FindLineEnd(const char*& lineEnd, std::size_t& next);
   const char* FindFrom(const char* cached, const char* from, char byte) const;
 
   Source source_;
@@ -36,6 +48,10 @@ class TTableFileLines {
   bool firstLine_ = true;
   bool maybeLoneCr_ = false;
   bool lineHasBackspace_ = false;
+  bool lineEnded_ = false;
+  bool lineCutAtMark_ = false;
+  bool endedAtMark_ = false;
+  bool markLineHoldsText_ = false;
   // Next Ctrl-Z and BS at or after the current position; null when the buffer holds none.
   const char* nextCtrlZ_ = nullptr;
   const char* nextBackspace_ = nullptr;

@@ -75,19 +75,103 @@ void ReadCountLine(std::string_view line, TTableGridLoader& loader) {
   loader.SetCounts(ParseTableFileNumber(colField).value, ParseTableFileNumber(rowField).value);
 }
 
-void ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFileLines& lines,
-               const std::function<void()>& yieldBetweenLines) {
+bool IsDigit(char c, bool hex) {
+  return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+}
+
+// Whether the integer field rule reads the whole field: blanks, a sign, then digits to its end.
+bool IsWholeNumber(std::string_view field) {
+  std::size_t pos = field.find_first_not_of(' ');
+  if (pos == std::string_view::npos) return false;
+  if (field[pos] == '+' || field[pos] == '-') ++pos;
+  bool hex = false;
+  if (pos < field.size() && (field[pos] == '$' || field[pos] == 'x' || field[pos] == 'X')) {
+    hex = true;
+    ++pos;
+  } else if (pos + 1 < field.size() && field[pos] == '0' && (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
+    hex = true;
+    pos += 2;
+  }
+  return pos < field.size() && std::all_of(field.begin() + pos, field.end(), [hex](char c) { return IsDigit(c, hex); });
+}
+
+bool IsPlainCountLine(std::string_view line) {
+  const std::size_t comma = line.find(',');
+  return comma != std::string_view::npos && IsWholeNumber(line.substr(0, comma)) &&
+         IsWholeNumber(line.substr(comma + 1));
+}
+
+// Whether a GB18030 text stops inside a two- or four-byte character, as a file cut short would.
+bool EndsInsideDoubleByteCharacter(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x81 || lead == 0xFF) {
+      ++pos;
+      continue;
+    }
+    if (pos + 1 == text.size()) return true;
+    const auto second = static_cast<unsigned char>(text[pos + 1]);
+    const std::size_t length = second >= 0x30 && second <= 0x39 ? 4 : 2;
+    if (pos + length > text.size()) return true;
+    pos += length;
+  }
+  return false;
+}
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFileLines& lines,
+                           const std::function<void()>& yieldBetweenLines, const TCellTextTransform& toCodePage) {
+  using TLeftOut = TTableReadReport::TLeftOut;
+  TTableReadReport report;
+  if (toCodePage) report.encoding = TTableReadReport::TEncoding::kUtf8;
   std::string_view line;
-  if (lines.Next(line)) ReadCountLine(line, loader);
+  std::size_t lineNumber = 1;
+  if (lines.Next(line)) {
+    // No count line starts with one; many editors put it before the first line of a UTF-8 file.
+    if (line.starts_with(kUtf8ByteOrderMark)) {
+      line.remove_prefix(kUtf8ByteOrderMark.size());
+      report.byteOrderMark = true;
+    }
+    ReadCountLine(line, loader);
+    if (!line.empty() && !IsPlainCountLine(line)) {
+      report.Add(TLeftOut::kCountLine, lineNumber);
+    } else if (lines.LineCutAtMark()) {
+      report.Add(TLeftOut::kAfterEndMark, lineNumber);
+    }
+  }
   TTableFileProgress progress(grid.OnTableFileProgress, loader.RowCount());
   std::string decoded;
+  std::string converted;
   std::size_t linesSinceYield = 0;
   std::size_t bytesSinceYield = 0;
+  const auto afterLine = [&](std::size_t bytes) {
+    bytesSinceYield += bytes;
+    if (yieldBetweenLines && (++linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
+      linesSinceYield = 0;
+      bytesSinceYield = 0;
+      yieldBetweenLines();
+    }
+  };
+  bool lineLeftOut = false;
+  // A malformed last line without its line end was most likely cut short.
+  const auto leaveOut = [&](TLeftOut kind, bool malformed) {
+    report.Add(malformed && !lines.LineEnded() ? TLeftOut::kCutOff : kind, lineNumber);
+    lineLeftOut = true;
+  };
   while (lines.Next(line)) {
+    ++lineNumber;
+    lineLeftOut = false;
     const TTableFileLine parsed = ParseTableFileLine(line);
     if (parsed.kind == TTableFileLine::TKind::kWidth) {
       if (parsed.wellFormed && parsed.col >= 0 && parsed.col < loader.ColCount()) {
         loader.SetColWidth(parsed.col, parsed.width);
+        if (!ParseTableFileNumber(line.substr(line.find(',') + 1, 255)).hasDigits) {
+          leaveOut(TLeftOut::kWidthLine, true);
+        }
+      } else {
+        leaveOut(TLeftOut::kWidthLine, !parsed.wellFormed);
       }
     } else {
       // The counts as they are now: the yield lets the user add rows and columns meanwhile.
@@ -99,17 +183,36 @@ void ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFileLines& line
           AppendDecodedCellText(decoded, text);
           text = decoded;
         }
+        if (toCodePage) {
+          converted.clear();
+          toCodePage(converted, text);
+          text = converted;
+        }
         loader.Append(parsed.col, parsed.row, text);
+      } else if (parsed.wellFormed) {
+        leaveOut(TLeftOut::kCellOutside, false);
+      } else if (!line.empty()) {
+        leaveOut(TLeftOut::kMalformed, true);
       }
       if (progress.Active()) progress.Report(parsed.row);
     }
-    bytesSinceYield += line.size();
-    if (yieldBetweenLines && (++linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
-      linesSinceYield = 0;
-      bytesSinceYield = 0;
-      yieldBetweenLines();
+    if ((!lines.LineEnded() || lines.LineCutAtMark()) && !lineLeftOut) [[unlikely]] {
+      if (lines.LineCutAtMark()) {
+        report.Add(TLeftOut::kAfterEndMark, lineNumber);
+      } else if (!toCodePage && EndsInsideDoubleByteCharacter(parsed.text)) {
+        report.Add(TLeftOut::kCutOff, lineNumber);
+      }
     }
+    afterLine(line.size());
   }
+  if (lines.EndedAtMark()) {
+    const std::size_t markLine = lineNumber + 1;
+    lines.ReadPastEndMark([&](std::size_t index, bool holdsText) {
+      if (holdsText) report.Add(TLeftOut::kAfterEndMark, markLine + index);
+      afterLine(0);
+    });
+  }
+  return report;
 }
 
 // The buffer need not be larger than the table.
@@ -119,18 +222,36 @@ std::size_t BufferSizeFor(std::size_t sizeHint) {
 
 // Reads through source, then runs close before the grid hears of the cells, so a failing close is a failed
 // read.
-void ReadThrough(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
-                 const std::function<void()>& yieldBetweenLines, const std::function<void()>& close) {
+TTableReadReport ReadThrough(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
+                             const std::function<void()>& yieldBetweenLines, const TCellTextTransform& toCodePage,
+                             const std::function<void()>& close) {
   TTableGridLoader loader(grid);
   TTableFileLines lines(source, BufferSizeFor(sizeHint));
+  TTableReadReport report;
   try {
-    ReadLines(grid, loader, lines, yieldBetweenLines);
+    report = ReadLines(grid, loader, lines, yieldBetweenLines, toCodePage);
     if (close) close();
   } catch (...) {
     loader.Abandon();
     throw;
   }
   loader.Finish();
+  return report;
+}
+
+// The transform for a file that decoding classifies as UTF-8; none otherwise, or without a decoding.
+TCellTextTransform TransformFor(const TTableTextDecoding& decoding, const TTableFileLines::Source& firstPass) {
+  if (!decoding.isUtf8 || !decoding.toCodePage || !decoding.isUtf8(firstPass)) return {};
+  return decoding.toCodePage;
+}
+
+TTableFileLines::Source BytesSource(std::string_view bytes, std::size_t& at) {
+  return [bytes, &at](char* buffer, std::size_t capacity) {
+    const std::size_t n = std::min(capacity, bytes.size() - at);
+    std::memcpy(buffer, bytes.data() + at, n);
+    at += n;
+    return n;
+  };
 }
 
 }  // namespace
@@ -145,29 +266,48 @@ TTableFileLine ParseTableFileLine(std::string_view line) {
   return parsed;
 }
 
-void ReadTable(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
-               const std::function<void()>& yieldBetweenLines) {
-  ReadThrough(grid, source, sizeHint, yieldBetweenLines, {});
+TTableReadReport ReadTable(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
+                           const std::function<void()>& yieldBetweenLines, const TCellTextTransform& toCodePage) {
+  return ReadThrough(grid, source, sizeHint, yieldBetweenLines, toCodePage, {});
 }
 
-void ReadTableBytes(TTableGrid& grid, std::string_view bytes, const std::function<void()>& yieldBetweenLines) {
+TTableReadReport ReadTableBytes(TTableGrid& grid, std::string_view bytes,
+                                const std::function<void()>& yieldBetweenLines, const TTableTextDecoding& decoding) {
+  std::size_t classified = 0;
+  const TCellTextTransform toCodePage = TransformFor(decoding, BytesSource(bytes, classified));
   std::size_t at = 0;
-  ReadTable(
-      grid,
-      [bytes, &at](char* buffer, std::size_t capacity) {
-        const std::size_t n = std::min(capacity, bytes.size() - at);
-        std::memcpy(buffer, bytes.data() + at, n);
-        at += n;
-        return n;
-      },
-      bytes.size(), yieldBetweenLines);
+  return ReadTable(grid, BytesSource(bytes, at), bytes.size(), yieldBetweenLines, toCodePage);
 }
 
-void ReadTableFile(TTableGrid& grid, const std::string& path, const std::function<void()>& yieldBetweenLines) {
-  TReadLockedFile file(path);
-  ReadThrough(
-      grid, [&file](char* buffer, std::size_t capacity) { return file.Read(buffer, capacity); }, file.Size(),
-      yieldBetweenLines, [&file] { file.Close(); });
+TTableReadReport ReadTableFile(TTableGrid& grid, const std::string& path,
+                               const std::function<void()>& yieldBetweenLines, const TTableReadOptions& options) {
+  // The same yield keeps the window responsive while a save holds the file.
+  TReadLockedFile file(
+      path,
+      [&yieldBetweenLines] {
+        if (yieldBetweenLines) yieldBetweenLines();
+        return true;
+      },
+      options.lockWait);
+  const TTableFileLines::Source source = [&file](char* buffer, std::size_t capacity) {
+    return file.Read(buffer, capacity);
+  };
+  TCellTextTransform toCodePage;
+  if (options.decoding.isUtf8 && options.decoding.toCodePage) {
+    // The first pass yields by its bytes as the read does.
+    std::size_t bytesSinceYield = 0;
+    toCodePage = TransformFor(options.decoding, [&](char* buffer, std::size_t capacity) {
+      const std::size_t got = file.Read(buffer, capacity);
+      bytesSinceYield += got;
+      if (yieldBetweenLines && bytesSinceYield >= kBytesPerYield) {
+        bytesSinceYield = 0;
+        yieldBetweenLines();
+      }
+      return got;
+    });
+    file.Rewind();
+  }
+  return ReadThrough(grid, source, file.Size(), yieldBetweenLines, toCodePage, [&file] { file.Close(); });
 }
 
 }  // namespace metrazil

@@ -1,7 +1,10 @@
 // Feeds arbitrary bytes to the table file reader. Whatever it reads must keep the grid's invariants and
-// survive a save and a reload unchanged: the saved bytes of the reloaded grid equal the first save.
+// survive a save and a reload unchanged: the saved bytes of the reloaded grid equal the first save, and
+// reading a save leaves nothing out.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <string_view>
 
@@ -14,6 +17,7 @@ namespace {
 
 using metrazil::DesignGrid;
 using metrazil::TTableGrid;
+using metrazil::TTableReadReport;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -24,7 +28,11 @@ void Check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   TTableGrid grid = DesignGrid();
   try {
-    ReadTableBytes(grid, std::string_view(reinterpret_cast<const char*>(data), size));
+    const TTableReadReport report = ReadTableBytes(grid, std::string_view(reinterpret_cast<const char*>(data), size));
+    Check(report.total == std::accumulate(report.leftOut.begin(), report.leftOut.end(), std::size_t{0}));
+    Check(report.firstLines.size() == std::min(report.total, TTableReadReport::kLinesNamed));
+    Check(std::is_sorted(report.firstLines.begin(), report.firstLines.end()));
+    Check(std::all_of(report.firstLines.begin(), report.firstLines.end(), [](std::size_t line) { return line >= 1; }));
   } catch (const metrazil::EInvalidGridOperation&) {
     // Counts above the limit: refused, and the grid must still be whole.
   }
@@ -40,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (grid.ColCount() > 2000) return 0;
   const std::string first = TableFileBytes(grid);
   TTableGrid reloaded = DesignGrid();
-  ReadTableBytes(reloaded, first);
+  const TTableReadReport again = ReadTableBytes(reloaded, first);
+  Check(again.total == 0 && !again.byteOrderMark);
   Check(TableFileBytes(reloaded) == first);
   return 0;
 }

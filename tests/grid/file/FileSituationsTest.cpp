@@ -1,5 +1,5 @@
 // What a save and a read do with the files around a table: links, attributes, owners, temporary files left
-// by killed saves, and a save in progress.
+// by killed saves, a save in progress, and files edited by hand.
 #include <acl/libacl.h>
 #include <fcntl.h>
 #include <grp.h>
@@ -28,6 +28,10 @@
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/SafeFile.h"
 #include "grid/file/SavePlace.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
+#include "grid/model/TableGrid.h"
+#include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
 
 namespace metrazil {
@@ -407,14 +411,88 @@ TEST_F(FileSituationsTest, StaleTemporariesOfARunningFirstSaveAreKept) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"link.dat"}));
 }
 
+// What a read leaves out, as "kind count, ...; lines n n", with "BOM" when it skipped a byte-order mark.
+std::string Describe(const TTableReadReport& report) {
+  static constexpr const char* kNames[] = {"count line", "width", "outside", "malformed", "cut off", "after mark"};
+  static_assert(std::size(kNames) == TTableReadReport::kKinds);
+  std::string text = report.byteOrderMark ? "BOM" : "";
+  for (std::size_t kind = 0; kind < TTableReadReport::kKinds; ++kind) {
+    if (report.leftOut[kind] == 0) continue;
+    if (!text.empty()) text.append(", ");
+    text.append(kNames[kind]).append(" ").append(std::to_string(report.leftOut[kind]));
+  }
+  if (!report.firstLines.empty()) text += ";";
+  for (const std::size_t line : report.firstLines) text.append(" ").append(std::to_string(line));
+  return text;
+}
+
+// A 2 by 2 table as a save writes it: the count line, default widths, then cell lines.
+std::string SavedTable(const std::string& cellLines) { return "2,2\r\ncw 0,64\r\ncw 1,64\r\n" + cellLines; }
+
+// Files as people edit them by hand: each is read, the report checked, then what a save would write.
+TEST_F(FileSituationsTest, ReadCountsWhatItLeavesOut) {
+  struct Situation {
+    const char* name;
+    std::string file;
+    std::string leftOut;  // Describe of the report
+    std::string saved;    // what a save of the grid read would write
+  };
+  const Situation situations[] = {
+      {"a saved table: nothing left out", SavedTable("0,0,a\r\n1,1,b\r\n"), "", SavedTable("0,0,a\r\n1,1,b\r\n")},
+      {"UTF-8 byte-order mark before the count line: skipped",
+       "\xEF\xBB\xBF"
+       "2,2\r\n1,1,b\r\n",
+       "BOM", SavedTable("1,1,b\r\n")},
+      {"count line with words after a number", "2,2 rows\r\n0,0,a\r\n", "count line 1; 1", SavedTable("0,0,a\r\n")},
+      {"count line without a comma", "2\r\n0,0,a\r\n", "count line 1; 1", "1,2\r\ncw 0,64\r\n0,0,a\r\n"},
+      {"count line in hex, with blanks and a sign: numbers", " +$2, 0x2\r\n", "", SavedTable("")},
+      {"lines outside the counts", "2,2\r\n2,0,c\r\n0,2,r\r\n-1,0,n\r\ncw 2,9\r\ncw -1,9\r\n0,0,in\r\n",
+       "width 2, outside 3; 2 3 4 5 6", SavedTable("0,0,in\r\n")},
+      {"comment lines", "2,2\r\n# prices of 2024\r\n; by hand\r\n0,0,a\r\n", "malformed 2; 2 3",
+       SavedTable("0,0,a\r\n")},
+      {"malformed lines, width lines without a number",
+       "2,2\r\nno commas\r\n1\r\n,1,x\r\n1,,y\r\nab,1,z\r\ncw\r\ncw x,5\r\ncw 0,\r\n",
+       "width 3, malformed 5; 2 3 4 5 6", "2,2\r\ncw 0,0\r\ncw 1,64\r\n"},
+      {"empty lines hold nothing", "2,2\r\n\r\n0,0,a\r\n\r\n\n", "", SavedTable("0,0,a\r\n")},
+      {"last cell line without a line end: whole", "2,2\r\n0,0,a\r\n1,1,b", "", SavedTable("0,0,a\r\n1,1,b\r\n")},
+      {"last line cut before its text", "2,2\r\n0,0,a\r\n1,1", "cut off 1; 3", SavedTable("0,0,a\r\n")},
+      {"last line cut inside a double-byte character: stored, counted", "2,2\r\n0,0,\xC4\xE3\xBA", "cut off 1; 2",
+       SavedTable("0,0,\xC4\xE3\xBA\r\n")},
+      {"last line ending in a whole double-byte character", "2,2\r\n0,0,\xC4\xE3", "", SavedTable("0,0,\xC4\xE3\r\n")},
+      {"a Ctrl-Z end mark at the end", "2,2\r\n0,0,a\r\n\x1a", "", SavedTable("0,0,a\r\n")},
+      {"lines after a Ctrl-Z end mark",
+       "2,2\r\n0,0,a\r\n\x1a\r\n1,1,b\r\n\r\n\x1a"
+       "1,0,c",
+       "after mark 2; 4 6", SavedTable("0,0,a\r\n")},
+      {"a Ctrl-Z inside a line",
+       "2,2\r\n0,0,ab\x1a"
+       "cd\r\n1,1,e\x1a\r\n",
+       "after mark 1; 2", SavedTable("0,0,ab\r\n1,1,e\r\n")},
+  };
+  const std::string path = PathOf("data.dat");
+  for (const Situation& situation : situations) {
+    SCOPED_TRACE(situation.name);
+    Put(path, situation.file);
+    TTableGrid grid = DesignGrid();
+    const TTableReadReport report = ReadTableFile(grid, path);
+    EXPECT_EQ(Describe(report), situation.leftOut);
+    std::size_t total = 0;
+    for (const std::size_t count : report.leftOut) total += count;
+    EXPECT_EQ(report.total, total);
+    EXPECT_EQ(report.encoding, TTableReadReport::TEncoding::kCodePage);
+    EXPECT_EQ(TableFileBytes(grid), situation.saved);
+  }
+}
+
 TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
   struct Case {
     const char* name;
     bool letGo;         // whether the save goes on when the read first waits
     std::string saves;  // what it then commits, or nothing
     std::chrono::milliseconds limit;
-    bool keepWaiting;      // what the wait callback answers
-    std::string expected;  // what the read sees, or its error
+    bool keepWaiting;        // what the wait callback answers
+    std::string expected;    // what the read sees (a table read: its cell (0, 0)), or its error
+    bool tableRead = false;  // through the table reader, whose yield is the wait
   };
   const std::string path = PathOf("data.dat");
   const Case cases[] = {
@@ -422,6 +500,9 @@ TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
       {"the save replaces the file within the limit", true, kNew, 10s, true, kNew},
       {"the save outlasts the limit", false, kNew, 300ms, true, "Cannot open file " + path},
       {"the window stops waiting", false, kNew, 10s, false, "Cannot open file " + path},
+      {"a table read: the save lets go within the limit", true, "", 10s, true, "old", true},
+      {"a table read: the save replaces the file within the limit", true, kNew, 10s, true, "new", true},
+      {"a table read: the save outlasts the limit", false, kNew, 300ms, true, "Cannot open file " + path, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -430,14 +511,18 @@ TEST_F(FileSituationsTest, ReadWaitsForASaveInProgress) {
     int waits = 0;
     std::string read;
     const auto start = std::chrono::steady_clock::now();
+    const auto wait = [&] {
+      if (++waits == 1 && c.letGo) saving.Go();
+      return c.keepWaiting;
+    };
     const std::string error = ErrorOf([&] {
-      TReadLockedFile file(
-          path,
-          [&] {
-            if (++waits == 1 && c.letGo) saving.Go();
-            return c.keepWaiting;
-          },
-          c.limit);
+      if (c.tableRead) {
+        TTableGrid grid = DesignGrid();
+        ReadTableFile(grid, path, wait, {.lockWait = c.limit});
+        read = grid.ReadCell(0, 0);
+        return;
+      }
+      TReadLockedFile file(path, wait, c.limit);
       read.resize(file.Size());
       read.resize(file.Read(read.data(), read.size()));
     });

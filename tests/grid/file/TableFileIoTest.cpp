@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -161,11 +162,11 @@ TEST_F(TableFileIoTest, ReaderRules) {
     EXPECT_EQ(ReadBytes("-4,abc\r\n").RowCount(), 1);
   }
   {
-    SCOPED_TRACE("byte-order mark");
+    SCOPED_TRACE("a UTF-8 byte-order mark before the count line is skipped, so the columns stay");
     TTableGrid grid = ReadBytes(
         "\xEF\xBB\xBF"
         "5,3\r\n");
-    EXPECT_EQ(grid.ColCount(), 1);
+    EXPECT_EQ(grid.ColCount(), 5);
     EXPECT_EQ(grid.RowCount(), 3);
   }
   {
@@ -313,10 +314,59 @@ TEST_F(TableFileIoTest, FailedReadsLeaveTheGrid) {
   Put(path, "2,2\r\n0,0,x\r\n");
   const int writer = ::open(path.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-  EXPECT_EQ(ErrorOf([&] { ReadTableFile(grid, path); }), "Cannot open file " + path);
+  EXPECT_EQ(ErrorOf([&] { ReadTableFile(grid, path, {}, {.lockWait = std::chrono::milliseconds(0)}); }),
+            "Cannot open file " + path);
   ::close(writer);
   EXPECT_EQ(grid.RowCount(), 10);
   EXPECT_EQ(grid.ReadCell(1, 1), "keep");
+}
+
+// The seam for files written in UTF-8: a first pass over all the bytes decides, and only then are the
+// cell texts converted, each as it is stored; without a decoding nothing changes.
+TEST_F(TableFileIoTest, DecodingClassifiesFirstThenConvertsStoredTexts) {
+  const std::string utf8 = "2,2\r\ncw 0,64\r\n0,0,caf\xC3\xA9\r\n1,1,tab\tand\bline\r\n5,5,outside\r\n";
+  const std::string ascii = "2,2\r\n0,0,plain\r\n";
+  std::size_t classified = 0;
+  const TTableTextDecoding decoding{
+      [&](const TTableFileLines::Source& bytes) {
+        std::string all;
+        char buffer[7];
+        while (const std::size_t n = bytes(buffer, sizeof buffer)) all.append(buffer, n);
+        classified = all.size();
+        return all.find('\xC3') != std::string::npos;
+      },
+      [](std::string& out, std::string_view text) { out.append("[").append(text).append("]"); }};
+  struct Case {
+    const char* name;
+    const std::string& bytes;
+    bool decode;
+    TTableReadReport::TEncoding encoding;
+    std::string cell00;
+    std::string cell11;
+  };
+  using enum TTableReadReport::TEncoding;
+  const Case cases[] = {
+      {"UTF-8 text, converted after the line-break mapping", utf8, true, kUtf8, "[caf\xC3\xA9]", "[tab\rand\nline]"},
+      {"no non-ASCII byte: the code page", ascii, true, kCodePage, "plain", ""},
+      {"no decoding: the code page", utf8, false, kCodePage, "caf\xC3\xA9", "tab\rand\nline"},
+  };
+  const std::string path = PathOf("data.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Put(path, c.bytes);
+    for (const bool fromFile : {false, true}) {
+      classified = 0;
+      TTableGrid grid = DesignGrid();
+      const TTableTextDecoding used = c.decode ? decoding : TTableTextDecoding{};
+      const TTableReadReport report =
+          fromFile ? ReadTableFile(grid, path, {}, {.decoding = used}) : ReadTableBytes(grid, c.bytes, {}, used);
+      EXPECT_EQ(report.encoding, c.encoding) << fromFile;
+      EXPECT_EQ(classified, c.decode ? c.bytes.size() : 0u) << fromFile;
+      EXPECT_EQ(grid.ReadCell(0, 0), c.cell00) << fromFile;
+      EXPECT_EQ(grid.ReadCell(1, 1), c.cell11) << fromFile;
+      EXPECT_EQ(report.Count(TTableReadReport::TLeftOut::kCellOutside), c.bytes == utf8 ? 1u : 0u);
+    }
+  }
 }
 
 TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
