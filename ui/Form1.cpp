@@ -34,10 +34,10 @@
 
 #include "base/Exception.h"
 #include "base/TableDirectory.h"
+#include "grid/file/SavePlace.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/TableDesign.h"
-#include "grid/file/SavePlace.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
