@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/TableFile.h"
+#include "grid/file/TableFileEncoding.h"
 #include "grid/file/TableFileProgress.h"
+#include "grid/file/Utf8ToGb18030.h"
 #include "grid/model/TableGrid.h"
 #include "grid/model/TableGridLoader.h"
 
@@ -255,6 +260,30 @@ TTableFileLines::Source BytesSource(std::string_view bytes, std::size_t& at) {
 }
 
 }  // namespace
+
+TTableTextDecoding Utf8FileDecoding() {
+  auto converter = std::make_shared<std::optional<TUtf8ToGb18030>>();
+  return {
+      [converter](const TTableFileLines::Source& bytes) {
+        // Small pieces: a code-page file is decided by its first Chinese text, near its start.
+        constexpr std::size_t kPiece = std::size_t{64} << 10;
+        std::vector<char> buffer(kPiece);
+        TTableFileEncoding encoding;
+        while (!encoding.Decided()) {
+          const std::size_t got = bytes(buffer.data(), buffer.size());
+          if (got == 0) break;
+          encoding.Feed(std::string_view(buffer.data(), got));
+        }
+        if (encoding.Result() != TTextEncoding::kUtf8) return false;
+        converter->emplace();
+        return true;
+      },
+      [converter](std::string& out, std::string_view text) {
+        if (!converter->has_value()) converter->emplace();
+        (*converter)->Append(out, text);
+      },
+  };
+}
 
 TTableFileLine ParseTableFileLine(std::string_view line) {
   TTableFileLine parsed;

@@ -86,10 +86,18 @@ struct TTableTextDecoding {
   TCellTextTransform toCodePage;
 };
 
+// The decoding every file read wants: a file TTableFileEncoding takes for UTF-8 is converted to GB18030, by
+// one converter made for that read; any other file is read byte for byte. The first pass stops as soon as
+// the bytes cannot be UTF-8, so a code-page file costs only the bytes up to its first Chinese text; a file
+// of ASCII alone is passed over whole. A decoding serves one read at a time.
+// Errors (of isUtf8): EConvertError when the system has no UTF-8 to GB18030 converter.
+TTableTextDecoding Utf8FileDecoding();
+
 struct TTableReadOptions {
   // How long a read waits for a save that holds the file.
   std::chrono::milliseconds lockWait = TReadLockedFile::kWaitLimit;
-  TTableTextDecoding decoding{};
+  // An empty decoding reads every file in the code page.
+  TTableTextDecoding decoding = Utf8FileDecoding();
 };
 
 // The yield runs between lines once kLinesPerYield lines or kBytesPerYield bytes of them have been read

@@ -139,8 +139,8 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
   out.Flush();
 }
 
-void WriteTableFile(const TTableGrid& grid, const std::string& path) {
-  TSafeFile file(path);
+void WriteTableFile(const TTableGrid& grid, const std::string& path, TSafeFile::TBackup backup) {
+  TSafeFile file(path, backup);
   WriteTable(
       grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, grid.OnTableFileProgress);
   file.Commit();

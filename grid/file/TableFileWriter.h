@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "grid/file/SafeFile.h"
+
 namespace metrazil {
 
 class TTableGrid;
@@ -19,8 +21,10 @@ using TByteSink = std::function<void(const char* bytes, std::size_t size)>;
 void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progress = {});
 // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as it
 // was; reports progress to the grid's OnTableFileProgress.
+// With TBackup::kKeepOld the old file is first kept as "<path>.bak".
 // Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError.
-void WriteTableFile(const TTableGrid& grid, const std::string& path);
+void WriteTableFile(const TTableGrid& grid, const std::string& path,
+                    TSafeFile::TBackup backup = TSafeFile::TBackup::kNone);
 
 // The bytes WriteTableFile would write.
 std::string TableFileBytes(const TTableGrid& grid);
