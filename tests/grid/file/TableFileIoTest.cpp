@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -369,6 +371,58 @@ TEST_F(TableFileIoTest, DecodingClassifiesFirstThenConvertsStoredTexts) {
   }
 }
 
+// Files are read with the real decoding unless the caller takes it away: UTF-8 becomes GB18030, anything
+// else keeps its bytes.
+TEST_F(TableFileIoTest, FilesAreReadAsUtf8WhenTheyAre) {
+  const std::string nameGb = "\xC3\xFB\xB3\xC6";  // 名称
+  struct Case {
+    const char* name;
+    std::string bytes;
+    TTableReadReport::TEncoding encoding;
+    bool byteOrderMark;
+    std::string cell01;
+  };
+  using enum TTableReadReport::TEncoding;
+  const Case cases[] = {
+      {"UTF-8", "2,2\r\n0,1,名称\r\n", kUtf8, false, nameGb},
+      {"UTF-8 after a byte-order mark",
+       "\xEF\xBB\xBF"
+       "2,2\r\n0,1,名称\r\n",
+       kUtf8, true, nameGb},
+      {"GB18030 keeps its bytes", "2,2\r\n0,1," + nameGb + "\r\n", kCodePage, false, nameGb},
+      {"ASCII", "2,2\r\n0,1,name\r\n", kCodePage, false, "name"},
+  };
+  const std::string path = PathOf("data.dat");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Put(path, c.bytes);
+    TTableGrid grid = DesignGrid();
+    const TTableReadReport report = ReadTableFile(grid, path);
+    EXPECT_EQ(report.encoding, c.encoding);
+    EXPECT_EQ(report.byteOrderMark, c.byteOrderMark);
+    EXPECT_EQ(grid.ReadCell(0, 1), c.cell01);
+  }
+  // ReadTableBytes reads raw unless given the decoding.
+  TTableGrid raw = DesignGrid();
+  ReadTableBytes(raw, "2,2\r\n0,1,名称\r\n");
+  EXPECT_EQ(raw.ReadCell(0, 1), "名称");
+}
+
+// The first pass over a code-page file ends at its first text that cannot be UTF-8.
+TEST_F(TableFileIoTest, Utf8CheckStopsAtTheFirstCodePageText) {
+  std::string table = "5,100001\r\n0,0,\xC3\xFB\xB3\xC6\r\n";
+  for (int row = 1; row <= 100000; ++row) table += "0," + std::to_string(row) + ",name\r\n";
+  std::size_t at = 0;
+  const TTableFileLines::Source source = [&](char* buffer, std::size_t capacity) {
+    const std::size_t n = std::min(capacity, table.size() - at);
+    std::memcpy(buffer, table.data() + at, n);
+    at += n;
+    return n;
+  };
+  EXPECT_FALSE(Utf8FileDecoding().isUtf8(source));
+  EXPECT_LT(at, table.size() / 4);
+}
+
 TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
   const std::string path = PathOf("data.dat");
   std::string table = "5,10001\r\n";
@@ -405,7 +459,8 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
 }
 
 TEST_F(TableFileIoTest, LongLinesYieldByTheirBytes) {
-  // Lines of 1 MB in all (without their line ends) call the yield once, a byte less does not.
+  // Lines of 1 MB in all (without their line ends) call the yield once, a byte less does not; the encoding's
+  // first pass, which yields by its own bytes, is left out.
   const std::size_t half = kBytesPerYield / 2;
   for (const std::size_t last : {half, half - 1}) {
     const std::string path = PathOf("long.dat");
@@ -414,7 +469,7 @@ TEST_F(TableFileIoTest, LongLinesYieldByTheirBytes) {
                   std::string(last - prefix.size(), 'y') + "\r\n");
     TTableGrid grid = DesignGrid();
     int yields = 0;
-    ReadTableFile(grid, path, [&] { ++yields; });
+    ReadTableFile(grid, path, [&] { ++yields; }, {.decoding = {}});
     EXPECT_EQ(yields, last == half ? 1 : 0) << last;
   }
 }
