@@ -109,12 +109,24 @@ class TReadYield {
 };
 
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
-void ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
+TTableReadReport ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
   const TTableGrid::TUpdateGuard update(view.Model());
   yield.Reading(&view);
-  ReadTableFile(view.Model(), path, std::ref(yield));
+  TTableReadReport report = ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
   view.viewport()->update();
+  return report;
+}
+
+// The notice after a read that a save would not give back as the file was; empty for any other read.
+QString ReadNotice(const char* fileName, const TTableReadReport& report) {
+  const bool utf8 = report.encoding == TTableReadReport::TEncoding::kUtf8;
+  if (!utf8 && report.total == 0) return {};
+  const QString name = Utf8(fileName);
+  QString text = name + (utf8 ? Utf8(" 按 UTF-8 编码读入，") : Utf8(" "));
+  if (report.total > 0) text += Utf8("有 %1 行未能读入，").arg(report.total);
+  text += utf8 ? Utf8("首次保存时将存为 GB18030，原文件保留为 ") : Utf8("首次保存时旧文件将保留为 ");
+  return text + name + Utf8(".bak");
 }
 
 struct TAnswer {
@@ -435,8 +447,9 @@ void TForm1::FormShow() {
     const std::string path = page.Path();
     // Each table is read on its own: a failure is reported and the other table is still read. Whatever a
     // read left in a grid is what closing compares with, marked before the page takes input again.
+    TTableReadReport report;
     try {
-      ReadTable(*page.view, path, yield);
+      report = ReadTable(*page.view, path, yield);
     } catch (const EAbort&) {
       throw;
     } catch (const std::exception& error) {
@@ -453,6 +466,9 @@ void TForm1::FormShow() {
       FillItemList(std::ref(yield));
       WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
     }
+    const QString notice = ReadNotice(page.fileName, report);
+    page.keepOldOnSave = !notice.isEmpty();
+    if (page.keepOldOnSave) ShowNotice(notice);
   }
 }
 
@@ -716,7 +732,9 @@ bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
-  WriteTableFile(page.view->Model(), path);
+  WriteTableFile(page.view->Model(), path,
+                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone);
+  page.keepOldOnSave = false;
   SetTableState(page, TTableState::kRead);
   page.saved.Mark(page.view->Model(), path);
   return true;

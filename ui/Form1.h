@@ -122,6 +122,9 @@ class TForm1 : public QWidget {
     // The table as last read or saved: closing asks only when a save would change the file, and a save
     // asks before it overwrites another program's change.
     TTableSaveBaseline saved{};
+    // The read left lines out or converted the file from UTF-8: the first save afterwards keeps the old
+    // file as "<name>.bak", since the new one cannot give back everything the old one held.
+    bool keepOldOnSave = false;
     // Built afresh at each use: a save goes where the table directory is at that moment.
     std::string Path() const;
   };

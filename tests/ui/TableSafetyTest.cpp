@@ -18,7 +18,10 @@
 
 #include "base/ProgramDirectory.h"
 #include "grid/file/TableFileWriter.h"
+#include "grid/model/TableGrid.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/GridEditSession.h"
+#include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
@@ -286,6 +289,74 @@ class TableSafetyTest : public QObject {
     QVERIFY(answerer.asked.isEmpty());
     form->close();
     QVERIFY(!form->isVisible() && answerer.asked.isEmpty());
+  }
+
+  void Put(const char* name, const QByteArray& bytes) {
+    QFile file(Path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+  }
+
+  // A hand-edited file (a byte-order mark, a comment, a cell outside the counts) is read as far as it goes
+  // and says what it left out; the first save keeps the old file as the backup, the next one leaves it.
+  void linesLeftOutKeepTheOldFileOnce() {
+    const QByteArray original =
+        "\xEF\xBB\xBF"
+        "5,4\r\ncw 0,64\r\n# hand-edited\r\n0,1,N1\r\n1,1,cm\r\n9,1,outside\r\n0,2,N2\r\n";
+    Put("data.dat", original);
+    std::unique_ptr<TForm1> form = ShowForm();
+    QVERIFY(form);
+    QCOMPARE(errors_, QStringList({U("data.dat 有 2 行未能读入，首次保存时旧文件将保留为 data.dat.bak")}));
+    const TTableGrid& model = form->TableGrid1->Model();
+    QCOMPARE(model.ColCount(), 5);
+    QCOMPARE(model.ReadCell(1, 1), std::string("cm"));
+    QVERIFY(form->TabSheet2->isEnabled() && !StatusLine(*form, 1)->isVisible());
+    {
+      TQuestionAnswerer answerer({});
+      form->Button4Click();
+      QVERIFY(answerer.asked.isEmpty());
+    }
+    QCOMPARE(Bytes("data.dat.bak"), original);
+    QCOMPARE(Bytes("data.dat"), QByteArray::fromStdString(TableFileBytes(model)));
+    QVERIFY(Bytes("data.dat").startsWith("5,4\r\n") && Bytes("data.dat").contains("0,2,N2\r\n"));
+    form->TableGrid1->Model().WriteCell(0, 3, "N3");
+    form->Button4Click();
+    QVERIFY(Bytes("data.dat").contains("0,3,N3\r\n"));
+    QCOMPARE(Bytes("data.dat.bak"), original);
+    QCOMPARE(errors_.size(), 1);
+  }
+
+  // A UTF-8 file shows its Chinese, fills the item list, edits without replacement characters and is saved
+  // as GB18030 with the UTF-8 original as the backup.
+  void utf8TableIsReadConvertedAndKeptAsBackup() {
+    const QByteArray original = U("5,3\r\n0,1,圆钢\r\n1,1,米\r\n0,2,角钢\r\n").toUtf8();
+    Put("data.dat", original);
+    std::unique_ptr<TForm1> form = ShowForm();
+    QVERIFY(form);
+    QCOMPARE(errors_,
+             QStringList({U("data.dat 按 UTF-8 编码读入，首次保存时将存为 GB18030，原文件保留为 data.dat.bak")}));
+    TTableGridView* grid = form->TableGrid1;
+    QCOMPARE(FromTableBytes(grid->Model().ReadCell(0, 1)), U("圆钢"));
+    QCOMPARE(FromTableBytes(grid->Model().ReadCell(1, 1)), U("米"));
+    QCOMPARE(form->ComboBox1->count(), 2);
+    QCOMPARE(form->ComboBox1->itemText(0), U("圆钢"));
+    QCOMPARE(form->ComboBox1->itemText(1), U("角钢"));
+
+    form->PageControl1->setCurrentIndex(1);
+    grid->setFocus();
+    grid->MoveFocus(0, 2, false);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QVERIFY(grid->EditSession().IsEditing());
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_End);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_X);
+    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
+    QCOMPARE(FromTableBytes(grid->Model().ReadCell(0, 2)), U("角钢x"));
+
+    form->Button4Click();
+    QCOMPARE(Bytes("data.dat.bak"), original);
+    const QByteArray saved = Bytes("data.dat");
+    QVERIFY(saved.contains(QByteArray::fromStdString("0,1," + ToTableBytes(U("圆钢")) + "\r\n")));
+    QVERIFY(saved.contains(QByteArray::fromStdString("0,2," + ToTableBytes(U("角钢x")) + "\r\n")));
+    QCOMPARE(errors_.size(), 1);
   }
 
   // A killed save's temporary file goes at start-up; another name beside it stays.
