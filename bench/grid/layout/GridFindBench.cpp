@@ -4,6 +4,7 @@
 // whole-cell LocateText over the same table, the figure to compare with.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
 
 #include "grid/file/TableFileReader.h"
@@ -47,6 +48,20 @@ void BM_FindAbsentCommonStartBackward(benchmark::State& state) {
   FindAbsent(state, kAbsentCommonStart, TFindDirection::kPrevious);
 }
 
+// As the window searches: 256 cells between looks at the clock, in slices of 10 ms.
+void BM_FindAbsentCommonStartInSlices(benchmark::State& state) {
+  const TTableGrid& grid = Table();
+  TGridFind find(grid, kAbsentCommonStart, Latin1, {}, 256);
+  for (auto _ : state) {
+    find.Start(TCellAddress{0, grid.FixedRows()}, TFindDirection::kNext);
+    TFindResult result;
+    while (result.state == TFindState::kSearching) {
+      result = find.Run(TGridFind::TClock::now() + std::chrono::milliseconds(10));
+    }
+    if (result.state != TFindState::kNotFound) state.SkipWithError("the text was found");
+  }
+}
+
 void BM_LocateTextAbsent(benchmark::State& state) {
   const TTableGrid& grid = Table();
   for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(kAbsentLatin, TTableGrid::kLocateWholeCell));
@@ -55,6 +70,7 @@ void BM_LocateTextAbsent(benchmark::State& state) {
 BENCHMARK(BM_FindAbsentLatin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindAbsentCommonStart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindAbsentCommonStartBackward)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAbsentCommonStartInSlices)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LocateTextAbsent)->Unit(benchmark::kMillisecond);
 
 }  // namespace
