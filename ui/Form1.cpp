@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
 #include <QTabWidget>
@@ -43,6 +44,7 @@
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
 #include "ui/DialogFocus.h"
+#include "ui/FindBar.h"
 #include "ui/Guarded.h"
 #include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
@@ -207,6 +209,7 @@ TForm1::TForm1(QWidget* parent)
   BuildTablePages();
   BuildBottomStrip();
   SetTabOrder();
+  BuildFindBars();
   ConnectHandlers();
   for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
 }
@@ -479,7 +482,40 @@ void TForm1::SetTableState(TTablePage& page, TTableState state, const QString& r
   page.statusLine->setText(reason);
   page.statusLine->setToolTip(reason);  // the whole text when a long path cuts the line
   page.statusLine->setVisible(showReason);
-  page.view->resize(page.view->width(), showReason ? kGridHeight - kStatusLineHeight : kGridHeight);
+  LayoutTablePage(page);
+}
+
+void TForm1::LayoutTablePage(TTablePage& page) {
+  int bottom = kGridHeight;
+  if (page.statusLine->isVisibleTo(page.sheet)) bottom -= kStatusLineHeight;
+  if (page.findBar->IsOpen()) {
+    bottom -= TFindBar::kHeight;
+    page.findBar->setGeometry(0, bottom, page.view->width(), TFindBar::kHeight);
+  }
+  page.view->resize(page.view->width(), bottom);
+}
+
+void TForm1::BuildFindBars() {
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    TTablePage& page = pages_[i];
+    page.findBar = new TFindBar(page.view, page.sheet);
+    page.findBar->setObjectName(QStringLiteral("FindBar%1").arg(i + 1));
+    connect(page.findBar, &TFindBar::openChanged, this, [&page] { LayoutTablePage(page); });
+    // The find box comes after the grid in the tab order, before the page's buttons.
+    QWidget* afterGrid = page.view->nextInFocusChain();
+    QWidget::setTabOrder(page.view, page.findBar->TextBox());
+    QWidget::setTabOrder(page.findBar->TextBox(), afterGrid);
+    // On the whole page, the grid's open editor included; F3 opens the bar when it is closed.
+    TFindBar* bar = page.findBar;
+    const auto onPage = [&page](const QKeySequence& keys) {
+      return new QShortcut(keys, page.sheet, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    };
+    connect(onPage(QKeySequence::Find), &QShortcut::activated, bar, Guarded([bar] { bar->Open(); }));
+    connect(onPage(QKeySequence(Qt::Key_F3)), &QShortcut::activated, bar,
+            Guarded([bar] { bar->FindAgain(TFindDirection::kNext); }));
+    connect(onPage(QKeySequence(Qt::SHIFT | Qt::Key_F3)), &QShortcut::activated, bar,
+            Guarded([bar] { bar->FindAgain(TFindDirection::kPrevious); }));
+  }
 }
 
 void TForm1::FillItemList(const std::function<void()>& yield) {

@@ -21,6 +21,7 @@ class QTabWidget;
 namespace metrazil {
 
 class TClickLabel;
+class TFindBar;
 class TItemListModel;
 class TTableGridView;
 class TWebBrowser;
@@ -116,6 +117,7 @@ class TForm1 : public QWidget {
     TTableGridView* view = nullptr;
     QWidget* sheet = nullptr;
     QLabel* statusLine = nullptr;     // why the table is incomplete; hidden otherwise
+    TFindBar* findBar = nullptr;      // Ctrl+F; hidden until then
     const char* fileName = nullptr;   // in the table directory
     const char* tableName = nullptr;  // in the question asked on closing while a save would change the file
     TTableState state = TTableState::kUnread;
@@ -149,6 +151,9 @@ class TForm1 : public QWidget {
   void FillItemList(const std::function<void()>& yield);
   // Puts the page in a state: its input, its status line (with the reason when incomplete) and the grid's room.
   static void SetTableState(TTablePage& page, TTableState state, const QString& reason = {});
+  // The grid takes the page's room above the buttons that the status line and the find bar leave it.
+  static void LayoutTablePage(TTablePage& page);
+  void BuildFindBars();
   // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
   // replaces a file the page did not read completely or one another program changed (unless the close
   // question already said so); false when the user cancelled or the page is still being read.

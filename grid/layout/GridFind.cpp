@@ -1,6 +1,7 @@
 #include "grid/layout/GridFind.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "base/CodePage.h"
@@ -181,24 +182,31 @@ TFindResult TGridFind::Run(TClock::time_point deadline) {
 }
 
 std::int64_t TGridFind::SearchChunk(std::int64_t from, std::int64_t to) const {
-  const bool forward = direction_ == TFindDirection::kNext;
-  const std::int64_t firstRow = from / cols_;
-  const std::int64_t lastRow = (to - 1) / cols_;
-  const int firstCol = firstRow == lastRow ? static_cast<int>(from % cols_) : 0;
-  const int endCol = firstRow == lastRow ? static_cast<int>((to - 1) % cols_) + 1 : cols_;
-  std::int64_t best = -1;
-  // A column at a time through the stored texts, so empty cells cost nothing; the best match so far rules
-  // out the cells past it.
-  for (int col = firstCol; col < endCol; ++col) {
-    grid_.ForEachTextInColumn(col, static_cast<int>(firstRow) + fixedRows_, static_cast<int>(lastRow) + fixedRows_ + 1,
-                              [&](int row, std::string_view text) {
-                                const std::int64_t index = static_cast<std::int64_t>(row - fixedRows_) * cols_ + col;
-                                if (index < from || index >= to) return;
-                                if (best >= 0 && (forward ? index > best : index < best)) return;
-                                if (MayMatch(text) && Matches(text)) best = index;
-                              });
+  const int firstRow = static_cast<int>(from / cols_) + fixedRows_;
+  const int endRow = static_cast<int>((to - 1) / cols_) + fixedRows_ + 1;
+  std::int64_t found = -1;
+  // Row by row through the stored rows only, so empty rows and cells cost nothing, in the search's own
+  // order: the first match met is the answer.
+  const auto visitRow = [&](int row, std::span<const TCellStore::Cell> cells, bool forward) {
+    const std::int64_t rowStart = static_cast<std::int64_t>(row - fixedRows_) * cols_;
+    const auto visitCell = [&](const TCellStore::Cell& cell) {
+      // Texts kept past the column count are not shown.
+      const std::int64_t index = rowStart + cell.col;
+      if (cell.col >= cols_ || index < from || index >= to) return true;
+      const std::string_view text = cell.Text();
+      if (!MayMatch(text) || !Matches(text)) return true;
+      found = index;
+      return false;
+    };
+    if (forward) return std::all_of(cells.begin(), cells.end(), visitCell);
+    return std::all_of(cells.rbegin(), cells.rend(), visitCell);
+  };
+  if (direction_ == TFindDirection::kNext) {
+    grid_.ForEachStoredRow(firstRow, endRow, [&](int row, auto cells) { return visitRow(row, cells, true); });
+  } else {
+    grid_.ForEachStoredRowBackward(firstRow, endRow, [&](int row, auto cells) { return visitRow(row, cells, false); });
   }
-  return best;
+  return found;
 }
 
 bool TGridFind::Matches(std::string_view cellText) const {

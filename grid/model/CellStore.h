@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -69,6 +70,20 @@ class TCellStore {
         if (index < first) continue;
         if (index >= last) return;
         if (!visit(static_cast<int>(index), block.CellsOf(row))) return;
+      }
+    }
+  }
+  // The same from the last stored row in [first, last) down to the first.
+  template <class Visit>
+  void ForEachRowBackward(std::int64_t first, std::int64_t last, Visit&& visit) const {
+    if (blocks_.empty() || last <= first) return;
+    for (std::size_t b = std::min(FindBlock(last - 1), blocks_.size() - 1) + 1; b-- > 0;) {
+      const Block& block = blocks_[b];
+      for (auto row = block.rows.rbegin(); row != block.rows.rend(); ++row) {
+        const std::int64_t index = row->rel + block.offset;
+        if (index >= last) continue;
+        if (index < first) return;
+        if (!visit(static_cast<int>(index), block.CellsOf(*row))) return;
       }
     }
   }

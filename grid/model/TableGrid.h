@@ -117,10 +117,16 @@ class TTableGrid {
   TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
 
   // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
-  // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables.
+  // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables and
+  // searches: no call per cell, and reading inserts nothing.
   template <class Visit>
   void ForEachStoredRow(int firstRow, int lastRow, Visit&& visit) const {
     store_.ForEachRow(firstRow, lastRow, std::forward<Visit>(visit));
+  }
+  // The same from the last stored row in [firstRow, lastRow) up to the first, for searches backwards.
+  template <class Visit>
+  void ForEachStoredRowBackward(int firstRow, int lastRow, Visit&& visit) const {
+    store_.ForEachRowBackward(firstRow, lastRow, std::forward<Visit>(visit));
   }
 
   // Grows with every change that may alter what a save writes (counts, column widths, texts); focus,

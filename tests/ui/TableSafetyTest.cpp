@@ -188,6 +188,17 @@ class TableSafetyTest : public QObject {
     QVERIFY(status->geometry().bottom() < form->Button4->geometry().top());
     QVERIFY(failedGrid->geometry().bottom() < status->geometry().top());
     QVERIFY(!StatusLine(*form, 3 - failing)->isVisible());
+    // The find bar opens between the grid and the status line, and gives the room back when it closes.
+    failedGrid->setFocus();
+    QTest::keyClick(failedGrid, Qt::Key_F, Qt::ControlModifier);
+    const QWidget* findBar = form->findChild<QWidget*>(QStringLiteral("FindBar%1").arg(failing));
+    QVERIFY(findBar->isVisible());
+    QVERIFY(failedGrid->geometry().bottom() < findBar->geometry().top());
+    QVERIFY(findBar->geometry().bottom() < status->geometry().top());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!findBar->isVisible());
+    QVERIFY(failedGrid->geometry().bottom() < status->geometry().top());
+    QVERIFY(status->geometry().top() - failedGrid->geometry().bottom() < findBar->height());
 
     {
       TQuestionAnswerer answerer({QStringLiteral("Enter")});

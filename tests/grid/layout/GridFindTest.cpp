@@ -149,6 +149,9 @@ TTableGrid CaseGrid() {
   }
   grid.WriteCell(1, 2, kWide);
   grid.WriteCell(2, 2, kRich);
+  // Kept past the counts, so neither shown nor searched.
+  grid.WriteCell(5, 3, "zinc");
+  grid.WriteCell(0, 9, "zinc");
   return grid;
 }
 
@@ -198,7 +201,14 @@ TEST(GridFind, WalksTheBodyRowByRowAndWraps) {
        {0, 3},
        false},
       {"the header row is never found", "name", {0, 1}, TFindDirection::kNext, TFindState::kNotFound, {}, true},
-      {"no match", "zinc", {1, 3}, TFindDirection::kPrevious, TFindState::kNotFound, {}, true},
+      {"no match, texts past the counts aside",
+       "zinc",
+       {1, 3},
+       TFindDirection::kPrevious,
+       TFindState::kNotFound,
+       {},
+       true},
+      {"forwards too", "zinc", {1, 3}, TFindDirection::kNext, TFindState::kNotFound, {}, true},
       {"from the header row, the first body cell is searched first",
        "steel",
        {2, 0},

@@ -4,6 +4,7 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "grid/model/CellStore.h"
 
@@ -23,6 +24,27 @@ void ExpectSame(const TCellStore& store, const Reference& reference) {
     return true;
   });
   ASSERT_EQ(seen, reference);
+  // Backwards, over the whole store and over ranges that cut blocks, the same rows in the opposite order.
+  const int lastRow = reference.empty() ? 0 : reference.rbegin()->first.first;
+  for (const auto& [first, last] :
+       {std::pair{0, INT32_MAX}, {lastRow / 3, lastRow / 3 * 2 + 1}, {lastRow, lastRow + 1}}) {
+    std::vector<int> forward;
+    store.ForEachRow(first, last, [&](int row, std::span<const TCellStore::Cell>) {
+      forward.push_back(row);
+      return true;
+    });
+    std::vector<int> backward;
+    Reference seenBackward;
+    store.ForEachRowBackward(first, last, [&](int row, std::span<const TCellStore::Cell> cells) {
+      backward.push_back(row);
+      for (const auto& cell : cells) seenBackward[{row, cell.col}] = std::string(cell.Text());
+      return true;
+    });
+    ASSERT_EQ(std::vector<int>(forward.rbegin(), forward.rend()), backward) << first << ".." << last;
+    if (first == 0) {
+      ASSERT_EQ(seenBackward, reference);
+    }
+  }
 }
 
 // The row moves of the store, done on a plain map.
