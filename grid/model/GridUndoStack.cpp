@@ -162,7 +162,7 @@ TGridUndoStep CountsStep(const TTableGrid& grid) {
 
 }  // namespace
 
-TGridUndoStep AddRow(TTableGrid& grid) {
+TGridUndoStep AppendRow(TTableGrid& grid) {
   TGridUndoStep step = CountsStep(grid);
   step.rowsAfter = step.rowsBefore + 1;
   GrowCounts(grid, step.rowsAfter, step.colsAfter);
@@ -170,7 +170,7 @@ TGridUndoStep AddRow(TTableGrid& grid) {
   return step;
 }
 
-TGridUndoStep AddColumn(TTableGrid& grid) {
+TGridUndoStep AppendColumn(TTableGrid& grid) {
   TGridUndoStep step = CountsStep(grid);
   step.colsAfter = step.colsBefore + 1;
   GrowCounts(grid, step.rowsAfter, step.colsAfter);
@@ -178,7 +178,7 @@ TGridUndoStep AddColumn(TTableGrid& grid) {
   return step;
 }
 
-TGridUndoStep InsertRow(TTableGrid& grid, int row) {
+TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
   TGridUndoStep step = CountsStep(grid);
   if (row < 0 || row >= grid.RowCount()) return step;
   step.kind = TGridUndoStep::TKind::kInsertRows;
@@ -199,7 +199,7 @@ TGridUndoStep InsertRow(TTableGrid& grid, int row) {
   return step;
 }
 
-TGridUndoStep RemoveRow(TTableGrid& grid, int row) {
+TGridUndoStep RemoveRowAt(TTableGrid& grid, int row) {
   TGridUndoStep step = CountsStep(grid);
   if (row < 0 || row >= grid.RowCount()) return step;
   step.kind = TGridUndoStep::TKind::kRemoveRows;
@@ -233,7 +233,15 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   return step;
 }
 
-TGridUndoStep SetColWidth(TTableGrid& grid, int col, int width) {
+TGridUndoStep TextWritten(const TTableGrid& grid, int col, int row, std::string before) {
+  TGridUndoStep step = CountsStep(grid);
+  std::string after(grid.CellText(col, row));
+  if (after != before) step.texts.push_back(TGridCellChange{col, row, std::move(before), std::move(after)});
+  step.focus = step.blockEnd = TCellAddress{col, row};
+  return step;
+}
+
+TGridUndoStep ChangeColWidth(TTableGrid& grid, int col, int width) {
   TGridUndoStep step = CountsStep(grid);
   step.kind = TGridUndoStep::TKind::kColWidths;
   step.widths.push_back(TGridWidthChange{col, grid.ColWidth(col), width});

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "grid/model/GridUndoStep.h"
@@ -43,15 +44,17 @@ class TGridUndoStack {
 // Changes made through these are recorded: each makes its change on the grid and returns the step.
 //
 // Rows and columns added get the design's height and width, whatever a zoom made of the defaults.
-TGridUndoStep AddRow(TTableGrid& grid);
-TGridUndoStep AddColumn(TTableGrid& grid);
+TGridUndoStep AppendRow(TTableGrid& grid);
+TGridUndoStep AppendColumn(TTableGrid& grid);
 // A row inserted above the focused one; a grid at kMaxCount rows raises as InsertRowsAt does.
-TGridUndoStep InsertRow(TTableGrid& grid, int row);
-TGridUndoStep RemoveRow(TTableGrid& grid, int row);
+TGridUndoStep InsertRowAt(TTableGrid& grid, int row);
+TGridUndoStep RemoveRowAt(TTableGrid& grid, int row);
 // Grows the counts to at least rowCount and colCount, then writes every change's `after` text, filling in
 // its `before`; changes that write what the cell already holds are dropped.
 TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes, int rowCount, int colCount);
+// A text already written to a cell that held `before` (an edit that ended).
+TGridUndoStep TextWritten(const TTableGrid& grid, int col, int row, std::string before);
 // A width the user set on a column.
-TGridUndoStep SetColWidth(TTableGrid& grid, int col, int width);
+TGridUndoStep ChangeColWidth(TTableGrid& grid, int col, int width);
 
 }  // namespace metrazil
