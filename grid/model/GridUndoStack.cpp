@@ -160,6 +160,17 @@ TGridUndoStep CountsStep(const TTableGrid& grid) {
   return step;
 }
 
+// One row at `row`; outside the rows a step that changes nothing.
+TGridUndoStep RowStep(const TTableGrid& grid, TGridUndoStep::TKind kind, int row) {
+  TGridUndoStep step = CountsStep(grid);
+  if (row < 0 || row >= grid.RowCount()) return step;
+  step.kind = kind;
+  step.row = row;
+  step.count = 1;
+  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), row};
+  return step;
+}
+
 }  // namespace
 
 TGridUndoStep AppendRow(TTableGrid& grid) {
@@ -179,12 +190,8 @@ TGridUndoStep AppendColumn(TTableGrid& grid) {
 }
 
 TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
-  TGridUndoStep step = CountsStep(grid);
-  if (row < 0 || row >= grid.RowCount()) return step;
-  step.kind = TGridUndoStep::TKind::kInsertRows;
-  step.row = row;
-  step.count = 1;
-  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), row};
+  TGridUndoStep step = RowStep(grid, TGridUndoStep::TKind::kInsertRows, row);
+  if (step.ChangesNothing()) return step;
   // The rows that land just past the old end keep only their columns past the count; the texts pushed
   // out there are kept for the undo.
   const int oldEnd = grid.RowCount();
@@ -200,14 +207,10 @@ TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
 }
 
 TGridUndoStep RemoveRowAt(TTableGrid& grid, int row) {
-  TGridUndoStep step = CountsStep(grid);
-  if (row < 0 || row >= grid.RowCount()) return step;
-  step.kind = TGridUndoStep::TKind::kRemoveRows;
-  step.row = row;
-  step.count = 1;
+  TGridUndoStep step = RowStep(grid, TGridUndoStep::TKind::kRemoveRows, row);
+  if (step.ChangesNothing()) return step;
   step.fixedRowsBefore = grid.FixedRows();
   step.heights.push_back(grid.RowHeight(row));
-  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), row};
   grid.RemoveRowsAt(row, step.count);
   return step;
 }

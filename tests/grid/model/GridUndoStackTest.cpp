@@ -66,13 +66,13 @@ TEST(GridUndoStackTest, EveryChangeUndoesToTheSameBytesAndRedoes) {
        [](TTableGrid& g) {
          return WriteTexts(g, {{4, 8, {}, "a"}, {5, 9, {}, "b"}, {6, 10, {}, "c"}}, 11, 7);
        }},
-      {"add row", [](TTableGrid& g) { return AddRow(g); }},
-      {"add column", [](TTableGrid& g) { return AddColumn(g); }},
-      {"insert row", [](TTableGrid& g) { return InsertRow(g, 2); }},
-      {"insert last row", [](TTableGrid& g) { return InsertRow(g, 8); }},
-      {"remove row", [](TTableGrid& g) { return RemoveRow(g, 2); }},
-      {"remove last row", [](TTableGrid& g) { return RemoveRow(g, 8); }},
-      {"column width", [](TTableGrid& g) { return SetColWidth(g, 2, 150); }},
+      {"add row", [](TTableGrid& g) { return AppendRow(g); }},
+      {"add column", [](TTableGrid& g) { return AppendColumn(g); }},
+      {"insert row", [](TTableGrid& g) { return InsertRowAt(g, 2); }},
+      {"insert last row", [](TTableGrid& g) { return InsertRowAt(g, 8); }},
+      {"remove row", [](TTableGrid& g) { return RemoveRowAt(g, 2); }},
+      {"remove last row", [](TTableGrid& g) { return RemoveRowAt(g, 8); }},
+      {"column width", [](TTableGrid& g) { return ChangeColWidth(g, 2, 150); }},
   };
   for (const TChangeCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -103,12 +103,12 @@ TEST(GridUndoStackTest, RemovedRowsComeBackWithTheirTextsInOrder) {
   TTableGrid grid = Fixture();
   TTableGrid untouched = Fixture();
   TGridUndoStack stack;
-  for (const int row : {1, 5, 1, 6}) stack.Push(RemoveRow(grid, row));
+  for (const int row : {1, 5, 1, 6}) stack.Push(RemoveRowAt(grid, row));
   while (stack.Undo(grid) != nullptr) {
   }
   EXPECT_EQ(TableFileBytes(grid), TableFileBytes(untouched));
-  stack.Push(AddRow(grid));
-  AddRow(untouched);
+  stack.Push(AppendRow(grid));
+  AppendRow(untouched);
   EXPECT_EQ(TableFileBytes(grid), TableFileBytes(untouched));
   EXPECT_EQ(grid.ReadCell(0, 9), "r4");
 }
@@ -120,7 +120,7 @@ TEST(GridUndoStackTest, RemovingTheOnlyBodyRowUndoesTheHeaderToo) {
   grid.WriteCell(0, 1, "b");
   const std::string before = TableFileBytes(grid);
   TGridUndoStack stack;
-  stack.Push(RemoveRow(grid, 1));
+  stack.Push(RemoveRowAt(grid, 1));
   ASSERT_EQ(grid.FixedRows(), 0);
   stack.Undo(grid);
   EXPECT_EQ(grid.FixedRows(), 1);
@@ -132,7 +132,7 @@ TEST(GridUndoStackTest, NewStepDropsRedoAndNoOpsAreNotSteps) {
   TGridUndoStack stack;
   stack.Push(WriteTexts(grid, {{1, 1, {}, "x"}}, 0, 0));
   stack.Push(WriteTexts(grid, {{1, 1, {}, "x"}}, 0, 0));  // writes what is there
-  stack.Push(SetColWidth(grid, 1, grid.ColWidth(1)));
+  stack.Push(ChangeColWidth(grid, 1, grid.ColWidth(1)));
   EXPECT_EQ(stack.UndoCount(), 1u);
   stack.Undo(grid);
   EXPECT_TRUE(stack.CanRedo());
