@@ -1,7 +1,10 @@
 #include "grid/model/GridUndoStack.h"
 
 #include <algorithm>
+#include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace metrazil {
 
@@ -44,7 +47,18 @@ void InsertRowsOf(TTableGrid& grid, const TGridUndoStep& step) {
 
 void UndoInsertRows(TTableGrid& grid, const TGridUndoStep& step) {
   const TTableGrid::TUpdateGuard update(grid);
+  const int colCount = grid.ColCount();
+  const int end = grid.RowCount();
   grid.RemoveRowsAt(step.row, step.count);
+  // The removal moved the texts past the last column with their rows; they go back where they stood.
+  std::vector<std::pair<int, int>> moved;
+  grid.ForEachStoredRow(step.row, end, [&](int row, std::span<const TCellStore::Cell> cells) {
+    for (const TCellStore::Cell& cell : cells) {
+      if (cell.col >= colCount) moved.emplace_back(cell.col, row);
+    }
+    return true;
+  });
+  for (const auto& [col, row] : moved) grid.WriteCell(col, row, {});
   for (const TGridCellChange& lost : step.lostTexts) grid.WriteCell(lost.col, lost.row, lost.before);
 }
 
@@ -192,13 +206,16 @@ TGridUndoStep AppendColumn(TTableGrid& grid) {
 TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
   TGridUndoStep step = RowStep(grid, TGridUndoStep::TKind::kInsertRows, row);
   if (step.ChangesNothing()) return step;
-  // The rows that land just past the old end keep only their columns past the count; the texts pushed
-  // out there are kept for the undo.
+  // The rows that land just past the old end keep only their columns past the count, and those columns do
+  // not move with their rows, while the undo moves whole rows: the texts pushed out past the end and the
+  // ones past the last column are kept for the undo to put back.
   const int oldEnd = grid.RowCount();
-  grid.ForEachStoredRow(oldEnd, oldEnd + step.count, [&](int stored, std::span<const TCellStore::Cell> cells) {
+  const int colCount = grid.ColCount();
+  grid.ForEachStoredRow(row, oldEnd + step.count, [&](int stored, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
-      if (cell.col >= grid.ColCount()) break;
-      step.lostTexts.push_back(TGridCellChange{cell.col, stored, std::string(cell.Text()), {}});
+      if (stored >= oldEnd || cell.col >= colCount) {
+        step.lostTexts.push_back(TGridCellChange{cell.col, stored, std::string(cell.Text()), {}});
+      }
     }
     return true;
   });

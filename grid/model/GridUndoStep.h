@@ -47,7 +47,8 @@ struct TGridUndoStep {
   int fixedRowsBefore = 0;
   // kRemoveRows: the removed rows' heights, top first.
   std::vector<int> heights;
-  // kInsertRows: the texts just past the old end that the new rows pushed out (after is empty).
+  // kInsertRows: the texts the undo puts back (after is empty): those just past the old end that the new
+  // rows pushed out, and those past the last column from the insertion on, which stay put as rows move.
   std::vector<TGridCellChange> lostTexts;
   // kColWidths.
   std::vector<TGridWidthChange> widths;

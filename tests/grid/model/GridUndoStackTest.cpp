@@ -29,7 +29,8 @@ TStored StoredTexts(const TTableGrid& grid) {
   return stored;
 }
 
-// A table with a header, some body texts, a wide column and a removed row's texts waiting past the end.
+// A table with a header, some body texts, a wide column, a text past the last column and a removed row's
+// texts waiting past the end.
 TTableGrid Fixture() {
   TTableGrid grid = DesignGrid();
   for (int col = 0; col < 5; ++col) grid.WriteCell(col, 0, Label("h", col));
@@ -38,7 +39,8 @@ TTableGrid Fixture() {
     grid.WriteCell(2, row, Label("\xd6\xd0", row));
   }
   grid.SetColWidth(1, 90);
-  grid.RemoveRowsAt(4, 1);  // "r4" now waits just past the end
+  grid.WriteCell(6, 5, "hidden");  // past the column count, as a file may hold
+  grid.RemoveRowsAt(4, 1);         // "r4" now waits just past the end
   grid.SetFocusedCell(1, 3);
   return grid;
 }
