@@ -38,8 +38,10 @@
 #include "grid/file/SavePlace.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
+#include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
@@ -113,6 +115,8 @@ class TReadYield {
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
 TTableReadReport ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
   const TTableGrid::TUpdateGuard update(view.Model());
+  // The steps of the table read over no longer fit it.
+  view.UndoStack().Clear();
   yield.Reading(&view);
   TTableReadReport report = ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
@@ -283,6 +287,8 @@ void TForm1::BuildTablePages() {
   TableGrid2 = Make<TTableGridView>(TabSheet3, "TableGrid2", 0, 0, 583, 265);
   TableGrid2->setAccessibleName(Utf8("通信录"));
   SetDesignState(TableGrid2->Model());
+  // The address book's columns have no fixed meanings: a paste may add some.
+  TableGrid2->BlockCommands().SetPasteGrowsColumns(true);
   Button7 = MakeButton(TabSheet3, "Button7", "增加一行", 8, 272, 89, 25);
   Button8 = MakeButton(TabSheet3, "Button8", "删除一行", 112, 272, 81, 25);
   Button9 = MakeButton(TabSheet3, "Button9", "插入一行", 216, 272, 81, 25);
@@ -703,32 +709,25 @@ namespace {
 
 // The two maintenance pages' buttons do the same to their own grids.
 void AddRow(TTableGridView& view) {
-  TTableGrid& grid = view.Model();
-  grid.SetRowCount(grid.RowCount() + 1);
-  grid.SetRowHeight(grid.RowCount() - 1, kDesignRowHeight);
+  view.RecordStep(AppendRow(view.Model()));
   view.viewport()->update();
 }
 
 void RemoveFocusedRow(TTableGridView& view) {
   TTableGrid& grid = view.Model();
-  grid.RemoveRowsAt(grid.FocusedRow(), 1);
+  view.RecordStep(RemoveRowAt(grid, grid.FocusedRow()));
   grid.ScrollUpAfterRemoval(view.Geometry().FullyVisibleRows());
   view.viewport()->update();
 }
 
 void InsertRowAtFocus(TTableGridView& view) {
   TTableGrid& grid = view.Model();
-  const int row = grid.FocusedRow();
-  const int count = grid.RowCount();
-  grid.InsertRowsAt(row, 1);
-  if (grid.RowCount() > count) grid.SetRowHeight(row, kDesignRowHeight);
+  view.RecordStep(InsertRowAt(grid, grid.FocusedRow()));
   view.viewport()->update();
 }
 
 void AddColumn(TTableGridView& view) {
-  TTableGrid& grid = view.Model();
-  grid.SetColCount(grid.ColCount() + 1);
-  grid.SetColWidth(grid.ColCount() - 1, kDesignColWidth);
+  view.RecordStep(AppendColumn(view.Model()));
   view.viewport()->update();
 }
 

@@ -320,6 +320,13 @@ void TCellStore::RotateRowToEnd(int row, int last) {
   PutRow(last, taken);
 }
 
+void TCellStore::RotateRowFromEnd(int row, int last) {
+  if (row >= last) return;
+  const std::vector<Cell> taken = TakeRow(last);
+  ShiftRange(row, last, 1);
+  PutRow(row, taken);
+}
+
 void TCellStore::MaybeCompact() {
   if (!arena_->WantsCompaction()) return;
   auto fresh = std::make_unique<TCellTextArena>(pool_.get());

@@ -59,6 +59,8 @@ class TCellStore {
   void InsertRows(int first, int oldEnd, int count, int colLimit);
   // Puts the whole row `row` at index `last` and moves the rows in (row, last] up by one.
   void RotateRowToEnd(int row, int last);
+  // The inverse: puts the whole row `last` at index `row` and moves the rows in [row, last) down by one.
+  void RotateRowFromEnd(int row, int last);
 
   // Calls visit(rowIndex, cells) for every stored row in [first, last), in row order, while it returns true.
   template <class Visit>

@@ -88,4 +88,25 @@ void TRowMapSet::RotateToEnd(int row, int last) {
   if (mapped) Add(last);
 }
 
+void TRowMapSet::RotateFromEnd(int row, int last) {
+  if (row < 0 || row >= last) return;
+  const bool mapped = Remove(last);
+  if (row > 0) SplitAfter(row - 1);
+  // Row `last` is unmapped now, so the intervals that start in row..last-1 also end there: they move down.
+  const auto begin = std::partition_point(intervals_.begin(), intervals_.end(),
+                                          [row](const Interval& interval) { return interval.first < row; });
+  const auto end =
+      std::partition_point(begin, intervals_.end(), [last](const Interval& interval) { return interval.first < last; });
+  for (auto it = begin; it != end; ++it) {
+    ++it->first;
+    ++it->last;
+  }
+  // The moved rows may now touch the rows past `last`.
+  if (begin != end && end != intervals_.end() && (end - 1)->last + 1 == end->first) {
+    (end - 1)->last = end->last;
+    intervals_.erase(end);
+  }
+  if (mapped) Add(row);
+}
+
 }  // namespace metrazil

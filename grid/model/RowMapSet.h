@@ -18,6 +18,8 @@ class TRowMapSet {
   // Moves the maps the way a row removal moves the texts: row `row` goes to index `last` and the rows in
   // row+1..last move up by one; rows outside row..last stay. Nothing happens unless row < last.
   void RotateToEnd(int row, int last);
+  // The inverse of RotateToEnd: row `last` goes to index `row` and the rows in row..last-1 move down by one.
+  void RotateFromEnd(int row, int last);
 
   std::size_t IntervalCount() const { return intervals_.size(); }
 

@@ -187,6 +187,25 @@ void TTableGrid::RemoveRowsAt(int row, int count) {
   CellRangeChanged(0, row, cols_.count - 1, row + count);
 }
 
+void TTableGrid::RestoreRemovedRows(int row, int count) {
+  if (row < 0 || row > rows_.count || count < 1) return;
+  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
+  {
+    const TUpdateGuard update(*this);
+    // The last row removed waits first past the end, so it comes back first.
+    for (int i = 0; i < count; ++i) {
+      SetRowCount(rows_.count + 1);
+      const int last = rows_.count - 1;
+      store_.RotateRowFromEnd(row, last);
+      rowMaps_.RotateFromEnd(row, last);
+      rows_.InsertSlots(row, 1);
+    }
+    CollapseSelection();
+    LayoutChanged();
+  }
+  CellRangeChanged(0, row, cols_.count - 1, rows_.count - 1);
+}
+
 void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {
   const int candidate = rows_.count - fullyVisibleRows - 1;
   if (candidate > 0 && candidate <= rows_.first) {

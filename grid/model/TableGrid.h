@@ -107,6 +107,10 @@ class TTableGrid {
   void InsertRowsAt(int row, int count);
   // Removed rows keep their texts just past the new end, the most recently removed first.
   void RemoveRowsAt(int row, int count);
+  // The exact inverse of RemoveRowsAt(row, count) right after it: the rows waiting past the end come back
+  // at row with their texts and maps, and the texts past the end are again as before the removal. The rows
+  // get the default height; the focus stays where it is. A row past RowCount changes nothing.
+  void RestoreRemovedRows(int row, int count);
   // After a removal: when the last row is fully in view and rows are scrolled out above, scrolls up to take
   // back the empty space below it. fullyVisibleRows counts the non-fixed rows fully visible from TopRow.
   void ScrollUpAfterRemoval(int fullyVisibleRows);

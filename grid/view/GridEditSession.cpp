@@ -1,4 +1,5 @@
 #include "grid/view/GridEditSession.h"
+#include "grid/model/GridUndoStack.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -49,6 +50,7 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
     state_ = TState::kOpen;
     editCell_ = {col, row};
     startText_ = model.ReadCell(col, row);
+    undoText_ = startText_;
     lastCommitted_ = startText_;
     ApplyEditorStyle();
     LoadEditor(startText_);
@@ -125,6 +127,9 @@ void TGridEditSession::EndEdit(bool focusGrid) {
   CommitEdit();
   const std::string text = EditorBytes();
   if (view_.Model().CellText(editCell_.col, editCell_.row) != text) WriteFromEditor(text);
+  // One undo step for the whole edit, pastes into the editor and commits on the way included.
+  view_.RecordStep(TextWritten(view_.Model(), editCell_.col, editCell_.row, std::move(undoText_)));
+  undoText_.clear();
   HideEditor(focusGrid);
 }
 
@@ -165,6 +170,7 @@ void TGridEditSession::Reload() {
   const std::string text = view_.Model().ReadCell(editCell_.col, editCell_.row);
   LoadEditor(text);
   lastCommitted_ = text;
+  undoText_ = text;
   editor_->selectAll();
 }
 

@@ -106,6 +106,7 @@ class TGridEditSession {
   TState state_ = TState::kClosed;
   TCellAddress editCell_;
   std::string startText_;      // the cell's text when the edit began; Esc puts it back
+  std::string undoText_;       // the same for the undo step the edit makes, which KeepCommittedText leaves alone
   std::string lastCommitted_;  // what the edit last wrote (at first the starting text)
   std::string loadedBytes_;    // the cell text the editor was last loaded from
   QString loadedText_;         // the editor's text right after that load

@@ -37,7 +37,12 @@ void TGridHeaderEdit::End() {
   const int col = col_;
   col_ = -1;
   // Unchanged text leaves the cell's bytes as they were.
-  if (editor_->isModified()) view_.Model().WriteCell(col, 0, ToTableBytes(editor_->text()));
+  if (editor_->isModified()) {
+    TTableGrid& model = view_.Model();
+    std::string before = model.ReadCell(col, 0);
+    model.WriteCell(col, 0, ToTableBytes(editor_->text()));
+    view_.RecordStep(TextWritten(model, col, 0, std::move(before)));
+  }
   editor_->hide();
 }
 

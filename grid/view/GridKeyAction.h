@@ -22,10 +22,16 @@ enum class TGridKeyAction {
   kScrollDown,
   kPageLeft,  // Ctrl+Left: focus and left column by a page of columns
   kPageRight,
-  kSelectAll,  // Ctrl+A
-  kEdit,       // Enter: all text selected
-  kEditAtEnd,  // F2: caret after the last character
-  kType,       // a character or Backspace: opens the editor and types it
+  kSelectAll,   // Ctrl+A
+  kEdit,        // Enter: all text selected
+  kEditAtEnd,   // F2: caret after the last character
+  kType,        // a character or Backspace: opens the editor and types it
+  kUndo,        // Ctrl+Z
+  kRedo,        // Ctrl+Y, Ctrl+Shift+Z
+  kCopyBlock,   // Ctrl+C, Ctrl+Insert: the selected rectangle to the clipboard
+  kCutBlock,    // Ctrl+X
+  kPasteBlock,  // Ctrl+V, Shift+Insert
+  kClearBlock,  // Delete
   // In the in-place editor.
   kNewLine,     // Ctrl+Enter
   kEndEdit,     // Enter

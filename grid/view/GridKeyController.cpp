@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <algorithm>
 
+#include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
@@ -25,11 +26,14 @@ struct TKeyBinding {
 // in-place editor Meta is none, and some keys act whatever is held.
 const Qt::KeyboardModifiers kCountedInGrid = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 const Qt::KeyboardModifiers kCountedInEditor = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+// Keys whose meaning Shift changes in the grid.
+const Qt::KeyboardModifiers kCountedWithShift = kCountedInGrid | Qt::ShiftModifier;
 const Qt::KeyboardModifiers kCountedNone = Qt::NoModifier;  // whatever is held matches
 // What the counted modifiers must be.
 const Qt::KeyboardModifiers kNeedNone = Qt::NoModifier;
 const Qt::KeyboardModifiers kNeedCtrl = Qt::ControlModifier;
 const Qt::KeyboardModifiers kNeedShift = Qt::ShiftModifier;
+const Qt::KeyboardModifiers kNeedCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
 
 // The first matching row wins.
 const TKeyBinding kKeyTable[] = {
@@ -54,6 +58,15 @@ const TKeyBinding kKeyTable[] = {
     {Where::kGrid, Qt::Key_Enter, kCountedInGrid, kNeedNone, Action::kEdit},
     {Where::kGrid, Qt::Key_F2, kCountedInGrid, kNeedNone, Action::kEditAtEnd},
     {Where::kGrid, Qt::Key_Backspace, kCountedInGrid, kNeedNone, Action::kType},
+    {Where::kGrid, Qt::Key_Z, kCountedWithShift, kNeedCtrl, Action::kUndo},
+    {Where::kGrid, Qt::Key_Z, kCountedWithShift, kNeedCtrlShift, Action::kRedo},
+    {Where::kGrid, Qt::Key_Y, kCountedWithShift, kNeedCtrl, Action::kRedo},
+    {Where::kGrid, Qt::Key_C, kCountedWithShift, kNeedCtrl, Action::kCopyBlock},
+    {Where::kGrid, Qt::Key_Insert, kCountedWithShift, kNeedCtrl, Action::kCopyBlock},
+    {Where::kGrid, Qt::Key_X, kCountedWithShift, kNeedCtrl, Action::kCutBlock},
+    {Where::kGrid, Qt::Key_V, kCountedWithShift, kNeedCtrl, Action::kPasteBlock},
+    {Where::kGrid, Qt::Key_Insert, kCountedWithShift, kNeedShift, Action::kPasteBlock},
+    {Where::kGrid, Qt::Key_Delete, kCountedWithShift, kNeedNone, Action::kClearBlock},
 
     {Where::kEditor, Qt::Key_Return, kCountedInEditor, kNeedCtrl, Action::kNewLine},
     {Where::kEditor, Qt::Key_Enter, kCountedInEditor, kNeedCtrl, Action::kNewLine},
@@ -163,6 +176,24 @@ void TGridKeyController::GridKeyPress(QKeyEvent* event) {
       break;
     case Action::kType:
       edit.TypeIntoNewEdit(event);
+      break;
+    case Action::kUndo:
+      view_.Undo();
+      break;
+    case Action::kRedo:
+      view_.Redo();
+      break;
+    case Action::kCopyBlock:
+      view_.BlockCommands().Copy();
+      break;
+    case Action::kCutBlock:
+      view_.BlockCommands().Cut();
+      break;
+    case Action::kPasteBlock:
+      view_.BlockCommands().Paste();
+      break;
+    case Action::kClearBlock:
+      view_.BlockCommands().Clear();
       break;
     default:
       event->ignore();

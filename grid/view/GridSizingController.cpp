@@ -1,4 +1,5 @@
 #include "grid/view/GridSizingController.h"
+#include "grid/model/GridUndoStack.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -87,7 +88,7 @@ bool TGridSizingController::MouseRelease(QMouseEvent* event) {
   const TGridRect rect = view_.Geometry().CellRect(col, 0);
   if (rect == TGridRect{}) return true;  // scrolled away meanwhile
   if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
-    if (*width != view_.Model().ColWidth(col)) view_.Model().SetColWidth(col, *width);
+    if (*width != view_.Model().ColWidth(col)) view_.RecordStep(ChangeColWidth(view_.Model(), col, *width));
   }
   return true;
 }
@@ -128,7 +129,7 @@ void TGridSizingController::FitColumn(int col) {
     const std::string_view firstLine = FirstLine(model.CellText(col, row));
     if (!firstLine.empty() && seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
   }
-  model.SetColWidth(col, FitWidth(widest));
+  view_.RecordStep(ChangeColWidth(model, col, FitWidth(widest)));
 }
 
 }  // namespace metrazil

@@ -16,6 +16,7 @@
 #include "grid/layout/GridWheelRules.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
+#include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridKeyController.h"
@@ -50,7 +51,8 @@ TTableGridView::TTableGridView(QWidget* parent)
       keys_(std::make_unique<TGridKeyController>(*this)),
       session_(std::make_unique<TGridEditSession>(*this, *keys_)),
       accessibility_(MakeAccessibleEvents(*this)),
-      pointerInput_(std::make_unique<TGridPointerInput>(*this)) {
+      pointerInput_(std::make_unique<TGridPointerInput>(*this)),
+      blockCommands_(std::make_unique<TGridBlockCommands>(*this)) {
   setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
@@ -121,6 +123,35 @@ void TTableGridView::CellWritten(int col, int row) {
 void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
   session_->CellsWritten(from, to);
   accessibility_->CellsWritten(from, to);
+}
+
+// ---- undo ---------------------------------------------------------------------------------------------
+
+void TTableGridView::RecordAndShow(TGridUndoStep step) {
+  ShowStep(step);
+  RecordStep(std::move(step));
+}
+
+void TTableGridView::Undo() {
+  if (const TGridUndoStep* step = undo_.Undo(model_)) ShowStep(*step);
+}
+
+void TTableGridView::Redo() {
+  if (const TGridUndoStep* step = undo_.Redo(model_)) ShowStep(*step);
+}
+
+void TTableGridView::ShowStep(const TGridUndoStep& step) {
+  const auto body = [this](TCellAddress cell) {
+    return TCellAddress{std::clamp(cell.col, std::max(model_.FixedCols(), 0), model_.ColCount() - 1),
+                        std::clamp(cell.row, model_.FixedRows(), model_.RowCount() - 1)};
+  };
+  const TCellAddress focus = body(step.focus);
+  const TCellAddress end = body(step.blockEnd);
+  model_.SetFocusedCell(end.col, end.row);
+  model_.SetFocusedCell(focus.col, focus.row, true);
+  const TCellAddress topLeft = Geometry().ScrollIntoView(focus.col, focus.row);
+  SetTopLeft(topLeft.col, topLeft.row);
+  viewport()->update();
 }
 
 // ---- fonts and colours ---------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "grid/layout/GridGeometry.h"
+#include "grid/model/GridUndoStack.h"
 #include "grid/model/TableGrid.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/GridStyle.h"
@@ -12,6 +13,7 @@
 namespace metrazil {
 
 class TGridAccessibleEvents;
+class TGridBlockCommands;
 class TGridKeyController;
 class TGridPointerInput;
 
@@ -49,6 +51,17 @@ class TTableGridView : public QAbstractScrollArea {
   TGridEditSession& EditSession() { return *session_; }
   const TGridEditSession& EditSession() const { return *session_; }
 
+  // The table's undo list: every change a user makes goes on it through RecordStep; a table read clears it.
+  TGridUndoStack& UndoStack() { return undo_; }
+  void RecordStep(TGridUndoStep step) { undo_.Push(std::move(step)); }
+  // Records the step and shows the cells it touched, the rectangle selected with the focus at its top-left.
+  void RecordAndShow(TGridUndoStep step);
+  // Take back the last change or make the last undone one again, and show where it happened.
+  void Undo();
+  void Redo();
+  // Copy, cut, paste and clear of the selected rectangle.
+  TGridBlockCommands& BlockCommands() { return *blockCommands_; }
+
   // kMinZoomLevel..kMaxZoomLevel; added to the point size of every cell font.
   int ZoomLevel() const { return zoomLevel_; }
   void SetZoomLevel(int level);
@@ -81,6 +94,7 @@ class TTableGridView : public QAbstractScrollArea {
   void CellWritten(int col, int row);
   void CellsWritten(TCellAddress from, TCellAddress to);
   void ClampTopLeft();
+  void ShowStep(const TGridUndoStep& step);
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
   void HandleRightRelease(QMouseEvent* event);
@@ -98,6 +112,8 @@ class TTableGridView : public QAbstractScrollArea {
   std::unique_ptr<TGridEditSession> session_;             // its editors hand their keys to keys_
   std::unique_ptr<TGridAccessibleEvents> accessibility_;  // what assistive tools are told; watches the editors
   std::unique_ptr<TGridPointerInput> pointerInput_;       // the pointer's controllers, which use all of the above
+  std::unique_ptr<TGridBlockCommands> blockCommands_;
+  TGridUndoStack undo_;
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

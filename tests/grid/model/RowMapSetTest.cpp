@@ -28,12 +28,24 @@ TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
     TRowMapSet maps;
     std::set<int> model;
     for (int step = 0; step < 60; ++step) {
-      const int kind = pick(0, 2);
+      const int kind = pick(0, 3);
       if (kind == 0) {
         const int first = pick(0, 30);
         const int last = first + pick(0, pick(0, 1) == 0 ? 0 : 8);
         maps.Add(first, last);
         for (int row = first; row <= last; ++row) model.insert(row);
+      } else if (kind == 3) {
+        // The inverse rotation, which an undone row removal uses.
+        const int row = pick(0, 30);
+        const int last = pick(0, 34);
+        maps.RotateFromEnd(row, last);
+        if (row < last) {
+          const bool mapped = model.erase(last) > 0;
+          std::set<int> moved;
+          for (const int r : model) moved.insert(r >= row && r < last ? r + 1 : r);
+          if (mapped) moved.insert(row);
+          model = std::move(moved);
+        }
       } else {
         const int row = pick(0, 30);
         const int last = pick(0, 34);

@@ -1,0 +1,37 @@
+// A paste of 100,000 rows of 5 columns into an empty table, as the grid makes it: the clipboard's text
+// parsed and written with the rows grown and every old text kept for the undo (a whole paste may take 1 s).
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "grid/file/TableFileReader.h"
+#include "grid/layout/BlockPaste.h"
+#include "grid/layout/BlockText.h"
+#include "grid/model/TableDesign.h"
+#include "grid/model/TableGrid.h"
+#include "support/BenchTables.h"
+
+namespace metrazil {
+namespace {
+
+std::string PastedText(int rows) {
+  TTableGrid grid;
+  ReadTableFile(grid, BenchTablePath(rows));
+  return FormatBlockText(grid, TCellAddress{0, 1}, TCellAddress{grid.ColCount() - 1, grid.RowCount() - 1});
+}
+
+void BM_PasteBlock(benchmark::State& state) {
+  const std::string text = PastedText(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    TTableGrid grid;
+    SetDesignState(grid);
+    const TBlockText block = ParseBlockText(text);
+    benchmark::DoNotOptimize(PasteBlock(grid, block, TCellAddress{0, 1}, TCellAddress{0, 1}, false));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+BENCHMARK(BM_PasteBlock)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace metrazil

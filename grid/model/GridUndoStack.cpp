@@ -1,0 +1,272 @@
+#include "grid/model/GridUndoStack.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace metrazil {
+
+namespace {
+
+// New rows and columns get the design's sizes, as the buttons that add them always gave them.
+void GrowCounts(TTableGrid& grid, int rowCount, int colCount) {
+  const TTableGrid::TUpdateGuard update(grid);
+  const int oldRows = grid.RowCount();
+  if (rowCount > oldRows) {
+    grid.SetRowCount(rowCount);
+    for (int row = oldRows; row < rowCount; ++row) grid.SetRowHeight(row, kDesignRowHeight);
+  }
+  const int oldCols = grid.ColCount();
+  if (colCount > oldCols) {
+    grid.SetColCount(colCount);
+    for (int col = oldCols; col < colCount; ++col) grid.SetColWidth(col, kDesignColWidth);
+  }
+}
+
+// Counts shrink back only after the texts are back, so that texts past the end are as they were.
+void UndoTexts(TTableGrid& grid, const TGridUndoStep& step) {
+  const TTableGrid::TUpdateGuard update(grid);
+  for (auto it = step.texts.rbegin(); it != step.texts.rend(); ++it) grid.WriteCell(it->col, it->row, it->before);
+  if (grid.ColCount() != step.colsBefore) grid.SetColCount(step.colsBefore);
+  if (grid.RowCount() != step.rowsBefore) grid.SetRowCount(step.rowsBefore);
+}
+
+void RedoTexts(TTableGrid& grid, const TGridUndoStep& step) {
+  const TTableGrid::TUpdateGuard update(grid);
+  GrowCounts(grid, step.rowsAfter, step.colsAfter);
+  for (const TGridCellChange& change : step.texts) grid.WriteCell(change.col, change.row, change.after);
+}
+
+void InsertRowsOf(TTableGrid& grid, const TGridUndoStep& step) {
+  const TTableGrid::TUpdateGuard update(grid);
+  grid.InsertRowsAt(step.row, step.count);
+  for (int row = step.row; row < step.row + step.count; ++row) grid.SetRowHeight(row, kDesignRowHeight);
+}
+
+void UndoInsertRows(TTableGrid& grid, const TGridUndoStep& step) {
+  const TTableGrid::TUpdateGuard update(grid);
+  const int colCount = grid.ColCount();
+  const int end = grid.RowCount();
+  grid.RemoveRowsAt(step.row, step.count);
+  // The removal moved the texts past the last column with their rows; they go back where they stood.
+  std::vector<std::pair<int, int>> moved;
+  grid.ForEachStoredRow(step.row, end, [&](int row, std::span<const TCellStore::Cell> cells) {
+    for (const TCellStore::Cell& cell : cells) {
+      if (cell.col >= colCount) moved.emplace_back(cell.col, row);
+    }
+    return true;
+  });
+  for (const auto& [col, row] : moved) grid.WriteCell(col, row, {});
+  for (const TGridCellChange& lost : step.lostTexts) grid.WriteCell(lost.col, lost.row, lost.before);
+}
+
+void UndoRemoveRows(TTableGrid& grid, const TGridUndoStep& step) {
+  const TTableGrid::TUpdateGuard update(grid);
+  grid.RestoreRemovedRows(step.row, step.count);
+  if (grid.FixedRows() != step.fixedRowsBefore) grid.SetFixedRows(step.fixedRowsBefore);
+  for (int i = 0; i < static_cast<int>(step.heights.size()); ++i) {
+    if (grid.RowHeight(step.row + i) != step.heights[i]) grid.SetRowHeight(step.row + i, step.heights[i]);
+  }
+}
+
+void SetWidths(TTableGrid& grid, const TGridUndoStep& step, bool undo) {
+  const TTableGrid::TUpdateGuard update(grid);
+  for (const TGridWidthChange& change : step.widths) {
+    if (change.col < grid.ColCount()) grid.SetColWidth(change.col, undo ? change.before : change.after);
+  }
+}
+
+void Apply(TTableGrid& grid, const TGridUndoStep& step, bool undo) {
+  switch (step.kind) {
+    case TGridUndoStep::TKind::kTexts:
+      undo ? UndoTexts(grid, step) : RedoTexts(grid, step);
+      break;
+    case TGridUndoStep::TKind::kInsertRows:
+      undo ? UndoInsertRows(grid, step) : InsertRowsOf(grid, step);
+      break;
+    case TGridUndoStep::TKind::kRemoveRows:
+      undo ? UndoRemoveRows(grid, step) : grid.RemoveRowsAt(step.row, step.count);
+      break;
+    case TGridUndoStep::TKind::kColWidths:
+      SetWidths(grid, step, undo);
+      break;
+  }
+}
+
+std::size_t ChangeBytes(const std::vector<TGridCellChange>& changes) {
+  std::size_t bytes = 0;
+  for (const TGridCellChange& change : changes) bytes += change.before.size() + change.after.size();
+  return bytes;
+}
+
+}  // namespace
+
+std::size_t TGridUndoStep::TextBytes() const { return ChangeBytes(texts) + ChangeBytes(lostTexts); }
+
+bool TGridUndoStep::ChangesNothing() const {
+  switch (kind) {
+    case TKind::kTexts:
+      return texts.empty() && rowsBefore == rowsAfter && colsBefore == colsAfter;
+    case TKind::kInsertRows:
+    case TKind::kRemoveRows:
+      return count < 1;
+    case TKind::kColWidths:
+      return std::all_of(widths.begin(), widths.end(), [](const TGridWidthChange& w) { return w.before == w.after; });
+  }
+  return true;
+}
+
+void TGridUndoStack::Push(TGridUndoStep step) {
+  if (step.ChangesNothing()) return;
+  for (const TGridUndoStep& dropped : undone_) textBytes_ -= dropped.TextBytes();
+  undone_.clear();
+  const std::size_t bytes = step.TextBytes();
+  if (bytes > kMaxTextBytes) {
+    // Too large to keep: the steps before it cannot be undone across it either.
+    Clear();
+    return;
+  }
+  textBytes_ += bytes;
+  done_.push_back(std::move(step));
+  Trim();
+}
+
+void TGridUndoStack::Trim() {
+  while (!done_.empty() && (done_.size() > kMaxSteps || textBytes_ > kMaxTextBytes)) {
+    textBytes_ -= done_.front().TextBytes();
+    done_.pop_front();
+  }
+}
+
+void TGridUndoStack::Clear() {
+  done_.clear();
+  undone_.clear();
+  textBytes_ = 0;
+}
+
+const TGridUndoStep* TGridUndoStack::Undo(TTableGrid& grid) {
+  if (done_.empty()) return nullptr;
+  Apply(grid, done_.back(), true);
+  undone_.push_back(std::move(done_.back()));
+  done_.pop_back();
+  return &undone_.back();
+}
+
+const TGridUndoStep* TGridUndoStack::Redo(TTableGrid& grid) {
+  if (undone_.empty()) return nullptr;
+  Apply(grid, undone_.back(), false);
+  done_.push_back(std::move(undone_.back()));
+  undone_.pop_back();
+  return &done_.back();
+}
+
+// ---- recorded changes ----------------------------------------------------------------------------------
+
+namespace {
+
+TGridUndoStep CountsStep(const TTableGrid& grid) {
+  TGridUndoStep step;
+  step.rowsBefore = step.rowsAfter = grid.RowCount();
+  step.colsBefore = step.colsAfter = grid.ColCount();
+  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), grid.FocusedRow()};
+  return step;
+}
+
+// One row at `row`; outside the rows a step that changes nothing.
+TGridUndoStep RowStep(const TTableGrid& grid, TGridUndoStep::TKind kind, int row) {
+  TGridUndoStep step = CountsStep(grid);
+  if (row < 0 || row >= grid.RowCount()) return step;
+  step.kind = kind;
+  step.row = row;
+  step.count = 1;
+  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), row};
+  return step;
+}
+
+}  // namespace
+
+TGridUndoStep AppendRow(TTableGrid& grid) {
+  TGridUndoStep step = CountsStep(grid);
+  step.rowsAfter = step.rowsBefore + 1;
+  GrowCounts(grid, step.rowsAfter, step.colsAfter);
+  step.focus = step.blockEnd = TCellAddress{grid.FocusedCol(), step.rowsAfter - 1};
+  return step;
+}
+
+TGridUndoStep AppendColumn(TTableGrid& grid) {
+  TGridUndoStep step = CountsStep(grid);
+  step.colsAfter = step.colsBefore + 1;
+  GrowCounts(grid, step.rowsAfter, step.colsAfter);
+  step.focus = step.blockEnd = TCellAddress{step.colsAfter - 1, grid.FocusedRow()};
+  return step;
+}
+
+TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
+  TGridUndoStep step = RowStep(grid, TGridUndoStep::TKind::kInsertRows, row);
+  if (step.ChangesNothing()) return step;
+  // The rows that land just past the old end keep only their columns past the count, and those columns do
+  // not move with their rows, while the undo moves whole rows: the texts pushed out past the end and the
+  // ones past the last column are kept for the undo to put back.
+  const int oldEnd = grid.RowCount();
+  const int colCount = grid.ColCount();
+  grid.ForEachStoredRow(row, oldEnd + step.count, [&](int stored, std::span<const TCellStore::Cell> cells) {
+    for (const TCellStore::Cell& cell : cells) {
+      if (stored >= oldEnd || cell.col >= colCount) {
+        step.lostTexts.push_back(TGridCellChange{cell.col, stored, std::string(cell.Text()), {}});
+      }
+    }
+    return true;
+  });
+  InsertRowsOf(grid, step);
+  return step;
+}
+
+TGridUndoStep RemoveRowAt(TTableGrid& grid, int row) {
+  TGridUndoStep step = RowStep(grid, TGridUndoStep::TKind::kRemoveRows, row);
+  if (step.ChangesNothing()) return step;
+  step.fixedRowsBefore = grid.FixedRows();
+  step.heights.push_back(grid.RowHeight(row));
+  grid.RemoveRowsAt(row, step.count);
+  return step;
+}
+
+TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes, int rowCount, int colCount) {
+  TGridUndoStep step = CountsStep(grid);
+  step.rowsAfter = std::max(rowCount, step.rowsBefore);
+  step.colsAfter = std::max(colCount, step.colsBefore);
+  const TTableGrid::TUpdateGuard update(grid);
+  GrowCounts(grid, step.rowsAfter, step.colsAfter);
+  step.texts = std::move(changes);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < step.texts.size(); ++i) {
+    TGridCellChange& change = step.texts[i];
+    const std::string_view now = grid.CellText(change.col, change.row);
+    if (now == change.after) continue;
+    change.before.assign(now);
+    grid.WriteCell(change.col, change.row, change.after);
+    if (kept != i) step.texts[kept] = std::move(change);
+    ++kept;
+  }
+  step.texts.resize(kept);
+  return step;
+}
+
+TGridUndoStep TextWritten(const TTableGrid& grid, int col, int row, std::string before) {
+  TGridUndoStep step = CountsStep(grid);
+  std::string after(grid.CellText(col, row));
+  if (after != before) step.texts.push_back(TGridCellChange{col, row, std::move(before), std::move(after)});
+  step.focus = step.blockEnd = TCellAddress{col, row};
+  return step;
+}
+
+TGridUndoStep ChangeColWidth(TTableGrid& grid, int col, int width) {
+  TGridUndoStep step = CountsStep(grid);
+  step.kind = TGridUndoStep::TKind::kColWidths;
+  step.widths.push_back(TGridWidthChange{col, grid.ColWidth(col), width});
+  grid.SetColWidth(col, width);
+  return step;
+}
+
+}  // namespace metrazil
