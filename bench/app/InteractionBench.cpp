@@ -85,6 +85,7 @@ TWindows& Windows() {
     SetProgramDirectoryForTesting(made->dir.path().toStdString());
     made->form = std::make_unique<TForm1>();
     made->form->show();
+    made->form->activateWindow();
     while (!made->form->isVisible() || made->form->IsReading() || made->form->ComboBox1->count() == 0) {
       QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
@@ -123,6 +124,17 @@ void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoM
   QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(target, &event);
+}
+
+// Wheel notches and keys reach only a grid whose window is active and which holds the focus.
+void Activate(QWidget* window, QWidget* focus) {
+  if (!window->isActiveWindow()) {
+    window->activateWindow();
+    for (int wait = 0; wait < 100 && !window->isActiveWindow(); ++wait) {
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+  }
+  focus->setFocus();
 }
 
 QWidget* FormGrid() { return Windows().form->TableGrid1; }
@@ -172,9 +184,18 @@ void AddCase(const std::string& name, const TCase& act, const TCase& prepare = {
       ->Unit(benchmark::kMillisecond);
 }
 
+void ActivateForm() {
+  TForm1& form = *Windows().form;
+  form.ComboBox1->hidePopup();
+  form.PageControl1->setCurrentWidget(form.TabSheet2);
+  Activate(&form, form.TableGrid1);
+}
+
+void ActivatePlain() { Activate(Windows().plain.get(), Windows().plain.get()); }
+
 void SetFormFocus(int row) {
+  ActivateForm();
   Windows().form->TableGrid1->Model().SetFocusedCell(1, row);
-  FormGrid()->setFocus();
 }
 
 void AddNavigationCases() {
@@ -200,13 +221,19 @@ void AddNavigationCases() {
           if (jump) Windows().plain->setCurrentIndex(Windows().plainModel->index(from - 1, 1));
         });
   }
-  AddCase("Metrazil/WheelNotch", [](int repetition) { Wheel(FormViewport(), repetition % 2 == 0 ? -120 : 120); });
-  AddCase("Plain/WheelNotch",
-          [](int repetition) { Wheel(Windows().plain->viewport(), repetition % 2 == 0 ? -120 : 120); });
-  AddCase("Metrazil/ThumbDragToMiddle",
-          [](int repetition) { DragThumb(Windows().form->TableGrid1->verticalScrollBar(), repetition); });
-  AddCase("Plain/ThumbDragToMiddle",
-          [](int repetition) { DragThumb(Windows().plain->verticalScrollBar(), repetition); });
+  const TCase form = [](int) { ActivateForm(); };
+  const TCase plain = [](int) { ActivatePlain(); };
+  AddCase(
+      "Metrazil/WheelNotch", [](int repetition) { Wheel(FormViewport(), repetition % 2 == 0 ? -120 : 120); }, form);
+  AddCase(
+      "Plain/WheelNotch", [](int repetition) { Wheel(Windows().plain->viewport(), repetition % 2 == 0 ? -120 : 120); },
+      plain);
+  AddCase(
+      "Metrazil/ThumbDragToMiddle",
+      [](int repetition) { DragThumb(Windows().form->TableGrid1->verticalScrollBar(), repetition); }, form);
+  AddCase(
+      "Plain/ThumbDragToMiddle", [](int repetition) { DragThumb(Windows().plain->verticalScrollBar(), repetition); },
+      plain);
 }
 
 void AddEditingCases() {
@@ -253,8 +280,10 @@ void AddWindowCases() {
                       Qt::NoModifier);
     QApplication::sendEvent(grid.viewport(), &click);
   });
-  AddCase("Metrazil/ZoomStep",
-          [](int repetition) { Wheel(FormViewport(), repetition % 2 == 0 ? 120 : -120, Qt::ControlModifier); });
+  AddCase(
+      "Metrazil/ZoomStep",
+      [](int repetition) { Wheel(FormViewport(), repetition % 2 == 0 ? 120 : -120, Qt::ControlModifier); },
+      [](int) { ActivateForm(); });
   AddCase(
       "Metrazil/ToMaintenancePage",
       [](int) { Windows().form->PageControl1->setCurrentWidget(Windows().form->TabSheet2); },
@@ -265,7 +294,7 @@ void AddWindowCases() {
       TForm1& form = *Windows().form;
       form.PageControl1->setCurrentWidget(form.TabSheet1);
       if (!dropped) form.ComboBox1->hidePopup();
-      form.ComboBox1->setFocus();
+      Activate(&form, form.ComboBox1);
       form.ComboBox1->lineEdit()->clear();
       if (dropped && !form.ComboBox1->view()->isVisible()) form.ComboBox1->showPopup();
     };
