@@ -23,9 +23,9 @@ namespace metrazil {
 namespace {
 
 // An upper bound of a text's measured width: the sum of its characters' advances, each measured alone
-// (shaping and kerning only ever narrow a run of them). One-byte characters are measured up front, two-byte
-// ones when first met; a stray lead byte counts as what it decodes to alone; a text with a four-byte character has no
-// bound and is measured.
+// (this takes shaping and kerning to narrow a run of characters, never to widen it). One-byte characters are measured
+// up front, two-byte ones when first met; a stray lead byte counts as what it decodes to alone; a text with a four-byte
+// character has no bound and is measured.
 class TAdvanceBound {
  public:
   explicit TAdvanceBound(const QFont& font) : metrics_(font), twoByte_(kTwoByteChars, -1) {
