@@ -612,8 +612,19 @@ void TForm1::ComboBox1Activated(int index) {
 }
 
 bool TForm1::ComboBox1ListKey(QKeyEvent* event) {
-  // Up and Down in the dropped list select as they do in the closed box, the list staying open.
   const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+  // Typing and editing keys belong to the text box while the list is dropped: the same auto-completion as
+  // with the list closed, not the list's own keyboard search.
+  const bool typed = !event->text().isEmpty() && event->text().at(0).isPrint() &&
+                     (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+  const bool editing = mods == Qt::NoModifier && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
+                                                  event->key() == Qt::Key_Left || event->key() == Qt::Key_Right);
+  if (typed || editing) {
+    lastEditKey_ = event->key();
+    QCoreApplication::sendEvent(ComboBox1->lineEdit(), event);
+    return true;
+  }
+  // Up and Down in the dropped list select as they do in the closed box, the list staying open.
   if (mods != Qt::NoModifier || (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)) return false;
   QAbstractItemView* list = ComboBox1->view();
   const int current = list->currentIndex().row();
@@ -641,6 +652,12 @@ void TForm1::ComboBox1Edited(const QString& text) {
   }
   const QString item = ComboBox1->itemText(match);
   ComboBox1->setCurrentIndex(match);
+  if (QAbstractItemView* list = ComboBox1->view(); list->isVisible()) {
+    // The dropped list follows the match.
+    const QModelIndex index = ComboBox1->model()->index(match, 0);
+    list->setCurrentIndex(index);
+    list->scrollTo(index);
+  }
   edit->setText(prefix + item.mid(prefix.size()));
   edit->setSelection(static_cast<int>(prefix.size()), static_cast<int>(item.size() - prefix.size()));
   if (match == selectedIndex_) return;

@@ -1,8 +1,10 @@
 #include "ui/ItemListModel.h"
 
 #include <QChar>
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <utility>
 
 #include "base/CodePage.h"
 #include "grid/view/CodePageText.h"
@@ -58,6 +60,20 @@ char32_t FoldedCharAt(std::string_view text, std::size_t pos, std::size_t& lengt
                              : char32_t{QChar::ReplacementCharacter};
 }
 
+std::uint64_t KeyOf(char32_t first, char32_t second) { return (std::uint64_t{first} << 32) | second; }
+
+std::uint64_t KeyOfName(std::string_view name) {
+  char32_t folds[2] = {0, 0};
+  std::size_t pos = 0;
+  for (char32_t& fold : folds) {
+    if (pos >= name.size()) break;
+    std::size_t length = 1;
+    fold = FoldedCharAt(name, pos, length);
+    pos += length;
+  }
+  return KeyOf(folds[0], folds[1]);
+}
+
 std::vector<char32_t> Folded(const QString& text) {
   std::vector<char32_t> folded;
   for (const uint codePoint : text.toUcs4()) folded.push_back(QChar::toCaseFolded(static_cast<char32_t>(codePoint)));
@@ -84,9 +100,23 @@ void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& y
     starts.push_back(bytes.size());
     if ((starts.size() % kNamesPerYield) == 0) yield();
   });
+  // Sorted through packed (key, position) pairs: the names are decoded once, not once per comparison.
+  std::vector<std::pair<std::uint64_t, std::int32_t>> keyed;
+  keyed.reserve(names);
+  for (std::size_t item = 0; item < names; ++item) {
+    const std::string_view name(bytes.data() + starts[item], starts[item + 1] - starts[item]);
+    keyed.emplace_back(KeyOfName(name), static_cast<std::int32_t>(item));
+    if ((item % kNamesPerYield) == 0) yield();
+  }
+  std::sort(keyed.begin(), keyed.end());
+  decltype(byKey_) byKey;
+  byKey.reserve(names);
+  for (const auto& [key, item] : keyed) byKey.push_back(item);
+  keyed = {};
   beginResetModel();
   bytes_ = std::move(bytes);
   starts_ = std::move(starts);
+  byKey_ = std::move(byKey);
   endResetModel();
 }
 
@@ -116,10 +146,28 @@ bool TItemListModel::StartsWithFolded(std::string_view item, const std::vector<c
   return !whole || pos == item.size();
 }
 
+std::uint64_t TItemListModel::KeyOf(int item) const { return KeyOfName(Bytes(item)); }
+
 int TItemListModel::FindFolded(const std::vector<char32_t>& folded, bool whole, int from) const {
-  if (folded.empty()) return -1;
-  for (int item = from; item < Count(); ++item) {
-    if (StartsWithFolded(Bytes(item), folded, whole)) return item;
+  if (folded.empty() || byKey_.size() != static_cast<std::size_t>(Count())) return -1;
+  const auto keyBefore = [this](std::int32_t item, std::uint64_t key) { return KeyOf(item) < key; };
+  const auto keyAfter = [this](std::uint64_t key, std::int32_t item) { return key < KeyOf(item); };
+  if (folded.size() == 1 && !whole) {
+    // Every item whose first character matches is a hit: the first from the top among them wins.
+    const auto first = std::lower_bound(byKey_.begin(), byKey_.end(), metrazil::KeyOf(folded[0], 0), keyBefore);
+    const auto last = std::upper_bound(first, byKey_.end(), metrazil::KeyOf(folded[0], 0xFFFFFFFF), keyAfter);
+    int found = -1;
+    for (auto at = first; at != last; ++at) {
+      if (*at >= from && (found < 0 || *at < found)) found = *at;
+    }
+    return found;
+  }
+  // Only the items with the same first two characters can match, in their order in the list.
+  const std::uint64_t key = metrazil::KeyOf(folded[0], folded.size() > 1 ? folded[1] : 0);
+  const auto first = std::lower_bound(byKey_.begin(), byKey_.end(), key, keyBefore);
+  const auto last = std::upper_bound(first, byKey_.end(), key, keyAfter);
+  for (auto at = std::lower_bound(first, last, from); at != last; ++at) {
+    if (StartsWithFolded(Bytes(*at), folded, whole)) return *at;
   }
   return -1;
 }

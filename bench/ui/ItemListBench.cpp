@@ -82,7 +82,16 @@ void BM_CompleteLastName(benchmark::State& state) {
   const QString last = FromTableBytes(list.Bytes(list.Count() - 1));
   for (auto _ : state) benchmark::DoNotOptimize(list.FindPrefix(last));
 }
-BENCHMARK(BM_CompleteLastName)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompleteLastName)->Unit(benchmark::kMicrosecond);
+
+// A letter that starts no name, and one character that starts many.
+void BM_CompleteOneCharacter(benchmark::State& state) {
+  TItemListModel& list = List();
+  const QString prefix =
+      state.range(0) == 0 ? QStringLiteral("a") : FromTableBytes(list.Bytes(list.Count() - 1)).left(1);
+  for (auto _ : state) benchmark::DoNotOptimize(list.FindPrefix(prefix));
+}
+BENCHMARK(BM_CompleteOneCharacter)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_FindWholeTextNotListed(benchmark::State& state) {
   QComboBox box;

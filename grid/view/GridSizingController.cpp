@@ -1,19 +1,97 @@
 #include "grid/view/GridSizingController.h"
-#include "grid/model/GridUndoStack.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
+#include "base/CodePage.h"
 #include "grid/layout/GridGeometry.h"
 #include "grid/layout/GridSizingRules.h"
+#include "grid/model/GridUndoStack.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridSizingLine.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
+
+namespace {
+
+// An upper bound of a text's measured width: the sum of its characters' advances, each measured alone
+// (this takes shaping and kerning to narrow a run of characters, never to widen it). One-byte characters are measured
+// up front, two-byte ones when first met; a stray lead byte counts as what it decodes to alone; a text with a four-byte
+// character has no bound and is measured.
+class TAdvanceBound {
+ public:
+  explicit TAdvanceBound(const QFont& font) : metrics_(font), twoByte_(kTwoByteChars, -1) {
+    for (int byte = 0; byte < 0x80; ++byte) oneByte_[byte] = Units(QString(QChar(byte)));
+    strayByte_.fill(-1);
+  }
+
+  // Whether text measures at most widest pixels, judged without measuring it.
+  bool CannotExceed(std::string_view text, int widest) {
+    // The measured width is the rounded sum: a sum under widest + 0.5 cannot round above widest.
+    const std::int64_t limit = std::int64_t{widest} * kUnitsPerPixel + kUnitsPerPixel / 2 - 1;
+    std::int64_t sum = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    for (std::size_t pos = 0; pos < size;) {
+      const unsigned char lead = bytes[pos];
+      if (lead < 0x80) {
+        sum += oneByte_[lead];
+        ++pos;
+      } else if (pos + 1 < size && lead != 0x80 && lead != 0xFF && bytes[pos + 1] >= 0x40 && bytes[pos + 1] != 0x7F &&
+                 bytes[pos + 1] != 0xFF) {
+        sum += TwoByteAdvance(lead, bytes[pos + 1]);
+        pos += 2;
+      } else if (CharLengthAt(text, pos) == 1) {
+        sum += StrayByteAdvance(lead);
+        ++pos;
+      } else {
+        return false;
+      }
+    }
+    return sum <= limit;
+  }
+
+ private:
+  // Advances in fixed point, rounded up, so the sums are exact and never under the truth.
+  static constexpr std::int64_t kUnitsPerPixel = 64;
+  static constexpr std::size_t kTwoByteChars = 126 * 191;
+
+  std::int32_t Units(const QString& text) const {
+    return static_cast<std::int32_t>(std::ceil(metrics_.horizontalAdvance(text) * kUnitsPerPixel));
+  }
+
+  std::int32_t TwoByteAdvance(unsigned char lead, unsigned char trail) {
+    std::int32_t& advance = twoByte_[static_cast<std::size_t>(lead - 0x81) * 191 + (trail - 0x40)];
+    if (advance < 0) {
+      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      advance = Units(FromTableBytes(std::string_view(pair, 2)));
+    }
+    return advance;
+  }
+
+  // A lead byte that starts no character decodes on its own.
+  std::int32_t StrayByteAdvance(unsigned char byte) {
+    std::int32_t& advance = strayByte_[byte - 0x80];
+    if (advance < 0) advance = Units(FromTableBytes(std::string_view(reinterpret_cast<const char*>(&byte), 1)));
+    return advance;
+  }
+
+  QFontMetricsF metrics_;
+  std::array<std::int32_t, 0x80> oneByte_{};
+  std::array<std::int32_t, 0x80> strayByte_{};
+  std::vector<std::int32_t> twoByte_;
+};
+
+}  // namespace
 
 TGridSizingController::TGridSizingController(TTableGridView& view)
     : view_(view), line_(std::make_unique<TGridSizingLine>(view.viewport())) {}
@@ -122,13 +200,16 @@ void TGridSizingController::FitColumn(int col) {
   };
   const int fixedRows = std::min(model.FixedRows(), model.RowCount());
   for (int row = 0; row < fixedRows; ++row) measure(headerMetrics, FirstLine(model.CellText(col, row)));
-  // Long tables repeat their texts: each distinct first line is measured once. The views stay valid, as
-  // nothing writes to the grid meanwhile.
+  // A first line no wider than its characters one by one cannot beat the widest so far and is not measured;
+  // of the rest, each distinct one is measured once. The views stay valid, as nothing writes to the grid
+  // meanwhile.
+  TAdvanceBound bound(view_.Style().bodyFont);
   std::unordered_set<std::string_view> seen;
-  for (int row = fixedRows; row < model.RowCount(); ++row) {
-    const std::string_view firstLine = FirstLine(model.CellText(col, row));
-    if (!firstLine.empty() && seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
-  }
+  model.ForEachTextInColumn(col, fixedRows, model.RowCount(), [&](int, std::string_view text) {
+    const std::string_view firstLine = FirstLine(text);
+    if (firstLine.empty() || bound.CannotExceed(firstLine, widest)) return;
+    if (seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
+  });
   view_.RecordStep(ChangeColWidth(model, col, FitWidth(widest)));
 }
 

@@ -439,6 +439,39 @@ class Form1Test : public QObject {
     QVERIFY(errors_.isEmpty());
   }
 
+  // With the list dropped, typing goes to the text box's auto-completion and the list follows the match.
+  void typingWithTheListDroppedCompletes() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("10");
+    QComboBox* box = form_->ComboBox1;
+    QLineEdit* edit = box->lineEdit();
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_F4);
+    QAbstractItemView* list = box->view();
+    QTRY_VERIFY(list->isVisible());
+    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, U("兰"));
+    QCoreApplication::sendEvent(list, &typed);
+    QCOMPARE(edit->text(), U("兰花"));
+    QCOMPARE(edit->selectedText(), U("花"));
+    QCOMPARE(list->currentIndex().row(), 2);
+    QCOMPARE(Log(), U("10尺兰花的重量是5.000000斤\n"));
+    // Backspace and a letter that starts no name only edit the text; the list stays open.
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QString());
+    QTest::keyClicks(list, QStringLiteral("Y"));
+    QCOMPARE(edit->text(), QStringLiteral("Y2"));
+    QCOMPARE(list->currentIndex().row(), 1);
+    QCOMPARE(notices_, QStringList{U("库有问题，计算失败，请维护库")});
+    QTest::keyClick(list, Qt::Key_Backspace);
+    QTest::keyClicks(list, QStringLiteral("q"));
+    QCOMPARE(edit->text(), QStringLiteral("Yq"));
+    QVERIFY(list->isVisible());
+    QCOMPARE(Log().count(QLatin1Char('\n')), 1);
+    QCOMPARE(notices_.size(), 1);
+  }
+
   void arrowsMoveThroughTheGroupAndCheckRadioButtons() {
     WriteConversionTable();
     ShowForm();

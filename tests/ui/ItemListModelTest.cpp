@@ -77,6 +77,9 @@ class ItemListModelTest : public QObject {
     QTest::newRow("Cyrillic, other case") << U("Я") << 7;
     QTest::newRow("four-byte character") << U("𠀀") << 8;
     QTest::newRow("Latin letter with accent") << U("É") << 9;
+    QTest::newRow("one letter, first hit has a later second letter") << U("Z") << 10;
+    QTest::newRow("two letters") << U("zQ") << 10;
+    QTest::newRow("one letter, a later second letter is no match") << U("zz") << -1;
     QTest::newRow("no match") << U("q") << -1;
     QTest::newRow("empty") << QString() << -1;
   }
@@ -84,8 +87,8 @@ class ItemListModelTest : public QObject {
   void prefixLookUp() {
     QFETCH(QString, prefix);
     QFETCH(int, expected);
-    const QStringList names = {U("兰草"), U("X1"),   U("Y2"),     U("兰花"), U("兰花B"),
-                               U("ΑΒΓ"),  U("Ａ号"), U("яблоко"), U("𠀀x"),  U("éclair")};
+    const QStringList names = {U("兰草"), U("X1"),     U("Y2"),  U("兰花"),   U("兰花B"), U("ΑΒΓ"),
+                               U("Ａ号"), U("яблоко"), U("𠀀x"), U("éclair"), U("zq"),    U("Z")};
     TItemListModel list;
     Fill(list, names);
     QCOMPARE(list.FindPrefix(prefix), expected);

@@ -5,9 +5,11 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
+#include <algorithm>
 #include <memory>
 
 #include "grid/layout/GridGeometry.h"
+#include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
@@ -51,6 +53,8 @@ class GridSizingViewTest : public QObject {
 
   void doubleClickNearABorderFitsTheColumn();
   void fitColumnOfEmptyTextsAndZoomedFonts();
+  void fitColumnSkipsOnlyTextsThatCannotBeWider_data();
+  void fitColumnSkipsOnlyTextsThatCannotBeWider();
   void draggingABorder_data();
   void draggingABorder();
   void theSizingLineInvertsThePixelsUnderIt();
@@ -86,7 +90,7 @@ class GridSizingViewTest : public QObject {
     int widest = 0;
     for (int row = 0; row < Model().RowCount(); ++row) {
       const QFontMetrics metrics(row == 0 ? view_->Style().headerFont : view_->Style().bodyFont);
-      QString text = QString::fromUtf8(Model().ReadCell(col, row));
+      QString text = FromTableBytes(Model().CellText(col, row));
       text = text.left(text.indexOf('\r') >= 0 ? text.indexOf('\r') : text.size());
       widest = std::max(widest, metrics.horizontalAdvance(text));
     }
@@ -153,6 +157,32 @@ void GridSizingViewTest::fitColumnOfEmptyTextsAndZoomedFonts() {
   view_->PointerInput().FitColumn(0);
   QCOMPARE(Model().ColWidth(0), FittedWidth(0));
   QCOMPARE_GT(Model().ColWidth(0), unzoomed);
+}
+
+// Fitting leaves out texts that cannot beat the widest so far; the result stays that of measuring every
+// first line, whichever order the texts come in.
+void GridSizingViewTest::fitColumnSkipsOnlyTextsThatCannotBeWider_data() {
+  QTest::addColumn<QStringList>("texts");
+  QTest::newRow("same length, narrow digits first") << QStringList{"1111", "1111", "9999", "1111"};
+  QTest::newRow("kerned pairs") << QStringList{"AVAVAVAV", "WAWAWAWA", "LTLTLTLT", "ToToToTo"};
+  QTest::newRow("tabs") << QStringList{"ab", "\tx", "a\tb\tc", "abcdefghij"};
+  QTest::newRow("two-byte characters") << QStringList{"千克千克", "mmmmmmmm", "ＡＢＣＤ", "αβγδεζ"};
+  QTest::newRow("four-byte and combining characters")
+      << QStringList{"e\u0301e\u0301e\u0301", "\U00020000\U00020000", "eee", "abc"};
+  QTest::newRow("markup and later lines") << QStringList{"<b>x</b>", "x\r\nmuch wider second line", "[a](b)", "x"};
+}
+
+void GridSizingViewTest::fitColumnSkipsOnlyTextsThatCannotBeWider() {
+  QFETCH(QStringList, texts);
+  for (const bool reversed : {false, true}) {
+    if (reversed) std::reverse(texts.begin(), texts.end());
+    Model().SetRowCount(static_cast<int>(texts.size()) * 50 + 1);
+    for (int row = 1; row < Model().RowCount(); ++row) {
+      Model().WriteCell(1, row, ToTableBytes(texts[(row - 1) % texts.size()]));
+    }
+    view_->PointerInput().FitColumn(1);
+    QCOMPARE(Model().ColWidth(1), FittedWidth(1));
+  }
 }
 
 void GridSizingViewTest::draggingABorder_data() {
