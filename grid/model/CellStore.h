@@ -63,10 +63,16 @@ class TCellStore {
   void RotateRowFromEnd(int row, int last);
 
   // Calls visit(rowIndex, cells) for every stored row in [first, last), in row order, while it returns true.
+  // With minCol, only the rows of blocks that may hold a column at or past it: a cheap superset of the rows
+  // that do, for looking for texts past a column count without touching every row.
   template <class Visit>
-  void ForEachRow(std::int64_t first, std::int64_t last, Visit&& visit) const {
+  void ForEachRow(std::int64_t first, std::int64_t last, Visit&& visit, int minCol = 0) const {
     for (std::size_t b = FindBlock(first); b < blocks_.size(); ++b) {
       const Block& block = blocks_[b];
+      if (block.maxCol < minCol) {
+        if (!block.rows.empty() && block.Last() >= last) return;
+        continue;
+      }
       for (const Row& row : block.rows) {
         const std::int64_t index = row.rel + block.offset;
         if (index < first) continue;

@@ -211,14 +211,18 @@ TGridUndoStep InsertRowAt(TTableGrid& grid, int row) {
   // ones past the last column are kept for the undo to put back.
   const int oldEnd = grid.RowCount();
   const int colCount = grid.ColCount();
-  grid.ForEachStoredRow(row, oldEnd + step.count, [&](int stored, std::span<const TCellStore::Cell> cells) {
+  const auto keep = [&](int stored, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
       if (stored >= oldEnd || cell.col >= colCount) {
         step.lostTexts.push_back(TGridCellChange{cell.col, stored, std::string(cell.Text()), {}});
       }
     }
     return true;
-  });
+  };
+  // Texts past the last column are rare: only the blocks that may hold one are looked at, so an insertion
+  // near the top of a long table does not visit every row below it.
+  grid.ForEachStoredRowReaching(row, oldEnd, colCount, keep);
+  grid.ForEachStoredRow(oldEnd, oldEnd + step.count, keep);
   InsertRowsOf(grid, step);
   return step;
 }

@@ -127,6 +127,11 @@ class TTableGrid {
   void ForEachStoredRow(int firstRow, int lastRow, Visit&& visit) const {
     store_.ForEachRow(firstRow, lastRow, std::forward<Visit>(visit));
   }
+  // Only the rows that may hold a text in a column at or past minCol (a superset, found block by block).
+  template <class Visit>
+  void ForEachStoredRowReaching(int firstRow, int lastRow, int minCol, Visit&& visit) const {
+    store_.ForEachRow(firstRow, lastRow, std::forward<Visit>(visit), minCol);
+  }
   // The same from the last stored row in [firstRow, lastRow) up to the first, for searches backwards.
   template <class Visit>
   void ForEachStoredRowBackward(int firstRow, int lastRow, Visit&& visit) const {

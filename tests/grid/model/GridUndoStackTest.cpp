@@ -99,6 +99,25 @@ TEST(GridUndoStackTest, EveryChangeUndoesToTheSameBytesAndRedoes) {
   }
 }
 
+// A long table spans many store blocks; the insertion looks for texts past the last column only in the
+// blocks that may hold one, and still finds them wherever they are.
+TEST(GridUndoStackTest, InsertionInALongTableKeepsTextsPastTheLastColumn) {
+  for (const int hiddenRow : {3, 1500, 2999}) {
+    SCOPED_TRACE(hiddenRow);
+    TTableGrid grid = DesignGrid();
+    grid.SetRowCount(3000);
+    for (int row = 1; row < 3000; ++row) grid.WriteCell(0, row, Label("r", row));
+    grid.WriteCell(7, hiddenRow, "hidden");
+    const std::string bytesBefore = TableFileBytes(grid);
+    const TStored storedBefore = StoredTexts(grid);
+    TGridUndoStack stack;
+    stack.Push(InsertRowAt(grid, 1));
+    ASSERT_NE(stack.Undo(grid), nullptr);
+    EXPECT_EQ(TableFileBytes(grid), bytesBefore);
+    EXPECT_EQ(StoredTexts(grid), storedBefore);
+  }
+}
+
 TEST(GridUndoStackTest, RemovedRowsComeBackWithTheirTextsInOrder) {
   // Several removals undone one by one, then a row added: exactly what the table would show had nothing
   // been removed.
