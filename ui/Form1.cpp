@@ -1,10 +1,12 @@
 #include "ui/Form1.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -29,6 +31,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <system_error>
 #include <vector>
@@ -110,6 +113,35 @@ class TReadYield {
   const bool& abort_;
   TTableGridView* view_ = nullptr;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+// Keeps the window painting while a table is saved: paints and timers only, every few milliseconds, so
+// that nothing the user does can change the table being written; the busy cursor shows once the save has
+// taken a noticeable time. The writer calls it every few thousand lines, so asking the clock costs nothing.
+class TSaveYield {
+ public:
+  TSaveYield() { started_.start(); }
+  ~TSaveYield() {
+    if (busy_) QApplication::restoreOverrideCursor();
+  }
+  TSaveYield(const TSaveYield&) = delete;
+  TSaveYield& operator=(const TSaveYield&) = delete;
+
+  void operator()() {
+    const qint64 now = started_.elapsed();
+    if (now - last_ < 20) return;
+    if (!busy_ && now >= 100) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      busy_ = true;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    last_ = started_.elapsed();
+  }
+
+ private:
+  QElapsedTimer started_;
+  qint64 last_ = 0;
+  bool busy_ = false;
 };
 
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
@@ -784,8 +816,9 @@ bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
+  TSaveYield yield;
   WriteTableFile(page.view->Model(), path,
-                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone);
+                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone, std::ref(yield));
   page.keepOldOnSave = false;
   SetTableState(page, TTableState::kRead);
   page.saved.Mark(page.view->Model(), path);

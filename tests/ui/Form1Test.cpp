@@ -1,8 +1,10 @@
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -232,6 +234,43 @@ class Form1Test : public QObject {
     QCOMPARE(form_->TableGrid1->Model().ReadCell(0, 1000000), std::string());  // the read ended early
     QCOMPARE(form_->ComboBox1->count(), 0);                                    // the steps after the read did not run
     QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+  }
+
+  // A long save keeps the window's timers and paints going and shows the busy cursor, and still writes the
+  // whole table.
+  void saveOfABigTableKeepsTheWindowAlive() {
+    WriteConversionTable();
+    WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
+    ShowForm();
+    TTableGrid& grid = form_->TableGrid1->Model();
+    grid.SetRowCount(1000001);
+    for (int row = 1; row <= 1000000; ++row) {
+      grid.WriteCell(0, row, std::string("N").append(std::to_string(row)).append(40, 'x'));
+    }
+    const std::string expected = TableFileBytes(grid);
+    bool saving = false;
+    grid.OnTableFileProgress = [&](int percent) { saving = percent < 100; };
+    int ticksDuringSave = 0;
+    bool busyCursorSeen = false;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+      if (!saving) return;
+      ++ticksDuringSave;
+      busyCursorSeen = busyCursorSeen || QApplication::overrideCursor() != nullptr;
+    });
+    ticker.start(5);
+    QElapsedTimer timer;
+    timer.start();
+    form_->Button4->click();
+    const qint64 took = timer.elapsed();
+    ticker.stop();
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    if (took >= 60) QVERIFY2(ticksDuringSave > 0, "no timer fired during the save");
+    if (took >= 250) QVERIFY2(busyCursorSeen, "no busy cursor during a long save");
+    QFile file(Path("data.dat"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toStdString() == expected, true);
+    QVERIFY(errors_.isEmpty());
   }
 
   void readAnnouncesItsLayoutWhileItsUpdateStaysOpen() {
