@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,7 @@
 #include "ui/DialogFocus.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
+#include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
@@ -84,6 +86,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
   button->setText(Utf8(caption));
   button->setAutoDefault(false);
   return button;
+}
+
+// The icon's SVG rendered at build time: an SVG icon would load the SVG icon engine and probe every
+// image-format plugin before the window first shows.
+QIcon WindowIcon() {
+  QIcon icon;
+  const unsigned char* pixels = kIconPixels;
+  for (const int size : kIconSizes) {
+    icon.addPixmap(QPixmap::fromImage(QImage(pixels, size, size, QImage::Format_ARGB32_Premultiplied)));
+    pixels += static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4;
+  }
+  return icon;
 }
 
 bool FileExists(const std::string& path) {
@@ -219,7 +233,7 @@ TForm1::TForm1(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/metrazil/Icon.svg")));
+  setWindowIcon(WindowIcon());
   QFont song(Utf8("宋体"));
   song.setPixelSize(12);
   setFont(song);

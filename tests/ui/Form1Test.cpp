@@ -9,9 +9,11 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -122,7 +124,16 @@ class Form1Test : public QObject {
   void designState() {
     ShowForm();
     QCOMPARE(form_->windowTitle(), QStringLiteral("Metrazil"));
-    QVERIFY(!form_->windowIcon().pixmap(32, 32).isNull());
+    // The icon built in is its SVG as drawn at each size the window manager is given.
+    QSvgRenderer svg(QStringLiteral(":/metrazil/Icon.svg"));
+    for (const int size : {16, 32, 64, 128}) {
+      QImage drawn(size, size, QImage::Format_ARGB32_Premultiplied);
+      drawn.fill(Qt::transparent);
+      QPainter painter(&drawn);
+      svg.render(&painter, QRectF(0, 0, size, size));
+      painter.end();
+      QCOMPARE(form_->windowIcon().pixmap(size, size).toImage().convertToFormat(drawn.format()), drawn);
+    }
     QCOMPARE_NE(form_->Image1->pixmap().toImage().pixelColor(10, 10), QColor(Qt::white));  // the banner was drawn
     QCOMPARE(form_->size(), QSize(591, 381));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
