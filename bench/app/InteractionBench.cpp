@@ -73,7 +73,8 @@ class TPlainModel : public QAbstractTableModel {
 };
 
 struct TWindows {
-  QTemporaryDir dir;
+  // Beside the core benchmarks' files, so that a save here and theirs write to the same kind of storage.
+  QTemporaryDir dir{QString::fromStdString(BenchDir() + "/window-XXXXXX")};
   std::unique_ptr<TForm1> form;
   TTableGrid plainGrid;
   std::unique_ptr<TPlainModel> plainModel;
