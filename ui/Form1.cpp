@@ -1,12 +1,15 @@
 #include "ui/Form1.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +32,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <system_error>
 #include <vector>
@@ -48,6 +52,7 @@
 #include "ui/DialogFocus.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
+#include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
@@ -83,6 +88,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
   return button;
 }
 
+// The icon's SVG rendered at build time: an SVG icon would load the SVG icon engine and probe every
+// image-format plugin before the window first shows.
+QIcon WindowIcon() {
+  QIcon icon;
+  const unsigned char* pixels = kIconPixels;
+  for (const int size : kIconSizes) {
+    icon.addPixmap(QPixmap::fromImage(QImage(pixels, size, size, QImage::Format_ARGB32_Premultiplied)));
+    pixels += static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4;
+  }
+  return icon;
+}
+
 bool FileExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
@@ -110,6 +127,35 @@ class TReadYield {
   const bool& abort_;
   TTableGridView* view_ = nullptr;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+// Keeps the window painting while a table is saved: paints and timers only, every few milliseconds, so
+// that nothing the user does can change the table being written; the busy cursor shows once the save has
+// taken a noticeable time. The writer calls it every few thousand lines, so asking the clock costs nothing.
+class TSaveYield {
+ public:
+  TSaveYield() { started_.start(); }
+  ~TSaveYield() {
+    if (busy_) QApplication::restoreOverrideCursor();
+  }
+  TSaveYield(const TSaveYield&) = delete;
+  TSaveYield& operator=(const TSaveYield&) = delete;
+
+  void operator()() {
+    const qint64 now = started_.elapsed();
+    if (now - last_ < 20) return;
+    if (!busy_ && now >= 100) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      busy_ = true;
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    last_ = started_.elapsed();
+  }
+
+ private:
+  QElapsedTimer started_;
+  qint64 last_ = 0;
+  bool busy_ = false;
 };
 
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
@@ -187,7 +233,7 @@ TForm1::TForm1(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/metrazil/Icon.svg")));
+  setWindowIcon(WindowIcon());
   QFont song(Utf8("宋体"));
   song.setPixelSize(12);
   setFont(song);
@@ -784,8 +830,9 @@ bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
+  TSaveYield yield;
   WriteTableFile(page.view->Model(), path,
-                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone);
+                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone, std::ref(yield));
   page.keepOldOnSave = false;
   SetTableState(page, TTableState::kRead);
   page.saved.Mark(page.view->Model(), path);

@@ -14,6 +14,7 @@
 #include "grid/file/SafeFile.h"
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileProgress.h"
+#include "grid/file/TableFileReader.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
@@ -102,7 +103,8 @@ class CompareSink {
 
 }  // namespace
 
-void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progressHook) {
+void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progressHook,
+                const std::function<void()>& yieldBetweenRows) {
   LineWriter out(sink);
   const int colCount = grid.ColCount();
   const int rowCount = grid.RowCount();
@@ -119,6 +121,8 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
   }
   TTableFileProgress progress(progressHook, rowCount);
   long long nextRow = 0;  // first row whose progress is not announced yet
+  std::size_t linesSinceYield = 0;
+  std::size_t bytesSinceYield = 0;
   grid.ForEachStoredRow(0, rowCount, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
       if (cell.col >= colCount) break;
@@ -126,8 +130,16 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
       out.Bytes(",");
       out.Number(row);
       out.Bytes(",");
-      out.CellText(cell.Text());
+      const std::string_view text = cell.Text();
+      out.CellText(text);
       out.Bytes("\r\n");
+      ++linesSinceYield;
+      bytesSinceYield += text.size();
+    }
+    if (yieldBetweenRows && (linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
+      linesSinceYield = 0;
+      bytesSinceYield = 0;
+      yieldBetweenRows();
     }
     if (progress.Active()) {
       progress.ReportRun(nextRow, row);
@@ -139,10 +151,12 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
   out.Flush();
 }
 
-void WriteTableFile(const TTableGrid& grid, const std::string& path, TSafeFile::TBackup backup) {
+void WriteTableFile(const TTableGrid& grid, const std::string& path, TSafeFile::TBackup backup,
+                    const std::function<void()>& yieldBetweenRows) {
   TSafeFile file(path, backup);
   WriteTable(
-      grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, grid.OnTableFileProgress);
+      grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, grid.OnTableFileProgress,
+      yieldBetweenRows);
   file.Commit();
 }
 

@@ -34,16 +34,20 @@ class TAdvanceBound {
     strayByte_.fill(-1);
   }
 
-  // Whether text measures at most widest pixels, judged without measuring it.
-  bool CannotExceed(std::string_view text, int widest) {
+  // Whether the text's first line (FirstLine) measures at most widest pixels, judged without measuring
+  // it. Finds the line's end as it goes, so a text it judges is read once.
+  bool FirstLineCannotExceed(std::string_view text, int widest) {
     // The measured width is the rounded sum: a sum under widest + 0.5 cannot round above widest.
     const std::int64_t limit = std::int64_t{widest} * kUnitsPerPixel + kUnitsPerPixel / 2 - 1;
     std::int64_t sum = 0;
+    text = text.substr(0, std::min(text.size(), kMaxMeasuredBytes));
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
+    // CR and LF end the line; neither can be the second byte of a character, so no character spans them.
     for (std::size_t pos = 0; pos < size;) {
       const unsigned char lead = bytes[pos];
       if (lead < 0x80) {
+        if (lead == '\r' || lead == '\n') break;
         sum += oneByte_[lead];
         ++pos;
       } else if (pos + 1 < size && lead != 0x80 && lead != 0xFF && bytes[pos + 1] >= 0x40 && bytes[pos + 1] != 0x7F &&
@@ -206,8 +210,8 @@ void TGridSizingController::FitColumn(int col) {
   TAdvanceBound bound(view_.Style().bodyFont);
   std::unordered_set<std::string_view> seen;
   model.ForEachTextInColumn(col, fixedRows, model.RowCount(), [&](int, std::string_view text) {
+    if (bound.FirstLineCannotExceed(text, widest)) return;  // an empty first line included
     const std::string_view firstLine = FirstLine(text);
-    if (firstLine.empty() || bound.CannotExceed(firstLine, widest)) return;
     if (seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
   });
   view_.RecordStep(ChangeColWidth(model, col, FitWidth(widest)));

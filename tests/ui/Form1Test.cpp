@@ -1,15 +1,19 @@
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,7 +124,16 @@ class Form1Test : public QObject {
   void designState() {
     ShowForm();
     QCOMPARE(form_->windowTitle(), QStringLiteral("Metrazil"));
-    QVERIFY(!form_->windowIcon().pixmap(32, 32).isNull());
+    // The icon built in is its SVG as drawn at each size the window manager is given.
+    QSvgRenderer svg(QStringLiteral(":/metrazil/Icon.svg"));
+    for (const int size : {16, 32, 64, 128}) {
+      QImage drawn(size, size, QImage::Format_ARGB32_Premultiplied);
+      drawn.fill(Qt::transparent);
+      QPainter painter(&drawn);
+      svg.render(&painter, QRectF(0, 0, size, size));
+      painter.end();
+      QCOMPARE(form_->windowIcon().pixmap(size, size).toImage().convertToFormat(drawn.format()), drawn);
+    }
     QCOMPARE_NE(form_->Image1->pixmap().toImage().pixelColor(10, 10), QColor(Qt::white));  // the banner was drawn
     QCOMPARE(form_->size(), QSize(591, 381));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
@@ -232,6 +245,43 @@ class Form1Test : public QObject {
     QCOMPARE(form_->TableGrid1->Model().ReadCell(0, 1000000), std::string());  // the read ended early
     QCOMPARE(form_->ComboBox1->count(), 0);                                    // the steps after the read did not run
     QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
+  }
+
+  // A long save keeps the window's timers and paints going and shows the busy cursor, and still writes the
+  // whole table.
+  void saveOfABigTableKeepsTheWindowAlive() {
+    WriteConversionTable();
+    WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
+    ShowForm();
+    TTableGrid& grid = form_->TableGrid1->Model();
+    grid.SetRowCount(1000001);
+    for (int row = 1; row <= 1000000; ++row) {
+      grid.WriteCell(0, row, std::string("N").append(std::to_string(row)).append(40, 'x'));
+    }
+    const std::string expected = TableFileBytes(grid);
+    bool saving = false;
+    grid.OnTableFileProgress = [&](int percent) { saving = percent < 100; };
+    int ticksDuringSave = 0;
+    bool busyCursorSeen = false;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&] {
+      if (!saving) return;
+      ++ticksDuringSave;
+      busyCursorSeen = busyCursorSeen || QApplication::overrideCursor() != nullptr;
+    });
+    ticker.start(5);
+    QElapsedTimer timer;
+    timer.start();
+    form_->Button4->click();
+    const qint64 took = timer.elapsed();
+    ticker.stop();
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    if (took >= 60) QVERIFY2(ticksDuringSave > 0, "no timer fired during the save");
+    if (took >= 250) QVERIFY2(busyCursorSeen, "no busy cursor during a long save");
+    QFile file(Path("data.dat"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toStdString() == expected, true);
+    QVERIFY(errors_.isEmpty());
   }
 
   void readAnnouncesItsLayoutWhileItsUpdateStaysOpen() {
