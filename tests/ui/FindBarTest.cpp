@@ -14,6 +14,7 @@
 #include "base/ProgramDirectory.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/FindBar.h"
 #include "ui/Form1.h"
@@ -23,12 +24,8 @@
 
 namespace metrazil {
 
-class FindBarTest : public QObject {
+class FindBarTest : public TFormTestBase {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-  QStringList errors_;
 
   // Shows a table page with the given cells (GB18030 bytes) and gives its grid the keyboard focus on a cell.
   TTableGridView* OpenPage(int index, int rows, const std::vector<std::pair<TCellAddress, std::string>>& cells,
@@ -44,9 +41,6 @@ class FindBarTest : public QObject {
   }
   TFindBar* Bar(int index) const {
     return form_->findChild<TFindBar*>(index == 1 ? QStringLiteral("FindBar1") : QStringLiteral("FindBar2"));
-  }
-  static void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
   }
   // Characters as a keyboard layout or an input method delivers them, Chinese ones included.
   static void Type(const QString& text) {
@@ -66,29 +60,15 @@ class FindBarTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
-    SetNoticePresenter([](const QString&) {});
-    TWebBrowser::SetNavigator([](const QUrl&) {});
-  }
+  void initTestCase() { InstallQuietPresenters(); }
 
   void init() {
-    errors_.clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    SetProgramDirectoryForTesting(dir_->path().toStdString());
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    MakeProgramDirectory();
+    ShowForm();
     QTRY_VERIFY(!form_->IsReading());
   }
 
-  void cleanup() {
-    form_.reset();
-    SetProgramDirectoryForTesting({});
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
-  }
+  void cleanup() { CloseForm(); }
 
   void keysOpenSearchStepAndClose_data() {
     QTest::addColumn<int>("page");

@@ -12,6 +12,7 @@
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
 #include "ui/NoticeForm.h"
@@ -28,23 +29,9 @@ const std::string kSpreadsheetRange =
     "\"pipe \"\"DN50\"\"\"\tkg/m\t\t\t\n"
     "\t\t\"tab\there\"\t\tlast\n";
 
-class GridBlockKeysTest : public QObject {
+class GridBlockKeysTest : public TFormTestBase {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-  QStringList errors_;
-
-  TTableGridView* OpenPage(int index) {
-    form_->PageControl1->setCurrentIndex(index);
-    TTableGridView* grid = index == 1 ? form_->TableGrid1 : form_->TableGrid2;
-    grid->setFocus();
-    QCoreApplication::processEvents();
-    return grid;
-  }
-  static void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
-  }
   static void SetClipboard(const std::string& tableBytes) {
     QGuiApplication::clipboard()->setText(FromTableBytes(tableBytes));
   }
@@ -55,29 +42,14 @@ class GridBlockKeysTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
-    SetNoticePresenter([](const QString&) {});
-    TWebBrowser::SetNavigator([](const QUrl&) {});
-  }
+  void initTestCase() { InstallQuietPresenters(); }
 
   void init() {
-    errors_.clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    SetProgramDirectoryForTesting(dir_->path().toStdString());
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCoreApplication::processEvents();
+    MakeProgramDirectory();
+    ShowForm();
   }
 
-  void cleanup() {
-    form_.reset();
-    SetProgramDirectoryForTesting({});
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
-  }
+  void cleanup() { CloseForm(); }
 
   void undoAndRedoKeysTakeBackEditsAndRowButtons() {
     TTableGridView* grid = OpenPage(1);

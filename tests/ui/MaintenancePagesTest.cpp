@@ -20,6 +20,7 @@
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
@@ -67,37 +68,13 @@ class QuestionAnswerer : public QObject {
   QTimer timer_;
 };
 
-class MaintenancePagesTest : public QObject {
+class MaintenancePagesTest : public TFormTestBase {
   Q_OBJECT
-
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-  QStringList errors_;
 
   std::string Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)).toStdString(); }
 
-  void ShowForm() {
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCoreApplication::processEvents();
-  }
-
-  // Shows a page and gives its grid the keyboard focus.
-  TTableGridView* OpenPage(int index) {
-    form_->PageControl1->setCurrentIndex(index);
-    TTableGridView* grid = index == 1 ? form_->TableGrid1 : form_->TableGrid2;
-    grid->setFocus();
-    QCoreApplication::processEvents();
-    return grid;
-  }
-
   void Click(QWidget* widget) {
     QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, widget->mapTo(form_.get(), widget->rect().center()));
-  }
-  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
   }
   // Characters no key of the test keyboard has, as a keyboard layout would deliver them.
   void TypeCharacters(const QString& text) {
@@ -146,25 +123,14 @@ class MaintenancePagesTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
-    SetNoticePresenter([](const QString&) {});
-    TWebBrowser::SetNavigator([](const QUrl&) {});
-  }
+  void initTestCase() { InstallQuietPresenters(); }
 
   void init() {
-    errors_.clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    SetProgramDirectoryForTesting(dir_->path().toStdString());
+    MakeProgramDirectory();
     ShowForm();
   }
 
-  void cleanup() {
-    form_.reset();
-    SetProgramDirectoryForTesting({});
-    QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join('\n')));
-  }
+  void cleanup() { CloseForm(); }
 
   void saveByClickStoresTheEditedText() {
     TTableGridView* grid = OpenPage(1);
