@@ -33,6 +33,7 @@
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/OrdinaryUser.h"
 
 namespace metrazil {
 namespace {
@@ -43,21 +44,13 @@ using namespace std::chrono_literals;
 // Set for the part of a test that runs again as an ordinary user: the folder it works in.
 constexpr char kOrdinaryUserDir[] = "METRAZIL_TEST_ORDINARY_USER_DIR";
 
-// Runs this test program again as nobody on one test, with kOrdinaryUserDir set to dir; returns its exit
-// status. Root's tests need it where the rules differ for an ordinary user.
-int RunAsNobody(const std::string& test, const std::string& dir) {
-  const std::string self = fs::read_symlink("/proc/self/exe").string();
-  const std::string filter = "--gtest_filter=" + test;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::setenv(kOrdinaryUserDir, dir.c_str(), 1);
-    ::execlp("setpriv", "setpriv", "--reuid", "nobody", "--regid", "nogroup", "--clear-groups", self.c_str(),
-             filter.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+// Runs this test program again as nobody on one test, with kOrdinaryUserDir set to dir; an empty text when
+// it passed. Root's tests need it where the rules differ for an ordinary user.
+std::string RunAsNobody(const std::string& test, const std::string& dir) {
+  ::setenv(kOrdinaryUserDir, dir.c_str(), 1);
+  const std::string failure = RunAsOrdinaryUser({"--gtest_filter=" + test});
+  ::unsetenv(kOrdinaryUserDir);
+  return failure;
 }
 
 // A second process that keeps a save of path open, and so the lock on the file, until told to go on or
@@ -311,7 +304,7 @@ TEST_F(FileSituationsTest, OwnerOrGroupNotSettableIsWrittenInPlace) {
     ::chmod(path.c_str(), c.mode);
     before.push_back(StatOf(path));
   }
-  ASSERT_EQ(RunAsNobody("FileSituationsTest.OwnerOrGroupNotSettableIsWrittenInPlace", dir_.string()), 0);
+  ASSERT_EQ(RunAsNobody("FileSituationsTest.OwnerOrGroupNotSettableIsWrittenInPlace", dir_.string()), "");
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(cases[i].name);
     const std::string path = PathOf(cases[i].name);
