@@ -214,16 +214,6 @@ void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {
   }
 }
 
-void TTableGrid::ForEachTextInColumn(int col, int firstRow, int lastRow,
-                                     const std::function<void(int row, std::string_view text)>& visit) const {
-  store_.ForEachRow(firstRow, lastRow, [&](int row, std::span<const TCellStore::Cell> cells) {
-    const auto cell = std::lower_bound(cells.begin(), cells.end(), col,
-                                       [](const TCellStore::Cell& c, int wanted) { return c.col < wanted; });
-    if (cell != cells.end() && cell->col == col) visit(row, cell->Text());
-    return true;
-  });
-}
-
 TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t /*options*/) const {
   if (text == "\"\"") return LocateEmptyCell();
   if (text.empty()) return {};

@@ -29,13 +29,23 @@ namespace {
 // character has no bound and is measured.
 class TAdvanceBound {
  public:
-  explicit TAdvanceBound(const QFont& font) : metrics_(font), twoByte_(kTwoByteChars, -1) {
-    for (int byte = 0; byte < 0x80; ++byte) oneByte_[byte] = Units(QString(QChar(byte)));
-    strayByte_.fill(-1);
+  explicit TAdvanceBound(const QFont& font) : metrics_(font), advances_(kOneByteChars + kPairs, kUnmeasured) {
+    for (int byte = 0; byte < 0x80; ++byte) advances_[byte] = Units(QString(QChar(byte)));
+    // CR and LF end the line; neither can be the second byte of a character, so no character spans them.
+    advances_['\r'] = advances_['\n'] = kLineEnd;
+    strayByte_.fill(kUnmeasured);
+    for (std::size_t pair = 0; pair < kPairs; ++pair) {
+      const std::size_t lead = 0x80 + (pair >> 8);
+      const std::size_t trail = pair & 0xFF;
+      if (lead == 0x80 || lead == 0xFF || trail < 0x40 || trail == 0x7F || trail == 0xFF) {
+        advances_[kOneByteChars + pair] = kNoPair;
+      }
+    }
   }
 
   // Whether the text's first line (FirstLine) measures at most widest pixels, judged without measuring
-  // it. Finds the line's end as it goes, so a text it judges is read once.
+  // it. Finds the line's end as it goes, so a text it judges is read once; gives up as soon as the sum
+  // passes the limit. One table look-up per character: the hot loop of a fit over a million rows.
   bool FirstLineCannotExceed(std::string_view text, int widest) {
     // The measured width is the rounded sum: a sum under widest + 0.5 cannot round above widest.
     const std::int64_t limit = std::int64_t{widest} * kUnitsPerPixel + kUnitsPerPixel / 2 - 1;
@@ -43,43 +53,49 @@ class TAdvanceBound {
     text = text.substr(0, std::min(text.size(), kMaxMeasuredBytes));
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
-    // CR and LF end the line; neither can be the second byte of a character, so no character spans them.
     for (std::size_t pos = 0; pos < size;) {
-      const unsigned char lead = bytes[pos];
+      // Branches, not a branch-free index: a predicted branch lets the next character's load start early.
+      const unsigned lead = bytes[pos];
       if (lead < 0x80) {
-        if (lead == '\r' || lead == '\n') break;
-        sum += oneByte_[lead];
-        ++pos;
-      } else if (pos + 1 < size && lead != 0x80 && lead != 0xFF && bytes[pos + 1] >= 0x40 && bytes[pos + 1] != 0x7F &&
-                 bytes[pos + 1] != 0xFF) {
-        sum += TwoByteAdvance(lead, bytes[pos + 1]);
-        pos += 2;
-      } else if (CharLengthAt(text, pos) == 1) {
-        sum += StrayByteAdvance(lead);
+        const std::int32_t advance = advances_[lead];
+        if (advance == kLineEnd) break;
+        sum += advance;
         ++pos;
       } else {
-        return false;
+        // A lead byte ending the text pairs with 0, which makes no character.
+        const unsigned trail = pos + 1 < size ? bytes[pos + 1] : 0;
+        const std::size_t index = kOneByteChars + (((lead - 0x80) << 8) | trail);
+        if (advances_[index] >= 0) {
+          sum += advances_[index];
+          pos += 2;
+        } else if (advances_[index] == kUnmeasured) {
+          advances_[index] = Units(FromTableBytes(text.substr(pos, 2)));
+          sum += advances_[index];
+          pos += 2;
+        } else if (CharLengthAt(text, pos) == 1) {
+          sum += StrayByteAdvance(static_cast<unsigned char>(lead));
+          ++pos;
+        } else {
+          return false;  // a four-byte character has no bound
+        }
       }
+      if (sum > limit) return false;
     }
-    return sum <= limit;
+    return true;
   }
 
  private:
   // Advances in fixed point, rounded up, so the sums are exact and never under the truth.
   static constexpr std::int64_t kUnitsPerPixel = 64;
-  static constexpr std::size_t kTwoByteChars = 126 * 191;
+  // The table holds the one-byte characters, then every pair of bytes with a lead byte of 0x80 or more.
+  static constexpr std::size_t kOneByteChars = 0x80;
+  static constexpr std::size_t kPairs = 0x8000;
+  static constexpr std::int32_t kUnmeasured = -1;
+  static constexpr std::int32_t kNoPair = -2;
+  static constexpr std::int32_t kLineEnd = -3;
 
   std::int32_t Units(const QString& text) const {
     return static_cast<std::int32_t>(std::ceil(metrics_.horizontalAdvance(text) * kUnitsPerPixel));
-  }
-
-  std::int32_t TwoByteAdvance(unsigned char lead, unsigned char trail) {
-    std::int32_t& advance = twoByte_[static_cast<std::size_t>(lead - 0x81) * 191 + (trail - 0x40)];
-    if (advance < 0) {
-      const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      advance = Units(FromTableBytes(std::string_view(pair, 2)));
-    }
-    return advance;
   }
 
   // A lead byte that starts no character decodes on its own.
@@ -90,9 +106,8 @@ class TAdvanceBound {
   }
 
   QFontMetricsF metrics_;
-  std::array<std::int32_t, 0x80> oneByte_{};
+  std::vector<std::int32_t> advances_;
   std::array<std::int32_t, 0x80> strayByte_{};
-  std::vector<std::int32_t> twoByte_;
 };
 
 }  // namespace

@@ -34,6 +34,19 @@ void BM_FitColumn(benchmark::State& state) {
 }
 BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1000000})->Unit(benchmark::kMillisecond);
 
+// The floor of any exact fit: visiting every row's text of the column and reading its bytes.
+void BM_VisitColumnTexts(benchmark::State& state) {
+  TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    unsigned sum = 0;
+    view.Model().ForEachTextInColumn(1, 1, view.Model().RowCount(), [&sum](int, std::string_view text) {
+      for (const char byte : text.substr(0, text.find('\r'))) sum += static_cast<unsigned char>(byte);
+    });
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_VisitColumnTexts)->Args({1000000, 1000000})->Unit(benchmark::kMillisecond);
+
 // What fitting would cost measuring every row's text, for comparison.
 void BM_MeasureEveryRow(benchmark::State& state) {
   TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));

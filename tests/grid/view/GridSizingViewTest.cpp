@@ -55,6 +55,7 @@ class GridSizingViewTest : public QObject {
   void fitColumnOfEmptyTextsAndZoomedFonts();
   void fitColumnSkipsOnlyTextsThatCannotBeWider_data();
   void fitColumnSkipsOnlyTextsThatCannotBeWider();
+  void fitColumnBoundsStrayBytes();
   void draggingABorder_data();
   void draggingABorder();
   void theSizingLineInvertsThePixelsUnderIt();
@@ -183,6 +184,16 @@ void GridSizingViewTest::fitColumnSkipsOnlyTextsThatCannotBeWider() {
     view_->PointerInput().FitColumn(1);
     QCOMPARE(Model().ColWidth(1), FittedWidth(1));
   }
+}
+
+// Bytes that make no character (a lead byte at the end, 0x80, 0xFF, a cut four-byte character) decode on
+// their own; the bound must count them as that, wherever they stand.
+void GridSizingViewTest::fitColumnBoundsStrayBytes() {
+  const std::string texts[] = {"ab\x81", "\x80\x80\x80\x80", "\xFF\xFFx", "a\x81\x30", "\x81\x30\x81\x30wide", "x"};
+  Model().SetRowCount(static_cast<int>(std::size(texts)) * 20 + 1);
+  for (int row = 1; row < Model().RowCount(); ++row) Model().WriteCell(1, row, texts[(row - 1) % std::size(texts)]);
+  view_->PointerInput().FitColumn(1);
+  QCOMPARE(Model().ColWidth(1), FittedWidth(1));
 }
 
 void GridSizingViewTest::draggingABorder_data() {
