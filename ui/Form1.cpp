@@ -44,6 +44,7 @@
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"
+#include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
@@ -127,35 +128,6 @@ class TReadYield {
   const bool& abort_;
   TTableGridView* view_ = nullptr;
   std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
-};
-
-// Keeps the window painting while a table is saved: paints and timers only, every few milliseconds, so
-// that nothing the user does can change the table being written; the busy cursor shows once the save has
-// taken a noticeable time. The writer calls it every few thousand lines, so asking the clock costs nothing.
-class TSaveYield {
- public:
-  TSaveYield() { started_.start(); }
-  ~TSaveYield() {
-    if (busy_) QApplication::restoreOverrideCursor();
-  }
-  TSaveYield(const TSaveYield&) = delete;
-  TSaveYield& operator=(const TSaveYield&) = delete;
-
-  void operator()() {
-    const qint64 now = started_.elapsed();
-    if (now - last_ < 20) return;
-    if (!busy_ && now >= 100) {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-      busy_ = true;
-    }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    last_ = started_.elapsed();
-  }
-
- private:
-  QElapsedTimer started_;
-  qint64 last_ = 0;
-  bool busy_ = false;
 };
 
 // Reads a table file into a view's grid with its layout changes held back between passes of the yield.
@@ -830,7 +802,7 @@ bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
-  TSaveYield yield;
+  TBusyYield yield;
   WriteTableFile(page.view->Model(), path,
                  page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone, std::ref(yield));
   page.keepOldOnSave = false;

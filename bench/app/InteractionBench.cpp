@@ -349,15 +349,17 @@ void AddStepCases() {
       });
 }
 
-// A save of the whole table: its time, and the longest stretch in which the window's event loop did not run,
-// so could not paint (a timer's ticks; the ticks ask for no paint, which would add the paint's own cost).
-void BM_Save(benchmark::State& state) {
-  TForm1& form = *Windows().form;
-  form.ComboBox1->hidePopup();
-  form.PageControl1->setCurrentWidget(form.TabSheet2);
+// Work that follows the table's size: its time, and the longest stretch in which the window's event loop
+// did not run, so could not paint (a timer's ticks; the ticks ask for no paint, which would add the paint's
+// own cost), with `prepare` run untimed before each.
+void RunLongWork(benchmark::State& state, const TCase& prepare, const TCase& act) {
+  ActivateForm();
   Settle();
   double longestGap = 0;
+  int repetition = 0;
   for (auto _ : state) {
+    if (prepare) prepare(repetition);
+    Settle();
     QElapsedTimer timer;
     timer.start();
     qint64 lastPaint = 0;
@@ -367,16 +369,43 @@ void BM_Save(benchmark::State& state) {
       lastPaint = timer.elapsed();
     });
     ticker.start(10);
-    form.Button4->click();
+    act(repetition);
     Settle();
     longestGap = std::max(longestGap, static_cast<double>(timer.elapsed() - lastPaint));
     state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    ++repetition;
   }
   state.counters["longest_unpainted_ms"] = longestGap;
 }
 
-void AddSaveCase() {
-  benchmark::RegisterBenchmark("Metrazil/Save", BM_Save)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+void AddLongWork(const std::string& name, const TCase& act, const TCase& prepare = {}) {
+  benchmark::RegisterBenchmark(name.c_str(), [act, prepare](benchmark::State& state) {
+    RunLongWork(state, prepare, act);
+  })->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+}
+
+// The whole body of the conversion table selected, from its first cell to its last.
+void SelectWholeBody() {
+  SetFormFocus(1);
+  TTableGrid& grid = Windows().form->TableGrid1->Model();
+  grid.SetFocusedCell(grid.FixedCols(), grid.FixedRows(), false);
+  grid.SetFocusedCell(grid.ColCount() - 1, grid.RowCount() - 1, true);
+}
+
+void AddLongWorkCases() {
+  AddLongWork("Metrazil/Save", [](int) { Windows().form->Button4->click(); });
+  AddLongWork("Metrazil/CopyWholeBody", [](int) { Key(FormGrid(), Qt::Key_C, Qt::ControlModifier); },
+              [](int) { SelectWholeBody(); });
+  AddLongWork("Metrazil/ClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Delete); },
+              [](int repetition) {
+                if (repetition > 0) Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier);
+                SelectWholeBody();
+              });
+  AddLongWork("Metrazil/UndoClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier); },
+              [](int) {
+                SelectWholeBody();
+                Key(FormGrid(), Qt::Key_Delete);
+              });
 }
 
 }  // namespace
@@ -388,7 +417,7 @@ int main(int argc, char** argv) {
   metrazil::AddEditingCases();
   metrazil::AddWindowCases();
   metrazil::AddStepCases();
-  metrazil::AddSaveCase();
+  metrazil::AddLongWorkCases();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

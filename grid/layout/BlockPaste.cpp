@@ -12,6 +12,9 @@ namespace metrazil {
 
 namespace {
 
+// The grid hears it is busy every few thousand rows (a mask: every 4096th row).
+constexpr int kRowsPerBusy = 4095;
+
 struct TRect {
   int left;
   int top;
@@ -27,7 +30,10 @@ TRect BodyRect(const TTableGrid& grid, TCellAddress corner, TCellAddress opposit
 
 TGridUndoStep FillRect(TTableGrid& grid, const TRect& rect, std::string_view text) {
   std::vector<TGridCellChange> changes;
+  changes.reserve(static_cast<std::size_t>(rect.bottom - rect.top + 1) *
+                  static_cast<std::size_t>(rect.right - rect.left + 1));
   for (int row = rect.top; row <= rect.bottom; ++row) {
+    if ((row & kRowsPerBusy) == 0) grid.Busy();
     for (int col = rect.left; col <= rect.right; ++col)
       changes.push_back(TGridCellChange{col, row, {}, std::string(text)});
   }
@@ -54,6 +60,7 @@ TGridUndoStep PasteBlock(TTableGrid& grid, const TBlockText& block, TCellAddress
   changes.reserve(block.RowCount() * static_cast<std::size_t>(std::max(colEnd - rect.left, 0)));
   for (std::size_t r = 0; r < block.RowCount(); ++r) {
     const int row = rect.top + static_cast<int>(r);
+    if ((row & kRowsPerBusy) == 0) grid.Busy();
     for (int col = rect.left; col < colEnd; ++col) {
       changes.push_back(
           TGridCellChange{col, row, {}, std::string(block.Field(static_cast<std::size_t>(col - rect.left), r))});
@@ -68,14 +75,22 @@ TGridUndoStep PasteBlock(TTableGrid& grid, const TBlockText& block, TCellAddress
 TGridUndoStep ClearBlock(TTableGrid& grid, TCellAddress corner, TCellAddress opposite) {
   // Only stored texts can be cleared, so a whole table selected costs its texts, not its cells.
   const TRect rect = BodyRect(grid, corner, opposite);
+  // Counted first: a million rows' changes grown one reallocation after another cost more than the clear.
+  std::size_t count = 0;
+  const auto forEachCleared = [&](const auto& visit) {
+    grid.ForEachStoredRow(rect.top, rect.bottom + 1, [&](int row, std::span<const TCellStore::Cell> cells) {
+      if ((row & kRowsPerBusy) == 0) grid.Busy();
+      for (const TCellStore::Cell& cell : cells) {
+        if (cell.col > rect.right) break;
+        if (cell.col >= rect.left) visit(cell.col, row);
+      }
+      return true;
+    });
+  };
+  forEachCleared([&count](int, int) { ++count; });
   std::vector<TGridCellChange> changes;
-  grid.ForEachStoredRow(rect.top, rect.bottom + 1, [&](int row, std::span<const TCellStore::Cell> cells) {
-    for (const TCellStore::Cell& cell : cells) {
-      if (cell.col > rect.right) break;
-      if (cell.col >= rect.left) changes.push_back(TGridCellChange{cell.col, row, {}, {}});
-    }
-    return true;
-  });
+  changes.reserve(count);
+  forEachCleared([&changes](int col, int row) { changes.push_back(TGridCellChange{col, row, {}, {}}); });
   TGridUndoStep step = WriteTexts(grid, std::move(changes), 0, 0);
   step.focus = TCellAddress{rect.left, rect.top};
   step.blockEnd = TCellAddress{rect.right, rect.bottom};

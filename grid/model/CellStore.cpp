@@ -187,6 +187,95 @@ void TCellStore::Set(int col, int row, std::string_view text) {
   SplitIfLarge(position.block);
 }
 
+void TCellStore::SetSorted(std::span<const Write> writes, const TWriteFilter& filter,
+                           const std::function<void()>& betweenBlocks) {
+  for (const Write& write : writes) CheckTextSize(write.text);
+  std::size_t next = 0;
+  while (next < writes.size()) {
+    // The block holding the row or the first one after it; past the last stored row, the last block.
+    std::size_t b = FindBlock(writes[next].row);
+    if (b == blocks_.size()) {
+      if (blocks_.empty()) blocks_.emplace_back(pool_.get());
+      b = blocks_.size() - 1;
+    }
+    const bool lastBlock = b + 1 == blocks_.size();
+    const std::int64_t blockLast = blocks_[b].rows.empty() ? 0 : blocks_[b].Last();
+    std::size_t end = next;
+    while (end < writes.size() && (lastBlock || writes[end].row <= blockLast)) ++end;
+    MergeIntoBlock(b, writes, next, end, filter);
+    next = end;
+    if (betweenBlocks) betweenBlocks();
+  }
+  MaybeCompact();
+}
+
+void TCellStore::MergeIntoBlock(std::size_t b, std::span<const Write> writes, std::size_t first, std::size_t end,
+                                const TWriteFilter& filter) {
+  const Block& block = blocks_[b];
+  Block merged(pool_.get());
+  merged.offset = block.offset;
+  merged.rows.reserve(block.rows.size() + (end - first));
+  merged.cells.reserve(block.cells.size() + (end - first));
+  constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max();
+  std::size_t r = 0;
+  std::size_t w = first;
+  while (r < block.rows.size() || w < end) {
+    const std::int64_t oldRow = r < block.rows.size() ? block.rows[r].rel + block.offset : kNone;
+    const std::int64_t row = std::min(oldRow, w < end ? std::int64_t{writes[w].row} : kNone);
+    const std::span<const Cell> old = oldRow == row ? block.CellsOf(block.rows[r++]) : std::span<const Cell>();
+    const auto begin = static_cast<std::uint32_t>(merged.cells.size());
+    auto cell = old.begin();
+    while (cell != old.end() || (w < end && writes[w].row == row)) {
+      const bool written = w < end && writes[w].row == row;
+      if (!written || (cell != old.end() && cell->col < writes[w].col)) {
+        merged.cells.push_back(*cell++);
+        continue;
+      }
+      const Write& write = writes[w++];
+      const bool replaces = cell != old.end() && cell->col == write.col;
+      const std::string_view before = replaces ? cell->Text() : std::string_view();
+      if (filter && !filter(static_cast<std::size_t>(&write - writes.data()), before)) continue;
+      // Stored before the old text is let go, which the new one may view.
+      if (!write.text.empty()) merged.cells.push_back(MakeCell(write.col, write.text));
+      if (replaces) ReleaseCell(*cell++);
+    }
+    const auto count = static_cast<std::uint32_t>(merged.cells.size()) - begin;
+    if (count == 0) continue;
+    merged.rows.push_back(Row{row - merged.offset, begin, count});
+    merged.maxCol = std::max(merged.maxCol, merged.cells.back().col);
+  }
+  if (merged.rows.empty()) {
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+    return;
+  }
+  if (merged.rows.size() <= kBlockRows && merged.cells.size() <= kBlockCells) {
+    blocks_[b] = std::move(merged);
+    return;
+  }
+  // Cut into half-full blocks, which leaves room for the rows written next.
+  std::vector<Block> pieces;
+  for (std::size_t start = 0; start < merged.rows.size();) {
+    std::size_t stop = start + 1;
+    std::size_t cells = merged.rows[start].count;
+    while (stop < merged.rows.size() && stop - start < kBlockRows / 2 &&
+           cells + merged.rows[stop].count <= kBlockCells / 2) {
+      cells += merged.rows[stop++].count;
+    }
+    Block& piece = pieces.emplace_back(pool_.get());
+    piece.offset = merged.offset;
+    piece.maxCol = merged.maxCol;
+    const std::uint32_t cellStart = merged.rows[start].begin;
+    piece.rows.assign(merged.rows.begin() + static_cast<std::ptrdiff_t>(start),
+                      merged.rows.begin() + static_cast<std::ptrdiff_t>(stop));
+    for (Row& row : piece.rows) row.begin -= cellStart;
+    piece.cells.assign(merged.cells.begin() + cellStart, merged.cells.begin() + cellStart + cells);
+    start = stop;
+  }
+  blocks_[b] = std::move(pieces.front());
+  blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::make_move_iterator(pieces.begin() + 1),
+                 std::make_move_iterator(pieces.end()));
+}
+
 void TCellStore::Append(int col, int row, std::string_view text, std::size_t rowCapacityHint) {
   CheckTextSize(text);
   if (!text.empty() && !blocks_.empty()) {

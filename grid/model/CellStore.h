@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -46,6 +47,20 @@ class TCellStore {
   std::string_view Get(int col, int row) const;
   // Stores the text, replacing what was there; an empty text deletes the entry.
   void Set(int col, int row, std::string_view text);
+  // One text of SetSorted.
+  struct Write {
+    int col;
+    int row;
+    std::string_view text;
+  };
+  // Sees a write's index and the text it would replace (empty when none is stored) and says whether to make it.
+  using TWriteFilter = std::function<bool(std::size_t index, std::string_view before)>;
+  // Stores many texts as Set one by one would, in one pass over each block they touch, so that a block
+  // command over a million rows costs its cells, not its cells times a block: the writes sorted by row, then
+  // column, each cell once. A filter may leave writes out; betweenBlocks is called after each block, when the
+  // store is whole.
+  void SetSorted(std::span<const Write> writes, const TWriteFilter& filter,
+                 const std::function<void()>& betweenBlocks = {});
   // Set with a fast path for writes in row and column order (a file being read); a new row reserves room
   // for rowCapacityHint cells.
   void Append(int col, int row, std::string_view text, std::size_t rowCapacityHint);
@@ -138,6 +153,9 @@ class TCellStore {
   static void InsertCells(Block& block, std::size_t row, std::size_t cellIndex, std::span<const Cell> cells);
   static void EraseCells(Block& block, std::size_t row, std::size_t cellIndex, std::size_t count);
   void SplitIfLarge(std::size_t block);
+  // SetSorted's writes [first, end) merged into block b, which then becomes as many blocks as its size needs.
+  void MergeIntoBlock(std::size_t b, std::span<const Write> writes, std::size_t first, std::size_t end,
+                      const TWriteFilter& filter);
   // Takes a row out with its cells, whose texts stay allocated; PutRow gives such cells back.
   std::vector<Cell> TakeRow(std::int64_t row);
   void PutRow(std::int64_t row, std::span<const Cell> cells);

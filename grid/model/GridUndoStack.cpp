@@ -25,10 +25,37 @@ void GrowCounts(TTableGrid& grid, int rowCount, int colCount) {
   }
 }
 
+// Block commands write many cells, each once, row by row: those go to the grid in one batch, which costs
+// the cells, where one write after another costs a search each and moves the rest of a store block.
+constexpr std::size_t kBatchFrom = 64;
+
+bool BatchWritable(const std::vector<TGridCellChange>& changes) {
+  if (changes.size() < kBatchFrom) return false;
+  for (std::size_t i = 1; i < changes.size(); ++i) {
+    const TGridCellChange& a = changes[i - 1];
+    const TGridCellChange& b = changes[i];
+    if (b.row < a.row || (b.row == a.row && b.col <= a.col)) return false;
+  }
+  return true;
+}
+
+// Each cell once, so the order between them does not matter.
+void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, std::string TGridCellChange::*text) {
+  std::vector<TCellStore::Write> writes;
+  writes.reserve(changes.size());
+  for (const TGridCellChange& change : changes)
+    writes.push_back(TCellStore::Write{change.col, change.row, change.*text});
+  grid.WriteCells(writes);
+}
+
 // Counts shrink back only after the texts are back, so that texts past the end are as they were.
 void UndoTexts(TTableGrid& grid, const TGridUndoStep& step) {
   const TTableGrid::TUpdateGuard update(grid);
-  for (auto it = step.texts.rbegin(); it != step.texts.rend(); ++it) grid.WriteCell(it->col, it->row, it->before);
+  if (BatchWritable(step.texts)) {
+    WriteBatch(grid, step.texts, &TGridCellChange::before);
+  } else {
+    for (auto it = step.texts.rbegin(); it != step.texts.rend(); ++it) grid.WriteCell(it->col, it->row, it->before);
+  }
   if (grid.ColCount() != step.colsBefore) grid.SetColCount(step.colsBefore);
   if (grid.RowCount() != step.rowsBefore) grid.SetRowCount(step.rowsBefore);
 }
@@ -36,7 +63,11 @@ void UndoTexts(TTableGrid& grid, const TGridUndoStep& step) {
 void RedoTexts(TTableGrid& grid, const TGridUndoStep& step) {
   const TTableGrid::TUpdateGuard update(grid);
   GrowCounts(grid, step.rowsAfter, step.colsAfter);
-  for (const TGridCellChange& change : step.texts) grid.WriteCell(change.col, change.row, change.after);
+  if (BatchWritable(step.texts)) {
+    WriteBatch(grid, step.texts, &TGridCellChange::after);
+  } else {
+    for (const TGridCellChange& change : step.texts) grid.WriteCell(change.col, change.row, change.after);
+  }
 }
 
 void InsertRowsOf(TTableGrid& grid, const TGridUndoStep& step) {
@@ -243,14 +274,33 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   const TTableGrid::TUpdateGuard update(grid);
   GrowCounts(grid, step.rowsAfter, step.colsAfter);
   step.texts = std::move(changes);
+  // A cell that already holds its new text is not written and not kept.
+  std::vector<bool> made(step.texts.size(), false);
+  if (BatchWritable(step.texts)) {
+    std::vector<TCellStore::Write> writes;
+    writes.reserve(step.texts.size());
+    for (const TGridCellChange& change : step.texts)
+      writes.push_back(TCellStore::Write{change.col, change.row, change.after});
+    grid.WriteCells(writes, [&step, &made](std::size_t i, std::string_view before) {
+      if (before == step.texts[i].after) return false;
+      step.texts[i].before.assign(before);
+      made[i] = true;
+      return true;
+    });
+  } else {
+    for (std::size_t i = 0; i < step.texts.size(); ++i) {
+      TGridCellChange& change = step.texts[i];
+      const std::string_view now = grid.CellText(change.col, change.row);
+      if (now == change.after) continue;
+      change.before.assign(now);
+      grid.WriteCell(change.col, change.row, change.after);
+      made[i] = true;
+    }
+  }
   std::size_t kept = 0;
   for (std::size_t i = 0; i < step.texts.size(); ++i) {
-    TGridCellChange& change = step.texts[i];
-    const std::string_view now = grid.CellText(change.col, change.row);
-    if (now == change.after) continue;
-    change.before.assign(now);
-    grid.WriteCell(change.col, change.row, change.after);
-    if (kept != i) step.texts[kept] = std::move(change);
+    if (!made[i]) continue;
+    if (kept != i) step.texts[kept] = std::move(step.texts[i]);
     ++kept;
   }
   step.texts.resize(kept);

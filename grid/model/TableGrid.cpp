@@ -1,6 +1,7 @@
 #include "grid/model/TableGrid.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "base/CodePage.h"
 
@@ -144,6 +145,35 @@ void TTableGrid::WriteCell(int col, int row, std::string_view text) {
   store_.Set(col, row, text);
   ++contentRevision_;
   if (OnCellWritten) OnCellWritten(col, row);
+}
+
+void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter) {
+  for (const TCellStore::Write& write : writes) CheckCellIndex(write.col, write.row);
+  // A row gets its map when one of its cells is written: the rows of the writes made, in runs.
+  std::vector<int> rows;
+  TCellAddress from{kMaxCount, kMaxCount};
+  TCellAddress to;
+  store_.SetSorted(
+      writes,
+      [&](std::size_t index, std::string_view before) {
+        if (filter && !filter(index, before)) return false;
+        const TCellStore::Write& write = writes[index];
+        if (rows.empty() || rows.back() != write.row) rows.push_back(write.row);
+        from = TCellAddress{std::min(from.col, write.col), std::min(from.row, write.row)};
+        to = TCellAddress{std::max(to.col, write.col), std::max(to.row, write.row)};
+        return true;
+      },
+      [this] { Busy(); });
+  for (std::size_t i = 0; i < rows.size();) {
+    std::size_t j = i + 1;
+    while (j < rows.size() && rows[j] == rows[j - 1] + 1) ++j;
+    rowMaps_.Add(rows[i], rows[j - 1]);
+    i = j;
+  }
+  if (rows.empty()) return;
+  ++contentRevision_;
+  CellsWritten(from, to);
+  if (!Updating()) CellRangeChanged(from.col, from.row, to.col, to.row);
 }
 
 void TTableGrid::InsertRowsAt(int row, int count) {

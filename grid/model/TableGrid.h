@@ -95,6 +95,10 @@ class TTableGrid {
   std::string_view CellText(int col, int row) const;
   // A negative index raises EListError; the empty text deletes the entry.
   void WriteCell(int col, int row, std::string_view text);
+  // Many cells at once, sorted by row, then column, each cell once, as WriteCell one by one would (the
+  // filter may leave some out, see TCellStore::SetSorted); the views hear of them as one box. For block
+  // commands over many rows: no search per cell, and each store block touched is rebuilt once.
+  void WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter = {});
   // Calls visit(row, text) for every non-empty text of column col in rows [firstRow, lastRow), top to
   // bottom; the cost follows the stored rows, not the counts. A template, as fitting a column calls it for
   // every row of a million.
@@ -184,6 +188,12 @@ class TTableGrid {
   // (only kLocateWholeCell is ever passed, and only that find is built), and the progress of table reads
   // and saves, a percentage of the rows told whenever it changes (no handler is assigned).
   std::function<void(int progress)> OnTableFileProgress;
+  // Called now and then during work over many cells (block commands and their undo), always between two
+  // states a reader may see: for a window to paint meanwhile. It must not change the grid.
+  std::function<void()> OnBusy;
+  void Busy() const {
+    if (OnBusy) OnBusy();
+  }
 
  private:
   friend class TTableGridLoader;

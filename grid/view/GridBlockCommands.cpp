@@ -5,6 +5,7 @@
 
 #include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
+#include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 
@@ -18,7 +19,8 @@ TCellAddress Anchor(const TTableGrid& grid) { return TCellAddress{grid.AnchorCol
 }  // namespace
 
 void TGridBlockCommands::Copy() const {
-  const TTableGrid& grid = view_.Model();
+  TTableGrid& grid = view_.Model();
+  const TBusyYield busy(grid);
   QGuiApplication::clipboard()->setText(FromTableBytes(FormatBlockText(grid, Anchor(grid), Focus(grid))));
 }
 
@@ -31,12 +33,14 @@ void TGridBlockCommands::Paste() {
   const QString text = QGuiApplication::clipboard()->text();
   if (text.isEmpty()) return;
   TTableGrid& grid = view_.Model();
+  const TBusyYield busy(grid);
   const TBlockText block = ParseBlockText(ToTableBytes(text));
   view_.RecordAndShow(PasteBlock(grid, block, Anchor(grid), Focus(grid), pasteGrowsColumns_));
 }
 
 void TGridBlockCommands::Clear() {
   TTableGrid& grid = view_.Model();
+  const TBusyYield busy(grid);
   view_.RecordAndShow(ClearBlock(grid, Anchor(grid), Focus(grid)));
 }
 

@@ -14,6 +14,7 @@
 
 #include "grid/layout/GridSizingRules.h"
 #include "grid/layout/GridWheelRules.h"
+#include "grid/view/BusyYield.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridBlockCommands.h"
@@ -133,10 +134,12 @@ void TTableGridView::RecordAndShow(TGridUndoStep step) {
 }
 
 void TTableGridView::Undo() {
+  const TBusyYield busy(model_);
   if (const TGridUndoStep* step = undo_.Undo(model_)) ShowStep(*step);
 }
 
 void TTableGridView::Redo() {
+  const TBusyYield busy(model_);
   if (const TGridUndoStep* step = undo_.Redo(model_)) ShowStep(*step);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -115,6 +116,42 @@ TEST(BlockPasteTest, ClearCostsTheStoredTextsOnly) {
   const TGridUndoStep step = ClearBlock(grid, {0, 0}, {4, TTableGrid::kMaxCount - 1});
   EXPECT_EQ(step.texts.size(), 2u);
   EXPECT_EQ(grid.StoredCellCount(), 0u);
+}
+
+// Commands over many rows tell the grid now and then that they are busy, for a window to paint meanwhile;
+// each time the grid is whole: every text either as before or as the command leaves it.
+TEST(BlockPasteTest, LongCommandsAreBusyBetweenWholeStates) {
+  constexpr int kRows = 20000;
+  TTableGrid grid = DesignGrid();
+  grid.SetRowCount(kRows + 1);
+  for (int row = 1; row <= kRows; ++row) grid.WriteCell(0, row, "old");
+  std::string pasted;
+  for (int row = 1; row <= kRows; ++row) pasted += "new\tnew\n";
+  int calls = 0;
+  grid.OnBusy = [&] {
+    ++calls;
+    std::size_t cells = 0;
+    grid.ForEachStoredRow(1, kRows + 1, [&](int, std::span<const TCellStore::Cell> row) {
+      for (const TCellStore::Cell& cell : row) {
+        ++cells;
+        EXPECT_TRUE(cell.Text() == "old" || cell.Text() == "new");
+      }
+      return true;
+    });
+    EXPECT_GE(cells, static_cast<std::size_t>(kRows));
+  };
+  TGridUndoStack stack;
+  stack.Push(PasteBlock(grid, ParseBlockText(pasted), {0, 1}, {0, 1}, false));
+  EXPECT_GE(calls, 4);
+  calls = 0;
+  stack.Undo(grid);
+  EXPECT_GE(calls, 4);
+  EXPECT_EQ(grid.ReadCell(0, kRows), "old");
+  EXPECT_EQ(grid.ReadCell(1, kRows), "");
+  calls = 0;
+  const std::string copied = FormatBlockText(grid, {0, 1}, {1, kRows});
+  EXPECT_GE(calls, 4);
+  EXPECT_EQ(copied.substr(0, 5), "old\t\n");
 }
 
 }  // namespace

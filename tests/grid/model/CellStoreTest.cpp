@@ -77,15 +77,15 @@ Reference Inserted(const Reference& reference, int first, int oldEnd, int count,
   return moved;
 }
 
-// Random writes and row moves against a plain map, across block splits, arena compactions and inline and
-// out-of-line texts.
+// Random writes, batches of writes and row moves against a plain map, across block splits, arena compactions
+// and inline and out-of-line texts.
 TEST(CellStoreTest, MatchesPlainMapUnderRandomOperations) {
   std::mt19937 random(12345);
   TCellStore store;
   Reference reference;
   const auto text = [&](unsigned n) { return std::string(n % 23, static_cast<char>('a' + n % 26)); };
   for (int step = 0; step < 12000; ++step) {
-    const int op = static_cast<int>(random() % 20);
+    const int op = static_cast<int>(random() % 21);
     const int row = static_cast<int>(random() % 1500);
     const int col = static_cast<int>(random() % 8);
     if (op < 16) {
@@ -100,6 +100,33 @@ TEST(CellStoreTest, MatchesPlainMapUnderRandomOperations) {
       const int last = row + static_cast<int>(random() % 200);
       store.RotateRowToEnd(row, last);
       reference = Rotated(reference, row, last);
+    } else if (op == 20) {
+      // A block command's batch: a rectangle up to past a block's rows, some of it left out by the filter.
+      const int rows = 1 + static_cast<int>(random() % (random() % 8 == 0 ? 1200 : 100));
+      const int lastCol = col + static_cast<int>(random() % 3);
+      const unsigned leaveOut = random() % 4;
+      std::vector<std::string> texts;
+      for (int r = row; r < row + rows; ++r) {
+        for (int c = col; c <= lastCol; ++c) texts.push_back(text(static_cast<unsigned>(random())));
+      }
+      std::vector<TCellStore::Write> writes;
+      for (int r = row, i = 0; r < row + rows; ++r) {
+        for (int c = col; c <= lastCol; ++c, ++i)
+          writes.push_back(TCellStore::Write{c, r, texts[static_cast<std::size_t>(i)]});
+      }
+      store.SetSorted(writes, [&](std::size_t i, std::string_view before) {
+        const auto stored = reference.find({writes[i].row, writes[i].col});
+        EXPECT_EQ(before, stored == reference.end() ? std::string() : stored->second);
+        return leaveOut == 0 || i % leaveOut != 0;
+      });
+      for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (leaveOut != 0 && i % leaveOut == 0) continue;
+        if (writes[i].text.empty()) {
+          reference.erase({writes[i].row, writes[i].col});
+        } else {
+          reference[{writes[i].row, writes[i].col}] = std::string(writes[i].text);
+        }
+      }
     } else {
       const int oldEnd = row + static_cast<int>(random() % 300);
       const int count = 1 + static_cast<int>(random() % 3);

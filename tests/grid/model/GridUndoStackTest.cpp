@@ -68,6 +68,28 @@ TEST(GridUndoStackTest, EveryChangeUndoesToTheSameBytesAndRedoes) {
        [](TTableGrid& g) {
          return WriteTexts(g, {{4, 8, {}, "a"}, {5, 9, {}, "b"}, {6, 10, {}, "c"}}, 11, 7);
        }},
+      // Large blocks are written as one batch: over stored and empty cells, some already as pasted, rows grown.
+      {"paste a large block",
+       [](TTableGrid& g) {
+         std::vector<TGridCellChange> changes;
+         for (int row = 1; row <= 40; ++row) {
+           for (int col = 0; col < 4; ++col) {
+             changes.push_back({col, row, {}, col == 0 ? Label("r", row) : col == 1 ? std::string() : Label("p", row)});
+           }
+         }
+         TGridUndoStep step = WriteTexts(g, std::move(changes), 41, 0);
+         // Columns 2 and 3, and column 0 but for rows 1 to 3, which hold what is pasted; column 1 stays empty.
+         EXPECT_EQ(step.texts.size(), 40u * 2 + 37);
+         return step;
+       }},
+      {"clear a large block",
+       [](TTableGrid& g) {
+         std::vector<TGridCellChange> changes;
+         for (int row = 1; row <= 20; ++row) {
+           for (int col = 0; col < 5; ++col) changes.push_back({col, row, {}, {}});
+         }
+         return WriteTexts(g, std::move(changes), 0, 0);
+       }},
       {"add row", [](TTableGrid& g) { return AppendRow(g); }},
       {"add column", [](TTableGrid& g) { return AppendColumn(g); }},
       {"insert row", [](TTableGrid& g) { return InsertRowAt(g, 2); }},
