@@ -200,8 +200,16 @@ void TCellStore::SetSorted(std::span<const Write> writes, const TWriteFilter& fi
     }
     const bool lastBlock = b + 1 == blocks_.size();
     const std::int64_t blockLast = blocks_[b].rows.empty() ? 0 : blocks_[b].Last();
+    // A block's worth of rows at a time: rows between stored ones or past the last may be any number, and
+    // one merge of them all would keep the caller from painting until it ends.
     std::size_t end = next;
-    while (end < writes.size() && (lastBlock || writes[end].row <= blockLast)) ++end;
+    std::size_t rows = 0;
+    while (end < writes.size() && (lastBlock || writes[end].row <= blockLast)) {
+      const bool newRow = end == next || writes[end].row != writes[end - 1].row;
+      if (newRow && (rows == kBlockRows || end - next >= kBlockCells)) break;
+      rows += newRow ? 1 : 0;
+      ++end;
+    }
     MergeIntoBlock(b, writes, next, end, filter);
     next = end;
     if (betweenBlocks) betweenBlocks();

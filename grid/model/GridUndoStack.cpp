@@ -39,13 +39,19 @@ bool BatchWritable(const std::vector<TGridCellChange>& changes) {
   return true;
 }
 
+// Loops over a block command's changes tell the grid they are busy every so many.
+constexpr std::size_t kChangesPerBusy = 65536;
+
 // Each cell once, so the order between them does not matter.
-void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, std::string TGridCellChange::*text) {
+void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, std::string TGridCellChange::*text,
+                const TCellStore::TWriteFilter& filter = {}) {
   std::vector<TCellStore::Write> writes;
   writes.reserve(changes.size());
-  for (const TGridCellChange& change : changes)
+  for (const TGridCellChange& change : changes) {
+    if (writes.size() % kChangesPerBusy == 0) grid.Busy();
     writes.push_back(TCellStore::Write{change.col, change.row, change.*text});
-  grid.WriteCells(writes);
+  }
+  grid.WriteCells(writes, filter);
 }
 
 // Counts shrink back only after the texts are back, so that texts past the end are as they were.
@@ -277,11 +283,7 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   // A cell that already holds its new text is not written and not kept.
   std::vector<bool> made(step.texts.size(), false);
   if (BatchWritable(step.texts)) {
-    std::vector<TCellStore::Write> writes;
-    writes.reserve(step.texts.size());
-    for (const TGridCellChange& change : step.texts)
-      writes.push_back(TCellStore::Write{change.col, change.row, change.after});
-    grid.WriteCells(writes, [&step, &made](std::size_t i, std::string_view before) {
+    WriteBatch(grid, step.texts, &TGridCellChange::after, [&step, &made](std::size_t i, std::string_view before) {
       if (before == step.texts[i].after) return false;
       step.texts[i].before.assign(before);
       made[i] = true;
@@ -299,6 +301,7 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   }
   std::size_t kept = 0;
   for (std::size_t i = 0; i < step.texts.size(); ++i) {
+    if (i % kChangesPerBusy == 0) grid.Busy();
     if (!made[i]) continue;
     if (kept != i) step.texts[kept] = std::move(step.texts[i]);
     ++kept;

@@ -2,6 +2,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <algorithm>
+#include <string_view>
 
 #include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
@@ -16,12 +18,27 @@ namespace {
 TCellAddress Focus(const TTableGrid& grid) { return TCellAddress{grid.FocusedCol(), grid.FocusedRow()}; }
 TCellAddress Anchor(const TTableGrid& grid) { return TCellAddress{grid.AnchorCol(), grid.AnchorRow()}; }
 
+// Converted a few megabytes at a time with the window painting in between: a whole table is a hundred. Cut
+// after a line feed, which is never part of a two- or four-byte character.
+QString BlockFromTableBytes(std::string_view bytes, TBusyYield& busy) {
+  constexpr std::size_t kPiece = std::size_t{4} << 20;
+  QString text;
+  for (std::size_t from = 0; from < bytes.size();) {
+    const std::size_t cut = bytes.find('\n', std::min(from + kPiece, bytes.size()) - 1);
+    const std::size_t end = cut == std::string_view::npos ? bytes.size() : cut + 1;
+    text += FromTableBytes(bytes.substr(from, end - from));
+    from = end;
+    busy();
+  }
+  return text;
+}
+
 }  // namespace
 
 void TGridBlockCommands::Copy() const {
   TTableGrid& grid = view_.Model();
-  const TBusyYield busy(grid);
-  QGuiApplication::clipboard()->setText(FromTableBytes(FormatBlockText(grid, Anchor(grid), Focus(grid))));
+  TBusyYield busy(grid);
+  QGuiApplication::clipboard()->setText(BlockFromTableBytes(FormatBlockText(grid, Anchor(grid), Focus(grid)), busy));
 }
 
 void TGridBlockCommands::Cut() {
