@@ -239,6 +239,41 @@ void AddNavigationCases() {
       plain);
 }
 
+// A left press and release on a body cell that does not hold the focus, the rows taking turns.
+void ClickAt(QWidget* viewport, QPoint at) {
+  const QPointF pos(at);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent event(type, pos, viewport->mapToGlobal(pos), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+}
+
+void AddClickCases() {
+  AddCase(
+      "Metrazil/ClickOtherCell",
+      [](int repetition) {
+        TTableGridView& grid = *Windows().form->TableGrid1;
+        ClickAt(grid.viewport(), grid.CellRect(1, 2 + repetition % 2).center());
+      },
+      [](int repetition) {
+        ActivateForm();
+        TTableGridView& grid = *Windows().form->TableGrid1;
+        grid.SetTopLeft(0, 1);
+        if (repetition == 0) grid.Model().SetFocusedCell(1, 3);
+      });
+  AddCase(
+      "Plain/ClickOtherCell",
+      [](int repetition) {
+        QTableView& plain = *Windows().plain;
+        ClickAt(plain.viewport(), plain.visualRect(Windows().plainModel->index(1 + repetition % 2, 1)).center());
+      },
+      [](int) {
+        ActivatePlain();
+        Windows().plain->scrollToTop();
+      });
+}
+
 void AddEditingCases() {
   AddCase(
       "Metrazil/F2ThenEnter",
@@ -385,6 +420,7 @@ void AddSaveCase() {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   metrazil::AddNavigationCases();
+  metrazil::AddClickCases();
   metrazil::AddEditingCases();
   metrazil::AddWindowCases();
   metrazil::AddStepCases();

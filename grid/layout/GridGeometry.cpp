@@ -88,6 +88,22 @@ TGridRect TGridGeometry::CellRect(int col, int row) const {
   return {cols_.edges[ci], rows_.edges[ri], cols_.edges[ci + 1], rows_.edges[ri + 1]};
 }
 
+std::pair<std::int64_t, std::int64_t> TGridGeometry::TAxis::Span(int from, int to) const {
+  if (from > to) std::swap(from, to);
+  const auto begin = std::lower_bound(visible.begin(), visible.end(), from);
+  const auto end = std::upper_bound(begin, visible.end(), to);
+  if (begin == end) return {0, 0};
+  return {edges[static_cast<std::size_t>(begin - visible.begin())],
+          edges[static_cast<std::size_t>(end - visible.begin())]};
+}
+
+TGridRect TGridGeometry::BlockRect(TCellAddress corner, TCellAddress otherCorner) const {
+  const auto [left, right] = cols_.Span(corner.col, otherCorner.col);
+  const auto [top, bottom] = rows_.Span(corner.row, otherCorner.row);
+  if (left == right || top == bottom) return {};
+  return {left, top, right, bottom};
+}
+
 TCellAddress TGridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
   const int col = ColAt(x);
   const int row = RowAt(y);

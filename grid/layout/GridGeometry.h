@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "grid/model/TableGrid.h"
@@ -68,6 +69,17 @@ class TGridGeometry {
   // scrolled out, beyond the client or outside the counts.
   TGridRect CellRect(int col, int row) const;
 
+  // The smallest rectangle holding every cell of the block from one corner to the other (both included, in
+  // any order) that is on screen; empty when none is. The fixed cells and the scrollable ones abut, so the
+  // cells scrolled out between them leave no gap.
+  TGridRect BlockRect(TCellAddress corner, TCellAddress otherCorner) const;
+
+  // Whether every cell lies where it lies in other, with the same counts, fixed counts and client: then a
+  // change of focus, selection or text repaints only the cells it touches.
+  bool SameLayout(const TGridGeometry& other) const {
+    return cols_.SameLayout(other.cols_) && rows_.SameLayout(other.rows_);
+  }
+
   // Hit-testing among the cells on screen: -1 for a pixel left of / above the cells, beyond the last
   // cell on screen, or outside the client. A zero-width column is never hit.
   int ColAt(std::int64_t x) const { return cols_.At(x); }
@@ -109,6 +121,12 @@ class TGridGeometry {
     int ClampFirst(int index) const { return std::max(fixedCount, std::min(index, MaxFirst())); }
     // The first scrollable index after the least scrolling that shows index fully; unclamped.
     int FirstShowing(int index) const;
+    // Where the visible indexes from one to the other (both included, in any order) lie; {0, 0} for none.
+    std::pair<std::int64_t, std::int64_t> Span(int from, int to) const;
+    bool SameLayout(const TAxis& other) const {
+      return count == other.count && fixedCount == other.fixedCount && clientSize == other.clientSize &&
+             first == other.first && visible == other.visible && edges == other.edges;
+    }
 
     const TTableGrid* grid;
     int (TTableGrid::*sizeOf)(int) const;

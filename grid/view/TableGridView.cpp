@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
@@ -74,7 +76,7 @@ void TTableGridView::ConnectModel() {
   model_.OnCellWritten = [this](int col, int row) { CellWritten(col, row); };
   model_.OnCellsWritten = [this](TCellAddress from, TCellAddress to) { CellsWritten(from, to); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
-  model_.OnCellRangeChanged = [this](TCellAddress, TCellAddress) { viewport()->update(); };
+  model_.OnCellRangeChanged = [this](TCellAddress from, TCellAddress to) { CellRangeChanged(from, to); };
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------
@@ -107,14 +109,14 @@ void TTableGridView::ClampTopLeft() {
 void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   session_->PlaceEditors();
-  viewport()->update();
+  RepaintChanged();
   pointerInput_->LayoutChanged();
   accessibility_->LayoutChanged();
 }
 
 void TTableGridView::CellWritten(int col, int row) {
   // While updates are held back the one who holds them repaints.
-  if (!model_.Updating()) viewport()->update();
+  if (!model_.Updating()) viewport()->update(CellRect(col, row));
   session_->CellWritten(col, row);
   accessibility_->CellWritten(col, row);
 }
@@ -123,6 +125,12 @@ void TTableGridView::CellWritten(int col, int row) {
 void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
   session_->CellsWritten(from, to);
   accessibility_->CellsWritten(from, to);
+}
+
+void TTableGridView::CellRangeChanged(TCellAddress from, TCellAddress to) {
+  // Counts and sizes that change with the cells (rows inserted or removed, a table read) repaint through
+  // the layout notice.
+  viewport()->update(ToQRect(Geometry().BlockRect(from, to)));
 }
 
 // ---- undo ---------------------------------------------------------------------------------------------
@@ -165,6 +173,33 @@ void TTableGridView::SetZoomLevel(int level) {
 
 // ---- painting ------------------------------------------------------------------------------------------
 
+bool TTableGridView::FocusRectShown() const {
+  return hasFocus() && !(session_->Editor() != nullptr && session_->Editor()->isVisible());
+}
+
+void TTableGridView::RepaintChanged() {
+  TShown now{Geometry(),
+             {model_.FocusedCol(), model_.FocusedRow()},
+             {model_.AnchorCol(), model_.AnchorRow()},
+             FocusRectShown()};
+  if (!shown_ || !shown_->geometry.SameLayout(now.geometry)) {
+    viewport()->update();
+  } else {
+    // The cells that entered or left the selection, and the focus rectangle where it was and where it is.
+    const auto selection = [](const TShown& shown) {
+      return QRegion(ToQRect(shown.geometry.BlockRect(shown.anchor, shown.focus)));
+    };
+    QRegion dirty = selection(*shown_).xored(selection(now));
+    if (shown_->focus != now.focus || shown_->focusRect != now.focusRect) {
+      for (const TShown* shown : {&*shown_, &now}) {
+        if (shown->focusRect) dirty += ToQRect(shown->geometry.CellRect(shown->focus.col, shown->focus.row));
+      }
+    }
+    if (!dirty.isEmpty()) viewport()->update(dirty);
+  }
+  shown_ = std::move(now);
+}
+
 void TTableGridView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   const QRect dirty = event->rect();
@@ -175,7 +210,6 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int selRight = std::max(model_.AnchorCol(), model_.FocusedCol());
   const int selTop = std::min(model_.AnchorRow(), model_.FocusedRow());
   const int selBottom = std::max(model_.AnchorRow(), model_.FocusedRow());
-  const bool editorShown = session_->Editor() != nullptr && session_->Editor()->isVisible();
 
   // The cell under an open editor is painted too: the editor leaves its grid lines uncovered.
   for (int row : geometry.VisibleRows()) {
@@ -191,7 +225,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
       }
     }
   }
-  if (hasFocus() && !editorShown) {
+  if (FocusRectShown()) {
     const QRect focused = ToQRect(geometry.CellRect(model_.FocusedCol(), model_.FocusedRow()));
     if (!focused.isNull()) cells.PaintFocusRect(focused);
   }
@@ -225,7 +259,7 @@ void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
   model_.SetFocusedCell(col, row, keepAnchor);
   const TCellAddress topLeft = Geometry().ScrollIntoView(col, row);
   SetTopLeft(topLeft.col, topLeft.row);
-  viewport()->update();
+  RepaintChanged();
 }
 
 // ---- keys ----------------------------------------------------------------------------------------------
@@ -310,22 +344,27 @@ void TTableGridView::wheelEvent(QWheelEvent* event) { pointerInput_->Wheel(event
 
 // ---- keyboard focus and input methods ------------------------------------------------------------------
 
-void TTableGridView::focusInEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusInEvent(event);
-  viewport()->update();
+// The base class would repaint the whole widget, every cell included; only the frame and the focused cell
+// may look different.
+void TTableGridView::focusInEvent(QFocusEvent*) {
+  UpdateFrame();
+  RepaintChanged();
   accessibility_->FocusIn();
 }
 
 void TTableGridView::focusOutEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusOutEvent(event);
+  UpdateFrame();
+  if (qApp->autoSipEnabled()) QGuiApplication::inputMethod()->hide();
   // An editor opened by a composition still leaves the focus here; the focus going anywhere but into the
   // editor ends that edit.
   if (session_->IsEditing() && event->reason() != Qt::PopupFocusReason &&
       QApplication::focusWidget() != session_->Editor()) {
     session_->EndEdit(false);
   }
-  viewport()->update();
+  RepaintChanged();
 }
+
+void TTableGridView::UpdateFrame() { update(QRegion(rect()).subtracted(viewport()->geometry())); }
 
 void TTableGridView::inputMethodEvent(QInputMethodEvent* event) { session_->InputMethodEvent(event); }
 
