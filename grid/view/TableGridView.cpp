@@ -182,22 +182,45 @@ void TTableGridView::RepaintChanged() {
              {model_.FocusedCol(), model_.FocusedRow()},
              {model_.AnchorCol(), model_.AnchorRow()},
              FocusRectShown()};
-  if (!shown_ || !shown_->geometry.SameLayout(now.geometry)) {
+  std::optional<TGridShift> shift;
+  if (shown_) shift = now.geometry.ShiftFrom(shown_->geometry);
+  const bool moved = shift && (shift->dx != 0 || shift->dy != 0);
+  // A child (an editor, the sizing line) would be moved with the pixels under it.
+  if (!shift || (moved && ViewportChildShown())) {
     viewport()->update();
-  } else {
-    // The cells that entered or left the selection, and the focus rectangle where it was and where it is.
-    const auto selection = [](const TShown& shown) {
-      return QRegion(ToQRect(shown.geometry.BlockRect(shown.anchor, shown.focus)));
-    };
-    QRegion dirty = selection(*shown_).xored(selection(now));
-    if (shown_->focus != now.focus || shown_->focusRect != now.focusRect) {
-      for (const TShown* shown : {&*shown_, &now}) {
-        if (shown->focusRect) dirty += ToQRect(shown->geometry.CellRect(shown->focus.col, shown->focus.row));
-      }
-    }
-    if (!dirty.isEmpty()) viewport()->update(dirty);
+    shown_ = std::move(now);
+    return;
   }
+  const QPoint offset(ToInt(shift->dx), ToInt(shift->dy));
+  if (moved) {
+    // Only the scrollable part moves; Qt paints the strip it uncovers and moves the requests still pending.
+    const QRect client = viewport()->rect();
+    const int fixedWidth = ToInt(now.geometry.FixedWidth());
+    const int fixedHeight = ToInt(now.geometry.FixedHeight());
+    viewport()->scroll(offset.x(), offset.y(),
+                       offset.y() != 0 ? client.adjusted(0, fixedHeight, 0, 0) : client.adjusted(fixedWidth, 0, 0, 0));
+  }
+  // The cells that entered or left the selection, and the focus rectangle where it was and where it is.
+  const auto selection = [](const TShown& shown) {
+    return QRegion(ToQRect(shown.geometry.BlockRect(shown.anchor, shown.focus)));
+  };
+  const auto focusRect = [](const TShown& shown) {
+    return shown.focusRect ? QRegion(ToQRect(shown.geometry.CellRect(shown.focus.col, shown.focus.row))) : QRegion();
+  };
+  QRegion dirty = selection(*shown_).translated(offset).xored(selection(now));
+  if (shown_->focus != now.focus || shown_->focusRect != now.focusRect) {
+    dirty += focusRect(*shown_).translated(offset);
+    dirty += focusRect(now);
+  }
+  if (!dirty.isEmpty()) viewport()->update(dirty);
   shown_ = std::move(now);
+}
+
+bool TTableGridView::ViewportChildShown() const {
+  const QObjectList& children = viewport()->children();
+  return std::any_of(children.begin(), children.end(), [](const QObject* child) {
+    return child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible();
+  });
 }
 
 void TTableGridView::paintEvent(QPaintEvent* event) {
@@ -245,8 +268,9 @@ void TTableGridView::resizeEvent(QResizeEvent* event) {
 }
 
 void TTableGridView::scrollContentsBy(int, int) {
-  // The view follows the model's top-left cell; scroll-bar values are mapped onto it elsewhere.
-  viewport()->update();
+  // The view follows the model's top-left cell; scroll-bar values are mapped onto it elsewhere, and a
+  // thumb held down scrolls nothing until it is released.
+  RepaintChanged();
 }
 
 // ---- focus moves ---------------------------------------------------------------------------------------

@@ -48,7 +48,8 @@ class TTableGridView : public QAbstractScrollArea {
   // moves the focus (and the anchor unless keepAnchor), and scrolls the focused cell fully into view.
   void MoveFocus(int col, int row, bool keepAnchor);
   // Asks to paint again what changed on screen since the last such request: while every cell stays where it
-  // was, only the cells whose focus, selection or focus rectangle changed; else the whole viewport.
+  // was, or only the scrollable cells of one direction scrolled (moved on screen as they stand), the cells
+  // whose focus, selection or focus rectangle changed; else the whole viewport.
   void RepaintChanged();
 
   // The life of both editors: every edit goes through it.
@@ -102,6 +103,7 @@ class TTableGridView : public QAbstractScrollArea {
   // Drawn on the focused cell only while the grid itself, not an editor, has the keyboard focus.
   bool FocusRectShown() const;
   void UpdateFrame();
+  bool ViewportChildShown() const;
   void ShowStep(const TGridUndoStep& step);
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);

@@ -161,6 +161,26 @@ void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
       {"Down to the last fully visible row", [](GridViewHarness& h) { h.grid->MoveFocus(2, 5, false); }},
       {"Down scrolls", key(Qt::Key_Down)},
       {"Shift+Down scrolls the selection", key(Qt::Key_Down, Qt::ShiftModifier)},
+      {"PageDown", key(Qt::Key_PageDown)},
+      {"Shift+PageUp", key(Qt::Key_PageUp, Qt::ShiftModifier)},
+      {"the selection grown while the view scrolled, in one change",
+       [](GridViewHarness& h) {
+         const TTableGrid::TUpdateGuard update(h.Model());
+         h.Model().SetFocusedCell(3, 9, true);
+         h.grid->SetTopLeft(0, h.Model().TopRow() + 2);
+       }},
+      {"a selection from (1, 12) to (2, 14)",
+       [](GridViewHarness& h) {
+         h.grid->SetTopLeft(0, 10);
+         h.Model().SetFocusedCell(1, 12);
+         h.Model().SetFocusedCell(2, 14, true);
+       }},
+      {"the focus moved sideways while the view scrolled, in one change",
+       [](GridViewHarness& h) {
+         const TTableGrid::TUpdateGuard update(h.Model());
+         h.Model().SetFocusedCell(3, 14, true);
+         h.grid->SetTopLeft(0, 11);
+       }},
       {"End to the cut last column", key(Qt::Key_End)},
       {"Up", key(Qt::Key_Up)},
       {"Home scrolls back", key(Qt::Key_Home)},
@@ -171,6 +191,13 @@ void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
       {"F2 opens the editor", key(Qt::Key_F2)},
       {"typing", [](GridViewHarness& h) { h.Type("xy"); }},
       {"Enter commits", key(Qt::Key_Return)},
+      {"Down and F2",
+       [](GridViewHarness& h) {
+         h.Key(Qt::Key_Down);
+         h.Key(Qt::Key_F2);
+       }},
+      {"the view scrolled under the open editor", [](GridViewHarness& h) { h.grid->SetTopLeft(0, 2); }},
+      {"Esc cancels", key(Qt::Key_Escape)},
       {"a cell written from outside", [](GridViewHarness& h) { h.Model().WriteCell(1, 2, "written"); }},
       {"a cell emptied from outside", [](GridViewHarness& h) { h.Model().WriteCell(0, 1, ""); }},
       {"a click on another cell", [](GridViewHarness& h) { h.Click(h.CellCenter(1, 3)); }},
