@@ -201,6 +201,12 @@ void SetFormFocus(int row) {
   Windows().form->TableGrid1->Model().SetFocusedCell(1, row);
 }
 
+// As the plain view's setCurrentIndex does: the focus moves there and the view scrolls to show it.
+void MoveFormFocus(int row) {
+  ActivateForm();
+  Windows().form->TableGrid1->MoveFocus(1, row, false);
+}
+
 void AddNavigationCases() {
   struct TKeyCase {
     const char* name;
@@ -216,7 +222,7 @@ void AddNavigationCases() {
     AddCase(
         std::string("Metrazil/") + key.name, [key](int) { Key(FormGrid(), key.key, key.modifiers); },
         [jump, from](int) {
-          if (jump) SetFormFocus(from);
+          if (jump) MoveFormFocus(from);
         });
     AddCase(
         std::string("Plain/") + key.name, [key](int) { Key(PlainView(), key.key, key.modifiers); },
