@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QImage>
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -11,6 +12,8 @@
 #include <QRegion>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <algorithm>
 #include <limits>
 
@@ -368,8 +371,8 @@ void TTableGridView::wheelEvent(QWheelEvent* event) { pointerInput_->Wheel(event
 
 // ---- keyboard focus and input methods ------------------------------------------------------------------
 
-// The base class would repaint the whole widget, every cell included; only the frame and the focused cell
-// may look different.
+// The base class would repaint the whole widget, every cell and the scroll bars included; only the focused
+// cell and, in some styles, the frame look different.
 void TTableGridView::focusInEvent(QFocusEvent*) {
   UpdateFrame();
   RepaintChanged();
@@ -388,7 +391,25 @@ void TTableGridView::focusOutEvent(QFocusEvent* event) {
   RepaintChanged();
 }
 
-void TTableGridView::UpdateFrame() { update(QRegion(rect()).subtracted(viewport()->geometry())); }
+void TTableGridView::UpdateFrame() {
+  if (!frameShowsFocus_) frameShowsFocus_ = FrameShowsFocus();
+  if (*frameShowsFocus_) update(QRegion(frameRect()).subtracted(contentsRect()));
+}
+
+bool TTableGridView::FrameShowsFocus() const {
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  const auto draw = [&](bool focused) {
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    option.state.setFlag(QStyle::State_HasFocus, focused);
+    QPainter painter(&image);
+    style()->drawControl(QStyle::CE_ShapedFrame, &option, &painter, this);
+    painter.end();
+    return image;
+  };
+  return draw(true) != draw(false);
+}
 
 void TTableGridView::inputMethodEvent(QInputMethodEvent* event) { session_->InputMethodEvent(event); }
 
@@ -426,6 +447,7 @@ QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TTableGridView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::StyleChange) frameShowsFocus_.reset();
   if (event->type() == QEvent::PaletteChange) {
     style_ = TGridStyle::For(palette(), zoomLevel_);
     session_->ApplyEditorStyle();

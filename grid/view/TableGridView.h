@@ -102,7 +102,9 @@ class TTableGridView : public QAbstractScrollArea {
   void ClampTopLeft();
   // Drawn on the focused cell only while the grid itself, not an editor, has the keyboard focus.
   bool FocusRectShown() const;
+  // Repaints the frame when the style draws it differently with the keyboard focus (most styles do not).
   void UpdateFrame();
+  bool FrameShowsFocus() const;
   bool ViewportChildShown() const;
   void ShowStep(const TGridUndoStep& step);
   void HandleLeftPress(QMouseEvent* event);
@@ -133,6 +135,7 @@ class TTableGridView : public QAbstractScrollArea {
     bool focusRect = false;
   };
   std::optional<TShown> shown_;
+  std::optional<bool> frameShowsFocus_;  // for the current style
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -31,18 +34,30 @@ QColor Inverted(const QColor& c) { return QColor(255 - c.red(), 255 - c.green(),
 
 QImage Shot(TTableGridView* grid) { return grid->viewport()->grab().toImage(); }
 
-// What the window's backing store holds over the viewport: only the parts that were asked to repaint are
-// new there, unlike grab(), which paints everything afresh.
+// What the window's backing store holds over the grid, its frame and scroll bars included: only the parts
+// that were asked to repaint are new there, unlike grab(), which paints everything afresh.
 QImage Shown(GridViewHarness& h) {
   QApplication::sendPostedEvents();
   QApplication::processEvents();
-  const QRect at(h.ToWindow(QPoint(0, 0)), h.grid->viewport()->size());
+  const QRect at(h.grid->mapTo(&h.window, QPoint(0, 0)), h.grid->size());
   return h.window.screen()->grabWindow(h.window.winId(), at.x(), at.y(), at.width(), at.height()).toImage();
 }
 
-// The same after the whole viewport painted again.
+// A style whose frame shows the keyboard focus, as some desktop styles' frames do.
+class TFocusFrameStyle : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element != CE_ShapedFrame || !option->state.testFlag(State_HasFocus)) return;
+    painter->setPen(Qt::red);
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+  }
+};
+
+// The same after the whole grid painted again.
 QImage ShownAfterFullRepaint(GridViewHarness& h) {
-  h.grid->viewport()->repaint();
+  h.grid->repaint();
   return Shown(h);
 }
 
@@ -206,9 +221,11 @@ void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
       {"a row inserted", [](GridViewHarness& h) { h.Model().InsertRowsAt(2, 1); }},
       {"a column widened", [](GridViewHarness& h) { h.Model().SetColWidth(1, 90); }},
   };
+  TFocusFrameStyle focusFrameStyle;
   for (const int fixedCols : {0, 1}) {
     GridViewHarness h;
     QVERIFY(h.active);
+    if (fixedCols == 1) h.grid->setStyle(&focusFrameStyle);
     TTableGrid& model = h.Model();
     model.SetRowCount(40);
     model.SetFixedCols(fixedCols);
