@@ -228,7 +228,9 @@ bool TTableGridView::ViewportChildShown() const {
 
 void TTableGridView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
-  const QRect dirty = event->rect();
+  // Cells far apart (the focus before and after a jump) make a region much smaller than its bounding rect.
+  const QRegion& dirty = event->region();
+  const QRect dirtyBounds = event->rect();
   const TGridGeometry geometry = Geometry();
   TGridPainter cells(painter, style_);
 
@@ -241,7 +243,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   for (int row : geometry.VisibleRows()) {
     for (int col : geometry.VisibleCols()) {
       const QRect rect = ToQRect(geometry.CellRect(col, row));
-      if (rect.isNull() || !rect.intersects(dirty)) continue;
+      if (rect.isNull() || !dirty.intersects(rect)) continue;
       const std::string_view text = model_.CellText(col, row);
       if (row < model_.FixedRows() || col < model_.FixedCols()) {
         cells.PaintHeaderCell(rect, text);
@@ -259,8 +261,8 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int cellsRight = ToInt(geometry.CellsRight());
   const int cellsBottom = ToInt(geometry.CellsBottom());
   const QRect client = viewport()->rect();
-  painter.fillRect(QRect(QPoint(cellsRight, 0), client.bottomRight()).intersected(dirty), style_.cellColor);
-  painter.fillRect(QRect(QPoint(0, cellsBottom), QPoint(cellsRight - 1, client.bottom())).intersected(dirty),
+  painter.fillRect(QRect(QPoint(cellsRight, 0), client.bottomRight()).intersected(dirtyBounds), style_.cellColor);
+  painter.fillRect(QRect(QPoint(0, cellsBottom), QPoint(cellsRight - 1, client.bottom())).intersected(dirtyBounds),
                    style_.cellColor);
 }
 
