@@ -383,7 +383,7 @@ void TTableGridView::focusInEvent(QFocusEvent*) {
 
 void TTableGridView::focusOutEvent(QFocusEvent* event) {
   UpdateFrame();
-  if (qApp->autoSipEnabled()) QGuiApplication::inputMethod()->hide();
+  if (qApp->autoSipEnabled() && testAttribute(Qt::WA_InputMethodEnabled)) QGuiApplication::inputMethod()->hide();
   // An editor opened by a composition still leaves the focus here; the focus going anywhere but into the
   // editor ends that edit.
   if (session_->IsEditing() && event->reason() != Qt::PopupFocusReason &&
@@ -394,8 +394,9 @@ void TTableGridView::focusOutEvent(QFocusEvent* event) {
 }
 
 void TTableGridView::UpdateFrame() {
-  if (!frameShowsFocus_) frameShowsFocus_ = FrameShowsFocus();
-  if (*frameShowsFocus_) update(QRegion(frameRect()).subtracted(contentsRect()));
+  // An empty widget shows no frame to compare: it is repainted until there is one.
+  if (!frameShowsFocus_ && !size().isEmpty()) frameShowsFocus_ = FrameShowsFocus();
+  if (frameShowsFocus_.value_or(true)) update(QRegion(frameRect()).subtracted(contentsRect()));
 }
 
 bool TTableGridView::FrameShowsFocus() const {
