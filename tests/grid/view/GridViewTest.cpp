@@ -200,6 +200,18 @@ void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
       {"Up", key(Qt::Key_Up)},
       {"Home scrolls back", key(Qt::Key_Home)},
       {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
+      {"the focus on the cell cut at the bottom edge",
+       [](GridViewHarness& h) {
+         const TGridGeometry geometry = h.grid->Geometry();
+         QVERIFY(geometry.LastFullyVisibleRow() < geometry.LastVisibleRow());
+         h.Model().SetFocusedCell(1, geometry.LastVisibleRow());
+       }},
+      {"the focus on the cell cut at both edges",
+       [](GridViewHarness& h) {
+         const TGridGeometry geometry = h.grid->Geometry();
+         QVERIFY(geometry.LastFullyVisibleCol() < geometry.LastVisibleCol());
+         h.Model().SetFocusedCell(geometry.LastVisibleCol(), geometry.LastVisibleRow(), true);
+       }},
       {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier)},
       {"Shift+Up after Ctrl+A", key(Qt::Key_Up, Qt::ShiftModifier)},
       {"Ctrl+Home again", key(Qt::Key_Home, Qt::ControlModifier)},
