@@ -201,6 +201,12 @@ void SetFormFocus(int row) {
   Windows().form->TableGrid1->Model().SetFocusedCell(1, row);
 }
 
+// As the plain view's setCurrentIndex does: the focus moves there and the view scrolls to show it.
+void MoveFormFocus(int row) {
+  ActivateForm();
+  Windows().form->TableGrid1->MoveFocus(1, row, false);
+}
+
 void AddNavigationCases() {
   struct TKeyCase {
     const char* name;
@@ -216,7 +222,7 @@ void AddNavigationCases() {
     AddCase(
         std::string("Metrazil/") + key.name, [key](int) { Key(FormGrid(), key.key, key.modifiers); },
         [jump, from](int) {
-          if (jump) SetFormFocus(from);
+          if (jump) MoveFormFocus(from);
         });
     AddCase(
         std::string("Plain/") + key.name, [key](int) { Key(PlainView(), key.key, key.modifiers); },
@@ -237,6 +243,41 @@ void AddNavigationCases() {
   AddCase(
       "Plain/ThumbDragToMiddle", [](int repetition) { DragThumb(Windows().plain->verticalScrollBar(), repetition); },
       plain);
+}
+
+// A left press and release on a body cell that does not hold the focus, the rows taking turns.
+void ClickAt(QWidget* viewport, QPoint at) {
+  const QPointF pos(at);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent event(type, pos, viewport->mapToGlobal(pos), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+  }
+}
+
+void AddClickCases() {
+  AddCase(
+      "Metrazil/ClickOtherCell",
+      [](int repetition) {
+        TTableGridView& grid = *Windows().form->TableGrid1;
+        ClickAt(grid.viewport(), grid.CellRect(1, 2 + repetition % 2).center());
+      },
+      [](int repetition) {
+        ActivateForm();
+        TTableGridView& grid = *Windows().form->TableGrid1;
+        grid.SetTopLeft(0, 1);
+        if (repetition == 0) grid.Model().SetFocusedCell(1, 3);
+      });
+  AddCase(
+      "Plain/ClickOtherCell",
+      [](int repetition) {
+        QTableView& plain = *Windows().plain;
+        ClickAt(plain.viewport(), plain.visualRect(Windows().plainModel->index(1 + repetition % 2, 1)).center());
+      },
+      [](int) {
+        ActivatePlain();
+        Windows().plain->scrollToTop();
+      });
 }
 
 void AddEditingCases() {
@@ -414,6 +455,7 @@ void AddLongWorkCases() {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   metrazil::AddNavigationCases();
+  metrazil::AddClickCases();
   metrazil::AddEditingCases();
   metrazil::AddWindowCases();
   metrazil::AddStepCases();

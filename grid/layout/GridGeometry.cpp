@@ -88,6 +88,58 @@ TGridRect TGridGeometry::CellRect(int col, int row) const {
   return {cols_.edges[ci], rows_.edges[ri], cols_.edges[ci + 1], rows_.edges[ri + 1]};
 }
 
+std::pair<std::int64_t, std::int64_t> TGridGeometry::TAxis::Span(int from, int to) const {
+  if (from > to) std::swap(from, to);
+  const auto begin = std::lower_bound(visible.begin(), visible.end(), from);
+  const auto end = std::upper_bound(begin, visible.end(), to);
+  if (begin == end) return {0, 0};
+  return {edges[static_cast<std::size_t>(begin - visible.begin())],
+          edges[static_cast<std::size_t>(end - visible.begin())]};
+}
+
+TGridRect TGridGeometry::BlockRect(TCellAddress corner, TCellAddress otherCorner) const {
+  const auto [left, right] = cols_.Span(corner.col, otherCorner.col);
+  const auto [top, bottom] = rows_.Span(corner.row, otherCorner.row);
+  if (left == right || top == bottom) return {};
+  return {left, top, right, bottom};
+}
+
+std::optional<std::int64_t> TGridGeometry::TAxis::ShiftFrom(const TAxis& earlier) const {
+  if (count != earlier.count || fixedCount != earlier.fixedCount || clientSize != earlier.clientSize ||
+      fixedSize != earlier.fixedSize) {
+    return std::nullopt;
+  }
+  if (first == earlier.first) return SameLayout(earlier) ? std::optional<std::int64_t>(0) : std::nullopt;
+  // The fixed ones on screen, the same in both since their total size is.
+  const auto fixedShown =
+      static_cast<std::size_t>(std::lower_bound(visible.begin(), visible.end(), fixedCount) - visible.begin());
+  if (fixedShown > earlier.visible.size() ||
+      !std::equal(visible.begin(), visible.begin() + static_cast<std::ptrdiff_t>(fixedShown),
+                  earlier.visible.begin()) ||
+      !std::equal(edges.begin(), edges.begin() + static_cast<std::ptrdiff_t>(fixedShown) + 1, earlier.edges.begin())) {
+    return std::nullopt;
+  }
+  // The scrollable ones on screen in both must all have moved by the same distance, ends included; those
+  // new on screen then lie in the strip the move uncovers, at the start or past the earlier end.
+  const int from = std::max(first, earlier.first);
+  const int to = std::min(LastVisible(), earlier.LastVisible());
+  if (from > to) return std::nullopt;
+  const auto here = static_cast<std::size_t>(VisibleIndex(from));
+  const auto there = static_cast<std::size_t>(earlier.VisibleIndex(from));
+  const std::int64_t shift = edges[here] - earlier.edges[there];
+  for (std::size_t k = 0; k <= static_cast<std::size_t>(to - from); ++k) {
+    if (edges[here + k + 1] - earlier.edges[there + k + 1] != shift) return std::nullopt;
+  }
+  return shift;
+}
+
+std::optional<TGridShift> TGridGeometry::ShiftFrom(const TGridGeometry& earlier) const {
+  const std::optional<std::int64_t> dx = cols_.ShiftFrom(earlier.cols_);
+  const std::optional<std::int64_t> dy = rows_.ShiftFrom(earlier.rows_);
+  if (!dx || !dy || (*dx != 0 && *dy != 0)) return std::nullopt;
+  return TGridShift{*dx, *dy};
+}
+
 TCellAddress TGridGeometry::CellAt(std::int64_t x, std::int64_t y) const {
   const int col = ColAt(x);
   const int row = RowAt(y);

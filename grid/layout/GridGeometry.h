@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "grid/model/TableGrid.h"
@@ -18,6 +20,13 @@ struct TGridRect {
   bool IsEmpty() const { return right <= left || bottom <= top; }
   bool Contains(std::int64_t x, std::int64_t y) const { return x >= left && x < right && y >= top && y < bottom; }
   friend bool operator==(const TGridRect&, const TGridRect&) = default;
+};
+
+// How far the cells moved, in pixels.
+struct TGridShift {
+  std::int64_t dx = 0;
+  std::int64_t dy = 0;
+  friend bool operator==(const TGridShift&, const TGridShift&) = default;
 };
 
 // Where the cells of a grid lie in a client area of a given size, for one top-left cell. Only the fixed
@@ -68,6 +77,22 @@ class TGridGeometry {
   // scrolled out, beyond the client or outside the counts.
   TGridRect CellRect(int col, int row) const;
 
+  // The smallest rectangle holding every cell of the block from one corner to the other (both included, in
+  // any order) that is on screen; empty when none is. The fixed cells and the scrollable ones abut, so the
+  // cells scrolled out between them leave no gap.
+  TGridRect BlockRect(TCellAddress corner, TCellAddress otherCorner) const;
+
+  // Whether every cell lies where it lies in other, with the same counts, fixed counts and client: then a
+  // change of focus, selection or text repaints only the cells it touches.
+  bool SameLayout(const TGridGeometry& other) const {
+    return cols_.SameLayout(other.cols_) && rows_.SameLayout(other.rows_);
+  }
+  // How far the cells moved from an earlier geometry when nothing but the scrollable part of one direction
+  // scrolled: every cell on screen in both lies shifted by the same pixels in that direction, the fixed
+  // ones and the other direction lie where they lay, and the cells new on screen fill the strip the shift
+  // uncovers. {0, 0} for the same layout; nullopt for any other change, or when no cell stays on screen.
+  std::optional<TGridShift> ShiftFrom(const TGridGeometry& earlier) const;
+
   // Hit-testing among the cells on screen: -1 for a pixel left of / above the cells, beyond the last
   // cell on screen, or outside the client. A zero-width column is never hit.
   int ColAt(std::int64_t x) const { return cols_.At(x); }
@@ -109,6 +134,13 @@ class TGridGeometry {
     int ClampFirst(int index) const { return std::max(fixedCount, std::min(index, MaxFirst())); }
     // The first scrollable index after the least scrolling that shows index fully; unclamped.
     int FirstShowing(int index) const;
+    // Where the visible indexes from one to the other (both included, in any order) lie; {0, 0} for none.
+    std::pair<std::int64_t, std::int64_t> Span(int from, int to) const;
+    std::optional<std::int64_t> ShiftFrom(const TAxis& earlier) const;
+    bool SameLayout(const TAxis& other) const {
+      return count == other.count && fixedCount == other.fixedCount && clientSize == other.clientSize &&
+             first == other.first && visible == other.visible && edges == other.edges;
+    }
 
     const TTableGrid* grid;
     int (TTableGrid::*sizeOf)(int) const;

@@ -56,7 +56,7 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
     LoadEditor(startText_);
     PlaceEditor();
     editor_->show();
-    view_.viewport()->update();
+    view_.RepaintChanged();
   }
   if (takeFocus) editor_->setFocus(Qt::OtherFocusReason);
   if (selectAll) {
@@ -151,7 +151,7 @@ void TGridEditSession::HideEditor(bool focusGrid) {
   state_ = TState::kClosed;
   if (focusGrid) view_.setFocus(Qt::OtherFocusReason);
   editor_->hide();
-  view_.viewport()->update();
+  view_.RepaintChanged();
 }
 
 void TGridEditSession::CellWritten(int col, int row) {

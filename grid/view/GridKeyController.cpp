@@ -291,7 +291,7 @@ void TGridKeyController::SelectAll() {
   TTableGrid& model = view_.Model();
   model.SetFocusedCell(std::max(0, model.FixedCols()), model.FixedRows(), false);
   model.SetFocusedCell(model.ColCount() - 1, model.RowCount() - 1, true);
-  view_.viewport()->update();
+  view_.RepaintChanged();
 }
 
 bool TGridKeyController::LeaveCell(TGridEditor& editor, int direction) {

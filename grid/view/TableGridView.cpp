@@ -2,13 +2,18 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QImage>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <algorithm>
 #include <limits>
 
@@ -75,7 +80,7 @@ void TTableGridView::ConnectModel() {
   model_.OnCellWritten = [this](int col, int row) { CellWritten(col, row); };
   model_.OnCellsWritten = [this](TCellAddress from, TCellAddress to) { CellsWritten(from, to); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
-  model_.OnCellRangeChanged = [this](TCellAddress, TCellAddress) { viewport()->update(); };
+  model_.OnCellRangeChanged = [this](TCellAddress from, TCellAddress to) { CellRangeChanged(from, to); };
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------
@@ -108,14 +113,14 @@ void TTableGridView::ClampTopLeft() {
 void TTableGridView::LayoutChanged() {
   ClampTopLeft();
   session_->PlaceEditors();
-  viewport()->update();
+  RepaintChanged();
   pointerInput_->LayoutChanged();
   accessibility_->LayoutChanged();
 }
 
 void TTableGridView::CellWritten(int col, int row) {
   // While updates are held back the one who holds them repaints.
-  if (!model_.Updating()) viewport()->update();
+  if (!model_.Updating()) viewport()->update(CellRect(col, row));
   session_->CellWritten(col, row);
   accessibility_->CellWritten(col, row);
 }
@@ -124,6 +129,12 @@ void TTableGridView::CellWritten(int col, int row) {
 void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
   session_->CellsWritten(from, to);
   accessibility_->CellsWritten(from, to);
+}
+
+void TTableGridView::CellRangeChanged(TCellAddress from, TCellAddress to) {
+  // Counts and sizes that change with the cells (rows inserted or removed, a table read) repaint through
+  // the layout notice.
+  viewport()->update(ToQRect(Geometry().BlockRect(from, to)));
 }
 
 // ---- undo ---------------------------------------------------------------------------------------------
@@ -168,9 +179,61 @@ void TTableGridView::SetZoomLevel(int level) {
 
 // ---- painting ------------------------------------------------------------------------------------------
 
+bool TTableGridView::FocusRectShown() const {
+  return hasFocus() && !(session_->Editor() != nullptr && session_->Editor()->isVisible());
+}
+
+void TTableGridView::RepaintChanged() {
+  TShown now{Geometry(),
+             {model_.FocusedCol(), model_.FocusedRow()},
+             {model_.AnchorCol(), model_.AnchorRow()},
+             FocusRectShown()};
+  std::optional<TGridShift> shift;
+  if (shown_) shift = now.geometry.ShiftFrom(shown_->geometry);
+  const bool moved = shift && (shift->dx != 0 || shift->dy != 0);
+  // A child (an editor, the sizing line) would be moved with the pixels under it.
+  if (!shift || (moved && ViewportChildShown())) {
+    viewport()->update();
+    shown_ = std::move(now);
+    return;
+  }
+  const QPoint offset(ToInt(shift->dx), ToInt(shift->dy));
+  if (moved) {
+    // Only the scrollable part moves; Qt paints the strip it uncovers and moves the requests still pending.
+    const QRect client = viewport()->rect();
+    const int fixedWidth = ToInt(now.geometry.FixedWidth());
+    const int fixedHeight = ToInt(now.geometry.FixedHeight());
+    viewport()->scroll(offset.x(), offset.y(),
+                       offset.y() != 0 ? client.adjusted(0, fixedHeight, 0, 0) : client.adjusted(fixedWidth, 0, 0, 0));
+  }
+  // The cells that entered or left the selection, and the focus rectangle where it was and where it is.
+  const auto selection = [](const TShown& shown) {
+    return QRegion(ToQRect(shown.geometry.BlockRect(shown.anchor, shown.focus)));
+  };
+  const auto focusRect = [](const TShown& shown) {
+    return shown.focusRect ? QRegion(ToQRect(shown.geometry.CellRect(shown.focus.col, shown.focus.row))) : QRegion();
+  };
+  QRegion dirty = selection(*shown_).translated(offset).xored(selection(now));
+  if (shown_->focus != now.focus || shown_->focusRect != now.focusRect) {
+    dirty += focusRect(*shown_).translated(offset);
+    dirty += focusRect(now);
+  }
+  if (!dirty.isEmpty()) viewport()->update(dirty);
+  shown_ = std::move(now);
+}
+
+bool TTableGridView::ViewportChildShown() const {
+  const QObjectList& children = viewport()->children();
+  return std::any_of(children.begin(), children.end(), [](const QObject* child) {
+    return child->isWidgetType() && static_cast<const QWidget*>(child)->isVisible();
+  });
+}
+
 void TTableGridView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
-  const QRect dirty = event->rect();
+  // Cells far apart (the focus before and after a jump) make a region much smaller than its bounding rect.
+  const QRegion& dirty = event->region();
+  const QRect dirtyBounds = event->rect();
   const TGridGeometry geometry = Geometry();
   TGridPainter cells(painter, style_);
 
@@ -178,13 +241,12 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int selRight = std::max(model_.AnchorCol(), model_.FocusedCol());
   const int selTop = std::min(model_.AnchorRow(), model_.FocusedRow());
   const int selBottom = std::max(model_.AnchorRow(), model_.FocusedRow());
-  const bool editorShown = session_->Editor() != nullptr && session_->Editor()->isVisible();
 
   // The cell under an open editor is painted too: the editor leaves its grid lines uncovered.
   for (int row : geometry.VisibleRows()) {
     for (int col : geometry.VisibleCols()) {
       const QRect rect = ToQRect(geometry.CellRect(col, row));
-      if (rect.isNull() || !rect.intersects(dirty)) continue;
+      if (rect.isNull() || !dirty.intersects(rect)) continue;
       const std::string_view text = model_.CellText(col, row);
       if (row < model_.FixedRows() || col < model_.FixedCols()) {
         cells.PaintHeaderCell(rect, text);
@@ -194,7 +256,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
       }
     }
   }
-  if (hasFocus() && !editorShown) {
+  if (FocusRectShown()) {
     const QRect focused = ToQRect(geometry.CellRect(model_.FocusedCol(), model_.FocusedRow()));
     if (!focused.isNull()) cells.PaintFocusRect(focused);
   }
@@ -202,8 +264,8 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const int cellsRight = ToInt(geometry.CellsRight());
   const int cellsBottom = ToInt(geometry.CellsBottom());
   const QRect client = viewport()->rect();
-  painter.fillRect(QRect(QPoint(cellsRight, 0), client.bottomRight()).intersected(dirty), style_.cellColor);
-  painter.fillRect(QRect(QPoint(0, cellsBottom), QPoint(cellsRight - 1, client.bottom())).intersected(dirty),
+  painter.fillRect(QRect(QPoint(cellsRight, 0), client.bottomRight()).intersected(dirtyBounds), style_.cellColor);
+  painter.fillRect(QRect(QPoint(0, cellsBottom), QPoint(cellsRight - 1, client.bottom())).intersected(dirtyBounds),
                    style_.cellColor);
 }
 
@@ -214,8 +276,9 @@ void TTableGridView::resizeEvent(QResizeEvent* event) {
 }
 
 void TTableGridView::scrollContentsBy(int, int) {
-  // The view follows the model's top-left cell; scroll-bar values are mapped onto it elsewhere.
-  viewport()->update();
+  // The view follows the model's top-left cell; scroll-bar values are mapped onto it elsewhere, and a
+  // thumb held down scrolls nothing until it is released.
+  RepaintChanged();
 }
 
 // ---- focus moves ---------------------------------------------------------------------------------------
@@ -228,7 +291,7 @@ void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
   model_.SetFocusedCell(col, row, keepAnchor);
   const TCellAddress topLeft = Geometry().ScrollIntoView(col, row);
   SetTopLeft(topLeft.col, topLeft.row);
-  viewport()->update();
+  RepaintChanged();
 }
 
 // ---- keys ----------------------------------------------------------------------------------------------
@@ -313,21 +376,45 @@ void TTableGridView::wheelEvent(QWheelEvent* event) { pointerInput_->Wheel(event
 
 // ---- keyboard focus and input methods ------------------------------------------------------------------
 
-void TTableGridView::focusInEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusInEvent(event);
-  viewport()->update();
+// The base class would repaint the whole widget, every cell and the scroll bars included; only the focused
+// cell and, in some styles, the frame look different.
+void TTableGridView::focusInEvent(QFocusEvent*) {
+  UpdateFrame();
+  RepaintChanged();
   accessibility_->FocusIn();
 }
 
 void TTableGridView::focusOutEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusOutEvent(event);
+  UpdateFrame();
+  if (qApp->autoSipEnabled() && testAttribute(Qt::WA_InputMethodEnabled)) QGuiApplication::inputMethod()->hide();
   // An editor opened by a composition still leaves the focus here; the focus going anywhere but into the
   // editor ends that edit.
   if (session_->IsEditing() && event->reason() != Qt::PopupFocusReason &&
       QApplication::focusWidget() != session_->Editor()) {
     session_->EndEdit(false);
   }
-  viewport()->update();
+  RepaintChanged();
+}
+
+void TTableGridView::UpdateFrame() {
+  // An empty widget shows no frame to compare: it is repainted until there is one.
+  if (!frameShowsFocus_ && !size().isEmpty()) frameShowsFocus_ = FrameShowsFocus();
+  if (frameShowsFocus_.value_or(true)) update(QRegion(frameRect()).subtracted(contentsRect()));
+}
+
+bool TTableGridView::FrameShowsFocus() const {
+  QStyleOptionFrame option;
+  initStyleOption(&option);
+  const auto draw = [&](bool focused) {
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    option.state.setFlag(QStyle::State_HasFocus, focused);
+    QPainter painter(&image);
+    style()->drawControl(QStyle::CE_ShapedFrame, &option, &painter, this);
+    painter.end();
+    return image;
+  };
+  return draw(true) != draw(false);
 }
 
 void TTableGridView::inputMethodEvent(QInputMethodEvent* event) { session_->InputMethodEvent(event); }
@@ -366,6 +453,7 @@ QVariant TTableGridView::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TTableGridView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::StyleChange) frameShowsFocus_.reset();
   if (event->type() == QEvent::PaletteChange) {
     style_ = TGridStyle::For(palette(), zoomLevel_);
     session_->ApplyEditorStyle();

@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QRect>
 #include <memory>
+#include <optional>
 
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/GridUndoStack.h"
@@ -46,6 +47,10 @@ class TTableGridView : public QAbstractScrollArea {
   // Clamps the target into the body; when it differs from the focused cell, commits and ends an open edit,
   // moves the focus (and the anchor unless keepAnchor), and scrolls the focused cell fully into view.
   void MoveFocus(int col, int row, bool keepAnchor);
+  // Asks to paint again what changed on screen since the last such request: while every cell stays where it
+  // was, or only the scrollable cells of one direction scrolled (moved on screen as they stand), the cells
+  // whose focus, selection or focus rectangle changed; else the whole viewport.
+  void RepaintChanged();
 
   // The life of both editors: every edit goes through it.
   TGridEditSession& EditSession() { return *session_; }
@@ -93,7 +98,14 @@ class TTableGridView : public QAbstractScrollArea {
   void LayoutChanged();
   void CellWritten(int col, int row);
   void CellsWritten(TCellAddress from, TCellAddress to);
+  void CellRangeChanged(TCellAddress from, TCellAddress to);
   void ClampTopLeft();
+  // Drawn on the focused cell only while the grid itself, not an editor, has the keyboard focus.
+  bool FocusRectShown() const;
+  // Repaints the frame when the style draws it differently with the keyboard focus (most styles do not).
+  void UpdateFrame();
+  bool FrameShowsFocus() const;
+  bool ViewportChildShown() const;
   void ShowStep(const TGridUndoStep& step);
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
@@ -114,6 +126,16 @@ class TTableGridView : public QAbstractScrollArea {
   std::unique_ptr<TGridPointerInput> pointerInput_;       // the pointer's controllers, which use all of the above
   std::unique_ptr<TGridBlockCommands> blockCommands_;
   TGridUndoStack undo_;
+
+  // What the viewport was last asked to show, for RepaintChanged.
+  struct TShown {
+    TGridGeometry geometry;
+    TCellAddress focus;
+    TCellAddress anchor;
+    bool focusRect = false;
+  };
+  std::optional<TShown> shown_;
+  std::optional<bool> frameShowsFocus_;  // for the current style
 
   bool reopenOnRightRelease_ = false;
   bool clampingTopLeft_ = false;

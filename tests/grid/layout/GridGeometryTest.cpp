@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "grid/layout/GridGeometry.h"
 #include "grid/model/TableDesign.h"
 
@@ -176,6 +179,65 @@ TEST_F(GridGeometryTest, ZeroAndNegativeWidthsLayOutAsEmptyColumns) {
   EXPECT_EQ(g.ColAt(64), 3);
   EXPECT_EQ(g.ColAt(63), 0);
   EXPECT_EQ(g.CellsRight(), 192);
+}
+
+TEST_F(GridGeometryTest, BlockRectsHoldTheBlocksCellsOnScreen) {
+  grid_.SetRowCount(20);
+  const TGridGeometry g(grid_, 200, 100);
+  const TGridGeometry scrolled(grid_, 200, 100, 0, 3);  // rows 0, 3, 4, 5, 6 on screen
+  struct Case {
+    const char* name;
+    const TGridGeometry& geometry;
+    TCellAddress corner;
+    TCellAddress otherCorner;
+    TGridRect expected;
+  };
+  const Case cases[] = {
+      {"one cell", g, {1, 1}, {1, 1}, {64, 21, 128, 42}},
+      {"corners in any order", g, {2, 3}, {1, 1}, {64, 21, 192, 84}},
+      {"cut at the client's edges", g, {1, 2}, {9, 19}, {64, 42, 256, 105}},
+      {"beyond the counts", g, {5, 1}, {7, 2}, {}},
+      {"scrolled out", scrolled, {0, 1}, {4, 2}, {}},
+      {"header and rows with scrolled-out ones between", scrolled, {0, 0}, {0, 4}, {0, 0, 64, 63}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.geometry.BlockRect(c.corner, c.otherCorner), c.expected) << c.name;
+}
+
+TEST_F(GridGeometryTest, ShiftFromTellsAScrollOfOneDirectionFromAnyOtherChange) {
+  struct Case {
+    const char* name;
+    std::function<void(TTableGrid&)> change;
+    int earlierTopRow;
+    int leftCol;
+    int topRow;
+    std::int64_t clientHeight;
+    std::optional<TGridShift> expected;
+  };
+  const auto none = [](TTableGrid&) {};
+  const Case cases[] = {
+      {"nothing", none, 1, 0, 1, 100, TGridShift{0, 0}},
+      {"one row down", none, 1, 0, 2, 100, TGridShift{0, -21}},
+      {"two rows up", none, 5, 0, 3, 100, TGridShift{0, 42}},
+      {"one column right", none, 1, 1, 1, 100, TGridShift{-64, 0}},
+      {"both directions", none, 1, 1, 2, 100, std::nullopt},
+      {"further than the screen", none, 1, 0, 12, 100, std::nullopt},
+      {"a row on screen resized", [](TTableGrid& g) { g.SetRowHeight(3, 30); }, 1, 0, 2, 100, std::nullopt},
+      {"a row on screen resized, no scroll", [](TTableGrid& g) { g.SetRowHeight(3, 30); }, 1, 0, 1, 100, std::nullopt},
+      {"a row off screen resized", [](TTableGrid& g) { g.SetRowHeight(15, 30); }, 1, 0, 2, 100, TGridShift{0, -21}},
+      {"the header resized", [](TTableGrid& g) { g.SetRowHeight(0, 30); }, 1, 0, 2, 100, std::nullopt},
+      {"another client", none, 1, 0, 2, 120, std::nullopt},
+      {"another count", [](TTableGrid& g) { g.SetRowCount(30); }, 1, 0, 2, 100, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    TTableGrid grid;
+    SetDesignState(grid);
+    grid.SetRowCount(20);
+    const TGridGeometry earlier(grid, 200, 100, 0, c.earlierTopRow);
+    c.change(grid);
+    const TGridGeometry later(grid, 200, c.clientHeight, c.leftCol, c.topRow);
+    EXPECT_EQ(later.ShiftFrom(earlier), c.expected) << c.name;
+    EXPECT_EQ(later.SameLayout(earlier), c.expected == TGridShift{}) << c.name;
+  }
 }
 
 TEST_F(GridGeometryTest, HugeGridCostsOnlyTheVisibleRows) {

@@ -4,9 +4,15 @@
 #include <QFile>
 #include <QImage>
 #include <QInputMethodEvent>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <vector>
 
 #include "grid/file/TableFileReader.h"
 #include "grid/layout/CellTextKind.h"
@@ -28,6 +34,33 @@ QColor Inverted(const QColor& c) { return QColor(255 - c.red(), 255 - c.green(),
 
 QImage Shot(TTableGridView* grid) { return grid->viewport()->grab().toImage(); }
 
+// What the window's backing store holds over the grid, its frame and scroll bars included: only the parts
+// that were asked to repaint are new there, unlike grab(), which paints everything afresh.
+QImage Shown(GridViewHarness& h) {
+  QApplication::sendPostedEvents();
+  QApplication::processEvents();
+  const QRect at(h.grid->mapTo(&h.window, QPoint(0, 0)), h.grid->size());
+  return h.window.screen()->grabWindow(h.window.winId(), at.x(), at.y(), at.width(), at.height()).toImage();
+}
+
+// A style whose frame shows the keyboard focus, as some desktop styles' frames do.
+class TFocusFrameStyle : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    QProxyStyle::drawControl(element, option, painter, widget);
+    if (element != CE_ShapedFrame || !option->state.testFlag(State_HasFocus)) return;
+    painter->setPen(Qt::red);
+    painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+  }
+};
+
+// The same after the whole grid painted again.
+QImage ShownAfterFullRepaint(GridViewHarness& h) {
+  h.grid->repaint();
+  return Shown(h);
+}
+
 }  // namespace
 
 class GridViewTest : public QObject {
@@ -36,6 +69,7 @@ class GridViewTest : public QObject {
  private slots:
   void paintsHeaderBodyLinesAndEmptyArea();
   void paintsSelectionAndFocusRectangle();
+  void partialRepaintsShowWhatAFullRepaintShows();
   void showsWholeLinesAndHidesTags();
   void markupLoadsNothingAndLongTextsStayCheap();
   void keyTableGivesEachPlaceItsAction();
@@ -121,6 +155,106 @@ void GridViewTest::paintsSelectionAndFocusRectangle() {
   shot = Shot(h.grid);
   QCOMPARE(Pixel(shot, 64 * 4 + 30, 21 * 5 + 10), selection);
   QCOMPARE(Pixel(shot, 64 * 4 + 30, 10) == selection, false);
+}
+
+void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) QSKIP("needs the offscreen backing store");
+  struct Step {
+    const char* name;
+    std::function<void(GridViewHarness&)> act;
+  };
+  const auto key = [](int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    return [k, mods](GridViewHarness& h) { h.Key(k, mods); };
+  };
+  const std::vector<Step> steps = {
+      {"Down", key(Qt::Key_Down)},
+      {"Right", key(Qt::Key_Right)},
+      {"Shift+Down grows the selection", key(Qt::Key_Down, Qt::ShiftModifier)},
+      {"Shift+Right", key(Qt::Key_Right, Qt::ShiftModifier)},
+      {"Shift+Up shrinks it", key(Qt::Key_Up, Qt::ShiftModifier)},
+      {"Left collapses it", key(Qt::Key_Left)},
+      {"Down to the last fully visible row", [](GridViewHarness& h) { h.grid->MoveFocus(2, 5, false); }},
+      {"Down scrolls", key(Qt::Key_Down)},
+      {"Shift+Down scrolls the selection", key(Qt::Key_Down, Qt::ShiftModifier)},
+      {"PageDown", key(Qt::Key_PageDown)},
+      {"Shift+PageUp", key(Qt::Key_PageUp, Qt::ShiftModifier)},
+      {"the selection grown while the view scrolled, in one change",
+       [](GridViewHarness& h) {
+         const TTableGrid::TUpdateGuard update(h.Model());
+         h.Model().SetFocusedCell(3, 9, true);
+         h.grid->SetTopLeft(0, h.Model().TopRow() + 2);
+       }},
+      {"a selection from (1, 12) to (2, 14)",
+       [](GridViewHarness& h) {
+         h.grid->SetTopLeft(0, 10);
+         h.Model().SetFocusedCell(1, 12);
+         h.Model().SetFocusedCell(2, 14, true);
+       }},
+      {"the focus moved sideways while the view scrolled, in one change",
+       [](GridViewHarness& h) {
+         const TTableGrid::TUpdateGuard update(h.Model());
+         h.Model().SetFocusedCell(3, 14, true);
+         h.grid->SetTopLeft(0, 11);
+       }},
+      {"End to the cut last column", key(Qt::Key_End)},
+      {"Up", key(Qt::Key_Up)},
+      {"Home scrolls back", key(Qt::Key_Home)},
+      {"Ctrl+Home", key(Qt::Key_Home, Qt::ControlModifier)},
+      {"the focus on the cell cut at the bottom edge",
+       [](GridViewHarness& h) {
+         const TGridGeometry geometry = h.grid->Geometry();
+         QVERIFY(geometry.LastFullyVisibleRow() < geometry.LastVisibleRow());
+         h.Model().SetFocusedCell(1, geometry.LastVisibleRow());
+       }},
+      {"the focus on the cell cut at both edges",
+       [](GridViewHarness& h) {
+         const TGridGeometry geometry = h.grid->Geometry();
+         QVERIFY(geometry.LastFullyVisibleCol() < geometry.LastVisibleCol());
+         h.Model().SetFocusedCell(geometry.LastVisibleCol(), geometry.LastVisibleRow(), true);
+       }},
+      {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier)},
+      {"Shift+Up after Ctrl+A", key(Qt::Key_Up, Qt::ShiftModifier)},
+      {"Ctrl+Home again", key(Qt::Key_Home, Qt::ControlModifier)},
+      {"F2 opens the editor", key(Qt::Key_F2)},
+      {"typing", [](GridViewHarness& h) { h.Type("xy"); }},
+      {"Enter commits", key(Qt::Key_Return)},
+      {"Down and F2",
+       [](GridViewHarness& h) {
+         h.Key(Qt::Key_Down);
+         h.Key(Qt::Key_F2);
+       }},
+      {"the view scrolled under the open editor", [](GridViewHarness& h) { h.grid->SetTopLeft(0, 2); }},
+      {"Esc cancels", key(Qt::Key_Escape)},
+      {"a cell written from outside", [](GridViewHarness& h) { h.Model().WriteCell(1, 2, "written"); }},
+      {"a cell emptied from outside", [](GridViewHarness& h) { h.Model().WriteCell(0, 1, ""); }},
+      {"a click on another cell", [](GridViewHarness& h) { h.Click(h.CellCenter(1, 3)); }},
+      {"the focus leaves the grid", [](GridViewHarness& h) { h.button->setFocus(); }},
+      {"and comes back", [](GridViewHarness& h) { h.grid->setFocus(); }},
+      {"a row inserted", [](GridViewHarness& h) { h.Model().InsertRowsAt(2, 1); }},
+      {"a column widened", [](GridViewHarness& h) { h.Model().SetColWidth(1, 90); }},
+  };
+  TFocusFrameStyle focusFrameStyle;
+  for (const int fixedCols : {0, 1}) {
+    GridViewHarness h;
+    QVERIFY(h.active);
+    if (fixedCols == 1) h.grid->setStyle(&focusFrameStyle);
+    TTableGrid& model = h.Model();
+    model.SetRowCount(40);
+    model.SetFixedCols(fixedCols);
+    model.SetColWidth(2, 100);  // the last column is cut at the right edge
+    for (int row = 0; row < 40; ++row) {
+      for (int col = 0; col < 5; ++col) model.WriteCell(col, row, std::to_string(col) + "," + std::to_string(row));
+    }
+    h.grid->setFocus();
+    QVERIFY(!Shown(h).isNull());
+    QCOMPARE(Shown(h), ShownAfterFullRepaint(h));
+    for (const Step& step : steps) {
+      step.act(h);
+      const QImage shown = Shown(h);
+      QVERIFY2(shown == ShownAfterFullRepaint(h),
+               qPrintable(QStringLiteral("%1, fixed columns %2").arg(step.name).arg(fixedCols)));
+    }
+  }
 }
 
 void GridViewTest::showsWholeLinesAndHidesTags() {
