@@ -81,8 +81,12 @@ struct TWindows {
   std::unique_ptr<QTableView> plain;
 };
 
+// Made on first use, and deleted at the end, which removes its table folder from the shared memory.
+TWindows* windows = nullptr;
+
 TWindows& Windows() {
-  static TWindows* windows = [] {
+  if (windows != nullptr) return *windows;
+  windows = [] {
     auto* made = new TWindows;
     std::filesystem::copy_file(BenchTablePath(kRows), made->dir.filePath("data.dat").toStdString());
     SetProgramDirectoryForTesting(made->dir.path().toStdString());
@@ -107,6 +111,11 @@ TWindows& Windows() {
     return made;
   }();
   return *windows;
+}
+
+void CloseWindows() {
+  delete windows;
+  windows = nullptr;
 }
 
 // Until the posted work and repaints are done.
@@ -420,9 +429,11 @@ void RunLongWork(benchmark::State& state, const TCase& prepare, const TCase& act
 }
 
 void AddLongWork(const std::string& name, const TCase& act, const TCase& prepare = {}) {
-  benchmark::RegisterBenchmark(name.c_str(), [act, prepare](benchmark::State& state) {
-    RunLongWork(state, prepare, act);
-  })->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark(name.c_str(),
+                               [act, prepare](benchmark::State& state) { RunLongWork(state, prepare, act); })
+      ->UseManualTime()
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
 }
 
 // The whole body of the conversion table selected, from its first cell to its last.
@@ -435,18 +446,21 @@ void SelectWholeBody() {
 
 void AddLongWorkCases() {
   AddLongWork("Metrazil/Save", [](int) { Windows().form->Button4->click(); });
-  AddLongWork("Metrazil/CopyWholeBody", [](int) { Key(FormGrid(), Qt::Key_C, Qt::ControlModifier); },
-              [](int) { SelectWholeBody(); });
-  AddLongWork("Metrazil/ClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Delete); },
-              [](int repetition) {
-                if (repetition > 0) Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier);
-                SelectWholeBody();
-              });
-  AddLongWork("Metrazil/UndoClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier); },
-              [](int) {
-                SelectWholeBody();
-                Key(FormGrid(), Qt::Key_Delete);
-              });
+  AddLongWork(
+      "Metrazil/CopyWholeBody", [](int) { Key(FormGrid(), Qt::Key_C, Qt::ControlModifier); },
+      [](int) { SelectWholeBody(); });
+  AddLongWork(
+      "Metrazil/ClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Delete); },
+      [](int repetition) {
+        if (repetition > 0) Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier);
+        SelectWholeBody();
+      });
+  AddLongWork(
+      "Metrazil/UndoClearWholeBody", [](int) { Key(FormGrid(), Qt::Key_Z, Qt::ControlModifier); },
+      [](int) {
+        SelectWholeBody();
+        Key(FormGrid(), Qt::Key_Delete);
+      });
 }
 
 }  // namespace
@@ -463,5 +477,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  metrazil::CloseWindows();
   return 0;
 }
