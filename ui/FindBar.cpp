@@ -12,6 +12,7 @@
 #include "grid/model/TableGrid.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
 #include "ui/Guarded.h"
 
@@ -146,7 +147,8 @@ void TFindBar::StartSearch(TFindDirection direction, bool withStartCell) {
   rowCount_ = grid.RowCount();
   colCount_ = grid.ColCount();
   fixedRows_ = grid.FixedRows();
-  find_->Start(TCellAddress{grid.FocusedCol(), grid.FocusedRow()}, direction, withStartCell);
+  startFocus_ = TCellAddress{grid.FocusedCol(), grid.FocusedRow()};
+  find_->Start(startFocus_, direction, withStartCell);
   RunSlice();
 }
 
@@ -156,6 +158,17 @@ bool TFindBar::CountsChanged() const {
 }
 
 void TFindBar::RunSlice() {
+  // A block command over many rows lets timers run while the grid is half written: wait for its end.
+  if (view_->Model().OnBusy) {
+    slices_.start();
+    return;
+  }
+  // The user went on in the grid meanwhile (moved or began an edit): the match would pull them away.
+  const TTableGrid& grid = view_->Model();
+  if (view_->EditSession().IsEditing() || TCellAddress{grid.FocusedCol(), grid.FocusedRow()} != startFocus_) {
+    ShowNote({}, false);
+    return;
+  }
   // Rows added or removed between two slices would leave the search's cell numbers behind.
   if (CountsChanged()) {
     StartSearch(direction_, withStartCell_);

@@ -87,6 +87,7 @@ class TFindBar : public QWidget {
   int rowCount_ = 0;
   int colCount_ = 0;
   int fixedRows_ = 0;
+  TCellAddress startFocus_;  // the focus when the search began
 };
 
 }  // namespace metrazil

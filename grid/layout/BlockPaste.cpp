@@ -12,9 +12,6 @@ namespace metrazil {
 
 namespace {
 
-// The grid hears it is busy every few thousand rows (a mask: every 4096th row).
-constexpr int kRowsPerBusy = 4095;
-
 struct TRect {
   int left;
   int top;
@@ -33,7 +30,7 @@ TGridUndoStep FillRect(TTableGrid& grid, const TRect& rect, std::string_view tex
   changes.reserve(static_cast<std::size_t>(rect.bottom - rect.top + 1) *
                   static_cast<std::size_t>(rect.right - rect.left + 1));
   for (int row = rect.top; row <= rect.bottom; ++row) {
-    if ((row & kRowsPerBusy) == 0) grid.Busy();
+    grid.BusyAtRow(row);
     for (int col = rect.left; col <= rect.right; ++col)
       changes.push_back(TGridCellChange{col, row, {}, std::string(text)});
   }
@@ -60,7 +57,7 @@ TGridUndoStep PasteBlock(TTableGrid& grid, const TBlockText& block, TCellAddress
   changes.reserve(block.RowCount() * static_cast<std::size_t>(std::max(colEnd - rect.left, 0)));
   for (std::size_t r = 0; r < block.RowCount(); ++r) {
     const int row = rect.top + static_cast<int>(r);
-    if ((row & kRowsPerBusy) == 0) grid.Busy();
+    grid.BusyAtRow(row);
     for (int col = rect.left; col < colEnd; ++col) {
       changes.push_back(
           TGridCellChange{col, row, {}, std::string(block.Field(static_cast<std::size_t>(col - rect.left), r))});
@@ -76,16 +73,21 @@ TGridUndoStep ClearBlock(TTableGrid& grid, TCellAddress corner, TCellAddress opp
   // Only stored texts can be cleared, so a whole table selected costs its texts, not its cells.
   const TRect rect = BodyRect(grid, corner, opposite);
   // Counted first: a million rows' changes grown one reallocation after another cost more than the clear.
+  // Walked a few thousand rows at a time, the grid told it is busy between two walks, never inside one.
   std::size_t count = 0;
   const auto forEachCleared = [&](const auto& visit) {
-    grid.ForEachStoredRow(rect.top, rect.bottom + 1, [&](int row, std::span<const TCellStore::Cell> cells) {
-      if ((row & kRowsPerBusy) == 0) grid.Busy();
-      for (const TCellStore::Cell& cell : cells) {
-        if (cell.col > rect.right) break;
-        if (cell.col >= rect.left) visit(cell.col, row);
-      }
-      return true;
-    });
+    constexpr std::int64_t kRowsPerWalk = 4096;
+    for (std::int64_t top = rect.top; top <= rect.bottom; top += kRowsPerWalk) {
+      grid.Busy();
+      const auto end = static_cast<int>(std::min<std::int64_t>(top + kRowsPerWalk, std::int64_t{rect.bottom} + 1));
+      grid.ForEachStoredRow(static_cast<int>(top), end, [&](int row, std::span<const TCellStore::Cell> cells) {
+        for (const TCellStore::Cell& cell : cells) {
+          if (cell.col > rect.right) break;
+          if (cell.col >= rect.left) visit(cell.col, row);
+        }
+        return true;
+      });
+    }
   };
   forEachCleared([&count](int, int) { ++count; });
   std::vector<TGridCellChange> changes;

@@ -107,7 +107,7 @@ std::string FormatBlockText(const TTableGrid& grid, TCellAddress corner, TCellAd
   const auto cols = static_cast<std::size_t>(std::int64_t{std::max(corner.col, oppositeCorner.col)} - left + 1);
   const auto rows = static_cast<std::size_t>(std::int64_t{std::max(corner.row, oppositeCorner.row)} - top + 1);
   return FormatBlockText(cols, rows, [&](std::size_t col, std::size_t row) {
-    if (col == 0 && (row & 4095) == 0) grid.Busy();  // every few thousand rows
+    if (col == 0) grid.BusyAtRow(static_cast<std::int64_t>(row));
     return grid.CellText(left + static_cast<int>(col), top + static_cast<int>(row));
   });
 }

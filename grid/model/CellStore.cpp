@@ -194,10 +194,9 @@ void TCellStore::SetSorted(std::span<const Write> writes, const TWriteFilter& fi
   while (next < writes.size()) {
     // The block holding the row or the first one after it; past the last stored row, the last block.
     std::size_t b = FindBlock(writes[next].row);
-    if (b == blocks_.size()) {
-      if (blocks_.empty()) blocks_.emplace_back(pool_.get());
-      b = blocks_.size() - 1;
-    }
+    const bool newBlock = blocks_.empty();
+    if (newBlock) blocks_.emplace_back(pool_.get());
+    if (b == blocks_.size()) b = blocks_.size() - 1;
     const bool lastBlock = b + 1 == blocks_.size();
     const std::int64_t blockLast = blocks_[b].rows.empty() ? 0 : blocks_[b].Last();
     // A block's worth of rows at a time: rows between stored ones or past the last may be any number, and
@@ -210,7 +209,13 @@ void TCellStore::SetSorted(std::span<const Write> writes, const TWriteFilter& fi
       rows += newRow ? 1 : 0;
       ++end;
     }
-    MergeIntoBlock(b, writes, next, end, filter);
+    try {
+      MergeIntoBlock(b, writes, next, end, filter);
+    } catch (...) {
+      // Every block holds a row: an empty one would break the search for blocks.
+      if (newBlock && blocks_.size() == 1 && blocks_.front().rows.empty()) blocks_.clear();
+      throw;
+    }
     next = end;
     if (betweenBlocks) betweenBlocks();
   }
@@ -279,6 +284,8 @@ void TCellStore::MergeIntoBlock(std::size_t b, std::span<const Write> writes, st
     piece.cells.assign(merged.cells.begin() + cellStart, merged.cells.begin() + cellStart + cells);
     start = stop;
   }
+  // Room made first: an insertion that failed after the first piece replaced the block would lose the rest.
+  blocks_.reserve(blocks_.size() + pieces.size() - 1);
   blocks_[b] = std::move(pieces.front());
   blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::make_move_iterator(pieces.begin() + 1),
                  std::make_move_iterator(pieces.end()));

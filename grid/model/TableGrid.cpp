@@ -1,7 +1,6 @@
 #include "grid/model/TableGrid.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "base/CodePage.h"
 
@@ -149,8 +148,27 @@ void TTableGrid::WriteCell(int col, int row, std::string_view text) {
 
 void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter) {
   for (const TCellStore::Write& write : writes) CheckCellIndex(write.col, write.row);
-  // A row gets its map when one of its cells is written: the rows of the writes made, in runs.
-  std::vector<int> rows;
+  const auto inOrder = [](const TCellStore::Write& a, const TCellStore::Write& b) {
+    return a.row < b.row || (a.row == b.row && a.col < b.col);
+  };
+  if (std::adjacent_find(writes.begin(), writes.end(), [&](const auto& a, const auto& b) { return !inOrder(a, b); }) !=
+      writes.end()) {
+    // Not sorted, or a cell twice: one write after another.
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+      if (!filter || filter(i, CellText(writes[i].col, writes[i].row))) {
+        WriteCell(writes[i].col, writes[i].row, writes[i].text);
+      }
+    }
+    return;
+  }
+  // The maps first, in runs of rows: a row may have a map without texts, never texts without a map.
+  for (std::size_t i = 0; i < writes.size();) {
+    std::size_t j = i + 1;
+    while (j < writes.size() && writes[j].row <= writes[j - 1].row + 1) ++j;
+    rowMaps_.Add(writes[i].row, writes[j - 1].row);
+    i = j;
+  }
+  bool written = false;
   TCellAddress from{kMaxCount, kMaxCount};
   TCellAddress to;
   store_.SetSorted(
@@ -158,19 +176,13 @@ void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCe
       [&](std::size_t index, std::string_view before) {
         if (filter && !filter(index, before)) return false;
         const TCellStore::Write& write = writes[index];
-        if (rows.empty() || rows.back() != write.row) rows.push_back(write.row);
+        written = true;
         from = TCellAddress{std::min(from.col, write.col), std::min(from.row, write.row)};
         to = TCellAddress{std::max(to.col, write.col), std::max(to.row, write.row)};
         return true;
       },
       [this] { Busy(); });
-  for (std::size_t i = 0; i < rows.size();) {
-    std::size_t j = i + 1;
-    while (j < rows.size() && rows[j] == rows[j - 1] + 1) ++j;
-    rowMaps_.Add(rows[i], rows[j - 1]);
-    i = j;
-  }
-  if (rows.empty()) return;
+  if (!written) return;
   ++contentRevision_;
   CellsWritten(from, to);
   if (!Updating()) CellRangeChanged(from.col, from.row, to.col, to.row);

@@ -95,9 +95,10 @@ class TTableGrid {
   std::string_view CellText(int col, int row) const;
   // A negative index raises EListError; the empty text deletes the entry.
   void WriteCell(int col, int row, std::string_view text);
-  // Many cells at once, sorted by row, then column, each cell once, as WriteCell one by one would (the
-  // filter may leave some out, see TCellStore::SetSorted); the views hear of them as one box. For block
-  // commands over many rows: no search per cell, and each store block touched is rebuilt once.
+  // Many cells at once, as WriteCell one by one would (the filter may leave some out, see
+  // TCellStore::SetSorted), but for what the views hear: one box. For block commands over many rows: sorted
+  // by row, then column, each cell once, they cost no search per cell and rebuild each store block touched
+  // once; others are written one by one. The rows of all the writes get their maps.
   void WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter = {});
   // Calls visit(row, text) for every non-empty text of column col in rows [firstRow, lastRow), top to
   // bottom; the cost follows the stored rows, not the counts. A template, as fitting a column calls it for
@@ -193,6 +194,10 @@ class TTableGrid {
   std::function<void()> OnBusy;
   void Busy() const {
     if (OnBusy) OnBusy();
+  }
+  // For loops over rows: Busy at every 4096th row.
+  void BusyAtRow(std::int64_t row) const {
+    if ((row & 4095) == 0) Busy();
   }
 
  private:

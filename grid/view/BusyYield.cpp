@@ -11,11 +11,12 @@ TBusyYield::TBusyYield() { started_.start(); }
 
 TBusyYield::TBusyYield(TTableGrid& grid) : TBusyYield() {
   grid_ = &grid;
+  outer_ = std::move(grid.OnBusy);
   grid.OnBusy = [this] { (*this)(); };
 }
 
 TBusyYield::~TBusyYield() {
-  if (grid_ != nullptr) grid_->OnBusy = nullptr;
+  if (grid_ != nullptr) grid_->OnBusy = std::move(outer_);
   if (busy_) QApplication::restoreOverrideCursor();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <functional>
 
 namespace metrazil {
 
@@ -22,6 +23,7 @@ class TBusyYield {
 
  private:
   TTableGrid* grid_ = nullptr;
+  std::function<void()> outer_;  // the hook of a yield this one runs inside
   QElapsedTimer started_;
   qint64 last_ = 0;
   bool busy_ = false;

@@ -23,6 +23,7 @@ TCellAddress Anchor(const TTableGrid& grid) { return TCellAddress{grid.AnchorCol
 QString BlockFromTableBytes(std::string_view bytes, TBusyYield& busy) {
   constexpr std::size_t kPiece = std::size_t{4} << 20;
   QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));  // never more UTF-16 units than bytes
   for (std::size_t from = 0; from < bytes.size();) {
     const std::size_t cut = bytes.find('\n', std::min(from + kPiece, bytes.size()) - 1);
     const std::size_t end = cut == std::string_view::npos ? bytes.size() : cut + 1;

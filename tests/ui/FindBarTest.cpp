@@ -216,6 +216,15 @@ class FindBarTest : public TFormTestBase {
     QTRY_VERIFY_WITH_TIMEOUT(!bar->Searching(), 20000);
     QCOMPARE(Focus(grid), (TCellAddress{2, kRows}));
     QVERIFY(!bar->ShowsNoMatch());
+
+    // The user moving on in the grid while a search runs ends it where they are, the match not shown.
+    model.SetFocusedCell(0, 1);
+    Key(Qt::Key_Return);
+    QVERIFY(bar->Searching());
+    model.SetFocusedCell(1, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!bar->Searching(), 20000);
+    QCOMPARE(Focus(grid), (TCellAddress{1, 2}));
+    QVERIFY(bar->Note().isEmpty());
   }
 };
 

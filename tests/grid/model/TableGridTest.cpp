@@ -460,6 +460,12 @@ TEST(TableGridTest, RowMapsDecideNegativeColumns) {
        },
        {3}},
       {"empty text on a fresh row", [](TTableGrid& g) { g.WriteCell(2, 4, ""); }, {4}},
+      {"a batch maps the rows of all its writes",
+       [](TTableGrid& g) {
+         const std::vector<TCellStore::Write> writes = {{1, 5, "x"}, {0, 6, ""}, {2, 6, "y"}, {0, 9, ""}};
+         g.WriteCells(writes, [](std::size_t i, std::string_view) { return i != 3; });
+       },
+       {5, 6, 9}},
       {"write past the counts", [](TTableGrid& g) { g.WriteCell(9, 12, ""); }, {12}},
       {"insertion maps every row from there to the end, not further",
        [](TTableGrid& g) {
@@ -615,6 +621,22 @@ TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
   EXPECT_EQ(grid.ReadCell(1, 399999), "t1") << "row 400000 moved up by one";
   EXPECT_EQ(grid.LocateText("T299", 2), (TCellAddress{4, 299 * 400000 - 1}));
   EXPECT_EQ(grid.StoredCellCount(), 300u);
+}
+
+// Writes out of order or twice to one cell go one by one, in their order, through the same filter.
+TEST(TableGridTest, UnsortedBatchWritesAsOneByOne) {
+  TTableGrid grid = DesignGrid();
+  grid.WriteCell(1, 2, "old");
+  const std::vector<TCellStore::Write> writes = {{1, 3, "a"}, {1, 2, "b"}, {1, 3, "c"}, {2, 2, "skip"}};
+  std::vector<std::string> seen;
+  grid.WriteCells(writes, [&](std::size_t i, std::string_view before) {
+    seen.push_back(std::string(before));
+    return i != 3;
+  });
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "old", "a", ""}));
+  EXPECT_EQ(grid.ReadCell(1, 3), "c");
+  EXPECT_EQ(grid.ReadCell(1, 2), "b");
+  EXPECT_EQ(grid.ReadCell(2, 2), "");
 }
 
 TEST(TableGridTest, ColumnTextsAreVisitedInRowOrderWithinTheRange) {
