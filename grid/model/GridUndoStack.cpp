@@ -25,12 +25,9 @@ void GrowCounts(TTableGrid& grid, int rowCount, int colCount) {
   }
 }
 
-// Block commands write many cells, each once, row by row: those go to the grid in one batch, which costs
-// the cells, where one write after another costs a search each and moves the rest of a store block.
-constexpr std::size_t kBatchFrom = 64;
-
-bool BatchWritable(const std::vector<TGridCellChange>& changes) {
-  if (changes.size() < kBatchFrom) return false;
+// Whether each cell comes once, row by row, as block commands write them: then the order between them does
+// not matter.
+bool RowMajorUnique(const std::vector<TGridCellChange>& changes) {
   for (std::size_t i = 1; i < changes.size(); ++i) {
     const TGridCellChange& a = changes[i - 1];
     const TGridCellChange& b = changes[i];
@@ -42,7 +39,7 @@ bool BatchWritable(const std::vector<TGridCellChange>& changes) {
 // Loops over a block command's changes tell the grid they are busy every so many.
 constexpr std::size_t kChangesPerBusy = 65536;
 
-// Each cell once, so the order between them does not matter.
+// The changes' texts written in their order (see TTableGrid::WriteCells, which decides how).
 void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, std::string TGridCellChange::*text,
                 const TCellStore::TWriteFilter& filter = {}) {
   std::vector<TCellStore::Write> writes;
@@ -57,7 +54,8 @@ void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, s
 // Counts shrink back only after the texts are back, so that texts past the end are as they were.
 void UndoTexts(TTableGrid& grid, const TGridUndoStep& step) {
   const TTableGrid::TUpdateGuard update(grid);
-  if (BatchWritable(step.texts)) {
+  // The texts go back last written first, which matters only for a cell written twice.
+  if (RowMajorUnique(step.texts)) {
     WriteBatch(grid, step.texts, &TGridCellChange::before);
   } else {
     for (auto it = step.texts.rbegin(); it != step.texts.rend(); ++it) grid.WriteCell(it->col, it->row, it->before);
@@ -69,11 +67,7 @@ void UndoTexts(TTableGrid& grid, const TGridUndoStep& step) {
 void RedoTexts(TTableGrid& grid, const TGridUndoStep& step) {
   const TTableGrid::TUpdateGuard update(grid);
   GrowCounts(grid, step.rowsAfter, step.colsAfter);
-  if (BatchWritable(step.texts)) {
-    WriteBatch(grid, step.texts, &TGridCellChange::after);
-  } else {
-    for (const TGridCellChange& change : step.texts) grid.WriteCell(change.col, change.row, change.after);
-  }
+  WriteBatch(grid, step.texts, &TGridCellChange::after);
 }
 
 void InsertRowsOf(TTableGrid& grid, const TGridUndoStep& step) {
@@ -183,20 +177,17 @@ void TGridUndoStack::Clear() {
   textBytes_ = 0;
 }
 
-const TGridUndoStep* TGridUndoStack::Undo(TTableGrid& grid) {
-  if (done_.empty()) return nullptr;
-  Apply(grid, done_.back(), true);
-  undone_.push_back(std::move(done_.back()));
-  done_.pop_back();
-  return &undone_.back();
-}
+const TGridUndoStep* TGridUndoStack::Undo(TTableGrid& grid) { return Move(grid, done_, undone_, true); }
 
-const TGridUndoStep* TGridUndoStack::Redo(TTableGrid& grid) {
-  if (undone_.empty()) return nullptr;
-  Apply(grid, undone_.back(), false);
-  done_.push_back(std::move(undone_.back()));
-  undone_.pop_back();
-  return &done_.back();
+const TGridUndoStep* TGridUndoStack::Redo(TTableGrid& grid) { return Move(grid, undone_, done_, false); }
+
+const TGridUndoStep* TGridUndoStack::Move(TTableGrid& grid, std::deque<TGridUndoStep>& from,
+                                          std::deque<TGridUndoStep>& to, bool undo) {
+  if (from.empty()) return nullptr;
+  Apply(grid, from.back(), undo);
+  to.push_back(std::move(from.back()));
+  from.pop_back();
+  return &to.back();
 }
 
 // ---- recorded changes ----------------------------------------------------------------------------------
@@ -282,23 +273,12 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   step.texts = std::move(changes);
   // A cell that already holds its new text is not written and not kept.
   std::vector<bool> made(step.texts.size(), false);
-  if (BatchWritable(step.texts)) {
-    WriteBatch(grid, step.texts, &TGridCellChange::after, [&step, &made](std::size_t i, std::string_view before) {
-      if (before == step.texts[i].after) return false;
-      step.texts[i].before.assign(before);
-      made[i] = true;
-      return true;
-    });
-  } else {
-    for (std::size_t i = 0; i < step.texts.size(); ++i) {
-      TGridCellChange& change = step.texts[i];
-      const std::string_view now = grid.CellText(change.col, change.row);
-      if (now == change.after) continue;
-      change.before.assign(now);
-      grid.WriteCell(change.col, change.row, change.after);
-      made[i] = true;
-    }
-  }
+  WriteBatch(grid, step.texts, &TGridCellChange::after, [&step, &made](std::size_t i, std::string_view before) {
+    if (before == step.texts[i].after) return false;
+    step.texts[i].before.assign(before);
+    made[i] = true;
+    return true;
+  });
   std::size_t kept = 0;
   for (std::size_t i = 0; i < step.texts.size(); ++i) {
     if (i % kChangesPerBusy == 0) grid.Busy();

@@ -35,9 +35,12 @@ class TGridUndoStack {
 
  private:
   void Trim();
+  // Takes the last step of `from` back (undo) or makes it again, and puts it on `to`.
+  static const TGridUndoStep* Move(TTableGrid& grid, std::deque<TGridUndoStep>& from, std::deque<TGridUndoStep>& to,
+                                   bool undo);
 
   std::deque<TGridUndoStep> done_;
-  std::vector<TGridUndoStep> undone_;
+  std::deque<TGridUndoStep> undone_;
   std::size_t textBytes_ = 0;
 };
 

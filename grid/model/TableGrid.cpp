@@ -151,9 +151,11 @@ void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCe
   const auto inOrder = [](const TCellStore::Write& a, const TCellStore::Write& b) {
     return a.row < b.row || (a.row == b.row && a.col < b.col);
   };
-  if (std::adjacent_find(writes.begin(), writes.end(), [&](const auto& a, const auto& b) { return !inOrder(a, b); }) !=
-      writes.end()) {
-    // Not sorted, or a cell twice: one write after another.
+  // A few writes, each cell with its own notice, or writes out of order or to a cell twice: one by one.
+  constexpr std::size_t kBatchFrom = 64;
+  if (writes.size() < kBatchFrom || std::adjacent_find(writes.begin(), writes.end(), [&](const auto& a, const auto& b) {
+                                      return !inOrder(a, b);
+                                    }) != writes.end()) {
     for (std::size_t i = 0; i < writes.size(); ++i) {
       if (!filter || filter(i, CellText(writes[i].col, writes[i].row))) {
         WriteCell(writes[i].col, writes[i].row, writes[i].text);

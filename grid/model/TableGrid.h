@@ -96,9 +96,9 @@ class TTableGrid {
   // A negative index raises EListError; the empty text deletes the entry.
   void WriteCell(int col, int row, std::string_view text);
   // Many cells at once, as WriteCell one by one would (the filter may leave some out, see
-  // TCellStore::SetSorted), but for what the views hear: one box. For block commands over many rows: sorted
-  // by row, then column, each cell once, they cost no search per cell and rebuild each store block touched
-  // once; others are written one by one. The rows of all the writes get their maps.
+  // TCellStore::SetSorted). For block commands over many rows: 64 or more sorted by row, then column, each
+  // cell once, cost no search per cell, rebuild each store block touched once, map the rows of all the
+  // writes and reach the views as one box; others are written one by one.
   void WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter = {});
   // Calls visit(row, text) for every non-empty text of column col in rows [firstRow, lastRow), top to
   // bottom; the cost follows the stored rows, not the counts. A template, as fitting a column calls it for
