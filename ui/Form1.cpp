@@ -1,12 +1,10 @@
 #include "ui/Form1.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QIcon>
 #include <QImage>
