@@ -159,7 +159,7 @@ bool TFindBar::CountsChanged() const {
 
 void TFindBar::RunSlice() {
   // A block command over many rows lets timers run while the grid is half written: wait for its end.
-  if (view_->Model().OnBusy) {
+  if (view_->Model().IsBusy()) {
     slices_.start();
     return;
   }
@@ -192,8 +192,7 @@ void TFindBar::ShowResult(const TFindResult& result) {
   const TTableGrid& grid = view_->Model();
   if (result.cell.col == grid.FocusedCol() && result.cell.row == grid.FocusedRow()) {
     // The match stayed where the focus is, which scrolling may have left out of view.
-    const TCellAddress topLeft = view_->Geometry().ScrollIntoView(result.cell.col, result.cell.row);
-    view_->SetTopLeft(topLeft.col, topLeft.row);
+    view_->ScrollToCell(result.cell);
   } else {
     view_->MoveFocus(result.cell.col, result.cell.row, false);
   }

@@ -114,8 +114,7 @@ class TReadYield {
   void operator()() {
     if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
     if (view_ != nullptr) {
-      view_->Model().FlushPendingLayout();
-      view_->viewport()->update();
+      view_->Model().FlushPendingNotices();
     }
     QCoreApplication::processEvents();
     last_ = std::chrono::steady_clock::now();
@@ -136,7 +135,6 @@ TTableReadReport ReadTable(TTableGridView& view, const std::string& path, TReadY
   yield.Reading(&view);
   TTableReadReport report = ReadTableFile(view.Model(), path, std::ref(yield));
   yield.Reading(nullptr);
-  view.viewport()->update();
   return report;
 }
 
@@ -429,7 +427,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::SaveChangesBeforeClosing() {
-  for (TTablePage& page : pages_) page.view->EditSession().EndEdits();
+  for (TTablePage& page : pages_) page.view->EditSession().EndAllEdits();
   for (TTablePage& page : pages_) {
     if (!page.saved.Changed(page.view->Model())) continue;
     const bool replaced = page.saved.ReplacedOnDisk(page.view->Model(), page.Path());
@@ -741,28 +739,20 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 namespace {
 
 // The two maintenance pages' buttons do the same to their own grids.
-void AddRow(TTableGridView& view) {
-  view.RecordStep(AppendRow(view.Model()));
-  view.viewport()->update();
-}
+void AddRow(TTableGridView& view) { view.UndoStack().Push(AppendRow(view.Model())); }
 
 void RemoveFocusedRow(TTableGridView& view) {
   TTableGrid& grid = view.Model();
-  view.RecordStep(RemoveRowAt(grid, grid.FocusedRow()));
+  view.UndoStack().Push(RemoveRowAt(grid, grid.FocusedRow()));
   grid.ScrollUpAfterRemoval(view.Geometry().FullyVisibleRows());
-  view.viewport()->update();
 }
 
 void InsertRowAtFocus(TTableGridView& view) {
   TTableGrid& grid = view.Model();
-  view.RecordStep(InsertRowAt(grid, grid.FocusedRow()));
-  view.viewport()->update();
+  view.UndoStack().Push(InsertRowAt(grid, grid.FocusedRow()));
 }
 
-void AddColumn(TTableGridView& view) {
-  view.RecordStep(AppendColumn(view.Model()));
-  view.viewport()->update();
-}
+void AddColumn(TTableGridView& view) { view.UndoStack().Push(AppendColumn(view.Model())); }
 
 }  // namespace
 
@@ -786,7 +776,7 @@ void TForm1::Button10Click() { SaveTable(pages_[kAddressBook]); }
 
 bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
   if (page.state == TTableState::kReading) return false;
-  page.view->EditSession().EndEdits();
+  page.view->EditSession().EndAllEdits();
   const std::string path = page.Path();
   const QString fileName = Utf8(page.fileName);
   const bool unread =

@@ -225,22 +225,23 @@ std::size_t BufferSizeFor(std::size_t sizeHint) {
   return std::clamp<std::size_t>(sizeHint + 1, 4096, std::size_t{1} << 20);
 }
 
-// Reads through source, then runs close before the grid hears of the cells, so a failing close is a failed
-// read.
+// Reads through source, then runs close before the grid hears of the cells (when the loader goes), so a
+// failing close is a failed read.
 TTableReadReport ReadThrough(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
                              const std::function<void()>& yieldBetweenLines, const TCellTextTransform& toCodePage,
                              const std::function<void()>& close) {
   TTableGridLoader loader(grid);
   TTableFileLines lines(source, BufferSizeFor(sizeHint));
-  TTableReadReport report;
-  try {
-    report = ReadLines(grid, loader, lines, yieldBetweenLines, toCodePage);
-    if (close) close();
-  } catch (...) {
-    loader.Abandon();
-    throw;
+  // What a yield lets through may paint the cells read so far.
+  std::function<void()> yield;
+  if (yieldBetweenLines) {
+    yield = [&] {
+      loader.Announce();
+      yieldBetweenLines();
+    };
   }
-  loader.Finish();
+  TTableReadReport report = ReadLines(grid, loader, lines, yield, toCodePage);
+  if (close) close();
   return report;
 }
 

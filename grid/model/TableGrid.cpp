@@ -1,6 +1,7 @@
 #include "grid/model/TableGrid.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/CodePage.h"
 
@@ -23,25 +24,42 @@ void TTableGrid::LayoutChanged() {
   }
 }
 
-void TTableGrid::CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const {
-  if (OnCellRangeChanged) OnCellRangeChanged(TCellAddress{fromCol, fromRow}, TCellAddress{toCol, toRow});
-}
-
-void TTableGrid::CellsWritten(TCellAddress from, TCellAddress to) const {
-  if (OnCellsWritten && from.col <= to.col && from.row <= to.row) OnCellsWritten(from, to);
+void TTableGrid::CellsChanged(const TCellBox& box) {
+  if (box.IsEmpty()) return;
+  if (updateCount_ > 0) {
+    cellsPending_ = cellsPending_.United(box);
+  } else if (OnCellsChanged) {
+    OnCellsChanged(box);
+  }
 }
 
 void TTableGrid::BeginUpdate() { ++updateCount_; }
 
 void TTableGrid::EndUpdate() {
   if (updateCount_ == 0) return;
-  if (--updateCount_ == 0) FlushPendingLayout();
+  if (--updateCount_ == 0) FlushPendingNotices();
 }
 
-void TTableGrid::FlushPendingLayout() {
-  if (!layoutPending_) return;
-  layoutPending_ = false;
-  if (OnLayoutChanged) OnLayoutChanged();
+void TTableGrid::FlushPendingNotices() {
+  // The layout first: a view places the changed cells where the new counts and sizes put them.
+  if (layoutPending_) {
+    layoutPending_ = false;
+    if (OnLayoutChanged) OnLayoutChanged();
+  }
+  if (!cellsPending_.IsEmpty()) {
+    const TCellBox box = std::exchange(cellsPending_, TCellBox{});
+    if (OnCellsChanged) OnCellsChanged(box);
+  }
+}
+
+TTableGrid::TBusyScope::TBusyScope(TTableGrid& grid, std::function<void()> onBusy)
+    : grid_(grid), outer_(std::exchange(grid.onBusy_, std::move(onBusy))) {
+  ++grid_.busyDepth_;
+}
+
+TTableGrid::TBusyScope::~TBusyScope() {
+  --grid_.busyDepth_;
+  grid_.onBusy_ = std::move(outer_);
 }
 
 void TTableGrid::ResetFocusToOrigin() {
@@ -91,6 +109,22 @@ void TTableGrid::SetFocusedCell(int col, int row, bool keepAnchor) {
   rows_.focus = row;
   if (!keepAnchor) CollapseSelection();
   LayoutChanged();
+}
+
+void TTableGrid::SetSelection(TCellAddress anchor, TCellAddress focus) {
+  CheckGridIndex(anchor.col, cols_.count);
+  CheckGridIndex(anchor.row, rows_.count);
+  CheckGridIndex(focus.col, cols_.count);
+  CheckGridIndex(focus.row, rows_.count);
+  cols_.anchor = anchor.col;
+  rows_.anchor = anchor.row;
+  cols_.focus = focus.col;
+  rows_.focus = focus.row;
+  LayoutChanged();
+}
+
+TCellAddress TTableGrid::ClampToBody(TCellAddress cell) const {
+  return {std::clamp(cell.col, cols_.fixed, cols_.count - 1), std::clamp(cell.row, rows_.fixed, rows_.count - 1)};
 }
 
 void TTableGrid::SetTopLeft(int col, int row) {
@@ -143,7 +177,7 @@ void TTableGrid::WriteCell(int col, int row, std::string_view text) {
   rowMaps_.Add(row);
   store_.Set(col, row, text);
   ++contentRevision_;
-  if (OnCellWritten) OnCellWritten(col, row);
+  CellsChanged({{col, row}, {col, row}});
 }
 
 void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCellStore::TWriteFilter& filter) {
@@ -170,24 +204,19 @@ void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCe
     rowMaps_.Add(writes[i].row, writes[j - 1].row);
     i = j;
   }
-  bool written = false;
-  TCellAddress from{kMaxCount, kMaxCount};
-  TCellAddress to;
+  TCellBox written;
   store_.SetSorted(
       writes,
       [&](std::size_t index, std::string_view before) {
         if (filter && !filter(index, before)) return false;
         const TCellStore::Write& write = writes[index];
-        written = true;
-        from = TCellAddress{std::min(from.col, write.col), std::min(from.row, write.row)};
-        to = TCellAddress{std::max(to.col, write.col), std::max(to.row, write.row)};
+        written = written.United({{write.col, write.row}, {write.col, write.row}});
         return true;
       },
       [this] { Busy(); });
-  if (!written) return;
+  if (written.IsEmpty()) return;
   ++contentRevision_;
-  CellsWritten(from, to);
-  if (!Updating()) CellRangeChanged(from.col, from.row, to.col, to.row);
+  CellsChanged(written);
 }
 
 void TTableGrid::InsertRowsAt(int row, int count) {
@@ -202,52 +231,50 @@ void TTableGrid::InsertRowsAt(int row, int count) {
   // Heights move with their rows; the new rows get the default.
   rows_.InsertSlots(row, count);
   LayoutChanged();
-  CellRangeChanged(0, row, cols_.count - 1, row + count);
+  // The rows below moved down with their texts.
+  CellsChanged({{0, row}, {cols_.count - 1, rows_.count - 1}});
 }
 
 void TTableGrid::RemoveRowsAt(int row, int count) {
   if (row < 0 || row >= rows_.count || count < 1) return;
   count = std::min(count, rows_.count - row);
-  {
-    const TUpdateGuard update(*this);
-    const int focusedRow = rows_.focus;
-    const int topRow = rows_.first;
-    for (int i = 0; i < count; ++i) {
-      store_.RotateRowToEnd(row, rows_.count - 1);
-      rowMaps_.RotateToEnd(row, rows_.count - 1);
-      // The heights of the rows below follow them up; the removed row's height goes with it.
-      rows_.RemoveSlot(row);
-      SetRowCount(rows_.count - 1);
-    }
-    if (focusedRow < rows_.count) {
-      rows_.focus = focusedRow;
-      rows_.first = std::clamp(topRow, rows_.fixed, rows_.count - 1);
-    } else {
-      rows_.focus = rows_.count - 1;
-    }
-    CollapseSelection();
-    LayoutChanged();
+  const TUpdateGuard update(*this);
+  const int focusedRow = rows_.focus;
+  const int topRow = rows_.first;
+  for (int i = 0; i < count; ++i) {
+    store_.RotateRowToEnd(row, rows_.count - 1);
+    rowMaps_.RotateToEnd(row, rows_.count - 1);
+    // The heights of the rows below follow them up; the removed row's height goes with it.
+    rows_.RemoveSlot(row);
+    SetRowCount(rows_.count - 1);
   }
-  CellRangeChanged(0, row, cols_.count - 1, row + count);
+  if (focusedRow < rows_.count) {
+    rows_.focus = focusedRow;
+    rows_.first = std::clamp(topRow, rows_.fixed, rows_.count - 1);
+  } else {
+    rows_.focus = rows_.count - 1;
+  }
+  CollapseSelection();
+  LayoutChanged();
+  // The rows below moved up with their texts.
+  CellsChanged({{0, row}, {cols_.count - 1, rows_.count - 1}});
 }
 
 void TTableGrid::RestoreRemovedRows(int row, int count) {
   if (row < 0 || row > rows_.count || count < 1) return;
   if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
-  {
-    const TUpdateGuard update(*this);
-    // The last row removed waits first past the end, so it comes back first.
-    for (int i = 0; i < count; ++i) {
-      SetRowCount(rows_.count + 1);
-      const int last = rows_.count - 1;
-      store_.RotateRowFromEnd(row, last);
-      rowMaps_.RotateFromEnd(row, last);
-      rows_.InsertSlots(row, 1);
-    }
-    CollapseSelection();
-    LayoutChanged();
+  const TUpdateGuard update(*this);
+  // The last row removed waits first past the end, so it comes back first.
+  for (int i = 0; i < count; ++i) {
+    SetRowCount(rows_.count + 1);
+    const int last = rows_.count - 1;
+    store_.RotateRowFromEnd(row, last);
+    rowMaps_.RotateFromEnd(row, last);
+    rows_.InsertSlots(row, 1);
   }
-  CellRangeChanged(0, row, cols_.count - 1, rows_.count - 1);
+  CollapseSelection();
+  LayoutChanged();
+  CellsChanged({{0, row}, {cols_.count - 1, rows_.count - 1}});
 }
 
 void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {

@@ -9,18 +9,14 @@
 #include <utility>
 
 #include "base/Exception.h"
+#include "grid/model/CellAddress.h"
+#include "grid/model/CellBox.h"
 #include "grid/model/CellStore.h"
 #include "grid/model/GridAxis.h"
 #include "grid/model/RowMapSet.h"
 #include "grid/model/TableDesign.h"
 
 namespace metrazil {
-
-struct TCellAddress {
-  int col = -1;
-  int row = -1;
-  friend bool operator==(const TCellAddress&, const TCellAddress&) = default;
-};
 
 // The cell model behind both tables: counts, fixed rows and columns, focus, sizes and a sparse text store.
 // Texts are byte strings exactly as in the table files (GB18030). All operations throw the exceptions of
@@ -61,6 +57,12 @@ class TTableGrid {
   void SetFocusedCell(int col, int row);
   // Same check; with keepAnchor the selection stretches from the anchor to the new focus.
   void SetFocusedCell(int col, int row, bool keepAnchor);
+  // The selection from anchor to focus, both checked as SetFocusedCell checks them; one layout notice.
+  void SetSelection(TCellAddress anchor, TCellAddress focus);
+  // The rectangle between the anchor and the focused cell.
+  TCellBox Selection() const { return TCellBox::Spanning({cols_.anchor, rows_.anchor}, {cols_.focus, rows_.focus}); }
+  // The nearest cell outside the fixed rows and columns (the fixed ones when nothing else is left).
+  TCellAddress ClampToBody(TCellAddress cell) const;
   // EInvalidGridOperation "网格索引越界" unless 0 <= index < count: the check of a column or row index
   // against its count wherever a cell is addressed by position.
   static void CheckGridIndex(std::int64_t index, int count);
@@ -159,12 +161,13 @@ class TTableGrid {
   // scrolling, fixed counts and row heights leave it alone.
   std::uint64_t ContentRevision() const { return contentRevision_; }
 
-  // Painting suspension: nested calls; layout changes made meanwhile are announced once at the end.
+  // Painting suspension: nested calls; layout and cell changes made meanwhile are announced once each at
+  // the end.
   void BeginUpdate();
   void EndUpdate();
   bool Updating() const { return updateCount_ > 0; }
-  // Announces a layout change held back by an open update now; the update stays open.
-  void FlushPendingLayout();
+  // Announces the changes held back by an open update now; the update stays open.
+  void FlushPendingNotices();
   // Holds painting suspended for its lifetime, balanced also when an operation fails half-way.
   class TUpdateGuard {
    public:
@@ -177,23 +180,33 @@ class TTableGrid {
     TTableGrid& grid_;
   };
 
-  // Hooks, all optional.
-  std::function<void(int col, int row)> OnCellWritten;  // after WriteCell stored or deleted
-  // After a table read stored cells, the smallest box [from, to] holding them; once per read.
-  std::function<void(TCellAddress from, TCellAddress to)> OnCellsWritten;
+  // The notices, both optional. Cells: the smallest box holding the cells whose texts were written or moved
+  // (rows inserted or removed, a table read); while an update is open, one box for all of them, told after
+  // the layout notice when the update closes.
+  std::function<void(const TCellBox& box)> OnCellsChanged;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
-  std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
 
-  // ---- The design's grid beyond what this program uses ----
-  // Kept because callers of the design may rely on them, though no caller here does: LocateText's options
-  // (only kLocateWholeCell is ever passed, and only that find is built), and the progress of table reads
-  // and saves, a percentage of the rows told whenever it changes (no handler is assigned).
   std::function<void(int progress)> OnTableFileProgress;
-  // Called now and then during work over many cells (block commands and their undo), always between two
-  // states a reader may see: for a window to paint meanwhile. It must not change the grid.
-  std::function<void()> OnBusy;
+
+  // Work over many cells (block commands, their undo) runs in a busy scope: while one is open the grid may be
+  // half way through a change, and the scope's callback is called now and then between two states a reader
+  // may see, so that a window can paint meanwhile. The callback must not change the grid. Scopes nest; the
+  // innermost callback is called.
+  class TBusyScope {
+   public:
+    TBusyScope(TTableGrid& grid, std::function<void()> onBusy);
+    ~TBusyScope();
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+   private:
+    TTableGrid& grid_;
+    std::function<void()> outer_;
+  };
+  bool IsBusy() const { return busyDepth_ > 0; }
+  // Calls the busy scope's callback, if any.
   void Busy() const {
-    if (OnBusy) OnBusy();
+    if (onBusy_) onBusy_();
   }
   // For loops over rows: Busy at every 4096th row.
   void BusyAtRow(std::int64_t row) const {
@@ -210,9 +223,8 @@ class TTableGrid {
   void CheckCellIndex(int col, int row) const;
   void ResetFocusToOrigin();
   void LayoutChanged();
-  void CellRangeChanged(int fromCol, int fromRow, int toCol, int toRow) const;
-  // Tells OnCellsWritten unless the box is empty.
-  void CellsWritten(TCellAddress from, TCellAddress to) const;
+  // Tells OnCellsChanged, or keeps the box for the end of the open update; an empty box tells nothing.
+  void CellsChanged(const TCellBox& box);
   TCellAddress LocateEmptyCell() const;
 
   TGridAxis rows_{kDesignRowCount, kDesignFixedRows, kDesignRowHeight, false};
@@ -222,6 +234,9 @@ class TTableGrid {
   TRowMapSet rowMaps_;  // every row holding a text is in it
   int updateCount_ = 0;
   bool layoutPending_ = false;
+  TCellBox cellsPending_;
+  int busyDepth_ = 0;
+  std::function<void()> onBusy_;
   std::uint64_t contentRevision_ = 0;
 };
 

@@ -9,12 +9,14 @@
 namespace metrazil {
 
 // The one entry through which a table read fills a grid: counts, column widths and cells appended in file
-// order, straight into the store. The cells stored are announced once, as the smallest box holding them, by
-// Finish or, when the read stops half-way, by Abandon: a hook per cell would cost a million calls.
+// order, straight into the store. It holds the grid's update open while it lives; the cells stored are
+// announced as the smallest box holding them (a notice per cell would cost a million calls), by Announce as
+// the read goes on and when the loader goes, the read complete or not.
 class TTableGridLoader {
  public:
   // Counts as a change of content from the start: texts go into the store without WriteCell.
-  explicit TTableGridLoader(TTableGrid& grid) : grid_(grid) { ++grid_.contentRevision_; }
+  explicit TTableGridLoader(TTableGrid& grid) : grid_(grid), update_(grid) { ++grid_.contentRevision_; }
+  ~TTableGridLoader() { Announce(); }
   TTableGridLoader(const TTableGridLoader&) = delete;
   TTableGridLoader& operator=(const TTableGridLoader&) = delete;
 
@@ -43,16 +45,12 @@ class TTableGridLoader {
     to_.col = std::max(to_.col, col);
   }
 
-  // The read is complete: announces the cells stored, then the whole grid as changed.
-  void Finish() {
-    Abandon();
-    grid_.CellRangeChanged(0, 0, grid_.ColCount(), grid_.RowCount());
-  }
-  // The read stopped: announces the cells stored so far.
-  void Abandon() { grid_.CellsWritten(from_, to_); }
+  // The cells stored so far, for a flush of the grid's notices while the read goes on.
+  void Announce() { grid_.CellsChanged({from_, to_}); }
 
  private:
   TTableGrid& grid_;
+  TTableGrid::TUpdateGuard update_;
   TCellAddress from_{TTableGrid::kMaxCount, TTableGrid::kMaxCount};
   TCellAddress to_{-1, -1};
   int currentRow_ = -1;

@@ -3,20 +3,16 @@
 #include <QApplication>
 #include <QCursor>
 
-#include "grid/model/TableGrid.h"
-
 namespace metrazil {
 
 TBusyYield::TBusyYield() { started_.start(); }
 
 TBusyYield::TBusyYield(TTableGrid& grid) : TBusyYield() {
-  grid_ = &grid;
-  outer_ = std::move(grid.OnBusy);
-  grid.OnBusy = [this] { (*this)(); };
+  scope_.emplace(grid, [this] { (*this)(); });
 }
 
 TBusyYield::~TBusyYield() {
-  if (grid_ != nullptr) grid_->OnBusy = std::move(outer_);
+  scope_.reset();
   if (busy_) QApplication::restoreOverrideCursor();
 }
 

@@ -1,16 +1,16 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <functional>
+#include <optional>
+
+#include "grid/model/TableGrid.h"
 
 namespace metrazil {
-
-class TTableGrid;
 
 // Keeps the window painting through work over a whole table (a save, a block command over many rows, its
 // undo): paints and timers only, every 20 ms, so that nothing the user does can change the table meanwhile;
 // the busy cursor shows once the work has taken 100 ms. Called by the work itself, or, built over a grid,
-// by the grid's long operations (TTableGrid::OnBusy) while it lives.
+// by the grid's long operations, in a busy scope of the grid while it lives.
 class TBusyYield {
  public:
   TBusyYield();
@@ -22,11 +22,10 @@ class TBusyYield {
   void operator()();
 
  private:
-  TTableGrid* grid_ = nullptr;
-  std::function<void()> outer_;  // the hook of a yield this one runs inside
   QElapsedTimer started_;
   qint64 last_ = 0;
   bool busy_ = false;
+  std::optional<TTableGrid::TBusyScope> scope_;  // over the grid whose long operations call it
 };
 
 }  // namespace metrazil

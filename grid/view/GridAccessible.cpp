@@ -18,21 +18,59 @@ namespace metrazil {
 
 namespace {
 
-struct TSelection {
-  int left;
-  int top;
-  int right;
-  int bottom;
-  std::int64_t Cols() const { return std::int64_t{right} - left + 1; }
-  std::int64_t Rows() const { return std::int64_t{bottom} - top + 1; }
-};
+int ClampToInt(std::int64_t v) { return static_cast<int>(std::min<std::int64_t>(v, INT_MAX)); }
 
-TSelection SelectionOf(const TTableGrid& model) {
-  return {std::min(model.AnchorCol(), model.FocusedCol()), std::min(model.AnchorRow(), model.FocusedRow()),
-          std::max(model.AnchorCol(), model.FocusedCol()), std::max(model.AnchorRow(), model.FocusedRow())};
+// Rows and columns as the table interface counts them: one body per question, asked along either axis.
+enum class TAxis { kRows, kCols };
+
+TAxis Across(TAxis axis) { return axis == TAxis::kRows ? TAxis::kCols : TAxis::kRows; }
+int Fixed(const TTableGrid& model, TAxis axis) { return axis == TAxis::kRows ? model.FixedRows() : model.FixedCols(); }
+int Count(const TTableGrid& model, TAxis axis) { return axis == TAxis::kRows ? model.RowCount() : model.ColCount(); }
+int On(TCellAddress cell, TAxis axis) { return axis == TAxis::kRows ? cell.row : cell.col; }
+TCellAddress Cell(TAxis axis, int index, int acrossIndex) {
+  return axis == TAxis::kRows ? TCellAddress{acrossIndex, index} : TCellAddress{index, acrossIndex};
 }
 
-int ClampToInt(std::int64_t v) { return static_cast<int>(std::min<std::int64_t>(v, INT_MAX)); }
+// The texts of the fixed cells across the model line `index`, joined by blanks: the header of a column
+// (its header rows) or of a row (its fixed columns).
+QString HeaderText(const TTableGridView& view, TAxis axis, int index) {
+  const TTableGrid& model = view.Model();
+  if (index < 0 || index >= Count(model, axis)) return {};
+  const TAxis across = Across(axis);
+  QString header;
+  for (int k = 0; k < std::min(Fixed(model, across), Count(model, across)); ++k) {
+    const TCellAddress cell = Cell(axis, index, k);
+    const QString text = AccessibleCellText(view, cell.col, cell.row);
+    if (text.isEmpty()) continue;
+    if (!header.isEmpty()) header += QLatin1Char(' ');
+    header += text;
+  }
+  return header;
+}
+
+// Whether the selection holds the whole body line `modelIndex`.
+bool IsLineSelected(const TTableGrid& model, TAxis axis, int modelIndex) {
+  const TCellBox sel = model.Selection();
+  const TAxis across = Across(axis);
+  return modelIndex >= On(sel.from, axis) && modelIndex <= On(sel.to, axis) &&
+         On(sel.from, across) <= Fixed(model, across) && On(sel.to, across) >= Count(model, across) - 1;
+}
+
+int SelectedLineCount(const TTableGrid& model, TAxis axis) {
+  const TCellBox sel = model.Selection();
+  if (!IsLineSelected(model, axis, On(sel.from, axis))) return 0;
+  return ClampToInt(std::int64_t{On(sel.to, axis)} - On(sel.from, axis) + 1);
+}
+
+QList<int> SelectedLines(const TTableGrid& model, TAxis axis, int maxListed) {
+  QList<int> lines;
+  if (SelectedLineCount(model, axis) == 0) return lines;
+  const TCellBox sel = model.Selection();
+  for (int k = On(sel.from, axis); k <= On(sel.to, axis) && lines.size() < maxListed; ++k) {
+    lines.append(k - Fixed(model, axis));
+  }
+  return lines;
+}
 
 std::uint64_t CellKey(int row, int col) {
   return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(col);
@@ -59,18 +97,7 @@ QString AccessibleCellText(const TTableGridView& view, int col, int row) {
   return text.replace(QChar::LineSeparator, QLatin1Char('\n'));
 }
 
-QString AccessibleColumnHeader(const TTableGridView& view, int col) {
-  const TTableGrid& model = view.Model();
-  if (col < 0 || col >= model.ColCount()) return {};
-  QString header;
-  for (int row = 0; row < std::min(model.FixedRows(), model.RowCount()); ++row) {
-    const QString text = AccessibleCellText(view, col, row);
-    if (text.isEmpty()) continue;
-    if (!header.isEmpty()) header += QLatin1Char(' ');
-    header += text;
-  }
-  return header;
-}
+QString AccessibleColumnHeader(const TTableGridView& view, int col) { return HeaderText(view, TAxis::kCols, col); }
 
 void InstallGridAccessibleFactory() { QAccessible::installFactory(GridAccessibleFactory); }
 
@@ -207,42 +234,32 @@ QAccessibleInterface* TGridAccessible::focusChild() const {
 
 QString TGridAccessible::columnDescription(int column) const {
   if (column < 0 || column >= columnCount()) return {};
-  return AccessibleColumnHeader(*View(), column + View()->Model().FixedCols());
+  return HeaderText(*View(), TAxis::kCols, column + View()->Model().FixedCols());
 }
 
 QString TGridAccessible::rowDescription(int row) const {
   if (row < 0 || row >= rowCount()) return {};
-  const TTableGrid& model = View()->Model();
-  QString header;
-  for (int col = 0; col < model.FixedCols(); ++col) {
-    const QString text = AccessibleCellText(*View(), col, row + model.FixedRows());
-    if (text.isEmpty()) continue;
-    if (!header.isEmpty()) header += QLatin1Char(' ');
-    header += text;
-  }
-  return header;
+  return HeaderText(*View(), TAxis::kRows, row + View()->Model().FixedRows());
 }
 
 // ---- selection, in table rows and columns --------------------------------------------------------------
 
 bool TGridAccessible::IsCellSelected(int modelRow, int modelCol) const {
-  if (!isValid()) return false;
-  const TSelection sel = SelectionOf(View()->Model());
-  return modelCol >= sel.left && modelCol <= sel.right && modelRow >= sel.top && modelRow <= sel.bottom;
+  return isValid() && View()->Model().Selection().Contains(modelCol, modelRow);
 }
 
 int TGridAccessible::selectedCellCount() const {
   if (!isValid()) return 0;
-  const TSelection sel = SelectionOf(View()->Model());
-  return ClampToInt(sel.Cols() * sel.Rows());
+  const TCellBox sel = View()->Model().Selection();
+  return ClampToInt((std::int64_t{sel.to.col} - sel.from.col + 1) * (std::int64_t{sel.to.row} - sel.from.row + 1));
 }
 
 QList<QAccessibleInterface*> TGridAccessible::selectedCells() const {
   QList<QAccessibleInterface*> cells;
   if (!isValid()) return cells;
-  const TSelection sel = SelectionOf(View()->Model());
-  for (int row = sel.top; row <= sel.bottom && cells.size() < kMaxListedCells; ++row) {
-    for (int col = sel.left; col <= sel.right && cells.size() < kMaxListedCells; ++col) {
+  const TCellBox sel = View()->Model().Selection();
+  for (int row = sel.from.row; row <= sel.to.row && cells.size() < kMaxListedCells; ++row) {
+    for (int col = sel.from.col; col <= sel.to.col && cells.size() < kMaxListedCells; ++col) {
       if (QAccessibleInterface* cell = ModelCell(row, col)) cells.append(cell);
     }
   }
@@ -250,51 +267,27 @@ QList<QAccessibleInterface*> TGridAccessible::selectedCells() const {
 }
 
 bool TGridAccessible::isRowSelected(int row) const {
-  if (!isValid()) return false;
-  const TTableGrid& model = View()->Model();
-  const TSelection sel = SelectionOf(model);
-  const int modelRow = row + model.FixedRows();
-  return modelRow >= sel.top && modelRow <= sel.bottom && sel.left <= model.FixedCols() &&
-         sel.right >= model.ColCount() - 1;
+  return isValid() && IsLineSelected(View()->Model(), TAxis::kRows, row + View()->Model().FixedRows());
 }
 
 bool TGridAccessible::isColumnSelected(int column) const {
-  if (!isValid()) return false;
-  const TTableGrid& model = View()->Model();
-  const TSelection sel = SelectionOf(model);
-  const int modelCol = column + model.FixedCols();
-  return modelCol >= sel.left && modelCol <= sel.right && sel.top <= model.FixedRows() &&
-         sel.bottom >= model.RowCount() - 1;
+  return isValid() && IsLineSelected(View()->Model(), TAxis::kCols, column + View()->Model().FixedCols());
 }
 
 int TGridAccessible::selectedRowCount() const {
-  if (!isValid()) return 0;
-  const TSelection sel = SelectionOf(View()->Model());
-  return isRowSelected(sel.top - View()->Model().FixedRows()) ? ClampToInt(sel.Rows()) : 0;
+  return isValid() ? SelectedLineCount(View()->Model(), TAxis::kRows) : 0;
 }
 
 int TGridAccessible::selectedColumnCount() const {
-  if (!isValid()) return 0;
-  const TSelection sel = SelectionOf(View()->Model());
-  return isColumnSelected(sel.left - View()->Model().FixedCols()) ? ClampToInt(sel.Cols()) : 0;
+  return isValid() ? SelectedLineCount(View()->Model(), TAxis::kCols) : 0;
 }
 
 QList<int> TGridAccessible::selectedRows() const {
-  QList<int> rows;
-  if (selectedRowCount() == 0) return rows;
-  const int fixedRows = View()->Model().FixedRows();
-  const TSelection sel = SelectionOf(View()->Model());
-  for (int row = sel.top; row <= sel.bottom && rows.size() < kMaxListedCells; ++row) rows.append(row - fixedRows);
-  return rows;
+  return isValid() ? SelectedLines(View()->Model(), TAxis::kRows, kMaxListedCells) : QList<int>();
 }
 
 QList<int> TGridAccessible::selectedColumns() const {
-  QList<int> cols;
-  if (selectedColumnCount() == 0) return cols;
-  const int fixedCols = View()->Model().FixedCols();
-  const TSelection sel = SelectionOf(View()->Model());
-  for (int col = sel.left; col <= sel.right && cols.size() < kMaxListedCells; ++col) cols.append(col - fixedCols);
-  return cols;
+  return isValid() ? SelectedLines(View()->Model(), TAxis::kCols, kMaxListedCells) : QList<int>();
 }
 
 }  // namespace metrazil

@@ -67,40 +67,38 @@ QAccessible::State TGridAccessibleCell::state() const {
   return state;
 }
 
-int TGridAccessibleCell::rowIndex() const {
-  if (view_.isNull()) return -1;
-  const int fixedRows = view_->Model().FixedRows();
-  return row_ < fixedRows ? -1 : row_ - fixedRows;
-}
+namespace {
+
+// A model index as the table interface counts it: -1 in the fixed part.
+int BodyIndex(int index, int fixed) { return index < fixed ? -1 : index - fixed; }
+
+}  // namespace
+
+int TGridAccessibleCell::rowIndex() const { return view_.isNull() ? -1 : BodyIndex(row_, view_->Model().FixedRows()); }
 
 int TGridAccessibleCell::columnIndex() const {
-  if (view_.isNull()) return -1;
-  const int fixedCols = view_->Model().FixedCols();
-  return col_ < fixedCols ? -1 : col_ - fixedCols;
+  return view_.isNull() ? -1 : BodyIndex(col_, view_->Model().FixedCols());
 }
 
 bool TGridAccessibleCell::isSelected() const { return isValid() && table_->IsCellSelected(row_, col_); }
 
-QList<QAccessibleInterface*> TGridAccessibleCell::columnHeaderCells() const {
+// The fixed cells of the cell's column (its header rows) or of its row (its fixed columns); none for a
+// cell that is itself in that fixed part.
+QList<QAccessibleInterface*> TGridAccessibleCell::HeaderCells(bool ofColumn) const {
   QList<QAccessibleInterface*> headers;
   if (!isValid()) return headers;
-  const int fixedRows = view_->Model().FixedRows();
-  if (row_ < fixedRows) return headers;
-  for (int row = 0; row < fixedRows; ++row) {
-    if (QAccessibleInterface* header = table_->ModelCell(row, col_)) headers.append(header);
+  const int fixed = ofColumn ? view_->Model().FixedRows() : view_->Model().FixedCols();
+  if ((ofColumn ? row_ : col_) < fixed) return headers;
+  for (int k = 0; k < fixed; ++k) {
+    if (QAccessibleInterface* header = ofColumn ? table_->ModelCell(k, col_) : table_->ModelCell(row_, k)) {
+      headers.append(header);
+    }
   }
   return headers;
 }
 
-QList<QAccessibleInterface*> TGridAccessibleCell::rowHeaderCells() const {
-  QList<QAccessibleInterface*> headers;
-  if (!isValid()) return headers;
-  const int fixedCols = view_->Model().FixedCols();
-  if (col_ < fixedCols) return headers;
-  for (int col = 0; col < fixedCols; ++col) {
-    if (QAccessibleInterface* header = table_->ModelCell(row_, col)) headers.append(header);
-  }
-  return headers;
-}
+QList<QAccessibleInterface*> TGridAccessibleCell::columnHeaderCells() const { return HeaderCells(true); }
+
+QList<QAccessibleInterface*> TGridAccessibleCell::rowHeaderCells() const { return HeaderCells(false); }
 
 }  // namespace metrazil

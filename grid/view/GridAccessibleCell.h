@@ -48,6 +48,8 @@ class TGridAccessibleCell : public QAccessibleInterface, public QAccessibleTable
   QAccessibleInterface* table() const override;
 
  private:
+  QList<QAccessibleInterface*> HeaderCells(bool ofColumn) const;
+
   TGridAccessible* table_;
   QPointer<TTableGridView> view_;
   int row_;  // in the model

@@ -1,8 +1,8 @@
 #include "grid/view/GridAccessibleEvents.h"
 
 #include <QAccessible>
-#include <QChildEvent>
 #include <algorithm>
+#include <utility>
 
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridEditor.h"
@@ -16,10 +16,10 @@ TGridAccessibleEvents::TGridAccessibleEvents(TTableGridView& view) : view_(view)
   settle_.setSingleShot(true);
   settle_.setInterval(kSettleMs);
   connect(&settle_, &QTimer::timeout, this, [this] { Settled(); });
-  // The header editor exists already; the in-place editor is made on the first edit, inside the viewport.
-  if (QWidget* header = view_.EditSession().HeaderEditor()) header->installEventFilter(this);
-  view_.viewport()->installEventFilter(this);
+  if (QWidget* header = view_.EditSession().HeaderEditor()) WatchEditor(header);
 }
+
+void TGridAccessibleEvents::WatchEditor(QWidget* editor) { editor->installEventFilter(this); }
 
 TGridAccessibleEvents::TShape TGridAccessibleEvents::ShapeNow() const {
   const TTableGrid& model = view_.Model();
@@ -46,41 +46,38 @@ void TGridAccessibleEvents::LayoutChanged() {
   }
 }
 
-void TGridAccessibleEvents::CellWritten(int col, int row) {
+void TGridAccessibleEvents::CellsChanged(const TCellBox& box) {
   if (!QAccessible::isActive()) return;
   TGridAccessible* table = Table();
   if (table == nullptr) return;
-  const bool focused = col == view_.Model().FocusedCol() && row == view_.Model().FocusedRow();
-  if (QAccessibleInterface* cell = focused ? table->ModelCell(row, col) : table->CachedCell(row, col)) {
-    QAccessibleEvent renamed(cell, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&renamed);
-    SendDataChanged({col, row}, {col, row});
-    return;
+  // One cell written (an edit that ended) is told at once when a tool knows it or it has the focus; larger
+  // changes (a table read, a block command) are gathered: cell objects read the model, so the DataChanged
+  // that follows is all a tool needs.
+  if (box.from == box.to) {
+    const int col = box.from.col;
+    const int row = box.from.row;
+    const bool focused = col == view_.Model().FocusedCol() && row == view_.Model().FocusedRow();
+    if (QAccessibleInterface* cell = focused ? table->ModelCell(row, col) : table->CachedCell(row, col)) {
+      QAccessibleEvent renamed(cell, QAccessible::NameChanged);
+      QAccessible::updateAccessibility(&renamed);
+      SendDataChanged(box);
+      return;
+    }
   }
-  GatherWritten({col, row}, {col, row});
+  GatherWritten(box);
 }
 
-// A table read; cell objects read the model, so the DataChanged that follows is all a tool needs.
-void TGridAccessibleEvents::CellsWritten(TCellAddress from, TCellAddress to) {
-  if (QAccessible::isActive()) GatherWritten(from, to);
-}
-
-void TGridAccessibleEvents::GatherWritten(TCellAddress from, TCellAddress to) {
-  if (!written_) {
-    written_ = true;
-    writtenFrom_ = from;
-    writtenTo_ = to;
-  } else {
-    writtenFrom_ = {std::min(writtenFrom_.col, from.col), std::min(writtenFrom_.row, from.row)};
-    writtenTo_ = {std::max(writtenTo_.col, to.col), std::max(writtenTo_.row, to.row)};
-  }
+void TGridAccessibleEvents::GatherWritten(const TCellBox& box) {
+  written_ = written_.United(box);
   Gather();
 }
 
-// From and to are model cells; the table event counts in body rows and columns, a header text changed
-// is an event of its own.
-void TGridAccessibleEvents::SendDataChanged(TCellAddress from, TCellAddress to) {
+// The box is in model cells; the table event counts in body rows and columns, a header text changed is an
+// event of its own.
+void TGridAccessibleEvents::SendDataChanged(const TCellBox& box) {
   const TTableGrid& model = view_.Model();
+  TCellAddress from = box.from;
+  TCellAddress to = box.to;
   if (from.row < model.FixedRows() || from.col < model.FixedCols()) {
     QAccessibleEvent headers(&view_, from.row < model.FixedRows() ? QAccessible::TableColumnHeaderChanged
                                                                   : QAccessible::TableRowHeaderChanged);
@@ -119,15 +116,14 @@ void TGridAccessibleEvents::Settled() {
     return;
   }
   const bool reshaped = shapeChanged_;
-  const bool written = written_;
+  const TCellBox written = std::exchange(written_, TCellBox{});
   shapeChanged_ = false;
-  written_ = false;
   if (!QAccessible::isActive()) return;
   if (reshaped) {
     QAccessibleTableModelChangeEvent reset(&view_, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
-  } else if (written) {
-    SendDataChanged(writtenFrom_, writtenTo_);
+  } else if (!written.IsEmpty()) {
+    SendDataChanged(written);
   }
   // A focus move since the last change has told the cell as it now is.
   if (changes_ != changesAtFocus_) SendFocus();
@@ -147,19 +143,7 @@ void TGridAccessibleEvents::SendFocus() {
 // ---- the editors ---------------------------------------------------------------------------------------
 
 bool TGridAccessibleEvents::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ChildAdded && watched == view_.viewport()) {
-    QObject* child = static_cast<QChildEvent*>(event)->child();
-    if (child->isWidgetType()) child->installEventFilter(this);
-  } else if (event->type() == QEvent::Show) {
-    if (watched == view_.EditSession().Editor()) {
-      // Made once: the viewport need not be watched any longer.
-      if (!editorSeen_) view_.viewport()->removeEventFilter(this);
-      editorSeen_ = true;
-      NameEditor(view_.EditSession().Editor());
-    } else if (watched == view_.EditSession().HeaderEditor()) {
-      NameEditor(view_.EditSession().HeaderEditor());
-    }
-  }
+  if (event->type() == QEvent::Show && watched->isWidgetType()) NameEditor(static_cast<QWidget*>(watched));
   return false;
 }
 

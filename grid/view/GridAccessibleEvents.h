@@ -30,11 +30,12 @@ class TGridAccessibleEvents : public QObject {
  public:
   explicit TGridAccessibleEvents(TTableGridView& view);
 
-  // From the view's model hooks and its focus-in.
+  // From the view's model notices and its focus-in.
   void LayoutChanged();
-  void CellWritten(int col, int row);
-  void CellsWritten(TCellAddress from, TCellAddress to);
+  void CellsChanged(const TCellBox& box);
   void FocusIn();
+  // The in-place editor, made on the first edit, is named when it shows as the header editor is.
+  void WatchEditor(QWidget* editor);
 
   static constexpr int kSettleMs = 100;
 
@@ -51,10 +52,10 @@ class TGridAccessibleEvents : public QObject {
   };
   TShape ShapeNow() const;
   TGridAccessible* Table() const;
-  void GatherWritten(TCellAddress from, TCellAddress to);
+  void GatherWritten(const TCellBox& box);
   void Gather();
   void Settled();
-  void SendDataChanged(TCellAddress from, TCellAddress to);
+  void SendDataChanged(const TCellBox& box);
   void SendFocus();
   void NameEditor(QWidget* editor);
 
@@ -62,14 +63,11 @@ class TGridAccessibleEvents : public QObject {
   TShape shape_;
   TCellAddress focus_;
   bool shapeChanged_ = false;
-  bool written_ = false;
-  TCellAddress writtenFrom_;
-  TCellAddress writtenTo_;
+  TCellBox written_;
   std::uint64_t changes_ = 0;
   std::uint64_t changesWhenArmed_ = 0;
   std::uint64_t changesAtFocus_ = 0;  // changes_ when the focused cell was last told
   QTimer settle_;
-  bool editorSeen_ = false;
 };
 
 }  // namespace metrazil

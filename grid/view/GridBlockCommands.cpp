@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
@@ -14,9 +15,6 @@
 namespace metrazil {
 
 namespace {
-
-TCellAddress Focus(const TTableGrid& grid) { return TCellAddress{grid.FocusedCol(), grid.FocusedRow()}; }
-TCellAddress Anchor(const TTableGrid& grid) { return TCellAddress{grid.AnchorCol(), grid.AnchorRow()}; }
 
 // Converted a few megabytes at a time with the window painting in between: a whole table is a hundred. Cut
 // after a line feed, which is never part of a two- or four-byte character.
@@ -39,7 +37,8 @@ QString BlockFromTableBytes(std::string_view bytes, TBusyYield& busy) {
 void TGridBlockCommands::Copy() const {
   TTableGrid& grid = view_.Model();
   TBusyYield busy(grid);
-  QGuiApplication::clipboard()->setText(BlockFromTableBytes(FormatBlockText(grid, Anchor(grid), Focus(grid)), busy));
+  const TCellBox selection = grid.Selection();
+  QGuiApplication::clipboard()->setText(BlockFromTableBytes(FormatBlockText(grid, selection.from, selection.to), busy));
 }
 
 void TGridBlockCommands::Cut() {
@@ -53,13 +52,20 @@ void TGridBlockCommands::Paste() {
   TTableGrid& grid = view_.Model();
   const TBusyYield busy(grid);
   const TBlockText block = ParseBlockText(ToTableBytes(text));
-  view_.RecordAndShow(PasteBlock(grid, block, Anchor(grid), Focus(grid), pasteGrowsColumns_));
+  const TCellBox selection = grid.Selection();
+  RecordAndShow(PasteBlock(grid, block, selection.from, selection.to, pasteGrowsColumns_));
 }
 
 void TGridBlockCommands::Clear() {
   TTableGrid& grid = view_.Model();
   const TBusyYield busy(grid);
-  view_.RecordAndShow(ClearBlock(grid, Anchor(grid), Focus(grid)));
+  const TCellBox selection = grid.Selection();
+  RecordAndShow(ClearBlock(grid, selection.from, selection.to));
+}
+
+void TGridBlockCommands::RecordAndShow(TGridUndoStep step) {
+  view_.ShowStep(step);
+  view_.UndoStack().Push(std::move(step));
 }
 
 }  // namespace metrazil

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "grid/model/GridUndoStep.h"
+
 namespace metrazil {
 
 class TTableGridView;
@@ -22,6 +24,8 @@ class TGridBlockCommands {
   void Clear();
 
  private:
+  void RecordAndShow(TGridUndoStep step);
+
   TTableGridView& view_;
   bool pasteGrowsColumns_ = false;
 };

@@ -1,5 +1,4 @@
 #include "grid/view/GridEditSession.h"
-#include "grid/model/GridUndoStack.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -8,16 +7,17 @@
 #include <QScopedValueRollback>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/model/GridUndoStack.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridHeaderEdit.h"
+#include "grid/view/GridHeaderEditSession.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
 
 TGridEditSession::TGridEditSession(TTableGridView& view, TGridKeyController& keys)
-    : view_(view), keys_(keys), headerEdit_(std::make_unique<TGridHeaderEdit>(view, keys)) {}
+    : view_(view), keys_(keys), headerEdit_(std::make_unique<TGridHeaderEditSession>(view, keys)) {}
 
 TGridEditSession::~TGridEditSession() { DropEditors(); }
 
@@ -43,10 +43,12 @@ void TGridEditSession::BeginEdit(bool selectAll, bool takeFocus) {
   const int col = model.FocusedCol();
   const int row = model.FocusedRow();
   if (row < model.FixedRows() || col < model.FixedCols()) return;
-  if (editor_ == nullptr) editor_ = std::make_unique<TGridEditor>(*this, keys_, view_.viewport());
+  if (editor_ == nullptr) {
+    editor_ = std::make_unique<TGridEditor>(*this, keys_, view_.viewport());
+    view_.EditorMade(*editor_);
+  }
   if (state_ == TState::kClosed) {
-    const TCellAddress topLeft = view_.Geometry().ScrollIntoView(col, row);
-    view_.SetTopLeft(topLeft.col, topLeft.row);
+    view_.ScrollToCell({col, row});
     state_ = TState::kOpen;
     editCell_ = {col, row};
     startText_ = model.ReadCell(col, row);
@@ -128,7 +130,7 @@ void TGridEditSession::EndEdit(bool focusGrid) {
   const std::string text = EditorBytes();
   if (view_.Model().CellText(editCell_.col, editCell_.row) != text) WriteFromEditor(text);
   // One undo step for the whole edit, pastes into the editor and commits on the way included.
-  view_.RecordStep(TextWritten(view_.Model(), editCell_.col, editCell_.row, std::move(undoText_)));
+  view_.UndoStack().Push(TextWritten(view_.Model(), editCell_.col, editCell_.row, std::move(undoText_)));
   undoText_.clear();
   HideEditor(focusGrid);
 }
@@ -139,7 +141,7 @@ void TGridEditSession::CancelEdit() {
   EndEdit();
 }
 
-void TGridEditSession::EndEdits() {
+void TGridEditSession::EndAllEdits() {
   const QWidget* focused = QApplication::focusWidget();
   const bool editorFocused = focused != nullptr && (focused == editor_.get() || focused == HeaderEditor());
   EndHeaderEdit();
@@ -154,16 +156,10 @@ void TGridEditSession::HideEditor(bool focusGrid) {
   view_.RepaintChanged();
 }
 
-void TGridEditSession::CellWritten(int col, int row) {
-  if (state_ != TState::kClosed && !writingFromEditorGuard_ && col == editCell_.col && row == editCell_.row) Reload();
-}
-
-void TGridEditSession::CellsWritten(TCellAddress from, TCellAddress to) {
-  // The box may hold cells the read did not write: only a text other than the edit's own tells it did.
-  if (state_ != TState::kClosed && editCell_.col >= from.col && editCell_.col <= to.col && editCell_.row >= from.row &&
-      editCell_.row <= to.row && view_.Model().CellText(editCell_.col, editCell_.row) != lastCommitted_) {
-    Reload();
-  }
+void TGridEditSession::CellsChanged(const TCellBox& box) {
+  if (state_ == TState::kClosed || writingFromEditorGuard_ || !box.Contains(editCell_.col, editCell_.row)) return;
+  // The box may hold cells that were not written: only a text other than the edit's own tells the edit cell was.
+  if (view_.Model().CellText(editCell_.col, editCell_.row) != lastCommitted_) Reload();
 }
 
 void TGridEditSession::Reload() {

@@ -12,7 +12,7 @@ class QKeyEvent;
 namespace metrazil {
 
 class TGridEditor;
-class TGridHeaderEdit;
+class TGridHeaderEditSession;
 class TGridHeaderEditor;
 class TGridKeyController;
 class TTableGridView;
@@ -42,7 +42,7 @@ class TGridEditSession {
   void KeepCommittedText() { startText_ = lastCommitted_; }
   // Ends both editors, storing their texts, so that a save writes what the user sees; the grid takes the
   // keyboard focus when an editor had it.
-  void EndEdits();
+  void EndAllEdits();
   // Open from BeginEdit until the editor is hidden, closing included.
   bool IsEditing() const { return state_ != TState::kClosed; }
   TGridEditor* Editor() const { return editor_.get(); }
@@ -61,13 +61,11 @@ class TGridEditSession {
   // Closes both editors without storing anything and deletes them (the view is going).
   void DropEditors();
 
-  // The layout changed: open editors follow their cells (the in-place editor only, or both).
-  void PlaceEditor();
+  // The layout changed: open editors follow their cells.
   void PlaceEditors();
-  // A cell was written: an open edit of that cell reloads it unless the edit wrote it.
-  void CellWritten(int col, int row);
-  // A table read stored cells within [from, to]: an open edit of a cell the read changed reloads it.
-  void CellsWritten(TCellAddress from, TCellAddress to);
+  // Cells in the box changed: an open edit of one of them reloads it when something other than the edit
+  // changed its text.
+  void CellsChanged(const TCellBox& box);
 
   // A key the grid got while an edit is open (the grid keeps the focus during a composition) goes to the
   // editor; one the editor hands back is dropped. False when there is no edit to take it.
@@ -91,6 +89,7 @@ class TGridEditSession {
     kClosing,    // EndEdit is storing the text and hiding the editor
   };
 
+  void PlaceEditor();
   void LoadEditor(const std::string& cellText);
   // The edited cell's stored text into the editor, all of it selected.
   void Reload();
@@ -101,7 +100,7 @@ class TGridEditSession {
   TTableGridView& view_;
   TGridKeyController& keys_;
   std::unique_ptr<TGridEditor> editor_;
-  std::unique_ptr<TGridHeaderEdit> headerEdit_;
+  std::unique_ptr<TGridHeaderEditSession> headerEdit_;
 
   TState state_ = TState::kClosed;
   TCellAddress editCell_;

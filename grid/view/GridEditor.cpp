@@ -22,7 +22,7 @@ TGridEditor::TGridEditor(TGridEditSession& session, TGridKeyController& keys, QW
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the text scrolls with the caret, as in a cell-sized box
   setTabChangesFocus(true);
   document()->setDocumentMargin(0);
-  setViewportMargins(kTextLeft, kTextTop, kTextRight, 0);
+  setViewportMargins(TCellTextInset::kLeft, TCellTextInset::kTop, TCellTextInset::kEditorRight, 0);
   connect(this, &QPlainTextEdit::textChanged, this, &TGridEditor::AlignFirstLine);
   hide();
 }
@@ -39,10 +39,10 @@ void TGridEditor::AlignFirstLine() {
   if (line.isValid()) line.setLineWidth(std::max(viewport()->width(), 1));
   layout.endLayout();
   const qreal excess = line.isValid() ? line.ascent() - metrics.ascent() : 0;
-  const int top = std::clamp(kTextTop - static_cast<int>(std::lround(excess)), 0, kTextTop);
+  const int top = std::clamp(TCellTextInset::kTop - static_cast<int>(std::lround(excess)), 0, TCellTextInset::kTop);
   if (top != textTop_) {
     textTop_ = top;
-    setViewportMargins(kTextLeft, textTop_, kTextRight, 0);
+    setViewportMargins(TCellTextInset::kLeft, textTop_, TCellTextInset::kEditorRight, 0);
   }
 }
 

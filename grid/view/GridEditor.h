@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+#include "grid/layout/CellTextInset.h"
+
 namespace metrazil {
 
 class TGridEditSession;
@@ -29,16 +31,11 @@ class TGridEditor : public QPlainTextEdit {
   bool focusNextPrevChild(bool next) override;
 
  private:
-  // The editor lies on the cell less its right and bottom pixel. The cell paints its text 3 pixels in
-  // (its inner pixel and a 2-pixel margin) and wraps it 3 pixels before its right edge; so does the editor.
-  static constexpr int kTextLeft = 3;
-  static constexpr int kTextTop = 3;
-  static constexpr int kTextRight = 2;
   void AlignFirstLine();
 
   TGridEditSession& session_;
   TGridKeyController& keys_;
-  int textTop_ = kTextTop;
+  int textTop_ = TCellTextInset::kTop;
 };
 
 }  // namespace metrazil

@@ -2,12 +2,12 @@
 
 #include <QKeyEvent>
 
-#include "grid/view/GridHeaderEdit.h"
+#include "grid/view/GridHeaderEditSession.h"
 #include "grid/view/GridKeyController.h"
 
 namespace metrazil {
 
-TGridHeaderEditor::TGridHeaderEditor(TGridHeaderEdit& edit, TGridKeyController& keys, QWidget* parent)
+TGridHeaderEditor::TGridHeaderEditor(TGridHeaderEditSession& edit, TGridKeyController& keys, QWidget* parent)
     : QLineEdit(parent), edit_(edit), keys_(keys) {
   setFrame(false);
   hide();

@@ -4,7 +4,7 @@
 
 namespace metrazil {
 
-class TGridHeaderEdit;
+class TGridHeaderEditSession;
 class TGridKeyController;
 
 // The header editor: a borderless single-line text box over one header cell. Enter and Esc do nothing;
@@ -13,14 +13,14 @@ class TGridHeaderEditor : public QLineEdit {
   Q_OBJECT
 
  public:
-  TGridHeaderEditor(TGridHeaderEdit& edit, TGridKeyController& keys, QWidget* parent);
+  TGridHeaderEditor(TGridHeaderEditSession& edit, TGridKeyController& keys, QWidget* parent);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  TGridHeaderEdit& edit_;
+  TGridHeaderEditSession& edit_;
   TGridKeyController& keys_;
 };
 

@@ -262,10 +262,10 @@ void TGridKeyController::MoveTo(int col, int row, bool keepAnchor) { view_.MoveF
 void TGridKeyController::PageMove(int direction, bool keepAnchor) {
   const TTableGrid& model = view_.Model();
   const int page = view_.PageRows();
-  const int target = std::clamp(model.FocusedRow() + direction * page, model.FixedRows(), model.RowCount() - 1);
-  if (target == model.FocusedRow()) return;
+  const TCellAddress target = model.ClampToBody({model.FocusedCol(), model.FocusedRow() + direction * page});
+  if (target.row == model.FocusedRow()) return;
   view_.SetTopLeft(model.LeftCol(), model.TopRow() + direction * page);
-  view_.MoveFocus(model.FocusedCol(), target, keepAnchor);
+  view_.MoveFocus(target.col, target.row, keepAnchor);
 }
 
 void TGridKeyController::PageSideways(int direction, bool keepAnchor) {
@@ -288,10 +288,8 @@ void TGridKeyController::MoveToBottomVisible(bool keepAnchor) {
 }
 
 void TGridKeyController::SelectAll() {
-  TTableGrid& model = view_.Model();
-  model.SetFocusedCell(std::max(0, model.FixedCols()), model.FixedRows(), false);
-  model.SetFocusedCell(model.ColCount() - 1, model.RowCount() - 1, true);
-  view_.RepaintChanged();
+  const TTableGrid& model = view_.Model();
+  view_.SelectBlock({model.FixedCols(), model.FixedRows()}, {model.ColCount() - 1, model.RowCount() - 1}, false);
 }
 
 bool TGridKeyController::LeaveCell(TGridEditor& editor, int direction) {

@@ -4,13 +4,14 @@
 #include <QPolygon>
 #include <cmath>
 
+#include "grid/layout/CellTextInset.h"
 #include "grid/view/CellTextPainter.h"
 
 namespace metrazil {
 
 QRect TGridPainter::TextRect(const QRect& cell) {
-  // Content rectangle: the cell less one pixel on every side; the text leaves 2 more left, top and right.
-  return QRect(QPoint(cell.left() + 3, cell.top() + 3), QPoint(cell.right() - 3, cell.bottom() - 1));
+  return QRect(QPoint(cell.left() + TCellTextInset::kLeft, cell.top() + TCellTextInset::kTop),
+               QPoint(cell.right() - TCellTextInset::kRight, cell.bottom() - TCellTextInset::kBottom));
 }
 
 QColor TGridPainter::GradientBand(const QColor& fixedColor, int band) {

@@ -22,7 +22,7 @@ class TGridPainter {
   // grid lines.
   void PaintFocusRect(const QRect& cell);
 
-  // Where the text of a cell is laid out: the cell less its grid lines and 2 pixels left, top and right.
+  // Where the text of a cell is laid out (TCellTextInset).
   static QRect TextRect(const QRect& cell);
   // Colour of band k of the header gradient (white at the top to the header colour).
   static QColor GradientBand(const QColor& fixedColor, int band);

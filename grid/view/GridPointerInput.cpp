@@ -1,7 +1,6 @@
 #include "grid/view/GridPointerInput.h"
 
 #include <QApplication>
-#include <QChildEvent>
 #include <QEvent>
 #include <QMouseEvent>
 
@@ -82,11 +81,6 @@ int TGridPointerInput::WheelStep() const { return wheel_->WheelStep(); }
 bool TGridPointerInput::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_.viewport()) {
     if (event->type() == QEvent::Resize) scroll_->Sync();
-    // The in-place editor is made on first use; its wheel notches are ours once it is ready to show.
-    if (event->type() == QEvent::ChildPolished && view_.EditSession().Editor() != nullptr &&
-        static_cast<QChildEvent*>(event)->child() == view_.EditSession().Editor()) {
-      WatchEditor(view_.EditSession().Editor());
-    }
   } else if (watched == &view_) {
     // Seen before the grid handles the key (Tab included), which then has its usual effect.
     if (event->type() == QEvent::KeyPress) panning_->KeyPress();

@@ -39,7 +39,7 @@ bool TGridScrollController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TGridScrollController::FocusGrid() {
-  view_.EditSession().EndEdits();
+  view_.EditSession().EndAllEdits();
   view_.setFocus(Qt::MouseFocusReason);
 }
 

@@ -185,7 +185,7 @@ bool TGridSizingController::MouseRelease(QMouseEvent* event) {
   const TGridRect rect = view_.Geometry().CellRect(col, 0);
   if (rect == TGridRect{}) return true;  // scrolled away meanwhile
   if (const auto width = DraggedWidth(lineX_, static_cast<int>(rect.left))) {
-    if (*width != view_.Model().ColWidth(col)) view_.RecordStep(ChangeColWidth(view_.Model(), col, *width));
+    if (*width != view_.Model().ColWidth(col)) view_.UndoStack().Push(ChangeColWidth(view_.Model(), col, *width));
   }
   return true;
 }
@@ -229,7 +229,7 @@ void TGridSizingController::FitColumn(int col) {
     const std::string_view firstLine = FirstLine(text);
     if (seen.insert(firstLine).second) measure(bodyMetrics, firstLine);
   });
-  view_.RecordStep(ChangeColWidth(model, col, FitWidth(widest)));
+  view_.UndoStack().Push(ChangeColWidth(model, col, FitWidth(widest)));
 }
 
 }  // namespace metrazil

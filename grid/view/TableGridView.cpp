@@ -70,17 +70,13 @@ TTableGridView::~TTableGridView() {
   // The editors go first, while the view is whole: losing the focus on the way must not reach a model
   // that is already gone. Nothing is stored: closing the window saves nothing.
   session_->DropEditors();
-  model_.OnCellWritten = nullptr;
-  model_.OnCellsWritten = nullptr;
+  model_.OnCellsChanged = nullptr;
   model_.OnLayoutChanged = nullptr;
-  model_.OnCellRangeChanged = nullptr;
 }
 
 void TTableGridView::ConnectModel() {
-  model_.OnCellWritten = [this](int col, int row) { CellWritten(col, row); };
-  model_.OnCellsWritten = [this](TCellAddress from, TCellAddress to) { CellsWritten(from, to); };
+  model_.OnCellsChanged = [this](const TCellBox& box) { CellsChanged(box); };
   model_.OnLayoutChanged = [this] { LayoutChanged(); };
-  model_.OnCellRangeChanged = [this](TCellAddress from, TCellAddress to) { CellRangeChanged(from, to); };
 }
 
 // ---- geometry ------------------------------------------------------------------------------------------
@@ -118,31 +114,18 @@ void TTableGridView::LayoutChanged() {
   accessibility_->LayoutChanged();
 }
 
-void TTableGridView::CellWritten(int col, int row) {
-  // While updates are held back the one who holds them repaints.
-  if (!model_.Updating()) viewport()->update(CellRect(col, row));
-  session_->CellWritten(col, row);
-  accessibility_->CellWritten(col, row);
+void TTableGridView::CellsChanged(const TCellBox& box) {
+  viewport()->update(ToQRect(Geometry().BlockRect(box.from, box.to)));
+  session_->CellsChanged(box);
+  accessibility_->CellsChanged(box);
 }
 
-// A table read: the range notice that follows repaints.
-void TTableGridView::CellsWritten(TCellAddress from, TCellAddress to) {
-  session_->CellsWritten(from, to);
-  accessibility_->CellsWritten(from, to);
-}
-
-void TTableGridView::CellRangeChanged(TCellAddress from, TCellAddress to) {
-  // Counts and sizes that change with the cells (rows inserted or removed, a table read) repaint through
-  // the layout notice.
-  viewport()->update(ToQRect(Geometry().BlockRect(from, to)));
+void TTableGridView::EditorMade(TGridEditor& editor) {
+  pointerInput_->WatchEditor(&editor);
+  accessibility_->WatchEditor(&editor);
 }
 
 // ---- undo ---------------------------------------------------------------------------------------------
-
-void TTableGridView::RecordAndShow(TGridUndoStep step) {
-  ShowStep(step);
-  RecordStep(std::move(step));
-}
 
 void TTableGridView::Undo() {
   const TBusyYield busy(model_);
@@ -154,19 +137,7 @@ void TTableGridView::Redo() {
   if (const TGridUndoStep* step = undo_.Redo(model_)) ShowStep(*step);
 }
 
-void TTableGridView::ShowStep(const TGridUndoStep& step) {
-  const auto body = [this](TCellAddress cell) {
-    return TCellAddress{std::clamp(cell.col, std::max(model_.FixedCols(), 0), model_.ColCount() - 1),
-                        std::clamp(cell.row, model_.FixedRows(), model_.RowCount() - 1)};
-  };
-  const TCellAddress focus = body(step.focus);
-  const TCellAddress end = body(step.blockEnd);
-  model_.SetFocusedCell(end.col, end.row);
-  model_.SetFocusedCell(focus.col, focus.row, true);
-  const TCellAddress topLeft = Geometry().ScrollIntoView(focus.col, focus.row);
-  SetTopLeft(topLeft.col, topLeft.row);
-  viewport()->update();
-}
+void TTableGridView::ShowStep(const TGridUndoStep& step) { SelectBlock(step.blockEnd, step.focus); }
 
 // ---- fonts and colours ---------------------------------------------------------------------------------
 
@@ -237,10 +208,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
   const TGridGeometry geometry = Geometry();
   TGridPainter cells(painter, style_);
 
-  const int selLeft = std::min(model_.AnchorCol(), model_.FocusedCol());
-  const int selRight = std::max(model_.AnchorCol(), model_.FocusedCol());
-  const int selTop = std::min(model_.AnchorRow(), model_.FocusedRow());
-  const int selBottom = std::max(model_.AnchorRow(), model_.FocusedRow());
+  const TCellBox selection = model_.Selection();
 
   // The cell under an open editor is painted too: the editor leaves its grid lines uncovered.
   for (int row : geometry.VisibleRows()) {
@@ -251,8 +219,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
       if (row < model_.FixedRows() || col < model_.FixedCols()) {
         cells.PaintHeaderCell(rect, text);
       } else {
-        const bool selected = col >= selLeft && col <= selRight && row >= selTop && row <= selBottom;
-        cells.PaintBodyCell(rect, text, selected);
+        cells.PaintBodyCell(rect, text, selection.Contains(col, row));
       }
     }
   }
@@ -272,7 +239,7 @@ void TTableGridView::paintEvent(QPaintEvent* event) {
 void TTableGridView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   ClampTopLeft();
-  session_->PlaceEditor();
+  session_->PlaceEditors();
 }
 
 void TTableGridView::scrollContentsBy(int, int) {
@@ -283,15 +250,26 @@ void TTableGridView::scrollContentsBy(int, int) {
 
 // ---- focus moves ---------------------------------------------------------------------------------------
 
-void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
-  col = std::clamp(col, model_.FixedCols(), model_.ColCount() - 1);
-  row = std::clamp(row, model_.FixedRows(), model_.RowCount() - 1);
-  if (col == model_.FocusedCol() && row == model_.FocusedRow()) return;
-  session_->EndEdit();
-  model_.SetFocusedCell(col, row, keepAnchor);
-  const TCellAddress topLeft = Geometry().ScrollIntoView(col, row);
+void TTableGridView::ScrollToCell(TCellAddress cell) {
+  const TCellAddress topLeft = Geometry().ScrollIntoView(cell.col, cell.row);
   SetTopLeft(topLeft.col, topLeft.row);
-  RepaintChanged();
+}
+
+void TTableGridView::SelectBlock(TCellAddress anchor, TCellAddress focus, bool scrollToFocus) {
+  anchor = model_.ClampToBody(anchor);
+  focus = model_.ClampToBody(focus);
+  const bool changed = anchor != TCellAddress{model_.AnchorCol(), model_.AnchorRow()} ||
+                       focus != TCellAddress{model_.FocusedCol(), model_.FocusedRow()};
+  if (changed) session_->EndEdit();
+  const TTableGrid::TUpdateGuard update(model_);
+  if (changed) model_.SetSelection(anchor, focus);
+  if (scrollToFocus) ScrollToCell(focus);
+}
+
+void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
+  const TCellAddress focus = model_.ClampToBody({col, row});
+  if (focus == TCellAddress{model_.FocusedCol(), model_.FocusedRow()}) return;
+  SelectBlock(keepAnchor ? TCellAddress{model_.AnchorCol(), model_.AnchorRow()} : focus, focus);
 }
 
 // ---- keys ----------------------------------------------------------------------------------------------

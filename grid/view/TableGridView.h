@@ -15,6 +15,7 @@ namespace metrazil {
 
 class TGridAccessibleEvents;
 class TGridBlockCommands;
+class TGridEditor;
 class TGridKeyController;
 class TGridPointerInput;
 
@@ -44,8 +45,14 @@ class TTableGridView : public QAbstractScrollArea {
   int PageRows() const;
   int PageCols() const;
 
-  // Clamps the target into the body; when it differs from the focused cell, commits and ends an open edit,
-  // moves the focus (and the anchor unless keepAnchor), and scrolls the focused cell fully into view.
+  // Scrolls as little as needed to show the cell fully, or as much of it as fits; the focus stays.
+  void ScrollToCell(TCellAddress cell);
+  // Clamps both corners into the body. When the selection changes, commits and ends an open edit first; then
+  // selects from anchor to focus and, unless told not to, scrolls the focused cell into view. One layout
+  // notice, one repaint of what changed.
+  void SelectBlock(TCellAddress anchor, TCellAddress focus, bool scrollToFocus = true);
+  // The focus to the cell (clamped into the body), with the anchor kept or moved along; nothing when the
+  // focus is there already.
   void MoveFocus(int col, int row, bool keepAnchor);
   // Asks to paint again what changed on screen since the last such request: while every cell stays where it
   // was, or only the scrollable cells of one direction scrolled (moved on screen as they stand), the cells
@@ -55,15 +62,16 @@ class TTableGridView : public QAbstractScrollArea {
   // The life of both editors: every edit goes through it.
   TGridEditSession& EditSession() { return *session_; }
   const TGridEditSession& EditSession() const { return *session_; }
+  // The edit session made the in-place editor: what watches the editors starts watching it.
+  void EditorMade(TGridEditor& editor);
 
-  // The table's undo list: every change a user makes goes on it through RecordStep; a table read clears it.
+  // The table's undo list: every change a user makes is pushed on it; a table read clears it.
   TGridUndoStack& UndoStack() { return undo_; }
-  void RecordStep(TGridUndoStep step) { undo_.Push(std::move(step)); }
-  // Records the step and shows the cells it touched, the rectangle selected with the focus at its top-left.
-  void RecordAndShow(TGridUndoStep step);
-  // Take back the last change or make the last undone one again, and show where it happened.
+  // Take back the last change or make the last undone one again, and show where it happened: the block it
+  // touched selected, its focus in view.
   void Undo();
   void Redo();
+  void ShowStep(const TGridUndoStep& step);
   // Copy, cut, paste and clear of the selected rectangle.
   TGridBlockCommands& BlockCommands() { return *blockCommands_; }
 
@@ -96,9 +104,7 @@ class TTableGridView : public QAbstractScrollArea {
  private:
   void ConnectModel();
   void LayoutChanged();
-  void CellWritten(int col, int row);
-  void CellsWritten(TCellAddress from, TCellAddress to);
-  void CellRangeChanged(TCellAddress from, TCellAddress to);
+  void CellsChanged(const TCellBox& box);
   void ClampTopLeft();
   // Drawn on the focused cell only while the grid itself, not an editor, has the keyboard focus.
   bool FocusRectShown() const;
@@ -106,7 +112,6 @@ class TTableGridView : public QAbstractScrollArea {
   void UpdateFrame();
   bool FrameShowsFocus() const;
   bool ViewportChildShown() const;
-  void ShowStep(const TGridUndoStep& step);
   void HandleLeftPress(QMouseEvent* event);
   void HandleRightPress(QMouseEvent* event);
   void HandleRightRelease(QMouseEvent* event);

@@ -227,20 +227,20 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
 
   TTableGrid back = DesignGrid();
   std::vector<int> read;
-  std::vector<std::pair<TCellAddress, TCellAddress>> ranges;
   back.OnTableFileProgress = [&](int p) { read.push_back(p); };
-  back.OnCellRangeChanged = [&](TCellAddress from, TCellAddress to) { ranges.emplace_back(from, to); };
-  std::vector<std::pair<TCellAddress, TCellAddress>> boxes;
-  back.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { boxes.emplace_back(from, to); };
-  int cellHooks = 0;
-  back.OnCellWritten = [&](int, int) { ++cellHooks; };
+  // A read is told once, the layout and then the box of the cells read, not cell by cell.
+  std::vector<TCellBox> boxes;
+  int layouts = 0;
+  back.OnCellsChanged = [&](const TCellBox& box) { boxes.push_back(box); };
+  back.OnLayoutChanged = [&] {
+    ++layouts;
+    EXPECT_TRUE(boxes.empty()) << "the layout first";
+  };
   ReadTableFile(back, PathOf("p.dat"));
   EXPECT_EQ(read, (std::vector<int>{25, 75}));
-  ASSERT_EQ(ranges.size(), 1u);
-  EXPECT_EQ(ranges[0].second, (TCellAddress{5, 5}));
-  // The cells read are told once, as their box, not cell by cell.
-  EXPECT_EQ(boxes, (std::vector<std::pair<TCellAddress, TCellAddress>>{{{0, 1}, {0, 3}}}));
-  EXPECT_EQ(cellHooks, 0);
+  EXPECT_EQ(layouts, 1);
+  EXPECT_EQ(boxes, (std::vector<TCellBox>{{{0, 1}, {0, 3}}}));
+  back.OnLayoutChanged = nullptr;
 
   // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
   Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
@@ -455,8 +455,8 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
 
   // A read stopped half-way tells the cells it stored, and lets go of the file.
   TTableGrid aborted = DesignGrid();
-  std::vector<std::pair<TCellAddress, TCellAddress>> written;
-  aborted.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { written.emplace_back(from, to); };
+  std::vector<TCellBox> written;
+  aborted.OnCellsChanged = [&](const TCellBox& box) { written.push_back(box); };
   yields = 0;
   EXPECT_THROW(ReadTableFile(aborted, path,
                              [&] {
@@ -465,9 +465,7 @@ TEST_F(TableFileIoTest, YieldDuringReadBlocksSavesAndMayAbort) {
                EAbort);
   EXPECT_EQ(aborted.RowCount(), 10001);
   EXPECT_EQ(aborted.StoredCellCount(), 4096u);
-  ASSERT_EQ(written.size(), 1u);
-  EXPECT_EQ(written[0].first, (TCellAddress{0, 1}));
-  EXPECT_EQ(written[0].second, (TCellAddress{0, 4096}));
+  EXPECT_EQ(written, (std::vector<TCellBox>{{{0, 1}, {0, 4096}}}));
   WriteTableFile(other, path);
   EXPECT_EQ(Get(path).substr(0, 6), "5,10\r\n");
 }

@@ -128,7 +128,7 @@ TEST(BlockPasteTest, LongCommandsAreBusyBetweenWholeStates) {
   std::string pasted;
   for (int row = 1; row <= kRows; ++row) pasted += "new\tnew\n";
   int calls = 0;
-  grid.OnBusy = [&] {
+  const TTableGrid::TBusyScope busy(grid, [&] {
     ++calls;
     std::size_t cells = 0;
     grid.ForEachStoredRow(1, kRows + 1, [&](int, std::span<const TCellStore::Cell> row) {
@@ -139,7 +139,7 @@ TEST(BlockPasteTest, LongCommandsAreBusyBetweenWholeStates) {
       return true;
     });
     EXPECT_GE(cells, static_cast<std::size_t>(kRows));
-  };
+  });
   TGridUndoStack stack;
   stack.Push(PasteBlock(grid, ParseBlockText(pasted), {0, 1}, {0, 1}, false));
   EXPECT_GE(calls, 4);

@@ -7,6 +7,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "grid/model/TableGrid.h"
@@ -183,65 +184,87 @@ TEST(TableGridTest, GridIndexCheck) {
   }
 }
 
-TEST(TableGridTest, FocusAnchorAndLayoutHook) {
+TEST(TableGridTest, FocusAndAnchor) {
   TTableGrid grid = DesignGrid();
-  int layouts = 0;
-  grid.OnLayoutChanged = [&] { ++layouts; };
   grid.SetFocusedCell(1, 2);
   grid.SetFocusedCell(3, 5, true);
   EXPECT_EQ(grid.AnchorCol(), 1);
   EXPECT_EQ(grid.AnchorRow(), 2);
-  EXPECT_EQ(layouts, 2);
+  EXPECT_EQ(grid.Selection(), (TCellBox{{1, 2}, {3, 5}}));
   grid.SetColCount(6);  // every effective count change collapses the selection
   EXPECT_EQ(grid.AnchorCol(), 3);
   EXPECT_EQ(grid.AnchorRow(), 5);
-  grid.BeginUpdate();
-  grid.BeginUpdate();
-  grid.SetRowCount(20);
-  grid.SetColWidth(0, 10);
-  grid.EndUpdate();
-  EXPECT_EQ(layouts, 3);
-  grid.EndUpdate();
-  EXPECT_EQ(layouts, 4) << "announced once, at the outermost end";
-
-  // A flush announces what is pending at once and leaves the update open; nothing is announced twice.
-  grid.BeginUpdate();
-  grid.FlushPendingLayout();
-  EXPECT_EQ(layouts, 4) << "nothing pending";
-  grid.SetRowCount(21);
-  grid.FlushPendingLayout();
-  EXPECT_EQ(layouts, 5);
-  EXPECT_TRUE(grid.Updating());
-  grid.SetTopLeft(0, 3);
-  EXPECT_EQ(layouts, 5);
-  grid.EndUpdate();
-  EXPECT_EQ(layouts, 6);
-  grid.BeginUpdate();
-  grid.FlushPendingLayout();
-  grid.EndUpdate();
-  EXPECT_EQ(layouts, 6);
+  grid.SetSelection({4, 9}, {0, 1});
+  EXPECT_EQ(grid.Selection(), (TCellBox{{0, 1}, {4, 9}})) << "whichever corner the anchor is";
+  EXPECT_EQ(grid.FocusedRow(), 1);
+  EXPECT_EQ(ErrorOf([&] { grid.SetSelection({0, 10}, {0, 1}); }), "网格索引越界");
+  EXPECT_EQ(grid.ClampToBody({-3, 0}), (TCellAddress{0, 1}));
+  EXPECT_EQ(grid.ClampToBody({99, 99}), (TCellAddress{5, 9}));
 }
 
-TEST(TableGridTest, FlushLayoutAnnouncesAndKeepsTheUpdateOpen) {
+// The layout and the cells each get one notice per change, or one per update however many changes it held
+// (the layout first); a flush tells what is pending and leaves the update open.
+TEST(TableGridTest, NoticesOncePerChangeOrUpdate) {
   TTableGrid grid = DesignGrid();
-  int layouts = 0;
-  grid.OnLayoutChanged = [&] { ++layouts; };
+  std::string told;
+  grid.OnLayoutChanged = [&] { told += "L"; };
+  grid.OnCellsChanged = [&](const TCellBox& box) {
+    told += "C" + std::to_string(box.from.col) + std::to_string(box.from.row) + std::to_string(box.to.col) +
+            std::to_string(box.to.row);
+  };
+  grid.SetFocusedCell(1, 2);
+  grid.WriteCell(2, 3, "x");
+  grid.WriteCell(2, 3, "x");
+  EXPECT_EQ(std::exchange(told, ""), "LC2323C2323") << "outside an update at once, a rewrite too";
+
   grid.BeginUpdate();
   grid.BeginUpdate();
-  grid.FlushPendingLayout();
-  EXPECT_EQ(layouts, 0) << "nothing pending";
   grid.SetRowCount(20);
-  grid.FlushPendingLayout();
-  EXPECT_EQ(layouts, 1);
+  grid.WriteCell(1, 4, "a");
+  grid.SetColWidth(0, 10);
+  grid.WriteCell(3, 2, "b");
+  grid.EndUpdate();
+  EXPECT_EQ(told, "") << "held back to the outermost end";
+  grid.EndUpdate();
+  EXPECT_EQ(std::exchange(told, ""), "LC1234") << "one box holding both";
+
+  grid.BeginUpdate();
+  grid.FlushPendingNotices();
+  EXPECT_EQ(told, "") << "nothing pending";
+  grid.SetRowCount(21);
+  grid.WriteCell(0, 1, "c");
+  grid.FlushPendingNotices();
+  EXPECT_EQ(std::exchange(told, ""), "LC0101");
   EXPECT_TRUE(grid.Updating());
-  grid.SetRowCount(30);
-  EXPECT_EQ(layouts, 1) << "still held back after a flush";
+  grid.SetTopLeft(0, 3);
+  EXPECT_EQ(told, "") << "still held back after a flush";
   grid.EndUpdate();
+  EXPECT_EQ(std::exchange(told, ""), "L");
   grid.EndUpdate();
-  EXPECT_EQ(layouts, 2);
-  grid.EndUpdate();
-  grid.FlushPendingLayout();
-  EXPECT_EQ(layouts, 2) << "an unbalanced end and a flush outside an update announce nothing";
+  grid.FlushPendingNotices();
+  EXPECT_EQ(told, "") << "an unbalanced end and a flush outside an update tell nothing";
+}
+
+TEST(TableGridTest, BusyScopesNest) {
+  TTableGrid grid = DesignGrid();
+  std::string calls;
+  EXPECT_FALSE(grid.IsBusy());
+  grid.Busy();
+  {
+    const TTableGrid::TBusyScope outer(grid, [&] { calls += "o"; });
+    EXPECT_TRUE(grid.IsBusy());
+    grid.Busy();
+    {
+      const TTableGrid::TBusyScope inner(grid, [&] { calls += "i"; });
+      grid.BusyAtRow(4096);
+      grid.BusyAtRow(4097);
+    }
+    grid.Busy();
+    EXPECT_TRUE(grid.IsBusy());
+  }
+  EXPECT_FALSE(grid.IsBusy());
+  grid.Busy();
+  EXPECT_EQ(calls, "oio");
 }
 
 TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
@@ -339,8 +362,8 @@ TEST(TableGridTest, InsertAtFocusedRow) {
   FillRows(grid, 10);
   grid.SetRowHeight(3, 30);
   grid.SetFocusedCell(0, 3);
-  std::vector<std::pair<TCellAddress, TCellAddress>> ranges;
-  grid.OnCellRangeChanged = [&](TCellAddress from, TCellAddress to) { ranges.emplace_back(from, to); };
+  std::vector<TCellBox> boxes;
+  grid.OnCellsChanged = [&](const TCellBox& box) { boxes.push_back(box); };
   grid.InsertRowsAt(grid.FocusedRow(), 1);
   EXPECT_EQ(grid.RowCount(), 11);
   EXPECT_EQ(grid.ReadCell(0, 3), "");
@@ -349,9 +372,7 @@ TEST(TableGridTest, InsertAtFocusedRow) {
   EXPECT_EQ(grid.ReadCell(0, 4), "r3");
   EXPECT_EQ(grid.ReadCell(0, 10), "r9");
   EXPECT_EQ(grid.FocusedRow(), 3);
-  ASSERT_EQ(ranges.size(), 1u);
-  EXPECT_EQ(ranges[0].first, (TCellAddress{0, 3}));
-  EXPECT_EQ(ranges[0].second, (TCellAddress{4, 4}));
+  EXPECT_EQ(boxes, (std::vector<TCellBox>{{{0, 3}, {4, 10}}})) << "the new row and every row it pushed down";
 }
 
 TEST(TableGridTest, InsertOverwritesKeptRowsButNotKeptColumns) {

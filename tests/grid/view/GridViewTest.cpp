@@ -690,7 +690,7 @@ void GridViewTest::acceleratorHandlerEndsTheEditsToSeeTheText() {
   std::string after;
   QObject::connect(h.button, &QPushButton::clicked, [&] {
     before = h.Cell(0, 1);
-    h.grid->EditSession().EndEdits();
+    h.grid->EditSession().EndAllEdits();
     after = h.Cell(0, 1);
   });
   h.Type("abc");
@@ -830,12 +830,12 @@ void GridViewTest::editorsTakeTheCellColoursOfTheCurrentPalette() {
     for (const Colours& c : palettes) {
       setPalette(c);
       check(e.editor(h), c, e.name);
-      h.grid->EditSession().EndEdits();
+      h.grid->EditSession().EndAllEdits();
       setPalette(palettes[0]);
       e.open(h);
       check(e.editor(h), palettes[0], e.name);
     }
-    h.grid->EditSession().EndEdits();
+    h.grid->EditSession().EndAllEdits();
   }
 }
 

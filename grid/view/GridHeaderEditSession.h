@@ -8,15 +8,15 @@ class TGridHeaderEditor;
 class TGridKeyController;
 class TTableGridView;
 
-// The life of the header editor over one header cell (row 0): opened by a double-click, its text written
-// back when the keyboard focus leaves it. Every step is harmless when it is closed.
-class TGridHeaderEdit {
+// The life of the header editor (TGridHeaderEditor) over one header cell (row 0): opened by a double-click, its text
+// written back when the keyboard focus leaves it. Every step is harmless when it is closed.
+class TGridHeaderEditSession {
  public:
   // Makes the editor, hidden, as a child of the viewport.
-  TGridHeaderEdit(TTableGridView& view, TGridKeyController& keys);
-  ~TGridHeaderEdit();
-  TGridHeaderEdit(const TGridHeaderEdit&) = delete;
-  TGridHeaderEdit& operator=(const TGridHeaderEdit&) = delete;
+  TGridHeaderEditSession(TTableGridView& view, TGridKeyController& keys);
+  ~TGridHeaderEditSession();
+  TGridHeaderEditSession(const TGridHeaderEditSession&) = delete;
+  TGridHeaderEditSession& operator=(const TGridHeaderEditSession&) = delete;
 
   // Whether col has a header cell the editor may open on.
   bool Accepts(int col) const;

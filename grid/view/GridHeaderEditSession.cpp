@@ -1,4 +1,4 @@
-#include "grid/view/GridHeaderEdit.h"
+#include "grid/view/GridHeaderEditSession.h"
 
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridHeaderEditor.h"
@@ -6,19 +6,19 @@
 
 namespace metrazil {
 
-TGridHeaderEdit::TGridHeaderEdit(TTableGridView& view, TGridKeyController& keys)
+TGridHeaderEditSession::TGridHeaderEditSession(TTableGridView& view, TGridKeyController& keys)
     : view_(view), editor_(std::make_unique<TGridHeaderEditor>(*this, keys, view.viewport())) {}
 
-TGridHeaderEdit::~TGridHeaderEdit() { Drop(); }
+TGridHeaderEditSession::~TGridHeaderEditSession() { Drop(); }
 
-bool TGridHeaderEdit::Accepts(int col) const {
+bool TGridHeaderEditSession::Accepts(int col) const {
   const TTableGrid& model = view_.Model();
   return editor_ != nullptr && col >= 0 && col < model.ColCount() && model.FixedRows() > 0;
 }
 
-bool TGridHeaderEdit::OpenOnOtherThan(int col) const { return editor_->isVisible() && col_ != col; }
+bool TGridHeaderEditSession::OpenOnOtherThan(int col) const { return editor_->isVisible() && col_ != col; }
 
-void TGridHeaderEdit::Open(int col) {
+void TGridHeaderEditSession::Open(int col) {
   const QRect cell = view_.CellRect(col, 0);
   if (cell.isNull()) return;
   col_ = col;
@@ -32,7 +32,7 @@ void TGridHeaderEdit::Open(int col) {
   editor_->setFocus(Qt::OtherFocusReason);
 }
 
-void TGridHeaderEdit::End() {
+void TGridHeaderEditSession::End() {
   if (col_ < 0) return;
   const int col = col_;
   col_ = -1;
@@ -41,18 +41,18 @@ void TGridHeaderEdit::End() {
     TTableGrid& model = view_.Model();
     std::string before = model.ReadCell(col, 0);
     model.WriteCell(col, 0, ToTableBytes(editor_->text()));
-    view_.RecordStep(TextWritten(model, col, 0, std::move(before)));
+    view_.UndoStack().Push(TextWritten(model, col, 0, std::move(before)));
   }
   editor_->hide();
 }
 
-void TGridHeaderEdit::Place() {
+void TGridHeaderEditSession::Place() {
   if (col_ < 0) return;
   const QRect cell = view_.CellRect(col_, 0);
   if (!cell.isNull()) editor_->setGeometry(cell.adjusted(1, 1, -1, -1));
 }
 
-void TGridHeaderEdit::Drop() {
+void TGridHeaderEditSession::Drop() {
   col_ = -1;
   editor_.reset();
 }
