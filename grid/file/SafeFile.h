@@ -27,8 +27,8 @@ class TSafeFile {
   };
 
   // Errors: ETableGridError "Cannot Create <path>" when the path names a directory or no regular file,
-  // the target has no write permission, a reader holds it, or no temporary file can be made beside it
-  // (so also for a link into a folder that does not exist).
+  // the target cannot be looked at or has no write permission, a reader holds it, or no temporary file can
+  // be made beside it (so also for a link into a folder that does not exist).
   explicit TSafeFile(const std::string& path, TBackup backup = TBackup::kNone);
   ~TSafeFile();
   TSafeFile(const TSafeFile&) = delete;
@@ -36,14 +36,16 @@ class TSafeFile {
 
   // Errors: EInOutError.
   void Write(const char* bytes, std::size_t size);
-  // Errors: EInOutError; the target then stays as it was, or, when it was being written in place, its
-  // old content is in the backup.
+  // Errors: EInOutError; the target then stays as it was. An in-place write that fails is undone from the
+  // backup, which keeps the old content should that fail too.
   void Commit();
 
  private:
   // Whether the temporary file could be given everything of the old file; gives it what it can.
   bool TakeOverIdentity(const struct stat& old);
+  // Keeps the old file as "<target>.bak" and backupFd_ open on it.
   void MakeBackup(const struct stat& old);
+  // Makes the backup first when there is none.
   void WriteInPlace(const struct stat& old);
   void ReplaceTarget();
 
@@ -52,6 +54,7 @@ class TSafeFile {
   std::string tempPath_;  // empty once renamed into place or removed
   int tempFd_ = -1;
   int targetFd_ = -1;  // holds the lock on an existing target
+  int backupFd_ = -1;
 };
 
 }  // namespace metrazil

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "grid/file/SystemCalls.h"
+
 namespace metrazil {
 
 namespace {
@@ -55,16 +57,16 @@ bool RemoveIfStale(int dir, const char* name) {
 }  // namespace
 
 std::string ResolveSaveTarget(const std::string& path) {
-  if (std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free); real) {
+  if (std::unique_ptr<char, decltype(&std::free)> real(sys::Realpath(path.c_str(), nullptr), &std::free); real) {
     return real.get();
   }
   // realpath fails for a link whose target is missing: follow the links by hand to the name to create.
   std::string at = path;
   for (int hop = 0; hop < kMaxLinks; ++hop) {
     struct stat info;
-    if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
+    if (sys::Lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return at;
     char link[PATH_MAX];
-    const ssize_t size = ::readlink(at.c_str(), link, sizeof link);
+    const ssize_t size = sys::Readlink(at.c_str(), link, sizeof link);
     if (size <= 0 || static_cast<std::size_t>(size) >= sizeof link) return {};
     const std::string next(link, static_cast<std::size_t>(size));
     if (next.front() == '/') {
@@ -86,14 +88,23 @@ int CreateSaveTemporary(const std::string& target, std::string& tempPath) {
   const std::string pattern = DirectoryOf(target) + "/." + NameOf(target) + "." + std::string(kRandomPart, 'X');
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     tempPath = pattern;
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    const int fd = sys::Mkostemp(tempPath.data(), O_CLOEXEC);
     if (fd < 0) break;
     // Another instance's clean-up may take the file in the instant before it is locked: then make another.
     // A file system without locks still gets its temporary file.
-    const bool taken = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    const bool taken = sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     struct stat info;
-    if (!taken && ::fstat(fd, &info) == 0 && info.st_nlink > 0) return fd;
-    ::close(fd);
+    if (!taken && sys::Fstat(fd, &info) != 0) {
+      // The file made here cannot be checked: it fails the save rather than stay beside the table.
+      const int error = errno;
+      sys::Unlink(tempPath.c_str());
+      sys::Close(fd);
+      tempPath.clear();
+      errno = error;
+      return -1;
+    }
+    if (!taken && info.st_nlink > 0) return fd;
+    sys::Close(fd);
     errno = EEXIST;
   }
   const int error = errno;
