@@ -12,15 +12,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScopedValueRollback>
-#include <QScrollBar>
-#include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
 #include <QTabWidget>
@@ -28,33 +24,22 @@
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
 #include <functional>
-#include <initializer_list>
-#include <system_error>
-#include <vector>
 
-#include "base/Exception.h"
-#include "base/TableDirectory.h"
-#include "grid/file/SavePlace.h"
-#include "grid/file/TableFileReader.h"
-#include "grid/file/TableFileWriter.h"
-#include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"
-#include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
-#include "ui/DialogFocus.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
+#include "ui/ReadEventPump.h"
 #include "ui/ReportException.h"
+#include "ui/TablePage.h"
 #include "ui/WebBrowser.h"
 
 namespace metrazil {
@@ -99,98 +84,6 @@ QIcon WindowIcon() {
   return icon;
 }
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
-
-// Lets window messages through while a table loads, every few milliseconds. The read calls it every few
-// thousand lines, so asking the clock costs nothing; the grid being read announces its layout and is
-// repainted once per pass, not per line, and holds its update open throughout.
-class TReadYield {
- public:
-  explicit TReadYield(const bool& abort) : abort_(abort) {}
-  void Reading(TTableGridView* view) { view_ = view; }
-  void operator()() {
-    if (std::chrono::steady_clock::now() - last_ < std::chrono::milliseconds(5)) return;
-    if (view_ != nullptr) {
-      view_->Model().FlushPendingNotices();
-    }
-    QCoreApplication::processEvents();
-    last_ = std::chrono::steady_clock::now();
-    if (abort_) throw EAbort();
-  }
-
- private:
-  const bool& abort_;
-  TTableGridView* view_ = nullptr;
-  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
-};
-
-// Reads a table file into a view's grid with its layout changes held back between passes of the yield.
-TTableReadReport ReadTable(TTableGridView& view, const std::string& path, TReadYield& yield) {
-  const TTableGrid::TUpdateGuard update(view.Model());
-  // The steps of the table read over no longer fit it.
-  view.UndoStack().Clear();
-  yield.Reading(&view);
-  TTableReadReport report = ReadTableFile(view.Model(), path, std::ref(yield));
-  yield.Reading(nullptr);
-  return report;
-}
-
-// The notice after a read that a save would not give back as the file was; empty for any other read.
-QString ReadNotice(const char* fileName, const TTableReadReport& report) {
-  const bool utf8 = report.encoding == TTableReadReport::TEncoding::kUtf8;
-  if (!utf8 && report.total == 0) return {};
-  const QString name = Utf8(fileName);
-  QString text = name + (utf8 ? Utf8(" 按 UTF-8 编码读入，") : Utf8(" "));
-  if (report.total > 0) text += Utf8("有 %1 行未能读入，").arg(report.total);
-  text += utf8 ? Utf8("首次保存时将存为 GB18030，原文件保留为 ") : Utf8("首次保存时旧文件将保留为 ");
-  return text + name + Utf8(".bak");
-}
-
-struct TAnswer {
-  const char* caption;
-  QMessageBox::ButtonRole role;
-};
-
-// A modal question; Esc gives the last answer. Returns the index of the answer given.
-std::size_t Ask(QWidget* parent, const QString& question, std::initializer_list<TAnswer> answers,
-                std::size_t defaultAnswer) {
-  ReleaseMouseGrab();
-  const TDialogFocusKeeper keeper;
-  QMessageBox box(QMessageBox::Question, Utf8(kApplicationTitle), question, QMessageBox::NoButton, parent);
-  std::vector<QPushButton*> buttons;
-  for (const TAnswer& answer : answers) buttons.push_back(box.addButton(Utf8(answer.caption), answer.role));
-  box.setDefaultButton(buttons[defaultAnswer]);
-  box.setEscapeButton(buttons.back());
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
-  const auto clicked = std::find(buttons.begin(), buttons.end(), box.clickedButton());
-  return clicked == buttons.end() ? buttons.size() - 1 : static_cast<std::size_t>(clicked - buttons.begin());
-}
-
-enum class TSaveAnswer { kSave, kDontSave, kCancel };
-
-// The question before closing over a table with unsaved changes.
-TSaveAnswer AskToSave(QWidget* parent, const QString& question) {
-  constexpr TSaveAnswer kAnswers[] = {TSaveAnswer::kSave, TSaveAnswer::kDontSave, TSaveAnswer::kCancel};
-  return kAnswers[Ask(parent, question,
-                      {{"保存(&S)", QMessageBox::AcceptRole},
-                       {"不保存(&N)", QMessageBox::DestructiveRole},
-                       {"取消", QMessageBox::RejectRole}},
-                      0)];
-}
-
-// A question before a save that could destroy what the user never saw; 取消, the default, keeps the file.
-bool ConfirmReplace(QWidget* parent, const QString& question, const char* proceed) {
-  return Ask(parent, question, {{proceed, QMessageBox::AcceptRole}, {"取消", QMessageBox::RejectRole}}, 1) == 0;
-}
-
-// The room of a table page: the grid above the buttons, shorter while the status line shows between them.
-constexpr int kGridHeight = 265;
-constexpr int kStatusLineHeight = 18;
-
 }  // namespace
 
 TForm1::TForm1(QWidget* parent)
@@ -227,14 +120,10 @@ TForm1::TForm1(QWidget* parent)
   BuildTablePages();
   BuildBottomStrip();
   SetTabOrder();
-  BuildFindBars();
   ConnectHandlers();
-  for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
 }
 
 TForm1::~TForm1() = default;
-
-std::string TForm1::TTablePage::Path() const { return TableDirectory() + fileName; }
 
 void TForm1::BuildCalculationPage() {
   GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
@@ -309,19 +198,8 @@ void TForm1::BuildTablePages() {
   Button11 = MakeButton(TabSheet3, "Button11", "增加列", 312, 272, 89, 25);
   Button10 = MakeButton(TabSheet3, "Button10", "保存(&S)", 480, 272, 89, 25);
 
-  pages_[kConversionTable] = {.view = TableGrid1, .sheet = TabSheet2, .fileName = "data.dat", .tableName = "换算表"};
-  pages_[kAddressBook] = {.view = TableGrid2, .sheet = TabSheet3, .fileName = "data2.dat", .tableName = "通信录"};
-  for (std::size_t i = 0; i < pages_.size(); ++i) {
-    TTablePage& page = pages_[i];
-    page.statusLine = new QLabel(page.sheet);
-    page.statusLine->setObjectName(QStringLiteral("StatusLine%1").arg(i + 1));
-    page.statusLine->setGeometry(8, kGridHeight - kStatusLineHeight + 4, 567, kStatusLineHeight);
-    page.statusLine->setTextFormat(Qt::PlainText);
-    QPalette warning = page.statusLine->palette();
-    warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
-    page.statusLine->setPalette(warning);
-    page.statusLine->hide();
-  }
+  conversionTable_ = new TTablePage(TableGrid1, TabSheet2, "data.dat", "换算表", 1);
+  addressBook_ = new TTablePage(TableGrid2, TabSheet3, "data2.dat", "通信录", 2);
 
   WebBrowser1 = Make<TWebBrowser>(TabSheet4, "WebBrowser1", 0, 0, 583, 273);
   WebBrowser1->setAccessibleName(Utf8("朋友圈网页"));
@@ -355,10 +233,31 @@ void TForm1::BuildBottomStrip() {
 }
 
 void TForm1::SetTabOrder() {
-  const QList<QWidget*> chain = {PageControl1, ComboBox1, RadioButton1, RadioButton2, Edit1,   Button1,
-                                 Edit2,        Button5,   Memo1,        TableGrid1,   Button2, Button3,
-                                 Button4,      Button6,   TableGrid2,   Button7,      Button8, Button9,
-                                 Button10,     Button11,  WebBrowser1,  BitBtn1};
+  // Each find box comes after its grid, before the page's buttons.
+  const QList<QWidget*> chain = {PageControl1,
+                                 ComboBox1,
+                                 RadioButton1,
+                                 RadioButton2,
+                                 Edit1,
+                                 Button1,
+                                 Edit2,
+                                 Button5,
+                                 Memo1,
+                                 TableGrid1,
+                                 conversionTable_->FindBar().TextBox(),
+                                 Button2,
+                                 Button3,
+                                 Button4,
+                                 Button6,
+                                 TableGrid2,
+                                 addressBook_->FindBar().TextBox(),
+                                 Button7,
+                                 Button8,
+                                 Button9,
+                                 Button10,
+                                 Button11,
+                                 WebBrowser1,
+                                 BitBtn1};
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -400,19 +299,21 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (shown_) return;
-  shown_ = true;
+  if (phase_ != TPhase::kBuilt) return;
+  phase_ = TPhase::kReading;
   // Runs once the window is up, so that the window shows even when the tables fail to load.
   QTimer::singleShot(0, this, [this] {
     Guarded([this] { FormShow(); })();
-    if (closeRequested_) close();
+    const bool closeRequested = phase_ == TPhase::kClosingAfterRead;
+    phase_ = TPhase::kRunning;
+    if (closeRequested) close();
   });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // The read in progress ends at its next yield; the window closes after it has unwound.
-  if (reading_) {
-    closeRequested_ = true;
+  if (IsReading()) {
+    phase_ = TPhase::kClosingAfterRead;
     event->ignore();
     return;
   }
@@ -427,120 +328,34 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm1::SaveChangesBeforeClosing() {
-  for (TTablePage& page : pages_) page.view->EditSession().EndAllEdits();
-  for (TTablePage& page : pages_) {
-    if (!page.saved.Changed(page.view->Model())) continue;
-    const bool replaced = page.saved.ReplacedOnDisk(page.view->Model(), page.Path());
-    QString question = Utf8(page.tableName) + Utf8("有未保存的修改，");
-    if (replaced) question += Utf8("且 ") + Utf8(page.fileName) + Utf8(" 在读入后已被其他程序修改，");
-    question += Utf8("是否保存？");
-    switch (AskToSave(this, question)) {
-      case TSaveAnswer::kSave:
-        if (!SaveTable(page, replaced)) return false;
-        break;
-      case TSaveAnswer::kDontSave:
-        break;
-      case TSaveAnswer::kCancel:
-        return false;
-    }
+  for (TTablePage* page : Pages()) page->View().EditSession().EndAllEdits();
+  for (TTablePage* page : Pages()) {
+    if (!page->SaveBeforeClosing()) return false;
   }
   return true;
 }
 
 void TForm1::FormShow() {
-  const QScopedValueRollback<bool> reading(reading_, true);
-  TReadYield yield(closeRequested_);
-  for (TTablePage& page : pages_) {
-    const std::string path = page.Path();
-    RemoveStaleTemporaries(path);
-    // A missing file is no error: the page keeps its design state, which a save creates the file from.
-    SetTableState(page, FileExists(path) ? TTableState::kReading : TTableState::kRead);
-    if (page.state == TTableState::kRead) page.saved.Mark(page.view->Model(), path);
-  }
-  // A read ended by closing the window leaves its page, and those still waiting, incomplete.
+  TReadEventPump pump([this] { return phase_ == TPhase::kClosingAfterRead; });
+  for (TTablePage* page : Pages()) page->PrepareRead();
   const auto cutShort = qScopeGuard([this] {
-    for (TTablePage& page : pages_) {
-      if (page.state != TTableState::kReading) continue;
-      SetTableState(page, TTableState::kIncomplete);
-      page.saved.Mark(page.view->Model(), page.Path());
-    }
+    for (TTablePage* page : Pages()) page->CutShort();
   });
-  for (TTablePage& page : pages_) {
-    if (page.state != TTableState::kReading) continue;
-    const std::string path = page.Path();
-    // Each table is read on its own: a failure is reported and the other table is still read. Whatever a
-    // read left in a grid is what closing compares with, marked before the page takes input again.
-    TTableReadReport report;
-    try {
-      report = ReadTable(*page.view, path, yield);
-    } catch (const EAbort&) {
-      throw;
-    } catch (const std::exception& error) {
-      SetTableState(page, TTableState::kIncomplete, ErrorBoxText(error.what()));
-      page.saved.Mark(page.view->Model(), path);
-      ReportException(error);
-      continue;
-    }
-    SetTableState(page, TTableState::kRead);
-    page.saved.Mark(page.view->Model(), path);
+  for (TTablePage* page : Pages()) {
+    if (!page->Read(pump)) continue;
     // The item list and the web page follow a complete read of data.dat only: a list from part of the
     // table would hide the names it lacks.
-    if (&page == &pages_[kConversionTable]) {
-      FillItemList(std::ref(yield));
+    if (page == conversionTable_) {
+      FillItemList(pump);
       WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
     }
-    const QString notice = ReadNotice(page.fileName, report);
-    page.keepOldOnSave = !notice.isEmpty();
-    if (page.keepOldOnSave) ShowNotice(notice);
+    page->ShowReadNotice();
   }
 }
 
-void TForm1::SetTableState(TTablePage& page, TTableState state, const QString& reason) {
-  page.state = state;
-  page.sheet->setEnabled(state != TTableState::kReading);
-  const bool showReason = state == TTableState::kIncomplete && !reason.isEmpty();
-  page.statusLine->setText(reason);
-  page.statusLine->setToolTip(reason);  // the whole text when a long path cuts the line
-  page.statusLine->setVisible(showReason);
-  LayoutTablePage(page);
-}
-
-void TForm1::LayoutTablePage(TTablePage& page) {
-  int bottom = kGridHeight;
-  if (page.statusLine->isVisibleTo(page.sheet)) bottom -= kStatusLineHeight;
-  if (page.findBar->IsOpen()) {
-    bottom -= TFindBar::kHeight;
-    page.findBar->setGeometry(0, bottom, page.view->width(), TFindBar::kHeight);
-  }
-  page.view->resize(page.view->width(), bottom);
-}
-
-void TForm1::BuildFindBars() {
-  for (std::size_t i = 0; i < pages_.size(); ++i) {
-    TTablePage& page = pages_[i];
-    page.findBar = new TFindBar(page.view, page.sheet);
-    page.findBar->setObjectName(QStringLiteral("FindBar%1").arg(i + 1));
-    connect(page.findBar, &TFindBar::openChanged, this, [&page] { LayoutTablePage(page); });
-    // The find box comes after the grid in the tab order, before the page's buttons.
-    QWidget* afterGrid = page.view->nextInFocusChain();
-    QWidget::setTabOrder(page.view, page.findBar->TextBox());
-    QWidget::setTabOrder(page.findBar->TextBox(), afterGrid);
-    // On the whole page, the grid's open editor included; F3 opens the bar when it is closed.
-    TFindBar* bar = page.findBar;
-    const auto onPage = [&page](const QKeySequence& keys) {
-      return new QShortcut(keys, page.sheet, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    };
-    connect(onPage(QKeySequence::Find), &QShortcut::activated, bar, Guarded([bar] { bar->Open(); }));
-    connect(onPage(QKeySequence(Qt::Key_F3)), &QShortcut::activated, bar,
-            Guarded([bar] { bar->FindAgain(TFindDirection::kNext); }));
-    connect(onPage(QKeySequence(Qt::SHIFT | Qt::Key_F3)), &QShortcut::activated, bar,
-            Guarded([bar] { bar->FindAgain(TFindDirection::kPrevious); }));
-  }
-}
-
-void TForm1::FillItemList(const std::function<void()>& yield) {
+void TForm1::FillItemList(TReadEventPump& pump) {
   const QString text = ComboBox1->currentText();
-  itemList_->Fill(TableGrid1->Model(), yield);
+  itemList_->Fill(TableGrid1->Model(), std::ref(pump));
   // No item is preselected and the text box keeps what it had.
   ComboBox1->setCurrentIndex(-1);
   ComboBox1->setEditText(text);
@@ -736,68 +551,23 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 // ---- Table pages ----
 
-namespace {
+void TForm1::Button2Click() { conversionTable_->AddRow(); }
 
-// The two maintenance pages' buttons do the same to their own grids.
-void AddRow(TTableGridView& view) { view.UndoStack().Push(AppendRow(view.Model())); }
+void TForm1::Button3Click() { conversionTable_->RemoveFocusedRow(); }
 
-void RemoveFocusedRow(TTableGridView& view) {
-  TTableGrid& grid = view.Model();
-  view.UndoStack().Push(RemoveRowAt(grid, grid.FocusedRow()));
-  grid.ScrollUpAfterRemoval(view.Geometry().FullyVisibleRows());
-}
+void TForm1::Button6Click() { conversionTable_->InsertRowAtFocus(); }
 
-void InsertRowAtFocus(TTableGridView& view) {
-  TTableGrid& grid = view.Model();
-  view.UndoStack().Push(InsertRowAt(grid, grid.FocusedRow()));
-}
+void TForm1::Button4Click() { conversionTable_->Save(); }
 
-void AddColumn(TTableGridView& view) { view.UndoStack().Push(AppendColumn(view.Model())); }
+void TForm1::Button7Click() { addressBook_->AddRow(); }
 
-}  // namespace
+void TForm1::Button8Click() { addressBook_->RemoveFocusedRow(); }
 
-void TForm1::Button2Click() { AddRow(*TableGrid1); }
+void TForm1::Button9Click() { addressBook_->InsertRowAtFocus(); }
 
-void TForm1::Button3Click() { RemoveFocusedRow(*TableGrid1); }
+void TForm1::Button11Click() { addressBook_->AddColumn(); }
 
-void TForm1::Button6Click() { InsertRowAtFocus(*TableGrid1); }
-
-void TForm1::Button4Click() { SaveTable(pages_[kConversionTable]); }
-
-void TForm1::Button7Click() { AddRow(*TableGrid2); }
-
-void TForm1::Button8Click() { RemoveFocusedRow(*TableGrid2); }
-
-void TForm1::Button9Click() { InsertRowAtFocus(*TableGrid2); }
-
-void TForm1::Button11Click() { AddColumn(*TableGrid2); }
-
-void TForm1::Button10Click() { SaveTable(pages_[kAddressBook]); }
-
-bool TForm1::SaveTable(TTablePage& page, bool replacedKnown) {
-  if (page.state == TTableState::kReading) return false;
-  page.view->EditSession().EndAllEdits();
-  const std::string path = page.Path();
-  const QString fileName = Utf8(page.fileName);
-  const bool unread =
-      page.state == TTableState::kIncomplete || (page.state == TTableState::kUnread && FileExists(path));
-  if (unread &&
-      !ConfirmReplace(this, fileName + Utf8(" 未能完整读入，保存将替换磁盘上的文件。仍然保存？"), "保存(&S)")) {
-    return false;
-  }
-  if (!replacedKnown && page.saved.ReplacedOnDisk(page.view->Model(), path) &&
-      !ConfirmReplace(this, fileName + Utf8(" 在读入后已被其他程序修改。覆盖它？"), "覆盖")) {
-    return false;
-  }
-  CreateTableDirectory(TableDirectory());
-  TBusyYield yield;
-  WriteTableFile(page.view->Model(), path,
-                 page.keepOldOnSave ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone, std::ref(yield));
-  page.keepOldOnSave = false;
-  SetTableState(page, TTableState::kRead);
-  page.saved.Mark(page.view->Model(), path);
-  return true;
-}
+void TForm1::Button10Click() { addressBook_->Save(); }
 
 // ---- Links ----
 

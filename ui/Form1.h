@@ -4,10 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <string>
 
 #include "conversion/Calculator.h"
-#include "grid/file/TableSaveBaseline.h"
 
 class QComboBox;
 class QGroupBox;
@@ -21,8 +19,9 @@ class QTabWidget;
 namespace metrazil {
 
 class TClickLabel;
-class TFindBar;
 class TItemListModel;
+class TReadEventPump;
+class TTablePage;
 class TTableGridView;
 class TWebBrowser;
 
@@ -31,6 +30,8 @@ inline constexpr const char* kCommunityPage = "https://www.metrazil.example/pyq.
 
 // The program's one window: the calculation, maintenance, address-book and web pages above a strip with
 // the banner, the link and the close button. Controls keep their design names; each event has one handler.
+// The calculation page and its item list are the window's own; each table page is a TTablePage, which the
+// window's handlers call.
 class TForm1 : public QWidget {
   Q_OBJECT
 
@@ -40,7 +41,7 @@ class TForm1 : public QWidget {
 
   // Loads the tables beside the program; runs once, when the window is first shown.
   void FormShow();
-  bool IsReading() const { return reading_; }
+  bool IsReading() const { return phase_ == TPhase::kReading || phase_ == TPhase::kClosingAfterRead; }
 
   // Calculation page.
   void Button5Click();
@@ -103,33 +104,9 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Where a page's table stands with its file. Editing and saving wait while it is being read; a save
-  // over a file that was not read completely asks first, since it replaces what the page never showed.
-  enum class TTableState {
-    kUnread,      // before the start-up's reads
-    kReading,     // read now or waiting for its turn: the page takes no input
-    kRead,        // read completely, or there was no file: saving writes what the page shows
-    kIncomplete,  // the read failed or was cut short: the page shows why above its buttons
-  };
-
-  // One of the two table pages as data: the steps that both pages take run as loops over the records.
-  struct TTablePage {
-    TTableGridView* view = nullptr;
-    QWidget* sheet = nullptr;
-    QLabel* statusLine = nullptr;     // why the table is incomplete; hidden otherwise
-    TFindBar* findBar = nullptr;      // Ctrl+F; hidden until then
-    const char* fileName = nullptr;   // in the table directory
-    const char* tableName = nullptr;  // in the question asked on closing while a save would change the file
-    TTableState state = TTableState::kUnread;
-    // The table as last read or saved: closing asks only when a save would change the file, and a save
-    // asks before it overwrites another program's change.
-    TTableSaveBaseline saved{};
-    // The read left lines out or converted the file from UTF-8: the first save afterwards keeps the old
-    // file as "<name>.bak", since the new one cannot give back everything the old one held.
-    bool keepOldOnSave = false;
-    // Built afresh at each use: a save goes where the table directory is at that moment.
-    std::string Path() const;
-  };
+  // The window's life: built, then the start-up reads (during which a close waits for them to unwind), then
+  // the user's.
+  enum class TPhase { kBuilt, kReading, kClosingAfterRead, kRunning };
 
   void BuildCalculationPage();
   void BuildTablePages();
@@ -148,26 +125,16 @@ class TForm1 : public QWidget {
   void ComboBox1Edited(const QString& text);
   bool ComboBox1ListKey(QKeyEvent* event);
   bool MoveFocusInGroup(QWidget* from, int step);
-  void FillItemList(const std::function<void()>& yield);
-  // Puts the page in a state: its input, its status line (with the reason when incomplete) and the grid's room.
-  static void SetTableState(TTablePage& page, TTableState state, const QString& reason = {});
-  // The grid takes the page's room above the buttons that the status line and the find bar leave it.
-  static void LayoutTablePage(TTablePage& page);
-  void BuildFindBars();
-  // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
-  // replaces a file the page did not read completely or one another program changed (unless the close
-  // question already said so); false when the user cancelled or the page is still being read.
-  bool SaveTable(TTablePage& page, bool replacedKnown = false);
+  void FillItemList(TReadEventPump& pump);
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 
   TItemListModel* itemList_ = nullptr;  // ComboBox1's items
-  bool shown_ = false;
-  bool reading_ = false;
-  bool closeRequested_ = false;
-  static constexpr std::size_t kConversionTable = 0;  // data.dat in TableGrid1
-  static constexpr std::size_t kAddressBook = 1;      // data2.dat in TableGrid2
-  std::array<TTablePage, 2> pages_;
+  TPhase phase_ = TPhase::kBuilt;
+  // The table pages, children of their sheets: data.dat in TableGrid1, data2.dat in TableGrid2.
+  TTablePage* conversionTable_ = nullptr;
+  TTablePage* addressBook_ = nullptr;
+  std::array<TTablePage*, 2> Pages() const { return {conversionTable_, addressBook_}; }
   int selectedIndex_ = -1;  // the list item last selected through the user
   int lastEditKey_ = 0;     // the key behind the latest edit of ComboBox1's text, 0 for input-method text
 };

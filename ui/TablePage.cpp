@@ -1,0 +1,233 @@
+#include "ui/TablePage.h"
+
+#include <QKeySequence>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QShortcut>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+#include <utility>
+
+#include "base/Exception.h"
+#include "base/TableDirectory.h"
+#include "grid/file/SavePlace.h"
+#include "grid/file/TableFileReader.h"
+#include "grid/file/TableFileWriter.h"
+#include "grid/model/GridUndoStack.h"
+#include "grid/view/BusyYield.h"
+#include "grid/view/GridEditSession.h"
+#include "grid/view/TableGridView.h"
+#include "ui/FindBar.h"
+#include "ui/Guarded.h"
+#include "ui/NoticeForm.h"
+#include "ui/Question.h"
+#include "ui/ReadEventPump.h"
+#include "ui/ReportException.h"
+
+namespace metrazil {
+
+namespace {
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// The room of a table page: the grid above the buttons, shorter while the status line shows between them.
+constexpr int kGridHeight = 265;
+constexpr int kStatusLineHeight = 18;
+
+// The notice after a read that a save would not give back as the file was; empty for any other read.
+QString ReadNotice(const char* fileName, const TTableReadReport& report) {
+  const bool utf8 = report.encoding == TTableReadReport::TEncoding::kUtf8;
+  if (!utf8 && report.total == 0) return {};
+  const QString name = Utf8(fileName);
+  QString text = name + (utf8 ? Utf8(" 按 UTF-8 编码读入，") : Utf8(" "));
+  if (report.total > 0) text += Utf8("有 %1 行未能读入，").arg(report.total);
+  text += utf8 ? Utf8("首次保存时将存为 GB18030，原文件保留为 ") : Utf8("首次保存时旧文件将保留为 ");
+  return text + name + Utf8(".bak");
+}
+
+// A question before a save that could destroy what the user never saw; 取消, the default, keeps the file.
+bool ConfirmReplace(QWidget* parent, const QString& question, const char* proceed) {
+  return Ask(parent, question, {{proceed, QMessageBox::AcceptRole}, {"取消", QMessageBox::RejectRole}}, 1) == 0;
+}
+
+}  // namespace
+
+TTablePage::TTablePage(TTableGridView* view, QWidget* sheet, const char* fileName, const char* tableName, int number)
+    : QObject(sheet), view_(view), sheet_(sheet), fileName_(fileName), tableName_(tableName) {
+  BuildStatusLine(number);
+  BuildFindBar(number);
+  saved_.Mark(view_->Model(), Path());
+}
+
+TTablePage::~TTablePage() = default;
+
+std::string TTablePage::Path() const { return TableDirectory() + fileName_; }
+
+void TTablePage::BuildStatusLine(int number) {
+  statusLine_ = new QLabel(sheet_);
+  statusLine_->setObjectName(QStringLiteral("StatusLine%1").arg(number));
+  statusLine_->setGeometry(8, kGridHeight - kStatusLineHeight + 4, 567, kStatusLineHeight);
+  statusLine_->setTextFormat(Qt::PlainText);
+  QPalette warning = statusLine_->palette();
+  warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  statusLine_->setPalette(warning);
+  statusLine_->hide();
+}
+
+void TTablePage::BuildFindBar(int number) {
+  findBar_ = new TFindBar(view_, sheet_);
+  findBar_->setObjectName(QStringLiteral("FindBar%1").arg(number));
+  connect(findBar_, &TFindBar::openChanged, this, [this] { Layout(); });
+  // On the whole page, the grid's open editor included; F3 opens the bar when it is closed.
+  TFindBar* bar = findBar_;
+  const auto onPage = [this](const QKeySequence& keys) {
+    return new QShortcut(keys, sheet_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+  };
+  connect(onPage(QKeySequence::Find), &QShortcut::activated, bar, Guarded([bar] { bar->Open(); }));
+  connect(onPage(QKeySequence(Qt::Key_F3)), &QShortcut::activated, bar,
+          Guarded([bar] { bar->FindAgain(TFindDirection::kNext); }));
+  connect(onPage(QKeySequence(Qt::SHIFT | Qt::Key_F3)), &QShortcut::activated, bar,
+          Guarded([bar] { bar->FindAgain(TFindDirection::kPrevious); }));
+}
+
+void TTablePage::SetState(TState state, const QString& reason) {
+  state_ = state;
+  sheet_->setEnabled(state != TState::kReading);
+  const bool showReason = state == TState::kIncomplete && !reason.isEmpty();
+  statusLine_->setText(reason);
+  statusLine_->setToolTip(reason);  // the whole text when a long path cuts the line
+  statusLine_->setVisible(showReason);
+  Layout();
+}
+
+void TTablePage::Layout() {
+  int bottom = kGridHeight;
+  if (statusLine_->isVisibleTo(sheet_)) bottom -= kStatusLineHeight;
+  if (findBar_->IsOpen()) {
+    bottom -= TFindBar::kHeight;
+    findBar_->setGeometry(0, bottom, view_->width(), TFindBar::kHeight);
+  }
+  view_->resize(view_->width(), bottom);
+}
+
+// ---- the start-up read ---------------------------------------------------------------------------------
+
+void TTablePage::PrepareRead() {
+  const std::string path = Path();
+  RemoveStaleTemporaries(path);
+  // A missing file is no error: the page keeps its design state, which a save creates the file from.
+  SetState(FileExists(path) ? TState::kReading : TState::kRead);
+  if (state_ == TState::kRead) saved_.Mark(view_->Model(), path);
+}
+
+bool TTablePage::Read(TReadEventPump& pump) {
+  if (state_ != TState::kReading) return false;
+  const std::string path = Path();
+  TTableGrid& grid = view_->Model();
+  // Each table is read on its own: a failure is reported and the other table is still read. Whatever a read
+  // left in the grid is what closing compares with, marked before the page takes input again.
+  TTableReadReport report;
+  try {
+    const TTableGrid::TUpdateGuard update(grid);
+    // The steps of the table read over no longer fit it.
+    view_->UndoStack().Clear();
+    pump.Reading(view_);
+    const auto done = qScopeGuard([&pump] { pump.Reading(nullptr); });
+    report = ReadTableFile(grid, path, std::ref(pump));
+  } catch (const EAbort&) {
+    throw;
+  } catch (const std::exception& error) {
+    SetState(TState::kIncomplete, ErrorBoxText(error.what()));
+    saved_.Mark(grid, path);
+    ReportException(error);
+    return false;
+  }
+  SetState(TState::kRead);
+  saved_.Mark(grid, path);
+  readNotice_ = ReadNotice(fileName_, report);
+  keepOldOnSave_ = !readNotice_.isEmpty();
+  return true;
+}
+
+void TTablePage::ShowReadNotice() {
+  if (!readNotice_.isEmpty()) ShowNotice(std::exchange(readNotice_, QString()));
+}
+
+void TTablePage::CutShort() {
+  if (state_ != TState::kReading) return;
+  SetState(TState::kIncomplete);
+  saved_.Mark(view_->Model(), Path());
+}
+
+// ---- saving --------------------------------------------------------------------------------------------
+
+bool TTablePage::Save(bool replacedKnown) {
+  if (state_ == TState::kReading) return false;
+  view_->EditSession().EndAllEdits();
+  const std::string path = Path();
+  const QString fileName = Utf8(fileName_);
+  QWidget* window = sheet_->window();
+  const bool unread = state_ == TState::kIncomplete || (state_ == TState::kUnread && FileExists(path));
+  if (unread &&
+      !ConfirmReplace(window, fileName + Utf8(" 未能完整读入，保存将替换磁盘上的文件。仍然保存？"), "保存(&S)")) {
+    return false;
+  }
+  if (!replacedKnown && saved_.ReplacedOnDisk(view_->Model(), path) &&
+      !ConfirmReplace(window, fileName + Utf8(" 在读入后已被其他程序修改。覆盖它？"), "覆盖")) {
+    return false;
+  }
+  CreateTableDirectory(TableDirectory());
+  TBusyYield yield;
+  WriteTableFile(view_->Model(), path, keepOldOnSave_ ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone,
+                 std::ref(yield));
+  keepOldOnSave_ = false;
+  SetState(TState::kRead);
+  saved_.Mark(view_->Model(), path);
+  return true;
+}
+
+bool TTablePage::SaveBeforeClosing() {
+  if (!saved_.Changed(view_->Model())) return true;
+  const bool replaced = saved_.ReplacedOnDisk(view_->Model(), Path());
+  QString question = Utf8(tableName_) + Utf8("有未保存的修改，");
+  if (replaced) question += Utf8("且 ") + Utf8(fileName_) + Utf8(" 在读入后已被其他程序修改，");
+  question += Utf8("是否保存？");
+  switch (Ask(sheet_->window(), question,
+              {{"保存(&S)", QMessageBox::AcceptRole},
+               {"不保存(&N)", QMessageBox::DestructiveRole},
+               {"取消", QMessageBox::RejectRole}},
+              0)) {
+    case 0:
+      return Save(replaced);
+    case 1:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- the page's buttons --------------------------------------------------------------------------------
+
+void TTablePage::AddRow() { view_->UndoStack().Push(AppendRow(view_->Model())); }
+
+void TTablePage::RemoveFocusedRow() {
+  TTableGrid& grid = view_->Model();
+  view_->UndoStack().Push(RemoveRowAt(grid, grid.FocusedRow()));
+  grid.ScrollUpAfterRemoval(view_->Geometry().FullyVisibleRows());
+}
+
+void TTablePage::InsertRowAtFocus() {
+  TTableGrid& grid = view_->Model();
+  view_->UndoStack().Push(InsertRowAt(grid, grid.FocusedRow()));
+}
+
+void TTablePage::AddColumn() { view_->UndoStack().Push(AppendColumn(view_->Model())); }
+
+}  // namespace metrazil
