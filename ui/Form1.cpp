@@ -17,8 +17,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTimer>
@@ -121,6 +123,7 @@ TForm1::TForm1(QWidget* parent)
   BuildBottomStrip();
   SetTabOrder();
   ConnectHandlers();
+  ConnectPageKeysToTabBar();
 }
 
 TForm1::~TForm1() = default;
@@ -550,6 +553,22 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 // ---- Table pages ----
+
+TTablePage* TForm1::CurrentTablePage() const {
+  QWidget* sheet = PageControl1->currentWidget();
+  if (sheet == TabSheet2) return conversionTable_;
+  if (sheet == TabSheet3) return addressBook_;
+  return nullptr;
+}
+
+void TForm1::ConnectPageKeysToTabBar() {
+  for (const TTablePage::TPageKey& key : TTablePage::PageKeys()) {
+    auto* shortcut = new QShortcut(key.keys, PageControl1->tabBar(), nullptr, nullptr, Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, this, Guarded([this, action = key.action] {
+              if (TTablePage* page = CurrentTablePage()) (page->*action)();
+            }));
+  }
+}
 
 void TForm1::Button2Click() { conversionTable_->AddRow(); }
 

@@ -126,6 +126,9 @@ class TForm1 : public QWidget {
   bool ComboBox1ListKey(QKeyEvent* event);
   bool MoveFocusInGroup(QWidget* from, int step);
   void FillItemList(TReadEventPump& pump);
+  // The table keys of a table page reach it from the tab bar too.
+  void ConnectPageKeysToTabBar();
+  TTablePage* CurrentTablePage() const;
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 

@@ -1,7 +1,10 @@
 #include "ui/TablePage.h"
 
+#include <QApplication>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QWidget>
@@ -37,6 +40,12 @@ bool FileExists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
+// In an open editor or the find box the text box's own keys stay: one it does not take does nothing.
+bool TextBoxHasFocus() {
+  QWidget* focused = QApplication::focusWidget();
+  return qobject_cast<QLineEdit*>(focused) != nullptr || qobject_cast<QPlainTextEdit*>(focused) != nullptr;
+}
+
 // The room of a table page: the grid above the buttons, shorter while the status line shows between them.
 constexpr int kGridHeight = 265;
 constexpr int kStatusLineHeight = 18;
@@ -63,6 +72,7 @@ TTablePage::TTablePage(TTableGridView* view, QWidget* sheet, const char* fileNam
     : QObject(sheet), view_(view), sheet_(sheet), fileName_(fileName), tableName_(tableName) {
   BuildStatusLine(number);
   BuildFindBar(number);
+  BuildPageKeys();
   saved_.Mark(view_->Model(), Path());
 }
 
@@ -85,16 +95,44 @@ void TTablePage::BuildFindBar(int number) {
   findBar_ = new TFindBar(view_, sheet_);
   findBar_->setObjectName(QStringLiteral("FindBar%1").arg(number));
   connect(findBar_, &TFindBar::openChanged, this, [this] { Layout(); });
-  // On the whole page, the grid's open editor included; F3 opens the bar when it is closed.
-  TFindBar* bar = findBar_;
-  const auto onPage = [this](const QKeySequence& keys) {
-    return new QShortcut(keys, sheet_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+}
+
+std::span<const TTablePage::TPageKey> TTablePage::PageKeys() {
+  static const TPageKey kKeys[] = {
+      {QKeySequence::Find, &TTablePage::OpenFind},
+      {QKeySequence(Qt::Key_F3), &TTablePage::FindNext},
+      {QKeySequence(Qt::SHIFT | Qt::Key_F3), &TTablePage::FindPrevious},
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), &TTablePage::Undo},
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), &TTablePage::Redo},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TTablePage::Redo},
   };
-  connect(onPage(QKeySequence::Find), &QShortcut::activated, bar, Guarded([bar] { bar->Open(); }));
-  connect(onPage(QKeySequence(Qt::Key_F3)), &QShortcut::activated, bar,
-          Guarded([bar] { bar->FindAgain(TFindDirection::kNext); }));
-  connect(onPage(QKeySequence(Qt::SHIFT | Qt::Key_F3)), &QShortcut::activated, bar,
-          Guarded([bar] { bar->FindAgain(TFindDirection::kPrevious); }));
+  return kKeys;
+}
+
+void TTablePage::BuildPageKeys() {
+  for (const TPageKey& key : PageKeys()) {
+    auto* shortcut = new QShortcut(key.keys, sheet_, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, Guarded([this, action = key.action] { (this->*action)(); }));
+  }
+}
+
+void TTablePage::OpenFind() { findBar_->Open(); }
+
+// F3 opens the bar when it is closed.
+void TTablePage::FindNext() { findBar_->FindAgain(TFindDirection::kNext); }
+
+void TTablePage::FindPrevious() { findBar_->FindAgain(TFindDirection::kPrevious); }
+
+void TTablePage::Undo() {
+  if (TextBoxHasFocus()) return;
+  view_->setFocus(Qt::ShortcutFocusReason);
+  view_->Undo();
+}
+
+void TTablePage::Redo() {
+  if (TextBoxHasFocus()) return;
+  view_->setFocus(Qt::ShortcutFocusReason);
+  view_->Redo();
 }
 
 void TTablePage::SetState(TState state, const QString& reason) {
@@ -108,6 +146,11 @@ void TTablePage::SetState(TState state, const QString& reason) {
 }
 
 void TTablePage::Layout() {
+  // A focused cell in view stays in view when the grid gets shorter (the find bar opening under it).
+  const TTableGrid& grid = view_->Model();
+  const TCellAddress focus{grid.FocusedCol(), grid.FocusedRow()};
+  const bool focusInView =
+      view_->Geometry().ScrollIntoView(focus.col, focus.row) == TCellAddress{grid.LeftCol(), grid.TopRow()};
   int bottom = kGridHeight;
   if (statusLine_->isVisibleTo(sheet_)) bottom -= kStatusLineHeight;
   if (findBar_->IsOpen()) {
@@ -115,6 +158,7 @@ void TTablePage::Layout() {
     findBar_->setGeometry(0, bottom, view_->width(), TFindBar::kHeight);
   }
   view_->resize(view_->width(), bottom);
+  if (focusInView) view_->ScrollToCell(focus);
 }
 
 // ---- the start-up read ---------------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 #include <QString>
+#include <span>
 #include <string>
 
 #include "grid/file/TableSaveBaseline.h"
@@ -69,9 +71,24 @@ class TTablePage : public QObject {
   void InsertRowAtFocus();
   void AddColumn();
 
+  // The table keys of the page, which act on its grid from wherever on the page the keyboard focus is, the
+  // page's buttons included (the grid, its editors and the find box take their own keys first); the window
+  // gives them the tab bar too. Undo and redo give the grid the keyboard.
+  struct TPageKey {
+    QKeySequence keys;
+    void (TTablePage::*action)();
+  };
+  static std::span<const TPageKey> PageKeys();
+  void OpenFind();
+  void FindNext();
+  void FindPrevious();
+  void Undo();
+  void Redo();
+
  private:
   void BuildStatusLine(int number);
   void BuildFindBar(int number);
+  void BuildPageKeys();
   // Puts the page in a state: its input, its status line (with the reason when incomplete) and the grid's room.
   void SetState(TState state, const QString& reason = {});
   // The grid takes the page's room above the buttons that the status line and the find bar leave it.

@@ -22,6 +22,8 @@ class TGridKeyController {
   // without Ctrl or Alt types into a new edit.
   static TGridKeyAction ActionFor(const QKeyEvent& event, Where where);
 
+  // Whether the grid acts on the key when it has the keyboard focus.
+  static bool IsGridKey(const QKeyEvent& event) { return ActionFor(event, Where::kGrid) != TGridKeyAction::kNone; }
   // A key the grid itself got: an open edit takes it, else the grid acts on it or ignores it.
   void GridKeyPress(QKeyEvent* event);
   // A key the in-place editor got. False when it is the editor's own ordinary editing.

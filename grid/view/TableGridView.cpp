@@ -274,6 +274,15 @@ void TTableGridView::MoveFocus(int col, int row, bool keepAnchor) {
 
 // ---- keys ----------------------------------------------------------------------------------------------
 
+bool TTableGridView::event(QEvent* event) {
+  // The grid's own keys are the grid's, before any shortcut of the page or window that holds it.
+  if (event->type() == QEvent::ShortcutOverride && keys_->IsGridKey(*static_cast<QKeyEvent*>(event))) {
+    event->accept();
+    return true;
+  }
+  return QAbstractScrollArea::event(event);
+}
+
 void TTableGridView::keyPressEvent(QKeyEvent* event) { keys_->GridKeyPress(event); }
 
 // ---- mouse ---------------------------------------------------------------------------------------------

@@ -87,6 +87,7 @@ class TTableGridView : public QAbstractScrollArea {
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

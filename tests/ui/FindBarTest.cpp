@@ -156,6 +156,39 @@ class FindBarTest : public TFormTestBase {
     QCOMPARE(Focus(grid), (TCellAddress{0, 1}));
   }
 
+  // The bar takes room from the bottom of the grid: a focused cell it would cover scrolls into view, and a
+  // cell found lies fully above the bar.
+  void barNeverHidesTheFocusedCell() {
+    std::vector<std::pair<TCellAddress, std::string>> cells;
+    for (int row = 1; row < 40; ++row) cells.push_back({{0, row}, "r" + std::to_string(row)});
+    cells.push_back({{2, 35}, "target"});
+    TTableGridView* grid = OpenPage(1, 40, cells, {0, 1});
+    const int lastShown = grid->Geometry().LastFullyVisibleRow();
+    grid->MoveFocus(0, lastShown, false);
+    QCOMPARE(grid->Model().TopRow(), 1);
+    const auto fullyShown = [grid](TCellAddress cell) {
+      const QRect rect = grid->CellRect(cell.col, cell.row);
+      return !rect.isNull() && grid->viewport()->rect().contains(rect);
+    };
+    Key(Qt::Key_F, Qt::ControlModifier);
+    TFindBar* bar = Bar(1);
+    QVERIFY(bar->isVisible());
+    QVERIFY(fullyShown(Focus(grid)));
+    QVERIFY(grid->Model().TopRow() > 1);
+    QVERIFY(grid->geometry().bottom() < bar->geometry().top());
+
+    Search(bar, QStringLiteral("target"));
+    QCOMPARE(Focus(grid), (TCellAddress{2, 35}));
+    QVERIFY(fullyShown(Focus(grid)));
+
+    // A focused cell scrolled out of view on purpose stays where the user left it.
+    Key(Qt::Key_Escape);
+    grid->SetTopLeft(0, 1);
+    const int top = grid->Model().TopRow();
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(grid->Model().TopRow(), top);
+  }
+
   void textsAreFoundAsPainted_data() {
     QTest::addColumn<QByteArray>("cell");
     QTest::addColumn<QString>("search");

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -392,6 +394,68 @@ class MaintenancePagesTest : public TFormTestBase {
       QCOMPARE(edited, painted);
       Key(Qt::Key_Escape);
     }
+  }
+
+  // The table keys reach the page's grid from its buttons and from the tab bar; undo gives the grid the
+  // keyboard. In an editor or the find box the text box keeps its own keys.
+  void tableKeysWorkAnywhereOnThePage_data() {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("rowsAfterClick");
+    QTest::addColumn<int>("colsAfterClick");
+    QTest::newRow("删除一行") << 1 << "Button3" << 9 << 5;
+    QTest::newRow("插入一行") << 1 << "Button6" << 11 << 5;
+    QTest::newRow("增加一行") << 2 << "Button7" << 11 << 5;
+    QTest::newRow("增加列") << 2 << "Button11" << 10 << 6;
+  }
+  void tableKeysWorkAnywhereOnThePage() {
+    QFETCH(int, page);
+    QFETCH(QString, button);
+    QFETCH(int, rowsAfterClick);
+    QFETCH(int, colsAfterClick);
+    TTableGridView* grid = OpenPage(page);
+    grid->Model().WriteCell(0, 1, "a");
+    auto* pressed = form_->findChild<QPushButton*>(button);
+    Click(pressed);
+    QCOMPARE(grid->Model().RowCount(), rowsAfterClick);
+    QCOMPARE(grid->Model().ColCount(), colsAfterClick);
+    QCOMPARE(QApplication::focusWidget(), pressed);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->Model().RowCount(), 10);
+    QCOMPARE(grid->Model().ColCount(), 5);
+    QCOMPARE(grid->Model().ReadCell(0, 1), "a");
+    QVERIFY(grid->hasFocus());
+
+    // From the tab bar: redo, undo again, and the find box.
+    form_->PageControl1->tabBar()->setFocus();
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(grid->Model().RowCount(), rowsAfterClick);
+    QVERIFY(grid->hasFocus());
+    form_->PageControl1->tabBar()->setFocus();
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(grid->Model().RowCount(), rowsAfterClick);  // nothing left to redo
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->Model().RowCount(), 10);
+    form_->PageControl1->tabBar()->setFocus();
+    Key(Qt::Key_F, Qt::ControlModifier);
+    QLineEdit* findBox = form_->findChild<QLineEdit*>(QStringLiteral("FindText"), Qt::FindChildrenRecursively);
+    QVERIFY(QApplication::focusWidget() != nullptr);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("FindText"));
+    QVERIFY(findBox != nullptr);
+
+    // The find box and the in-place editor keep their own keys.
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(grid->Model().RowCount(), 10);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("FindText"));
+    Key(Qt::Key_Escape);
+    QVERIFY(grid->hasFocus());
+    Key(Qt::Key_F2);
+    Type("x");
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(grid->EditSession().IsEditing());
+    QCOMPARE(grid->Model().RowCount(), 10);
   }
 
   void typedRowIsFoundBeforeSavingAndListedAfterRestart() {
