@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CodePage.h"
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileEncoding.h"
@@ -106,24 +107,6 @@ bool IsPlainCountLine(std::string_view line) {
          IsWholeNumber(line.substr(comma + 1));
 }
 
-// Whether a GB18030 text stops inside a two- or four-byte character, as a file cut short would.
-bool EndsInsideDoubleByteCharacter(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x81 || lead == 0xFF) {
-      ++pos;
-      continue;
-    }
-    if (pos + 1 == text.size()) return true;
-    const auto second = static_cast<unsigned char>(text[pos + 1]);
-    const std::size_t length = second >= 0x30 && second <= 0x39 ? 4 : 2;
-    if (pos + length > text.size()) return true;
-    pos += length;
-  }
-  return false;
-}
-
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFileLines& lines,
@@ -204,7 +187,7 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
     if ((!lines.LineEnded() || lines.LineCutAtMark()) && !lineLeftOut) [[unlikely]] {
       if (lines.LineCutAtMark()) {
         report.Add(TLeftOut::kAfterEndMark, lineNumber);
-      } else if (!toCodePage && EndsInsideDoubleByteCharacter(parsed.text)) {
+      } else if (!toCodePage && EndsInsideCharacter(parsed.text)) {
         report.Add(TLeftOut::kCutOff, lineNumber);
       }
     }
