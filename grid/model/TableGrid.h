@@ -33,9 +33,6 @@ class TTableGrid {
  public:
   static constexpr int kMaxCount = 134217725;
 
-  // The search option of LocateText: a cell matches only when its whole text equals the search text.
-  static constexpr std::uint16_t kLocateWholeCell = 2;
-
   TTableGrid();
   TTableGrid(const TTableGrid&) = delete;
   TTableGrid& operator=(const TTableGrid&) = delete;
@@ -83,8 +80,6 @@ class TTableGrid {
   // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
   // the others keep their value. Costs the sizes of their own, not the counts.
   void ZoomSizes(int step);
-  // One size after a zoom step: size + step when that is above 0 (and fits), else size.
-  static int ZoomedSize(int size, int step) { return TGridAxis::ZoomedSize(size, step); }
 
   // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
   // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
@@ -134,8 +129,8 @@ class TTableGrid {
   // The whole-cell find, case ignored (by whole characters), over the cells outside the fixed rows and
   // columns, column by column: the topmost match of the leftmost column holding one. A search text of two
   // double quotes finds the first empty cell; an empty one finds nothing. Returns {-1, -1} when nothing
-  // matches. The options are ignored (see below).
-  TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
+  // matches.
+  TCellAddress LocateText(std::string_view text) const;
 
   // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
   // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables and
@@ -184,11 +179,6 @@ class TTableGrid {
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
   std::function<void(TCellAddress from, TCellAddress to)> OnCellRangeChanged;
 
-  // ---- The design's grid beyond what this program uses ----
-  // Kept because callers of the design may rely on them, though no caller here does: LocateText's options
-  // (only kLocateWholeCell is ever passed, and only that find is built), and the progress of table reads
-  // and saves, a percentage of the rows told whenever it changes (no handler is assigned).
-  std::function<void(int progress)> OnTableFileProgress;
   // Called now and then during work over many cells (block commands and their undo), always between two
   // states a reader may see: for a window to paint meanwhile. It must not change the grid.
   std::function<void()> OnBusy;

@@ -64,7 +64,7 @@ void BM_FindAbsentCommonStartInSlices(benchmark::State& state) {
 
 void BM_LocateTextAbsent(benchmark::State& state) {
   const TTableGrid& grid = Table();
-  for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(kAbsentLatin, TTableGrid::kLocateWholeCell));
+  for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(kAbsentLatin));
 }
 
 BENCHMARK(BM_FindAbsentLatin)->Unit(benchmark::kMillisecond);

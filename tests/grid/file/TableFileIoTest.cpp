@@ -215,38 +215,26 @@ TEST_F(TableFileIoTest, ReaderRules) {
   }
 }
 
-TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
+TEST_F(TableFileIoTest, ReadTellsItsCellsAsOneBox) {
   TTableGrid grid = DesignGrid();
   grid.SetRowCount(5);
   grid.WriteCell(0, 1, "a");
   grid.WriteCell(0, 3, "b");
-  std::vector<int> written;
-  grid.OnTableFileProgress = [&](int p) { written.push_back(p); };
   WriteTableFile(grid, PathOf("p.dat"));
-  EXPECT_EQ(written, (std::vector<int>{0, 25, 50, 75, 100}));
 
   TTableGrid back = DesignGrid();
-  std::vector<int> read;
   std::vector<std::pair<TCellAddress, TCellAddress>> ranges;
-  back.OnTableFileProgress = [&](int p) { read.push_back(p); };
   back.OnCellRangeChanged = [&](TCellAddress from, TCellAddress to) { ranges.emplace_back(from, to); };
   std::vector<std::pair<TCellAddress, TCellAddress>> boxes;
   back.OnCellsWritten = [&](TCellAddress from, TCellAddress to) { boxes.emplace_back(from, to); };
   int cellHooks = 0;
   back.OnCellWritten = [&](int, int) { ++cellHooks; };
   ReadTableFile(back, PathOf("p.dat"));
-  EXPECT_EQ(read, (std::vector<int>{25, 75}));
   ASSERT_EQ(ranges.size(), 1u);
   EXPECT_EQ(ranges[0].second, (TCellAddress{5, 5}));
   // The cells read are told once, as their box, not cell by cell.
   EXPECT_EQ(boxes, (std::vector<std::pair<TCellAddress, TCellAddress>>{{{0, 1}, {0, 3}}}));
   EXPECT_EQ(cellHooks, 0);
-
-  // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
-  Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
-  read.clear();
-  ReadTableFile(back, PathOf("half.dat"));
-  EXPECT_EQ(read, (std::vector<int>{0, 2}));
 }
 
 TEST_F(TableFileIoTest, SavingReplacesTheFileKeepingItsModeAndLink) {
