@@ -20,24 +20,20 @@ bool EndsInsideCharacter(std::string_view text) {
   return false;
 }
 
-void AnsiUpperCaseInPlace(std::string& text) {
+std::string AnsiUpperCase(std::string_view text) {
+  std::string result(text);
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    char& c = text[pos];
+  while (pos < result.size()) {
+    char& c = result[pos];
     if (c >= 'a' && c <= 'z') {
       c = static_cast<char>(c - 'a' + 'A');
       ++pos;
     } else if (static_cast<unsigned char>(c) < 0x80) {
       ++pos;
     } else {
-      pos += CharLengthAt(text, pos);
+      pos += CharLengthAt(result, pos);
     }
   }
-}
-
-std::string AnsiUpperCase(std::string_view text) {
-  std::string result(text);
-  AnsiUpperCaseInPlace(result);
   return result;
 }
 

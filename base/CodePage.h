@@ -34,9 +34,8 @@ inline std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
 // bytes would complete, as in a file cut short.
 bool EndsInsideCharacter(std::string_view text);
 
-// Upper-cases the ASCII letters of GB18030 text in place, character by character, so the trailing bytes
-// of a multi-byte character (which may look like ASCII letters) are never changed.
-void AnsiUpperCaseInPlace(std::string& text);
+// Upper-cases the ASCII letters of GB18030 text, character by character, so the trailing bytes of a
+// multi-byte character (which may look like ASCII letters) are never changed.
 std::string AnsiUpperCase(std::string_view text);
 // Whether AnsiUpperCase(text) equals `upper`, without building the upper-cased copy.
 bool AnsiUpperCaseEquals(std::string_view text, std::string_view upper);

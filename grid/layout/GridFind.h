@@ -65,7 +65,6 @@ class TGridFind {
   // Searches on until a match, the end of the search or the deadline, looking at one chunk of cells at the
   // least. A finished search answers the same again.
   TFindResult Run(TClock::time_point deadline);
-  TFindResult RunToEnd() { return Run(TClock::time_point::max()); }
 
  private:
   // Whether a cell holding this text shows the search text.

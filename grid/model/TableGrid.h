@@ -70,9 +70,7 @@ class TTableGrid {
   // Setting the default drops every size of its own; it is clamped at 0. A size of its own is kept
   // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
   // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
-  int DefaultRowHeight() const { return rows_.defaultSize; }
   void SetDefaultRowHeight(int height);
-  int DefaultColWidth() const { return cols_.defaultSize; }
   int ColWidth(int col) const { return cols_.Size(col); }
   void SetColWidth(int col, int width) { SetSize(cols_, col, width); }
   int RowHeight(int row) const { return rows_.Size(row); }

@@ -154,7 +154,7 @@ class Form1Test : public QObject {
     QCOMPARE(grid.FixedCols(), 0);
     QCOMPARE(grid.FocusedRow(), 1);
     QCOMPARE(grid.ColWidth(4), 64);
-    QCOMPARE(grid.DefaultRowHeight(), 21);
+    QCOMPARE(grid.RowHeight(1), 21);
     // Screen readers name the edits after their labels.
     QCOMPARE(form_->Label1->buddy(), form_->ComboBox1);
     QCOMPARE(form_->Label5->buddy(), form_->Edit1);

@@ -33,11 +33,14 @@ std::u16string Decode(std::string_view bytes) {
 const std::string kWide = "|\\N-e\x87\0a\0b"s;  // 中文ab, one unit per byte pair
 const std::string kRich = "{\\rtf1\\ansi{\\fonttbl{\\f0 SimSun;}} Rich \\'d6\\'d0 text\\par}";
 
+TFindResult RunToEnd(TGridFind& find) { return find.Run(TGridFind::TClock::time_point::max()); }
+
 // Whether a search for text finds the one body cell of a grid, which holds cell.
 bool FindsInCell(std::string_view cell, std::string_view text) {
   TTableGrid grid;
   grid.WriteCell(0, 1, cell);
-  return TGridFind(grid, text, Decode).RunToEnd().state == TFindState::kFound;
+  TGridFind find(grid, text, Decode);
+  return RunToEnd(find).state == TFindState::kFound;
 }
 
 TEST(GridFind, MatchesTheTextACellShows) {
@@ -130,11 +133,11 @@ TEST(GridFind, MarkupTakesTheCallersTextAndPlainCellsNoConversion) {
       });
   EXPECT_EQ(decoded, 1);  // the search text, once
   find.Start({0, 1}, TFindDirection::kNext);
-  const TFindResult found = find.RunToEnd();
+  const TFindResult found = RunToEnd(find);
   EXPECT_EQ(found.cell, (TCellAddress{1, 1}));
   EXPECT_EQ(markups, std::vector<std::string>{"<B>a&amp;b</B>"});
   find.Start({1, 1}, TFindDirection::kNext);
-  EXPECT_EQ(find.RunToEnd().cell, (TCellAddress{0, 1}));
+  EXPECT_EQ(RunToEnd(find).cell, (TCellAddress{0, 1}));
   EXPECT_EQ(decoded, 1);
 }
 
@@ -228,11 +231,11 @@ TEST(GridFind, WalksTheBodyRowByRowAndWraps) {
   for (const Case& c : cases) {
     TGridFind find(grid, c.text, Decode);
     find.Start(c.from, c.direction);
-    const TFindResult result = find.RunToEnd();
+    const TFindResult result = RunToEnd(find);
     EXPECT_EQ(result.state, c.state) << c.name;
     EXPECT_EQ(result.cell, c.cell) << c.name;
     EXPECT_EQ(result.wrapped, c.wrapped) << c.name;
-    EXPECT_EQ(find.RunToEnd().cell, c.cell) << c.name << ": a finished search answers the same";
+    EXPECT_EQ(RunToEnd(find).cell, c.cell) << c.name << ": a finished search answers the same";
   }
 }
 
@@ -255,7 +258,7 @@ TEST(GridFind, SearchAsYouTypeTakesTheStartCellFirst) {
   for (const Case& c : cases) {
     TGridFind find(grid, "PIPE", Decode);
     find.Start(c.from, c.direction, true);
-    const TFindResult result = find.RunToEnd();
+    const TFindResult result = RunToEnd(find);
     EXPECT_EQ(result.cell, c.cell) << c.name;
     EXPECT_EQ(result.wrapped, c.wrapped) << c.name;
   }
@@ -274,7 +277,7 @@ TEST(GridFind, SlicesGiveTheAnswerOfOneCall) {
       for (const TCellAddress from : {TCellAddress{0, 1}, TCellAddress{4, 37}, TCellAddress{3, 200}}) {
         TGridFind whole(grid, text, Decode);
         whole.Start(from, direction);
-        const TFindResult expected = whole.RunToEnd();
+        const TFindResult expected = RunToEnd(whole);
         TGridFind sliced(grid, text, Decode, {}, 5);
         sliced.Start(from, direction);
         TFindResult result;

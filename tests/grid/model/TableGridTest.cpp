@@ -34,7 +34,7 @@ TEST(TableGridTest, ClassDefaultsAndDesignState) {
   EXPECT_EQ(grid.FixedCols(), 0);
   EXPECT_EQ(grid.FocusedCol(), 0);
   EXPECT_EQ(grid.FocusedRow(), 1);
-  EXPECT_EQ(grid.DefaultRowHeight(), 21);
+  EXPECT_EQ(grid.RowHeight(1), 21);
   EXPECT_EQ(grid.ColWidth(4), 64);
   EXPECT_EQ(grid.ReadCell(7, 2), "");
   EXPECT_EQ(grid.StoredCellCount(), 0u);
@@ -119,12 +119,10 @@ TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
   grid.SetColWidth(3, 67);  // reaches the default's old value after a step down: an exception again
   grid.SetRowHeight(TTableGrid::kMaxCount - 1, 2);
   grid.ZoomSizes(-3);
-  EXPECT_EQ(grid.DefaultColWidth(), 61);
-  const int widths[] = {3, 0, -5, 64, 61};  // only results above 0 are taken
+  const int widths[] = {3, 0, -5, 64, 61};  // only results above 0 are taken; column 4 has the default
   for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), widths[c]) << c;
-  EXPECT_EQ(grid.DefaultRowHeight(), 18);
   EXPECT_EQ(grid.RowHeight(TTableGrid::kMaxCount - 1), 2);
-  EXPECT_EQ(grid.RowHeight(5), 18);
+  EXPECT_EQ(grid.RowHeight(5), 18);  // the default
   grid.ZoomSizes(3);
   const int back[] = {6, 3, -5, 67, 64};
   for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), back[c]) << c;
@@ -134,7 +132,7 @@ TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
   grid.SetDefaultRowHeight(2);
   grid.SetRowHeight(4, 5);
   grid.ZoomSizes(-3);
-  EXPECT_EQ(grid.DefaultRowHeight(), 2);
+  EXPECT_EQ(grid.RowHeight(5), 2);
   EXPECT_EQ(grid.RowHeight(4), 2);
   grid.SetDefaultRowHeight(7);
   EXPECT_EQ(grid.RowHeight(4), 7);
