@@ -101,12 +101,10 @@ struct TTableReadOptions {
   TTableTextDecoding decoding = Utf8FileDecoding();
 };
 
-// The yield runs between lines on TYieldCadence's cadence, and may throw, which leaves the grid as read so
-// far.
-
 // Reads the bytes that source delivers, passing each cell text through toCodePage when one is given (the
 // file is then UTF-8). sizeHint, the expected size, only sizes the buffer. A UTF-8 byte-order mark before
-// the count line is skipped. Errors: what the source throws, EInvalidGridOperation (counts too large).
+// the count line is skipped. The yield runs between lines on TYieldCadence's cadence and may throw, which
+// leaves the grid as read so far. Errors: what the source throws, EInvalidGridOperation (counts too large).
 TTableReadReport ReadTable(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
                            const std::function<void()>& yieldBetweenLines = {},
                            const TCellTextTransform& toCodePage = {});

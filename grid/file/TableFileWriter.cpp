@@ -13,7 +13,6 @@
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/SafeFile.h"
 #include "grid/file/TableFile.h"
-#include "grid/file/TableFileReader.h"
 #include "grid/file/YieldCadence.h"
 #include "grid/model/TableGrid.h"
 
