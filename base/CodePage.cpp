@@ -2,45 +2,38 @@
 
 namespace metrazil {
 
-namespace {
-
-bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsFourByteSecond(unsigned char b) { return b >= 0x30 && b <= 0x39; }
-
-}  // namespace
-
-std::size_t CharLengthAt(std::string_view text, std::size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  if (!IsLeadByte(lead) || pos + 1 >= text.size()) return 1;
-  const auto second = static_cast<unsigned char>(text[pos + 1]);
-  if (IsFourByteSecond(second)) {
-    if (pos + 3 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos + 2])) &&
-        IsFourByteSecond(static_cast<unsigned char>(text[pos + 3]))) {
-      return 4;
-    }
-    return 1;
-  }
-  return (second >= 0x40 && second != 0x7F && second != 0xFF) ? 2 : 1;
-}
-
-void AnsiUpperCaseInPlace(std::string& text) {
+bool EndsInsideCharacter(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    char& c = text[pos];
+    const std::size_t length = CharLengthAt(text, pos);
+    if (length == 1 && IsGbLeadByte(static_cast<unsigned char>(text[pos]))) {
+      // A lone lead byte: inside a character only when what follows it is the start of one, up to the end.
+      const std::string_view rest = text.substr(pos + 1);
+      const auto at = [&rest](std::size_t i) { return static_cast<unsigned char>(rest[i]); };
+      if (rest.empty() || (rest.size() == 1 && IsGbFourByteDigit(at(0))) ||
+          (rest.size() == 2 && IsGbFourByteDigit(at(0)) && IsGbLeadByte(at(1)))) {
+        return true;
+      }
+    }
+    pos += length;
+  }
+  return false;
+}
+
+std::string AnsiUpperCase(std::string_view text) {
+  std::string result(text);
+  std::size_t pos = 0;
+  while (pos < result.size()) {
+    char& c = result[pos];
     if (c >= 'a' && c <= 'z') {
       c = static_cast<char>(c - 'a' + 'A');
       ++pos;
     } else if (static_cast<unsigned char>(c) < 0x80) {
       ++pos;
     } else {
-      pos += CharLengthAt(text, pos);
+      pos += CharLengthAt(result, pos);
     }
   }
-}
-
-std::string AnsiUpperCase(std::string_view text) {
-  std::string result(text);
-  AnsiUpperCaseInPlace(result);
   return result;
 }
 

@@ -26,6 +26,8 @@ class EListError : public Exception {
 class EInvalidGridOperation : public Exception {
  public:
   using Exception::Exception;
+  // "操作的网格太大": a count, a row insertion or a text beyond what a grid can hold.
+  static EInvalidGridOperation GridTooLarge();
 };
 
 class ETableGridError : public Exception {

@@ -12,9 +12,7 @@ const char* ResultSuffix(TDirection direction) { return direction == TDirection:
 
 int FactorColumn(TDirection direction) { return direction == TDirection::LengthToWeight ? 4 : 3; }
 
-int FindItemRow(const TTableGrid& grid, std::string_view name) {
-  return grid.LocateText(name, TTableGrid::kLocateWholeCell).row;
-}
+int FindItemRow(const TTableGrid& grid, std::string_view name) { return grid.LocateText(name).row; }
 
 TItemUnits ReadItemUnits(const TTableGrid& grid, int row, TDirection direction) {
   std::string length = grid.ReadCell(1, row);

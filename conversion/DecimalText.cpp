@@ -235,8 +235,6 @@ std::string ExponentText(bool negative, uint64_t digits, int e) {
 
 }  // namespace
 
-char DecimalSeparator() { return decimalSeparator; }
-
 void SetDecimalSeparator(char separator) { decimalSeparator = separator; }
 
 bool IsPlainDecimal(std::string_view text) {

@@ -13,8 +13,7 @@ bool IsPlainDecimal(std::string_view text);
 long double ParseDecimal(std::string_view text);
 // The pattern "0.000000": six decimals rounded half away from zero, exponent form from 1E18 up.
 std::string FormatSixDecimals(long double value);
-// The locale decimal separator in force; '.' until set.
-char DecimalSeparator();
+// Sets the locale decimal separator that parsing and formatting use; '.' until set.
 void SetDecimalSeparator(char separator);
 // a × b in extended precision; EOverflow "浮点指针溢出" when the product leaves the finite range.
 long double MultiplyExtended(long double a, long double b);

@@ -46,7 +46,8 @@ TTableFileNumber ParseTableFileNumber(std::string_view field) {
   TTableFileNumber result;
   result.hasDigits = pos > digitsBegin;
   if (!result.hasDigits) return result;
-  const std::int64_t value = (negative && pos == field.size()) ? -magnitude : magnitude;
+  result.wholeField = pos == field.size();
+  const std::int64_t value = (negative && result.wholeField) ? -magnitude : magnitude;
   result.value = static_cast<int>(
       std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
   return result;

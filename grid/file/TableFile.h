@@ -10,7 +10,8 @@ namespace metrazil {
 
 struct TTableFileNumber {
   int value = 0;
-  bool hasDigits = false;  // false when no digit stood where the number should begin (value 0)
+  bool hasDigits = false;   // false when no digit stood where the number should begin (value 0)
+  bool wholeField = false;  // the digits run to the field's end: the number is all the field holds
 };
 
 // Blanks, an optional sign, then decimal digits, or hexadecimal ones after "$", "x", "X", "0x" or "0X".

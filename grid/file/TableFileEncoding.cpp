@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/CodePage.h"
+
 namespace metrazil {
 
 namespace {
@@ -151,31 +153,31 @@ void TTableFileEncoding::StepUtf8(unsigned char byte) {
 }
 
 void TTableFileEncoding::StepGb18030(unsigned char byte) {
-  // One byte below 0x80; two bytes 81..FE, 40..7E or 80..FE; four bytes 81..FE, 30..39, 81..FE, 30..39.
+  // Strict, unlike CharLengthAt: one byte that completes no character makes the bytes no GB18030 text.
   bool valid = true;
   switch (gbSeen_) {
     case 0:
       if (byte < 0x80) return;
-      valid = InRange(byte, 0x81, 0xFE);
+      valid = IsGbLeadByte(byte);
       gbLead_ = byte;
       gbSeen_ = 1;
       break;
     case 1:
-      if (InRange(byte, 0x30, 0x39)) {
+      if (IsGbFourByteDigit(byte)) {
         gbSeen_ = 2;
       } else {
-        valid = InRange(byte, 0x40, 0xFE) && byte != 0x7F;
+        valid = IsGbTrailByte(byte);
         gbSeen_ = 0;
         ++gbMultiByte_;
         if (InRange(gbLead_, 0xB0, 0xD7) && InRange(byte, 0xA1, 0xFE)) ++gbCommonHanzi_;
       }
       break;
     case 2:
-      valid = InRange(byte, 0x81, 0xFE);
+      valid = IsGbLeadByte(byte);
       gbSeen_ = 3;
       break;
     default:
-      valid = InRange(byte, 0x30, 0x39);
+      valid = IsGbFourByteDigit(byte);
       gbSeen_ = 0;
       ++gbMultiByte_;
       break;

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "base/CodePage.h"
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileEncoding.h"
-#include "grid/file/TableFileProgress.h"
 #include "grid/file/Utf8ToGb18030.h"
+#include "grid/file/YieldCadence.h"
 #include "grid/model/TableGrid.h"
 #include "grid/model/TableGridLoader.h"
 
@@ -80,53 +81,15 @@ void ReadCountLine(std::string_view line, TTableGridLoader& loader) {
   loader.SetCounts(ParseTableFileNumber(colField).value, ParseTableFileNumber(rowField).value);
 }
 
-bool IsDigit(char c, bool hex) {
-  return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
-}
-
-// Whether the integer field rule reads the whole field: blanks, a sign, then digits to its end.
-bool IsWholeNumber(std::string_view field) {
-  std::size_t pos = field.find_first_not_of(' ');
-  if (pos == std::string_view::npos) return false;
-  if (field[pos] == '+' || field[pos] == '-') ++pos;
-  bool hex = false;
-  if (pos < field.size() && (field[pos] == '$' || field[pos] == 'x' || field[pos] == 'X')) {
-    hex = true;
-    ++pos;
-  } else if (pos + 1 < field.size() && field[pos] == '0' && (field[pos + 1] == 'x' || field[pos + 1] == 'X')) {
-    hex = true;
-    pos += 2;
-  }
-  return pos < field.size() && std::all_of(field.begin() + pos, field.end(), [hex](char c) { return IsDigit(c, hex); });
-}
-
 bool IsPlainCountLine(std::string_view line) {
   const std::size_t comma = line.find(',');
-  return comma != std::string_view::npos && IsWholeNumber(line.substr(0, comma)) &&
-         IsWholeNumber(line.substr(comma + 1));
-}
-
-// Whether a GB18030 text stops inside a two- or four-byte character, as a file cut short would.
-bool EndsInsideDoubleByteCharacter(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x81 || lead == 0xFF) {
-      ++pos;
-      continue;
-    }
-    if (pos + 1 == text.size()) return true;
-    const auto second = static_cast<unsigned char>(text[pos + 1]);
-    const std::size_t length = second >= 0x30 && second <= 0x39 ? 4 : 2;
-    if (pos + length > text.size()) return true;
-    pos += length;
-  }
-  return false;
+  return comma != std::string_view::npos && ParseTableFileNumber(line.substr(0, comma)).wholeField &&
+         ParseTableFileNumber(line.substr(comma + 1)).wholeField;
 }
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFileLines& lines,
+TTableReadReport ReadLines(TTableGridLoader& loader, TTableFileLines& lines,
                            const std::function<void()>& yieldBetweenLines, const TCellTextTransform& toCodePage) {
   using TLeftOut = TTableReadReport::TLeftOut;
   TTableReadReport report;
@@ -146,18 +109,12 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
       report.Add(TLeftOut::kAfterEndMark, lineNumber);
     }
   }
-  TTableFileProgress progress(grid.OnTableFileProgress, loader.RowCount());
   std::string decoded;
   std::string converted;
-  std::size_t linesSinceYield = 0;
-  std::size_t bytesSinceYield = 0;
-  const auto afterLine = [&](std::size_t bytes) {
-    bytesSinceYield += bytes;
-    if (yieldBetweenLines && (++linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
-      linesSinceYield = 0;
-      bytesSinceYield = 0;
-      yieldBetweenLines();
-    }
+  TYieldCadence cadence(yieldBetweenLines);
+  const auto afterLine = [&cadence](std::size_t bytes) {
+    cadence.Add(1, bytes);
+    cadence.YieldIfDue();
   };
   bool lineLeftOut = false;
   // A malformed last line without its line end was most likely cut short.
@@ -199,12 +156,11 @@ TTableReadReport ReadLines(TTableGrid& grid, TTableGridLoader& loader, TTableFil
       } else if (!line.empty()) {
         leaveOut(TLeftOut::kMalformed, true);
       }
-      if (progress.Active()) progress.Report(parsed.row);
     }
     if ((!lines.LineEnded() || lines.LineCutAtMark()) && !lineLeftOut) [[unlikely]] {
       if (lines.LineCutAtMark()) {
         report.Add(TLeftOut::kAfterEndMark, lineNumber);
-      } else if (!toCodePage && EndsInsideDoubleByteCharacter(parsed.text)) {
+      } else if (!toCodePage && EndsInsideCharacter(parsed.text)) {
         report.Add(TLeftOut::kCutOff, lineNumber);
       }
     }
@@ -240,7 +196,7 @@ TTableReadReport ReadThrough(TTableGrid& grid, const TTableFileLines::Source& so
       yieldBetweenLines();
     };
   }
-  TTableReadReport report = ReadLines(grid, loader, lines, yield, toCodePage);
+  TTableReadReport report = ReadLines(loader, lines, yield, toCodePage);
   if (close) close();
   return report;
 }
@@ -325,14 +281,11 @@ TTableReadReport ReadTableFile(TTableGrid& grid, const std::string& path,
   TCellTextTransform toCodePage;
   if (options.decoding.isUtf8 && options.decoding.toCodePage) {
     // The first pass yields by its bytes as the read does.
-    std::size_t bytesSinceYield = 0;
+    TYieldCadence cadence(yieldBetweenLines);
     toCodePage = TransformFor(options.decoding, [&](char* buffer, std::size_t capacity) {
       const std::size_t got = file.Read(buffer, capacity);
-      bytesSinceYield += got;
-      if (yieldBetweenLines && bytesSinceYield >= kBytesPerYield) {
-        bytesSinceYield = 0;
-        yieldBetweenLines();
-      }
+      cadence.Add(0, got);
+      cadence.YieldIfDue();
       return got;
     });
     file.Rewind();

@@ -10,6 +10,7 @@
 
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/TableFileLines.h"
+#include "grid/file/YieldCadence.h"
 
 namespace metrazil {
 
@@ -26,7 +27,7 @@ struct TTableFileLine {
   // column or row field that does not start with a number; such lines are skipped.
   bool wellFormed = false;
   int col = 0;  // the cell's column, or the column a width line sets
-  int row = 0;  // the cell's row, as far as it could be read (0 otherwise); it drives the progress
+  int row = 0;  // the cell's row, as far as it could be read (0 otherwise)
   int width = 0;
   std::string_view text;  // a cell line's text field, as in the file (line breaks still mapped)
 };
@@ -100,14 +101,10 @@ struct TTableReadOptions {
   TTableTextDecoding decoding = Utf8FileDecoding();
 };
 
-// The yield runs between lines once kLinesPerYield lines or kBytesPerYield bytes of them have been read
-// since it last ran, and may throw, which leaves the grid as read so far.
-inline constexpr std::size_t kLinesPerYield = 2048;
-inline constexpr std::size_t kBytesPerYield = std::size_t{1} << 20;
-
 // Reads the bytes that source delivers, passing each cell text through toCodePage when one is given (the
 // file is then UTF-8). sizeHint, the expected size, only sizes the buffer. A UTF-8 byte-order mark before
-// the count line is skipped. Errors: what the source throws, EInvalidGridOperation (counts too large).
+// the count line is skipped. The yield runs between lines on TYieldCadence's cadence and may throw, which
+// leaves the grid as read so far. Errors: what the source throws, EInvalidGridOperation (counts too large).
 TTableReadReport ReadTable(TTableGrid& grid, const TTableFileLines::Source& source, std::size_t sizeHint,
                            const std::function<void()>& yieldBetweenLines = {},
                            const TCellTextTransform& toCodePage = {});

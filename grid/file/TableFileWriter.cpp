@@ -13,8 +13,7 @@
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/SafeFile.h"
 #include "grid/file/TableFile.h"
-#include "grid/file/TableFileProgress.h"
-#include "grid/file/TableFileReader.h"
+#include "grid/file/YieldCadence.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
@@ -103,8 +102,7 @@ class CompareSink {
 
 }  // namespace
 
-void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progressHook,
-                const std::function<void()>& yieldBetweenRows) {
+void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void()>& yieldBetweenRows) {
   LineWriter out(sink);
   const int colCount = grid.ColCount();
   const int rowCount = grid.RowCount();
@@ -119,10 +117,7 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
     out.Number(grid.ColWidth(col));
     out.Bytes("\r\n");
   }
-  TTableFileProgress progress(progressHook, rowCount);
-  long long nextRow = 0;  // first row whose progress is not announced yet
-  std::size_t linesSinceYield = 0;
-  std::size_t bytesSinceYield = 0;
+  TYieldCadence cadence(yieldBetweenRows);
   grid.ForEachStoredRow(0, rowCount, [&](int row, std::span<const TCellStore::Cell> cells) {
     for (const TCellStore::Cell& cell : cells) {
       if (cell.col >= colCount) break;
@@ -133,21 +128,11 @@ void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::functi
       const std::string_view text = cell.Text();
       out.CellText(text);
       out.Bytes("\r\n");
-      ++linesSinceYield;
-      bytesSinceYield += text.size();
+      cadence.Add(1, text.size());
     }
-    if (yieldBetweenRows && (linesSinceYield >= kLinesPerYield || bytesSinceYield >= kBytesPerYield)) {
-      linesSinceYield = 0;
-      bytesSinceYield = 0;
-      yieldBetweenRows();
-    }
-    if (progress.Active()) {
-      progress.ReportRun(nextRow, row);
-      nextRow = static_cast<long long>(row) + 1;
-    }
+    cadence.YieldIfDue();
     return true;
   });
-  if (progress.Active() && nextRow < rowCount) progress.ReportRun(nextRow, rowCount - 1);
   out.Flush();
 }
 
@@ -155,8 +140,7 @@ void WriteTableFile(const TTableGrid& grid, const std::string& path, TSafeFile::
                     const std::function<void()>& yieldBetweenRows) {
   TSafeFile file(path, backup);
   WriteTable(
-      grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, grid.OnTableFileProgress,
-      yieldBetweenRows);
+      grid, [&file](const char* bytes, std::size_t size) { file.Write(bytes, size); }, yieldBetweenRows);
   file.Commit();
 }
 
@@ -166,7 +150,6 @@ std::string TableFileBytes(const TTableGrid& grid) {
   return bytes;
 }
 
-// A comparison is no save: it reports no progress.
 bool MatchesTableFile(const TTableGrid& grid, const std::string& path) {
   std::optional<CompareSink> sink;
   try {

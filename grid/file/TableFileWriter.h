@@ -16,14 +16,13 @@ class TTableGrid;
 // Takes the bytes in pieces of up to a megabyte, a longer cell text in one piece of its own.
 using TByteSink = std::function<void(const char* bytes, std::size_t size)>;
 
-// Hands the grid's table file bytes to sink; progress, when set, hears each new percentage of the rows.
+// Hands the grid's table file bytes to sink.
 // The yield, when set, runs between rows once kLinesPerYield lines or kBytesPerYield bytes of cell text have
 // been written since it last ran; it must not change the grid, and what it throws ends the write.
 // Errors: what the sink or the yield throws.
-void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void(int)>& progress = {},
-                const std::function<void()>& yieldBetweenRows = {});
+void WriteTable(const TTableGrid& grid, const TByteSink& sink, const std::function<void()>& yieldBetweenRows = {});
 // Writes the grid through a temporary file renamed over the target, so a failure leaves the old file as it
-// was; reports progress to the grid's OnTableFileProgress.
+// was.
 // With TBackup::kKeepOld the old file is first kept as "<path>.bak".
 // The yield is WriteTable's; a write it ends leaves the old file as it was.
 // Errors: ETableGridError "Cannot Create <path>" (also while a reader holds the file), EInOutError; what the

@@ -50,7 +50,7 @@ TGridUndoStep PasteBlock(TTableGrid& grid, const TBlockText& block, TCellAddress
   const std::int64_t wantedColEnd = std::int64_t{rect.left} + static_cast<std::int64_t>(block.ColCount());
   // Past the grid's limit nothing is written.
   if (rowEnd > TTableGrid::kMaxCount || (growCols && wantedColEnd > TTableGrid::kMaxCount)) {
-    throw EInvalidGridOperation("操作的网格太大");
+    throw EInvalidGridOperation::GridTooLarge();
   }
   const int colEnd = static_cast<int>(growCols ? wantedColEnd : std::min<std::int64_t>(wantedColEnd, grid.ColCount()));
   std::vector<TGridCellChange> changes;

@@ -138,12 +138,6 @@ TCellAddress TGridFind::AddressOf(std::int64_t index) const {
   return TCellAddress{static_cast<int>(index % cols_), static_cast<int>(index / cols_) + fixedRows_};
 }
 
-TCellAddress TGridFind::ResumeCell() const {
-  if (result_.state != TFindState::kSearching) return {};
-  const std::int64_t index = direction_ == TFindDirection::kNext ? start_ + 1 + searched_ : start_ - 1 - searched_;
-  return AddressOf((index % cellCount_ + cellCount_) % cellCount_);
-}
-
 TFindResult TGridFind::Run(TClock::time_point deadline) {
   const bool forward = direction_ == TFindDirection::kNext;
   while (result_.state == TFindState::kSearching) {

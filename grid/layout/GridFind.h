@@ -65,14 +65,10 @@ class TGridFind {
   // Searches on until a match, the end of the search or the deadline, looking at one chunk of cells at the
   // least. A finished search answers the same again.
   TFindResult Run(TClock::time_point deadline);
-  TFindResult RunToEnd() { return Run(TClock::time_point::max()); }
-  // The cell the next Run begins with; {-1, -1} once the search is over.
-  TCellAddress ResumeCell() const;
-
-  // Whether a cell holding this text shows the search text.
-  bool Matches(std::string_view cellText) const;
 
  private:
+  // Whether a cell holding this text shows the search text.
+  bool Matches(std::string_view cellText) const;
   // A quick test that rules out most cells before their shown text is worked out.
   bool MayMatch(std::string_view cellText) const;
   bool MatchesBytes(std::string_view shown) const;

@@ -39,11 +39,8 @@ class TGridGeometry {
   TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight);
   TGridGeometry(const TTableGrid& grid, std::int64_t clientWidth, std::int64_t clientHeight, int leftCol, int topRow);
 
-  static std::int64_t LaidOutSize(int size) { return size > 0 ? size : 0; }
-
   int LeftCol() const { return cols_.first; }
   int TopRow() const { return rows_.first; }
-  std::int64_t ClientWidth() const { return cols_.clientSize; }
   std::int64_t ClientHeight() const { return rows_.clientSize; }
 
   // Total size of the fixed rows at the top and the fixed columns at the left.
@@ -55,11 +52,7 @@ class TGridGeometry {
   const std::vector<int>& VisibleCols() const { return cols_.visible; }
   const std::vector<int>& VisibleRows() const { return rows_.visible; }
 
-  // Last scrollable column or row that is at least partly / fully on screen; LeftCol() - 1 or TopRow() - 1
-  // when there is none.
-  int LastVisibleCol() const { return cols_.LastVisible(); }
-  int LastVisibleRow() const { return rows_.LastVisible(); }
-  int LastFullyVisibleCol() const { return cols_.LastFullyVisible(); }
+  // Last scrollable row that is fully on screen; TopRow() - 1 when there is none.
   int LastFullyVisibleRow() const { return rows_.LastFullyVisible(); }
   // Number of scrollable rows fully on screen from the top row on.
   int FullyVisibleRows() const { return LastFullyVisibleRow() - rows_.first + 1; }
@@ -82,15 +75,12 @@ class TGridGeometry {
   // cells scrolled out between them leave no gap.
   TGridRect BlockRect(TCellAddress corner, TCellAddress otherCorner) const;
 
-  // Whether every cell lies where it lies in other, with the same counts, fixed counts and client: then a
-  // change of focus, selection or text repaints only the cells it touches.
-  bool SameLayout(const TGridGeometry& other) const {
-    return cols_.SameLayout(other.cols_) && rows_.SameLayout(other.rows_);
-  }
   // How far the cells moved from an earlier geometry when nothing but the scrollable part of one direction
   // scrolled: every cell on screen in both lies shifted by the same pixels in that direction, the fixed
   // ones and the other direction lie where they lay, and the cells new on screen fill the strip the shift
-  // uncovers. {0, 0} for the same layout; nullopt for any other change, or when no cell stays on screen.
+  // uncovers. {0, 0} for the same layout (every cell where it lay, with the same counts, fixed counts and
+  // client: then a change of focus, selection or text repaints only the cells it touches); nullopt for any
+  // other change, or when no cell stays on screen.
   std::optional<TGridShift> ShiftFrom(const TGridGeometry& earlier) const;
 
   // Hit-testing among the cells on screen: -1 for a pixel left of / above the cells, beyond the last
@@ -116,6 +106,8 @@ class TGridGeometry {
   TCellAddress ScrollIntoView(int col, int row) const;
 
  private:
+  static std::int64_t LaidOutSize(int size) { return size > 0 ? size : 0; }
+
   // One direction of the layout, rows or columns: the two differ only in which counts and sizes of the
   // model they read, so everything is computed once, here, for both.
   struct TAxis {

@@ -1,6 +1,7 @@
 #include "grid/layout/GridLinkTarget.h"
 
 #include <array>
+#include <string>
 
 namespace metrazil {
 namespace {
@@ -28,6 +29,20 @@ std::optional<std::int64_t> ReadNumber(std::string_view text, std::size_t& pos) 
   return value;
 }
 
+// The scheme of a URL (the letters before the first ":"), lower-cased; empty when there is none.
+std::string LinkScheme(std::string_view target) {
+  const auto colon = target.find(':');
+  if (colon == std::string_view::npos || colon == 0) return {};
+  std::string scheme;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = target[i];
+    const bool ok = IsAlpha(c) || (i > 0 && (IsDigit(c) || c == '+' || c == '-' || c == '.'));
+    if (!ok) return {};
+    scheme += Lower(c);
+  }
+  return scheme;
+}
+
 }  // namespace
 
 std::optional<TCellLink> ParseCellLink(std::string_view target) {
@@ -42,19 +57,6 @@ std::optional<TCellLink> ParseCellLink(std::string_view target) {
   const auto col = ReadNumber(target, pos);
   if (!col || pos != target.size()) return std::nullopt;
   return TCellLink{*row, *col};
-}
-
-std::string LinkScheme(std::string_view target) {
-  const auto colon = target.find(':');
-  if (colon == std::string_view::npos || colon == 0) return {};
-  std::string scheme;
-  for (std::size_t i = 0; i < colon; ++i) {
-    const char c = target[i];
-    const bool ok = IsAlpha(c) || (i > 0 && (IsDigit(c) || c == '+' || c == '-' || c == '.'));
-    if (!ok) return {};
-    scheme += Lower(c);
-  }
-  return scheme;
 }
 
 bool IsAllowedExternalLink(std::string_view target) { return IsAllowedLinkScheme(LinkScheme(target)); }

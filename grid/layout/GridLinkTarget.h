@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace metrazil {
@@ -23,8 +22,5 @@ std::optional<TCellLink> ParseCellLink(std::string_view target);
 bool IsAllowedExternalLink(std::string_view target);
 // Whether a lower-case scheme is one of those.
 bool IsAllowedLinkScheme(std::string_view scheme);
-
-// The scheme of a URL (the letters before the first ":"), lower-cased; empty when there is none.
-std::string LinkScheme(std::string_view target);
 
 }  // namespace metrazil

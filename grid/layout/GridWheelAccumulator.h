@@ -13,7 +13,6 @@ class TGridWheelAccumulator {
   // the remainder is kept for the next call. A change of direction drops the remainder of the old one.
   int Add(int delta);
   void Reset() { pending_ = 0; }
-  int Pending() const { return pending_; }
 
  private:
   int pending_ = 0;

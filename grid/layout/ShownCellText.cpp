@@ -1,5 +1,6 @@
 #include "grid/layout/ShownCellText.h"
 
+#include "base/CodePage.h"
 #include "grid/layout/RichTextReader.h"
 
 namespace metrazil {
@@ -7,15 +8,7 @@ namespace metrazil {
 std::string_view CodePagePrefix(std::string_view bytes, std::size_t maxChars) {
   if (maxChars >= bytes.size()) return bytes;  // a character takes at least one byte
   std::size_t at = 0;
-  for (std::size_t chars = 0; chars < maxChars && at < bytes.size(); ++chars) {
-    const auto lead = static_cast<unsigned char>(bytes[at]);
-    if (lead < 0x81 || lead == 0xFF || at + 1 == bytes.size()) {
-      ++at;
-      continue;
-    }
-    const auto second = static_cast<unsigned char>(bytes[at + 1]);
-    at += second >= 0x30 && second <= 0x39 ? 4 : 2;  // a digit second byte makes a four-byte character
-  }
+  for (std::size_t chars = 0; chars < maxChars && at < bytes.size(); ++chars) at += CharLengthAt(bytes, at);
   return bytes.substr(0, at);
 }
 

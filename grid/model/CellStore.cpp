@@ -138,7 +138,7 @@ namespace {
 
 // A cell keeps its length in 32 bits; a longer text would be cut without a word.
 void CheckTextSize(std::string_view text) {
-  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidGridOperation("操作的网格太大");
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) throw EInvalidGridOperation::GridTooLarge();
 }
 
 }  // namespace

@@ -12,6 +12,12 @@ auto FindSize(Sizes& sizes, int index) {
   return std::lower_bound(sizes.begin(), sizes.end(), std::pair{index, std::numeric_limits<int>::min()});
 }
 
+// One size after a zoom step: size + step when that is above 0 (and fits), else size.
+int ZoomedSize(int size, int step) {
+  const long long next = static_cast<long long>(size) + step;
+  return next > 0 && next <= std::numeric_limits<int>::max() ? static_cast<int>(next) : size;
+}
+
 }  // namespace
 
 int TGridAxis::Size(int index) const {
@@ -51,11 +57,6 @@ void TGridAxis::RemoveSlot(int at) {
   for (auto& [index, size] : sizes_) {
     if (index > at) --index;
   }
-}
-
-int TGridAxis::ZoomedSize(int size, int step) {
-  const long long next = static_cast<long long>(size) + step;
-  return next > 0 && next <= std::numeric_limits<int>::max() ? static_cast<int>(next) : size;
 }
 
 void TGridAxis::Zoom(int step) {

@@ -41,10 +41,8 @@ class TGridAxis {
   // and those after it move back by one.
   void InsertSlots(int at, int slots);
   void RemoveSlot(int at);
-  // Every size, the default included, grows by step where the result stays above 0.
+  // Every size, the default included, grows by step where the result stays above 0 (and fits an int).
   void Zoom(int step);
-  // One size after a zoom step: size + step when that is above 0 (and fits), else size.
-  static int ZoomedSize(int size, int step);
 
  private:
   // Sorted (index, size) pairs for the indexes whose size differs from the default.

@@ -21,8 +21,6 @@ class TRowMapSet {
   // The inverse of RotateToEnd: row `last` goes to index `row` and the rows in row..last-1 move down by one.
   void RotateFromEnd(int row, int last);
 
-  std::size_t IntervalCount() const { return intervals_.size(); }
-
  private:
   struct Interval {
     int first;

@@ -9,7 +9,6 @@ namespace metrazil {
 
 namespace {
 
-const char* const kGridTooLarge = "操作的网格太大";
 const char* const kGridIndexOutOfRange = "网格索引越界";
 
 }  // namespace
@@ -72,7 +71,7 @@ void TTableGrid::CollapseSelection() {
 }
 
 void TTableGrid::SetCount(TGridAxis& axis, int v) {
-  if (v > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
+  if (v > kMaxCount) throw EInvalidGridOperation::GridTooLarge();
   if (v == axis.count) return;
   v = std::max(v, 1);
   if (v <= axis.fixed) {
@@ -221,7 +220,7 @@ void TTableGrid::WriteCells(std::span<const TCellStore::Write> writes, const TCe
 
 void TTableGrid::InsertRowsAt(int row, int count) {
   if (row < 0 || row >= rows_.count || count < 1) return;
-  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
+  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation::GridTooLarge();
   const int oldCount = rows_.count;
   const TUpdateGuard update(*this);
   SetRowCount(oldCount + count);
@@ -262,7 +261,7 @@ void TTableGrid::RemoveRowsAt(int row, int count) {
 
 void TTableGrid::RestoreRemovedRows(int row, int count) {
   if (row < 0 || row > rows_.count || count < 1) return;
-  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation(kGridTooLarge);
+  if (static_cast<long long>(rows_.count) + count > kMaxCount) throw EInvalidGridOperation::GridTooLarge();
   const TUpdateGuard update(*this);
   // The last row removed waits first past the end, so it comes back first.
   for (int i = 0; i < count; ++i) {
@@ -285,7 +284,7 @@ void TTableGrid::ScrollUpAfterRemoval(int fullyVisibleRows) {
   }
 }
 
-TCellAddress TTableGrid::LocateText(std::string_view text, std::uint16_t /*options*/) const {
+TCellAddress TTableGrid::LocateText(std::string_view text) const {
   if (text == "\"\"") return LocateEmptyCell();
   if (text.empty()) return {};
   const std::string needle = AnsiUpperCase(text);

@@ -29,9 +29,6 @@ class TTableGrid {
  public:
   static constexpr int kMaxCount = 134217725;
 
-  // The search option of LocateText: a cell matches only when its whole text equals the search text.
-  static constexpr std::uint16_t kLocateWholeCell = 2;
-
   TTableGrid();
   TTableGrid(const TTableGrid&) = delete;
   TTableGrid& operator=(const TTableGrid&) = delete;
@@ -75,9 +72,7 @@ class TTableGrid {
   // Setting the default drops every size of its own; it is clamped at 0. A size of its own is kept
   // as set, 0 or negative included (a table file may hold such widths and must save them back as read);
   // layout treats it as 0. Reading outside the counts gives the default, setting there raises EListError.
-  int DefaultRowHeight() const { return rows_.defaultSize; }
   void SetDefaultRowHeight(int height);
-  int DefaultColWidth() const { return cols_.defaultSize; }
   int ColWidth(int col) const { return cols_.Size(col); }
   void SetColWidth(int col, int width) { SetSize(cols_, col, width); }
   int RowHeight(int row) const { return rows_.Size(row); }
@@ -85,8 +80,6 @@ class TTableGrid {
   // Zoom: every width and height, the defaults included, grows by step where the result stays above 0;
   // the others keep their value. Costs the sizes of their own, not the counts.
   void ZoomSizes(int step);
-  // One size after a zoom step: size + step when that is above 0 (and fits), else size.
-  static int ZoomedSize(int size, int step) { return TGridAxis::ZoomedSize(size, step); }
 
   // A negative row, or a negative column in a row that has a map, raises EListError "列表索引越界 (%d)".
   // A row has a map once any of its cells was written (the empty text included, and by InsertRowsAt for
@@ -136,8 +129,8 @@ class TTableGrid {
   // The whole-cell find, case ignored (by whole characters), over the cells outside the fixed rows and
   // columns, column by column: the topmost match of the leftmost column holding one. A search text of two
   // double quotes finds the first empty cell; an empty one finds nothing. Returns {-1, -1} when nothing
-  // matches. The options are ignored (see below).
-  TCellAddress LocateText(std::string_view text, std::uint16_t options) const;
+  // matches.
+  TCellAddress LocateText(std::string_view text) const;
 
   // Calls visit(row, cells) for every stored row in [firstRow, lastRow) in row order, while it returns
   // true; each row's cells are sorted by column and may reach past ColCount. For writers of whole tables and
@@ -185,8 +178,6 @@ class TTableGrid {
   // the layout notice when the update closes.
   std::function<void(const TCellBox& box)> OnCellsChanged;
   std::function<void()> OnLayoutChanged;  // counts, fixed counts, sizes, focus, anchor or top-left changed
-
-  std::function<void(int progress)> OnTableFileProgress;
 
   // Work over many cells (block commands, their undo) runs in a busy scope: while one is open the grid may be
   // half way through a change, and the scope's callback is called now and then between two states a reader

@@ -35,9 +35,9 @@ class TAdvanceBound {
     advances_['\r'] = advances_['\n'] = kLineEnd;
     strayByte_.fill(kUnmeasured);
     for (std::size_t pair = 0; pair < kPairs; ++pair) {
-      const std::size_t lead = 0x80 + (pair >> 8);
-      const std::size_t trail = pair & 0xFF;
-      if (lead == 0x80 || lead == 0xFF || trail < 0x40 || trail == 0x7F || trail == 0xFF) {
+      const auto lead = static_cast<unsigned char>(0x80 + (pair >> 8));
+      const auto trail = static_cast<unsigned char>(pair & 0xFF);
+      if (!IsGbLeadByte(lead) || !IsGbTrailByte(trail)) {
         advances_[kOneByteChars + pair] = kNoPair;
       }
     }

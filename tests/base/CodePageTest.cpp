@@ -7,6 +7,37 @@
 namespace metrazil {
 namespace {
 
+TEST(CodePageTest, CharacterLengths) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::size_t length;  // of the character at 0
+    bool endsInside;     // whether the text stops inside a character
+  };
+  const Case cases[] = {
+      {"ascii", "a", 1, false},
+      {"two bytes", "\xd6\xd0", 2, false},
+      {"highest lead and trail", "\xfe\xfe", 2, false},
+      {"lead before a blank: two characters", "\x81 ", 1, false},
+      {"lead before a comma", "\x81,", 1, false},
+      {"lead before 0x7F", "\x81\x7f", 1, false},
+      {"lead before 0xFF", "\x81\xff", 1, false},
+      {"0x80 and 0xFF lead nothing", "\x80\x40", 1, false},
+      {"0xFF", "\xff\x40", 1, false},
+      {"four bytes", "\x81\x30\x81\x30", 4, false},
+      {"four-byte form with a blank third", "\x81\x30 \x30", 1, false},
+      {"four-byte form with a letter fourth: lead, digit, two bytes", "\x81\x30\x81\x41", 1, false},
+      {"lead at the end", "a\xd6", 1, true},
+      {"four bytes cut after two", "\x81\x30", 1, true},
+      {"four bytes cut after three", "\x81\x30\x81", 1, true},
+      {"lead, digit, blank: whole", "\x81\x30 ", 1, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CharLengthAt(c.text, 0), c.length) << c.name;
+    EXPECT_EQ(EndsInsideCharacter(c.text), c.endsInside) << c.name;
+  }
+}
+
 TEST(CodePageTest, UpperCasesAsciiLettersOnlyAndWholeCharacters) {
   struct Case {
     const char* name;

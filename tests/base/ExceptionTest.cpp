@@ -13,6 +13,7 @@ TEST(ExceptionTest, MessagesAreTheUserVisibleTexts) {
   EXPECT_STREQ(EInOutError::FromErrno(EACCES).what(), "文件存取错误");
   EXPECT_EQ(EInOutError::FromErrno(ENOSPC).Code(), ENOSPC);
   EXPECT_STREQ(EOverflow().what(), "浮点指针溢出");
+  EXPECT_STREQ(EInvalidGridOperation::GridTooLarge().what(), "操作的网格太大");
 }
 
 TEST(ExceptionTest, AllDeriveFromException) {

@@ -102,7 +102,8 @@ class DialogsTest : public QObject {
     SetDecimalSeparator(point == QStringLiteral(",") ? '.' : ',');
     QEvent change(QEvent::LocaleChange);
     QCoreApplication::sendEvent(qApp, &change);
-    QCOMPARE(QString(QLatin1Char(DecimalSeparator())), point.left(1));
+    QCOMPARE(QString::fromStdString(FormatSixDecimals(2.5L)),
+             QStringLiteral("2") + point.left(1) + QStringLiteral("500000"));
   }
 
   void errorBoxIsAStandardBoxAndGivesTheFocusBack() {

@@ -467,7 +467,7 @@ class MaintenancePagesTest : public TFormTestBase {
     Key(Qt::Key_Home);
     Type("Z9");
     form_->PageControl1->setCurrentIndex(0);  // leaving the page ends the edit
-    QCOMPARE(grid->Model().LocateText("Z9", TTableGrid::kLocateWholeCell), (TCellAddress{0, 10}));
+    QCOMPARE(grid->Model().LocateText("Z9"), (TCellAddress{0, 10}));
 
     OpenPage(1);
     Click(form_->Button4);

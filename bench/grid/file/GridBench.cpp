@@ -154,7 +154,7 @@ void BM_Write(benchmark::State& state) {
 void BM_LocateLastName(benchmark::State& state) {
   const TTableGrid& grid = LoadedGrid(static_cast<int>(state.range(0)));
   const std::string name = grid.ReadCell(0, grid.RowCount() - 1);
-  for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(name, 2));
+  for (auto _ : state) benchmark::DoNotOptimize(grid.LocateText(name));
 }
 
 // The whole-cell find of BM_LocateLastName over the texts as cells show them, through the shown-text rule.

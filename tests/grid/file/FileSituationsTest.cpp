@@ -452,6 +452,12 @@ TEST_F(FileSituationsTest, ReadCountsWhatItLeavesOut) {
       {"last line cut inside a double-byte character: stored, counted", "2,2\r\n0,0,\xC4\xE3\xBA", "cut off 1; 2",
        SavedTable("0,0,\xC4\xE3\xBA\r\n")},
       {"last line ending in a whole double-byte character", "2,2\r\n0,0,\xC4\xE3", "", SavedTable("0,0,\xC4\xE3\r\n")},
+      {"last line cut inside a four-byte character", "2,2\r\n0,0,\x81\x30\x81", "cut off 1; 2",
+       SavedTable("0,0,\x81\x30\x81\r\n")},
+      {"last line ending in a lead byte before a digit and a blank: three whole characters", "2,2\r\n0,0,\x81\x30 ", "",
+       SavedTable("0,0,\x81\x30 \r\n")},
+      {"a lead byte before a blank or a comma: the comma still ends the field",
+       "2,2\r\n0,0,\x81 \r\n1\x81,1,\x81,x\r\n", "", SavedTable("0,0,\x81 \r\n1,1,\x81,x\r\n")},
       {"a Ctrl-Z end mark at the end", "2,2\r\n0,0,a\r\n\x1a", "", SavedTable("0,0,a\r\n")},
       {"lines after a Ctrl-Z end mark",
        "2,2\r\n0,0,a\r\n\x1a\r\n1,1,b\r\n\r\n\x1a"

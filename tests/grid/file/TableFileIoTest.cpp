@@ -215,19 +215,14 @@ TEST_F(TableFileIoTest, ReaderRules) {
   }
 }
 
-TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
+TEST_F(TableFileIoTest, ReadTellsItsCellsAsOneBox) {
   TTableGrid grid = DesignGrid();
   grid.SetRowCount(5);
   grid.WriteCell(0, 1, "a");
   grid.WriteCell(0, 3, "b");
-  std::vector<int> written;
-  grid.OnTableFileProgress = [&](int p) { written.push_back(p); };
   WriteTableFile(grid, PathOf("p.dat"));
-  EXPECT_EQ(written, (std::vector<int>{0, 25, 50, 75, 100}));
 
   TTableGrid back = DesignGrid();
-  std::vector<int> read;
-  back.OnTableFileProgress = [&](int p) { read.push_back(p); };
   // A read is told once, the layout and then the box of the cells read, not cell by cell.
   std::vector<TCellBox> boxes;
   int layouts = 0;
@@ -237,16 +232,8 @@ TEST_F(TableFileIoTest, ProgressAndRangeHooks) {
     EXPECT_TRUE(boxes.empty()) << "the layout first";
   };
   ReadTableFile(back, PathOf("p.dat"));
-  EXPECT_EQ(read, (std::vector<int>{25, 75}));
   EXPECT_EQ(layouts, 1);
   EXPECT_EQ(boxes, (std::vector<TCellBox>{{{0, 1}, {0, 3}}}));
-  back.OnLayoutChanged = nullptr;
-
-  // Halves go to the even neighbour: rows 1 and 3 of 200 are 0.5 and 1.5 percent.
-  Put(PathOf("half.dat"), "1,201\r\n0,1,a\r\n0,3,b\r\n");
-  read.clear();
-  ReadTableFile(back, PathOf("half.dat"));
-  EXPECT_EQ(read, (std::vector<int>{0, 2}));
 }
 
 TEST_F(TableFileIoTest, SavingReplacesTheFileKeepingItsModeAndLink) {

@@ -65,35 +65,37 @@ TEST(TableFileTest, NumberFieldRule) {
     const char* field;
     int value;
     bool hasDigits;
+    bool wholeField;
   };
   const Case cases[] = {
-      {"12", 12, true},
-      {" 12", 12, true},
-      {"-3", -3, true},
-      {"7 ", 7, true},
-      {"-3x", 3, true},
-      {"$1F", 31, true},
-      {"abc", 0, false},
-      {"", 0, false},
-      {"0x1f", 31, true},
-      {"X10", 16, true},
-      {"-0x10", -16, true},
-      {"+5", 5, true},
-      {"- 3", 0, false},
-      {"0x", 0, false},
-      {"0", 0, true},
+      {"12", 12, true, true},
+      {" 12", 12, true, true},
+      {"-3", -3, true, true},
+      {"7 ", 7, true, false},
+      {"-3x", 3, true, false},
+      {"$1F", 31, true, true},
+      {"abc", 0, false, false},
+      {"", 0, false, false},
+      {"0x1f", 31, true, true},
+      {"X10", 16, true, true},
+      {"-0x10", -16, true, true},
+      {"+5", 5, true, true},
+      {"- 3", 0, false, false},
+      {"0x", 0, false, false},
+      {"0", 0, true, true},
       {"\xEF\xBB\xBF"
        "5",
-       0, false},
-      {"99999999999", 2147483647, true},
-      {"-99999999999", -2147483647 - 1, true},
-      {"-99999999999 ", 2147483647, true},
-      {"$FFFFFFFFFFFFFFFFFFFF", 2147483647, true},
+       0, false, false},
+      {"99999999999", 2147483647, true, true},
+      {"-99999999999", -2147483647 - 1, true, true},
+      {"-99999999999 ", 2147483647, true, false},
+      {"$FFFFFFFFFFFFFFFFFFFF", 2147483647, true, true},
   };
   for (const Case& c : cases) {
     const TTableFileNumber number = ParseTableFileNumber(c.field);
     EXPECT_EQ(number.value, c.value) << '"' << c.field << '"';
     EXPECT_EQ(number.hasDigits, c.hasDigits) << '"' << c.field << '"';
+    EXPECT_EQ(number.wholeField, c.wholeField) << '"' << c.field << '"';
   }
 }
 

@@ -58,6 +58,8 @@ TEST(ShownCellText, PlainTextIsNeitherCopiedNorConverted) {
 TEST(ShownCellText, KeepsThePaintersBounds) {
   // Characters, not bytes: two double-byte characters and one of four bytes.
   EXPECT_EQ(ShownCellText("\xd6\xd0\xce\xc4\x81\x30\x81\x30z", 3, Latin1).bytes, "\xd6\xd0\xce\xc4\x81\x30\x81\x30");
+  // A lead byte before a blank is a character of its own; the blank is the second.
+  EXPECT_EQ(ShownCellText("\x81 x", 2, Latin1).bytes, "\x81 ");
   EXPECT_EQ(ShownCellText("|\\N-e\x87", 1, Latin1).units, u"\u4e2d");
   EXPECT_EQ(ShownCellText("{\\rtf1 abcdef}", 4, Latin1).units, u"abcd");
   // A rich text is read from its first bytes only, as painting reads it.
@@ -85,7 +87,9 @@ TEST(ShownCellText, CodePagePrefixCountsCharacters) {
        "a",
        2, 2},
       {"lead byte at the end", "a\xd6", 2, 2},
-      {"four-byte cut short", "\x81\x30", 1, 2},
+      {"four-byte cut short: the lead byte alone", "\x81\x30", 1, 1},
+      {"lead byte before a byte that is no trail", "\x81 x", 2, 2},
+      {"lead byte before a comma", "\x81,\xd6\xd0", 3, 4},
       {"no limit", "\xd6\xd0", 5, 2},
       {"nothing", "abc", 0, 0},
   };

@@ -10,17 +10,6 @@
 namespace metrazil {
 namespace {
 
-// Number of runs of consecutive rows in the model: what a set that merges every touching interval holds.
-std::size_t RunsOf(const std::set<int>& rows) {
-  std::size_t runs = 0;
-  int previous = -2;
-  for (const int row : rows) {
-    if (row != previous + 1) ++runs;
-    previous = row;
-  }
-  return runs;
-}
-
 TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
   std::mt19937 random(11);
   const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
@@ -61,7 +50,6 @@ TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
       for (int row = 0; row < 40; ++row) {
         ASSERT_EQ(maps.Contains(row), model.count(row) > 0) << "round " << round << " step " << step << " row " << row;
       }
-      ASSERT_EQ(maps.IntervalCount(), RunsOf(model)) << "round " << round << " step " << step;
     }
   }
 }
@@ -70,13 +58,10 @@ TEST(RowMapSetTest, RowsUpToTheLargestIndex) {
   TRowMapSet maps;
   maps.Add(INT_MAX - 2, INT_MAX);
   maps.Add(0, INT_MAX - 4);
-  EXPECT_EQ(maps.IntervalCount(), 2u);
   EXPECT_FALSE(maps.Contains(INT_MAX - 3));
   maps.Add(INT_MAX - 3);
-  EXPECT_EQ(maps.IntervalCount(), 1u);
   maps.RotateToEnd(0, INT_MAX);
-  EXPECT_EQ(maps.IntervalCount(), 1u);
-  EXPECT_TRUE(maps.Contains(INT_MAX));
+  for (const int row : {0, INT_MAX - 3, INT_MAX}) EXPECT_TRUE(maps.Contains(row)) << row;
 
   TRowMapSet gapAtTop;
   gapAtTop.Add(1, INT_MAX);
@@ -84,7 +69,6 @@ TEST(RowMapSetTest, RowsUpToTheLargestIndex) {
   EXPECT_TRUE(gapAtTop.Contains(0));
   EXPECT_TRUE(gapAtTop.Contains(INT_MAX - 1));
   EXPECT_FALSE(gapAtTop.Contains(INT_MAX));
-  EXPECT_EQ(gapAtTop.IntervalCount(), 1u);
 }
 
 }  // namespace

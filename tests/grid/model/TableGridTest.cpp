@@ -35,7 +35,7 @@ TEST(TableGridTest, ClassDefaultsAndDesignState) {
   EXPECT_EQ(grid.FixedCols(), 0);
   EXPECT_EQ(grid.FocusedCol(), 0);
   EXPECT_EQ(grid.FocusedRow(), 1);
-  EXPECT_EQ(grid.DefaultRowHeight(), 21);
+  EXPECT_EQ(grid.RowHeight(1), 21);
   EXPECT_EQ(grid.ColWidth(4), 64);
   EXPECT_EQ(grid.ReadCell(7, 2), "");
   EXPECT_EQ(grid.StoredCellCount(), 0u);
@@ -120,12 +120,10 @@ TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
   grid.SetColWidth(3, 67);  // reaches the default's old value after a step down: an exception again
   grid.SetRowHeight(TTableGrid::kMaxCount - 1, 2);
   grid.ZoomSizes(-3);
-  EXPECT_EQ(grid.DefaultColWidth(), 61);
-  const int widths[] = {3, 0, -5, 64, 61};  // only results above 0 are taken
+  const int widths[] = {3, 0, -5, 64, 61};  // only results above 0 are taken; column 4 has the default
   for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), widths[c]) << c;
-  EXPECT_EQ(grid.DefaultRowHeight(), 18);
   EXPECT_EQ(grid.RowHeight(TTableGrid::kMaxCount - 1), 2);
-  EXPECT_EQ(grid.RowHeight(5), 18);
+  EXPECT_EQ(grid.RowHeight(5), 18);  // the default
   grid.ZoomSizes(3);
   const int back[] = {6, 3, -5, 67, 64};
   for (int c = 0; c < 5; ++c) EXPECT_EQ(grid.ColWidth(c), back[c]) << c;
@@ -135,10 +133,14 @@ TEST(TableGridTest, ZoomStepsMoveDefaultsAndOwnSizesAboveZero) {
   grid.SetDefaultRowHeight(2);
   grid.SetRowHeight(4, 5);
   grid.ZoomSizes(-3);
-  EXPECT_EQ(grid.DefaultRowHeight(), 2);
+  EXPECT_EQ(grid.RowHeight(5), 2);
   EXPECT_EQ(grid.RowHeight(4), 2);
   grid.SetDefaultRowHeight(7);
   EXPECT_EQ(grid.RowHeight(4), 7);
+  // A size that a step would carry past the int range stays.
+  grid.SetColWidth(4, 0x7fffffff);
+  grid.ZoomSizes(1);
+  EXPECT_EQ(grid.ColWidth(4), 0x7fffffff);
 }
 
 TEST(TableGridTest, LimitsOfCountsFixedCountsAndFocus) {
@@ -272,19 +274,19 @@ TEST(TableGridTest, LocateWholeCellCaseInsensitive) {
   grid.WriteCell(1, 1, "abc");
   grid.WriteCell(1, 2, "ab ");
   grid.WriteCell(2, 1, "AB");
-  EXPECT_EQ(grid.LocateText("ab", 2), (TCellAddress{2, 1}));
-  EXPECT_EQ(grid.LocateText("", 2), (TCellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("zz", 2), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("ab"), (TCellAddress{2, 1}));
+  EXPECT_EQ(grid.LocateText(""), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("zz"), (TCellAddress{-1, -1}));
 
   // Column by column: the leftmost column with a hit wins, then its topmost row.
   grid.WriteCell(2, 1, "key");
   grid.WriteCell(0, 5, "KEY");
   grid.WriteCell(0, 7, "key");
-  EXPECT_EQ(grid.LocateText("Key", 2), (TCellAddress{0, 5}));
+  EXPECT_EQ(grid.LocateText("Key"), (TCellAddress{0, 5}));
 
   // Texts past the counts are not searched.
   grid.WriteCell(0, 12, "far");
-  EXPECT_EQ(grid.LocateText("far", 2), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("far"), (TCellAddress{-1, -1}));
 }
 
 TEST(TableGridTest, LocateLeavesMultiByteCharactersAlone) {
@@ -292,24 +294,24 @@ TEST(TableGridTest, LocateLeavesMultiByteCharactersAlone) {
   // GBK 0xD2 0x61 would become 0xD2 0x41 under a byte-wise mapping, and match the search for 0xD2 0x41.
   grid.WriteCell(0, 1, "\xD2\x61");
   grid.WriteCell(0, 2, "\x81\x30\x81\x61x");
-  EXPECT_EQ(grid.LocateText("\xD2\x41", 2), (TCellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("\xD2\x61", 2), (TCellAddress{0, 1}));
-  EXPECT_EQ(grid.LocateText("\x81\x30\x81\x61X", 2), (TCellAddress{0, 2}));
+  EXPECT_EQ(grid.LocateText("\xD2\x41"), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\xD2\x61"), (TCellAddress{0, 1}));
+  EXPECT_EQ(grid.LocateText("\x81\x30\x81\x61X"), (TCellAddress{0, 2}));
 }
 
 TEST(TableGridTest, LocateHeaderRowAndEmptyCells) {
   TTableGrid grid = DesignGrid();
   grid.WriteCell(0, 0, "Name");
-  EXPECT_EQ(grid.LocateText("name", 2), (TCellAddress{-1, -1}));
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{0, 1}));
+  EXPECT_EQ(grid.LocateText("name"), (TCellAddress{-1, -1}));
+  EXPECT_EQ(grid.LocateText("\"\""), (TCellAddress{0, 1}));
   FillRows(grid, 10);
   grid.WriteCell(1, 1, "x");
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{1, 2}));
+  EXPECT_EQ(grid.LocateText("\"\""), (TCellAddress{1, 2}));
 
   grid.SetRowCount(2);
   grid.RemoveRowsAt(1, 1);
   EXPECT_EQ(grid.FixedRows(), 0);
-  EXPECT_EQ(grid.LocateText("r0", 2), (TCellAddress{0, 0}));
+  EXPECT_EQ(grid.LocateText("r0"), (TCellAddress{0, 0}));
 }
 
 // The first empty cell of the search area as the plain scan over every cell finds it.
@@ -338,7 +340,7 @@ TEST(TableGridTest, EmptyCellSearchAgreesWithThePlainScan) {
         if (pick(1, 100) <= fill) grid.WriteCell(c, r, "x");
       }
     }
-    ASSERT_EQ(grid.LocateText("\"\"", 2), FirstEmptyCellByScan(grid)) << "round " << round;
+    ASSERT_EQ(grid.LocateText("\"\""), FirstEmptyCellByScan(grid)) << "round " << round;
   }
 }
 
@@ -352,9 +354,9 @@ TEST(TableGridTest, EmptyCellSearchCostFollowsTheTexts) {
       if (c != 50 || r != 1500) grid.WriteCell(c, r, "x");
     }
   }
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{50, 1500}));
+  EXPECT_EQ(grid.LocateText("\"\""), (TCellAddress{50, 1500}));
   grid.WriteCell(50, 1500, "x");
-  EXPECT_EQ(grid.LocateText("\"\"", 2), (TCellAddress{100, 1}));
+  EXPECT_EQ(grid.LocateText("\"\""), (TCellAddress{100, 1}));
 }
 
 TEST(TableGridTest, InsertAtFocusedRow) {
@@ -642,7 +644,7 @@ TEST(TableGridTest, RowOperationsCostFollowStoredTexts) {
   grid.RemoveRowsAt(2, 1);
   EXPECT_EQ(grid.RowCount(), TTableGrid::kMaxCount - 2);
   EXPECT_EQ(grid.ReadCell(1, 399999), "t1") << "row 400000 moved up by one";
-  EXPECT_EQ(grid.LocateText("T299", 2), (TCellAddress{4, 299 * 400000 - 1}));
+  EXPECT_EQ(grid.LocateText("T299"), (TCellAddress{4, 299 * 400000 - 1}));
   EXPECT_EQ(grid.StoredCellCount(), 300u);
 }
 

@@ -203,14 +203,15 @@ void GridViewTest::partialRepaintsShowWhatAFullRepaintShows() {
       {"the focus on the cell cut at the bottom edge",
        [](GridViewHarness& h) {
          const TGridGeometry geometry = h.grid->Geometry();
-         QVERIFY(geometry.LastFullyVisibleRow() < geometry.LastVisibleRow());
-         h.Model().SetFocusedCell(1, geometry.LastVisibleRow());
+         QVERIFY(geometry.LastFullyVisibleRow() < geometry.VisibleRows().back());
+         h.Model().SetFocusedCell(1, geometry.VisibleRows().back());
        }},
       {"the focus on the cell cut at both edges",
        [](GridViewHarness& h) {
          const TGridGeometry geometry = h.grid->Geometry();
-         QVERIFY(geometry.LastFullyVisibleCol() < geometry.LastVisibleCol());
-         h.Model().SetFocusedCell(geometry.LastVisibleCol(), geometry.LastVisibleRow(), true);
+         const int lastCol = geometry.VisibleCols().back();
+         QVERIFY(geometry.ScrollIntoView(lastCol, geometry.TopRow()).col > geometry.LeftCol());  // cut
+         h.Model().SetFocusedCell(lastCol, geometry.VisibleRows().back(), true);
        }},
       {"Ctrl+A", key(Qt::Key_A, Qt::ControlModifier)},
       {"Shift+Up after Ctrl+A", key(Qt::Key_Up, Qt::ShiftModifier)},
