@@ -40,7 +40,7 @@
 #include "grid/file/SavePlace.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/model/GridUndoStack.h"
+#include "grid/model/GridEdits.h"
 #include "grid/model/TableDesign.h"
 #include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"

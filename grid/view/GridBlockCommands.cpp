@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
@@ -52,7 +52,7 @@ void TGridBlockCommands::Paste() {
   if (text.isEmpty()) return;
   TTableGrid& grid = view_.Model();
   const TBusyYield busy(grid);
-  const TBlockText block = ParseBlockText(ToTableBytes(text));
+  const TCellBlock block = ParseBlockText(ToTableBytes(text));
   view_.RecordAndShow(PasteBlock(grid, block, Anchor(grid), Focus(grid), pasteGrowsColumns_));
 }
 

@@ -1,5 +1,4 @@
 #include "grid/view/GridEditSession.h"
-#include "grid/model/GridUndoStack.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -8,6 +7,7 @@
 #include <QScopedValueRollback>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEdit.h"
