@@ -27,9 +27,6 @@ TGridTextsWritten Counts(const TTableGrid& grid) {
 // A step that changes nothing, for a row outside the rows.
 TGridUndoStep Unchanged(const TTableGrid& grid) { return TGridUndoStep{Counts(grid), Focus(grid), Focus(grid)}; }
 
-// Loops over a block command's changes tell the grid they are busy every so many.
-constexpr std::size_t kChangesPerBusy = 65536;
-
 }  // namespace
 
 TGridUndoStep AppendRow(TTableGrid& grid) {
@@ -98,7 +95,7 @@ TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes,
   });
   std::size_t kept = 0;
   for (std::size_t i = 0; i < written.texts.size(); ++i) {
-    if (i % kChangesPerBusy == 0) grid.Busy();
+    if (i % TGridTextsWritten::kChangesPerBusy == 0) grid.Busy();
     if (!made[i]) continue;
     if (kept != i) written.texts[kept] = std::move(written.texts[i]);
     ++kept;

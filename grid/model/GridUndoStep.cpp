@@ -38,16 +38,13 @@ bool RowMajorUnique(const std::vector<TGridCellChange>& changes) {
   return true;
 }
 
-// Loops over a block command's changes tell the grid they are busy every so many.
-constexpr std::size_t kChangesPerBusy = 65536;
-
 // The changes' texts written in their order (see TTableGrid::WriteCells, which decides how).
 void WriteBatch(TTableGrid& grid, const std::vector<TGridCellChange>& changes, std::string TGridCellChange::*text,
                 const TCellStore::TWriteFilter& filter = {}) {
   std::vector<TCellStore::Write> writes;
   writes.reserve(changes.size());
   for (const TGridCellChange& change : changes) {
-    if (writes.size() % kChangesPerBusy == 0) grid.Busy();
+    if (writes.size() % TGridTextsWritten::kChangesPerBusy == 0) grid.Busy();
     writes.push_back(TCellStore::Write{change.col, change.row, change.*text});
   }
   grid.WriteCells(writes, filter);

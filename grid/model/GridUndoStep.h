@@ -33,11 +33,15 @@ struct TGridWidthChange {
 };
 
 // The kinds of change a user makes, each holding exactly what taking it back (Undo) and making it again
-// (Redo) need. Undo expects the grid as Redo left it, and the other way round.
+// (Redo) need, as plain values. Redo expects the grid as it was before the change and leaves it as the edit
+// that recorded the step did; Undo expects the grid as that left it and puts it back.
 
 // Cells written (an edit, a paste, a clear) in the order given, and the counts grown to hold them first; an
 // added row or column is such a change without texts.
 struct TGridTextsWritten {
+  // Loops over the changes of a block command tell the grid they are busy every so many.
+  static constexpr std::size_t kChangesPerBusy = 65536;
+
   std::vector<TGridCellChange> texts;
   int rowsBefore = 0;
   int rowsAfter = 0;
