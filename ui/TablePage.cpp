@@ -18,7 +18,7 @@
 #include "grid/file/SavePlace.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/model/GridUndoStack.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/BusyYield.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/TableGridView.h"

@@ -15,26 +15,13 @@ bool NeedsQuotes(std::string_view field) { return field.find_first_of("\t\n\r\""
 
 }  // namespace
 
-std::size_t TBlockText::FieldCount(std::size_t row) const {
-  if (row >= rowEnds_.size()) return 0;
-  return rowEnds_[row] - (row == 0 ? 0 : rowEnds_[row - 1]);
-}
-
-std::string_view TBlockText::Field(std::size_t col, std::size_t row) const {
-  if (col >= FieldCount(row)) return {};
-  const std::size_t field = (row == 0 ? 0 : rowEnds_[row - 1]) + col;
-  const std::size_t begin = field == 0 ? 0 : fieldEnds_[field - 1];
-  return std::string_view(bytes_).substr(begin, fieldEnds_[field] - begin);
-}
-
-TBlockText ParseBlockText(std::string_view text) {
-  TBlockText block;
-  block.bytes_.reserve(text.size());
+TCellBlock ParseBlockText(std::string_view text) {
+  TCellBlock block;
+  block.Reserve(text.size());
   const std::size_t size = text.size();
   // A quote at or after this index closes an opening quote before it; none means no quote closes.
   const std::size_t lastQuote = text.rfind('"');
   std::size_t pos = 0;
-  std::size_t rowStart = 0;
   while (pos < size) {
     if (text[pos] == '"' && lastQuote != std::string_view::npos && lastQuote > pos) {
       ++pos;
@@ -42,11 +29,11 @@ TBlockText ParseBlockText(std::string_view text) {
       while (pos < size) {
         const std::size_t quote = text.find('"', pos);
         const std::size_t stop = quote == std::string_view::npos ? size : quote;
-        block.bytes_.append(text.substr(pos, stop - pos));
+        block.AppendToField(text.substr(pos, stop - pos));
         pos = stop;
         if (pos == size) break;
         if (pos + 1 < size && text[pos + 1] == '"') {
-          block.bytes_.push_back('"');
+          block.AppendToField('"');
           pos += 2;
           continue;
         }
@@ -56,18 +43,16 @@ TBlockText ParseBlockText(std::string_view text) {
     }
     const std::size_t fieldStart = pos;
     while (pos < size && !EndsField(text[pos])) ++pos;
-    block.bytes_.append(text.substr(fieldStart, pos - fieldStart));
-    block.fieldEnds_.push_back(block.bytes_.size());
+    block.AppendToField(text.substr(fieldStart, pos - fieldStart));
+    block.EndField();
     if (pos < size && text[pos] == '\t') {
       ++pos;
       if (pos < size) continue;
-      block.fieldEnds_.push_back(block.bytes_.size());  // a tab at the very end leaves an empty last field
+      block.EndField();  // a tab at the very end leaves an empty last field
     } else if (pos < size) {
       pos += text[pos] == '\r' && pos + 1 < size && text[pos + 1] == '\n' ? 2 : 1;
     }
-    block.rowEnds_.push_back(block.fieldEnds_.size());
-    block.colCount_ = std::max(block.colCount_, block.fieldEnds_.size() - rowStart);
-    rowStart = block.fieldEnds_.size();
+    block.EndRow();
   }
   return block;
 }

@@ -2,15 +2,14 @@
 
 #include <cstddef>
 #include <deque>
-#include <string>
-#include <vector>
 
 #include "grid/model/GridUndoStep.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
 
-// The undo and redo list of one table. Bounded: at most kMaxSteps steps, and at most kMaxTextBytes bytes of
+// The undo and redo list of one table, and the one path by which its changes are recorded (Push), taken back
+// (Undo) and made again (Redo). Bounded: at most kMaxSteps steps, and at most kMaxTextBytes bytes of
 // texts held by the steps on both lists; the oldest steps go first, and a single step larger than the byte
 // bound is not kept at all. A new step drops what was undone. A table read clears it.
 class TGridUndoStack {
@@ -43,21 +42,5 @@ class TGridUndoStack {
   std::deque<TGridUndoStep> undone_;
   std::size_t textBytes_ = 0;
 };
-
-// Changes made through these are recorded: each makes its change on the grid and returns the step.
-//
-// Rows and columns added get the design's height and width, whatever a zoom made of the defaults.
-TGridUndoStep AppendRow(TTableGrid& grid);
-TGridUndoStep AppendColumn(TTableGrid& grid);
-// A row inserted above the focused one; a grid at kMaxCount rows raises as InsertRowsAt does.
-TGridUndoStep InsertRowAt(TTableGrid& grid, int row);
-TGridUndoStep RemoveRowAt(TTableGrid& grid, int row);
-// Grows the counts to at least rowCount and colCount, then writes every change's `after` text, filling in
-// its `before`; changes that write what the cell already holds are dropped.
-TGridUndoStep WriteTexts(TTableGrid& grid, std::vector<TGridCellChange> changes, int rowCount, int colCount);
-// A text already written to a cell that held `before` (an edit that ended).
-TGridUndoStep TextWritten(const TTableGrid& grid, int col, int row, std::string before);
-// A width the user set on a column.
-TGridUndoStep ChangeColWidth(TTableGrid& grid, int col, int width);
 
 }  // namespace metrazil

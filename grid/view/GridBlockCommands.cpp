@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
@@ -51,7 +51,7 @@ void TGridBlockCommands::Paste() {
   if (text.isEmpty()) return;
   TTableGrid& grid = view_.Model();
   const TBusyYield busy(grid);
-  const TBlockText block = ParseBlockText(ToTableBytes(text));
+  const TCellBlock block = ParseBlockText(ToTableBytes(text));
   const TCellBox selection = grid.Selection();
   RecordAndShow(PasteBlock(grid, block, selection.from, selection.to, pasteGrowsColumns_));
 }

@@ -7,7 +7,7 @@
 #include <QScopedValueRollback>
 
 #include "grid/layout/CellTextKind.h"
-#include "grid/model/GridUndoStack.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditSession.h"

@@ -1,5 +1,6 @@
 #include "grid/view/GridHeaderEditSession.h"
 
+#include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"

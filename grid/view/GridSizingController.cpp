@@ -14,7 +14,7 @@
 #include "base/CodePage.h"
 #include "grid/layout/GridGeometry.h"
 #include "grid/layout/GridSizingRules.h"
-#include "grid/model/GridUndoStack.h"
+#include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridSizingLine.h"
 #include "grid/view/TableGridView.h"

@@ -21,7 +21,7 @@ void Check(bool condition, const char* what) {
 }
 
 void CheckParsed(std::string_view text) {
-  const metrazil::TBlockText block = metrazil::ParseBlockText(text);
+  const metrazil::TCellBlock block = metrazil::ParseBlockText(text);
   std::size_t fieldBytes = 0;
   std::size_t widest = 0;
   for (std::size_t row = 0; row < block.RowCount(); ++row) {
@@ -35,7 +35,7 @@ void CheckParsed(std::string_view text) {
   // Written out in the normal form and read again, the parsed fields stay, short rows padded.
   const std::string normal = metrazil::FormatBlockText(
       block.ColCount(), block.RowCount(), [&block](std::size_t col, std::size_t row) { return block.Field(col, row); });
-  const metrazil::TBlockText again = metrazil::ParseBlockText(normal);
+  const metrazil::TCellBlock again = metrazil::ParseBlockText(normal);
   Check(again.RowCount() == block.RowCount() && again.ColCount() == block.ColCount(), "normal form changes shape");
   for (std::size_t row = 0; row < block.RowCount(); ++row) {
     Check(again.FieldCount(row) == block.ColCount(), "normal form leaves a short row");
@@ -59,7 +59,7 @@ void CheckRoundTrip(std::string_view data) {
   fields.resize(rows * cols);
   const std::string text =
       metrazil::FormatBlockText(cols, rows, [&](std::size_t col, std::size_t row) { return fields[row * cols + col]; });
-  const metrazil::TBlockText block = metrazil::ParseBlockText(text);
+  const metrazil::TCellBlock block = metrazil::ParseBlockText(text);
   Check(block.RowCount() == rows, "a rectangle reads back with another row count");
   for (std::size_t row = 0; row < rows; ++row) {
     Check(block.FieldCount(row) == cols, "a rectangle's row reads back with another field count");

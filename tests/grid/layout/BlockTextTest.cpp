@@ -11,7 +11,7 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-Rows FieldsOf(const TBlockText& block) {
+Rows FieldsOf(const TCellBlock& block) {
   Rows rows(block.RowCount());
   for (std::size_t row = 0; row < block.RowCount(); ++row) {
     for (std::size_t col = 0; col < block.FieldCount(row); ++col) rows[row].emplace_back(block.Field(col, row));
@@ -25,7 +25,7 @@ std::string Format(const Rows& rows) {
                          [&rows](std::size_t col, std::size_t row) -> std::string_view { return rows[row][col]; });
 }
 
-std::string FormatParsed(const TBlockText& block) {
+std::string FormatParsed(const TCellBlock& block) {
   return FormatBlockText(block.ColCount(), block.RowCount(),
                          [&block](std::size_t col, std::size_t row) { return block.Field(col, row); });
 }
@@ -64,13 +64,13 @@ TEST(BlockText, ParsesRowsOfFields) {
        {{"\xd6\xd0", "\x81\x30\x81\x30\xb8\xd6"}}},
   };
   for (const Case& c : cases) {
-    const TBlockText block = ParseBlockText(c.text);
+    const TCellBlock block = ParseBlockText(c.text);
     EXPECT_EQ(FieldsOf(block), c.rows) << c.name;
   }
 }
 
 TEST(BlockText, TellsItsShape) {
-  const TBlockText block = ParseBlockText("a\nb\tc\td\n");
+  const TCellBlock block = ParseBlockText("a\nb\tc\td\n");
   EXPECT_EQ(block.RowCount(), 2u);
   EXPECT_EQ(block.ColCount(), 3u);
   EXPECT_EQ(block.Field(2, 0), "");  // past a short row
@@ -114,7 +114,7 @@ const std::string kSpreadsheetRange =
     "\t\t\"tab\there\"\t\tlast\n";
 
 TEST(BlockText, SpreadsheetRangeRoundTripsIdentically) {
-  const TBlockText block = ParseBlockText(kSpreadsheetRange);
+  const TCellBlock block = ParseBlockText(kSpreadsheetRange);
   ASSERT_EQ(block.RowCount(), 4u);
   EXPECT_EQ(block.ColCount(), 5u);
   EXPECT_EQ(block.Field(2, 1), "first line\nsecond line");
@@ -129,7 +129,7 @@ TEST(BlockText, OtherLineEndsComeBackInTheNormalForm) {
   for (char c : kSpreadsheetRange) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const std::string noLastLineEnd = kSpreadsheetRange.substr(0, kSpreadsheetRange.size() - 1);
   EXPECT_EQ(FormatParsed(ParseBlockText(noLastLineEnd)), kSpreadsheetRange);
-  const TBlockText fromCrlf = ParseBlockText(crlf);
+  const TCellBlock fromCrlf = ParseBlockText(crlf);
   EXPECT_EQ(fromCrlf.Field(2, 1), "first line\r\nsecond line");
   EXPECT_EQ(FieldsOf(ParseBlockText(FormatParsed(fromCrlf))), FieldsOf(fromCrlf));
 }
@@ -141,6 +141,19 @@ TEST(BlockText, FormatsARectangleOfTheGrid) {
   grid.WriteCell(3, 3, "outside");
   EXPECT_EQ(FormatBlockText(grid, TCellAddress{2, 2}, TCellAddress{1, 1}), "a\t\n\t\"line\r\nbreak\"\n");
   EXPECT_EQ(FormatBlockText(grid, TCellAddress{1, 1}, TCellAddress{1, 1}), "a\n");
+}
+
+// A copy of many rows tells the grid now and then that it is busy, for a window to paint meanwhile.
+TEST(BlockText, CopyOfManyRowsIsBusyNowAndThen) {
+  constexpr int kRows = 20000;
+  TTableGrid grid;
+  grid.SetRowCount(kRows + 1);
+  for (int row = 1; row <= kRows; ++row) grid.WriteCell(0, row, "old");
+  int calls = 0;
+  const TTableGrid::TBusyScope busy(grid, [&calls] { ++calls; });
+  const std::string copied = FormatBlockText(grid, {0, 1}, {1, kRows});
+  EXPECT_GE(calls, 4);
+  EXPECT_EQ(copied.substr(0, 5), "old\t\n");
 }
 
 }  // namespace

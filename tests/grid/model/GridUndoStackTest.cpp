@@ -5,9 +5,11 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "grid/file/TableFileWriter.h"
+#include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
 #include "tests/support/DesignGrid.h"
 
@@ -79,7 +81,7 @@ TEST(GridUndoStackTest, EveryChangeUndoesToTheSameBytesAndRedoes) {
          }
          TGridUndoStep step = WriteTexts(g, std::move(changes), 41, 0);
          // Columns 2 and 3, and column 0 but for rows 1 to 3, which hold what is pasted; column 1 stays empty.
-         EXPECT_EQ(step.texts.size(), 40u * 2 + 37);
+         EXPECT_EQ(std::get<TGridTextsWritten>(step.change).texts.size(), 40u * 2 + 37);
          return step;
        }},
       {"clear a large block",
@@ -103,11 +105,17 @@ TEST(GridUndoStackTest, EveryChangeUndoesToTheSameBytesAndRedoes) {
     TTableGrid grid = Fixture();
     const std::string bytesBefore = TableFileBytes(grid);
     const TStored storedBefore = StoredTexts(grid);
-    TGridUndoStack stack;
-    stack.Push(c.change(grid));
+    TGridUndoStep step = c.change(grid);
     const std::string bytesAfter = TableFileBytes(grid);
     const TStored storedAfter = StoredTexts(grid);
     ASSERT_NE(bytesAfter, bytesBefore);
+    // The step alone makes the change again on another copy of the table.
+    TTableGrid replayed = Fixture();
+    step.Redo(replayed);
+    EXPECT_EQ(TableFileBytes(replayed), bytesAfter);
+    EXPECT_EQ(StoredTexts(replayed), storedAfter);
+    TGridUndoStack stack;
+    stack.Push(std::move(step));
     for (int round = 0; round < 2; ++round) {
       ASSERT_NE(stack.Undo(grid), nullptr);
       EXPECT_EQ(TableFileBytes(grid), bytesBefore);

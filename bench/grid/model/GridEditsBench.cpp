@@ -5,8 +5,9 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/BlockPaste.h"
 #include "grid/layout/BlockText.h"
+#include "grid/model/GridEdits.h"
+#include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
@@ -25,7 +26,7 @@ void BM_PasteBlock(benchmark::State& state) {
   for (auto _ : state) {
     TTableGrid grid;
     SetDesignState(grid);
-    const TBlockText block = ParseBlockText(text);
+    const TCellBlock block = ParseBlockText(text);
     benchmark::DoNotOptimize(PasteBlock(grid, block, TCellAddress{0, 1}, TCellAddress{0, 1}, false));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
@@ -34,7 +35,7 @@ void BM_PasteBlock(benchmark::State& state) {
 BENCHMARK(BM_PasteBlock)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The whole body of a 1,000,000-row table cleared and the clear undone, as the window's Delete and Ctrl+Z do
-// them, and the body copied as text: what the window adds to them is its painting meanwhile.
+// them: what the window adds to them is its painting meanwhile.
 TTableGrid& MillionRows() {
   static TTableGrid grid;
   static bool read = false;
@@ -87,12 +88,6 @@ void BM_PasteIntoMillionRows(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PasteIntoMillionRows)->Iterations(10)->Unit(benchmark::kMillisecond);
-
-void BM_CopyWholeBody(benchmark::State& state) {
-  const TTableGrid& grid = MillionRows();
-  for (auto _ : state) benchmark::DoNotOptimize(FormatBlockText(grid, TCellAddress{0, 1}, LastCell(grid)));
-}
-BENCHMARK(BM_CopyWholeBody)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace metrazil
