@@ -32,9 +32,13 @@ ssize_t Pread(int fd, void* buffer, std::size_t size, off_t at);
 ssize_t Pwrite(int fd, const void* bytes, std::size_t size, off_t at);
 int Ftruncate(int fd, off_t size);
 int Fsync(int fd);
+int Fdatasync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);
 int Rename(const char* from, const char* to);
+// Fails with EEXIST rather than replace a file at `to`.
+int RenameNoReplace(const char* from, const char* to);
+int Link(const char* from, const char* to);
 int Unlink(const char* path);
 // libattr's copy of every extended attribute but the ACLs and what the system's attribute rules skip.
 int AttrCopyFd(int fromFd, int toFd);
