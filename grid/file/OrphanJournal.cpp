@@ -150,7 +150,7 @@ std::vector<TOrphanJournal> FindJournals(const std::string& tablePath) {
   }
   bool removed = false;
   for (const std::string& name : names) {
-    const std::string path = directory + '/' + name;
+    const std::string path = std::string(directory).append("/").append(name);
     struct stat info {};
     const int fd = OpenOrphan(path, info);
     if (fd < 0) continue;

@@ -6,8 +6,9 @@
 
 #include <cstddef>
 
-// The calls a save makes into the system, each failing as the call it stands for does (-1, or nullptr,
-// with errno set). They let a test make any one of them fail: a save must hold under every failing call.
+// The calls a save or a recovery journal makes into the system, each failing as the call it stands for
+// does (-1, or nullptr, with errno set). They let a test make any one of them fail: a save and a journal
+// must hold under every failing call.
 namespace metrazil::sys {
 
 // Decides before each call, given its name ("open", "fsync", ...), whether it fails: 0 lets it through,

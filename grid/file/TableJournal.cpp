@@ -38,6 +38,7 @@ TTableJournal::TTableJournal(std::string tablePath, TOrphanJournal&& orphan, TFa
   if (orphan.State() == TOrphanJournal::TState::kDamaged) throw EInOutError::FromErrno(EINVAL);
   header_ = orphan.scan_.header;
   adoptedEnd_ = orphan.scan_.end;
+  adoptedCutShort_ = orphan.State() == TOrphanJournal::TState::kCutShort;
   filePath_ = orphan.Path();
   path_ = filePath_;
   fd_ = orphan.Release();
@@ -210,11 +211,8 @@ int TTableJournal::Work(TJob& job) {
 }
 
 int TTableJournal::Adopt() {
-  if (adoptedEnd_ == end_) return 0;
   end_ = adoptedEnd_;
-  struct stat info {};
-  if (sys::Fstat(fd_, &info) != 0) return errno;
-  if (static_cast<std::uint64_t>(info.st_size) == end_) return 0;
+  if (!adoptedCutShort_) return 0;
   // The torn entry goes before anything follows it, or the journal would read as damaged.
   if (sys::Ftruncate(fd_, static_cast<off_t>(end_)) != 0 || sys::Fdatasync(fd_) != 0) return errno;
   return 0;

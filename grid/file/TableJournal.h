@@ -40,7 +40,7 @@ class TTableJournal {
   using TFailureHandler = std::function<void(const EInOutError&)>;
 
   static constexpr std::chrono::milliseconds kSyncSpacing{250};
-  static constexpr std::chrono::milliseconds kWaitLimit{1500};
+  static constexpr std::chrono::milliseconds kWaitLimit{1000};
 
   // A journal of the table at tablePath as it was read (or saved) at base; no file until the first entry.
   TTableJournal(std::string tablePath, TJournalBase base, TFailureHandler onFailure = {});
@@ -102,6 +102,7 @@ class TTableJournal {
   std::string filePath_;
   std::uint64_t end_ = 0;       // where the next entry goes
   std::size_t adoptedEnd_ = 0;  // the end of an adopted journal's last whole entry
+  bool adoptedCutShort_ = false;
   bool adopting_ = false;
   bool unsynced_ = false;
   bool stopped_ = false;  // by a failure, until the next Rebase
