@@ -96,11 +96,13 @@ bool TTableJournal::Discard(std::chrono::milliseconds limit) {
 bool TTableJournal::SyncNow(std::chrono::milliseconds limit) {
   std::unique_lock lock(mutex_);
   const std::uint64_t target = appended_;
-  if (durable_ >= target) return true;
+  // A save's Rebase is done too: its old journal gone, so a start after this finds nothing to set aside.
+  const auto done = [this, target] { return durable_ >= target && doneEpoch_ == epoch_; };
+  if (done()) return true;
   if (failure_ || discarded_) return false;
   syncWanted_ = true;
   wake_.notify_one();
-  return done_.wait_for(lock, limit, [this, target] { return durable_ >= target || failure_; }) && durable_ >= target;
+  return done_.wait_for(lock, limit, [&] { return done() || failure_; }) && done();
 }
 
 std::uint64_t TTableJournal::Appended() const {
@@ -167,6 +169,7 @@ void TTableJournal::Run() {
       if (!unsynced_) durable_ = std::max(durable_, written_);
     }
     path_ = filePath_;
+    doneEpoch_ = job.epoch;
     if (error != 0) {
       lock.unlock();
       Fail(error, job.epoch);

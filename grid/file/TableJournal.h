@@ -61,8 +61,8 @@ class TTableJournal {
   // Removes the file, for closing without saving or an ordinary exit; later entries are dropped. Returns
   // whether no journal file is left, waiting up to limit.
   bool Discard(std::chrono::milliseconds limit = kWaitLimit);
-  // Writes and makes durable everything appended, waiting up to limit (for a signal or the session's end).
-  // Returns whether all of it is durable. Not safe in a signal handler.
+  // Writes and makes durable everything appended, and finishes a Rebase, waiting up to limit (for a signal
+  // or the session's end). Returns whether all of it is done. Not safe in a signal handler.
   bool SyncNow(std::chrono::milliseconds limit = kWaitLimit);
 
   std::uint64_t Appended() const;
@@ -120,7 +120,8 @@ class TTableJournal {
   bool removed_ = false;      // with success
   bool syncWanted_ = false;
   bool stop_ = false;
-  std::uint64_t epoch_ = 0;  // counts Rebase and Discard calls
+  std::uint64_t epoch_ = 0;      // counts Rebase and Discard calls
+  std::uint64_t doneEpoch_ = 0;  // the epoch of the last job the worker finished
   std::uint64_t appended_ = 0;
   std::uint64_t written_ = 0;
   std::uint64_t durable_ = 0;
