@@ -24,6 +24,7 @@ struct TJournalHeader {
   static constexpr std::size_t kSize = 88;
   static constexpr std::size_t kFrameSize = 8;  // before each entry's bytes
   static constexpr std::uint32_t kVersion = 1;
+  static constexpr std::size_t kMaxEntrySize = 0xffffffff;
 
   enum class TDecoded {
     kOk,

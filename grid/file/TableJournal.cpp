@@ -196,8 +196,15 @@ int TTableJournal::Work(TJob& job) {
     stopped_ = false;
     if (const int error = RemoveFile(); error != 0) return error;
   }
-  if (stopped_) return 0;
+  if (stopped_) {
+    // Appended before the failure was known: dropped, never counted as written.
+    job.entries.clear();
+    return 0;
+  }
   if (!job.entries.empty()) {
+    for (const std::string& entry : job.entries) {
+      if (entry.size() > TJournalHeader::kMaxEntrySize) return EFBIG;
+    }
     if (fd_ < 0) {
       if (const int error = Create(job.entries); error != 0) return error;
     } else {

@@ -30,10 +30,10 @@ namespace metrazil {
 // SyncNow, which wait a bounded time. Append, Rebase, Discard and SyncNow belong to one thread (the
 // window's); the accessors may be called from any.
 //
-// Errors: a failing system call stops the journal: the failure is reported once, through the handler and
-// Failure(), and the entries appended after it are dropped, not retried. What was made durable before it
-// stays in the file. The next Rebase (after a save) starts the journal afresh. Nothing here throws but
-// the constructors.
+// Errors: a failing system call (or an entry of 4 GiB or more, EFBIG) stops the journal: the failure is
+// reported once, through the handler and Failure(), and the entries appended after it are dropped, not
+// retried. What was made durable before it stays in the file. The next Rebase (after a save) starts the
+// journal afresh. Nothing here throws but the constructors.
 class TTableJournal {
  public:
   // Called on the worker thread, once per failure; must not call the journal's operations.
