@@ -11,7 +11,7 @@ packages=(
   xvfb xauth x11-utils locales python3
   ibus ibus-libpinyin xdotool dbus-x11 at-spi2-core python3-pyatspi clang-format clang-tidy
   dpkg-dev file desktop-file-utils appstream strace lintian man-db
-  libacl1-dev libattr1-dev
+  libacl1-dev libattr1-dev libxxhash-dev
 )
 
 missing=()

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace metrazil::sys {
@@ -60,9 +61,14 @@ ssize_t Pwrite(int fd, const void* bytes, std::size_t size, off_t at) {
 }
 int Ftruncate(int fd, off_t size) { return Fails("ftruncate") ? -1 : ::ftruncate(fd, size); }
 int Fsync(int fd) { return Fails("fsync") ? -1 : ::fsync(fd); }
+int Fdatasync(int fd) { return Fails("fdatasync") ? -1 : ::fdatasync(fd); }
 int Fchmod(int fd, mode_t mode) { return Fails("fchmod") ? -1 : ::fchmod(fd, mode); }
 int Fchown(int fd, uid_t owner, gid_t group) { return Fails("fchown") ? -1 : ::fchown(fd, owner, group); }
 int Rename(const char* from, const char* to) { return Fails("rename") ? -1 : ::rename(from, to); }
+int RenameNoReplace(const char* from, const char* to) {
+  return Fails("renameat2") ? -1 : ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+int Link(const char* from, const char* to) { return Fails("link") ? -1 : ::link(from, to); }
 int Unlink(const char* path) { return Fails("unlink") ? -1 : ::unlink(path); }
 
 // Without a check function attr_copy_fd leaves out the ACLs (and what /etc/xattr.conf skips): the ACL goes

@@ -6,8 +6,9 @@
 
 #include <cstddef>
 
-// The calls a save makes into the system, each failing as the call it stands for does (-1, or nullptr,
-// with errno set). They let a test make any one of them fail: a save must hold under every failing call.
+// The calls a save or a recovery journal makes into the system, each failing as the call it stands for
+// does (-1, or nullptr, with errno set). They let a test make any one of them fail: a save and a journal
+// must hold under every failing call.
 namespace metrazil::sys {
 
 // Decides before each call, given its name ("open", "fsync", ...), whether it fails: 0 lets it through,
@@ -32,9 +33,13 @@ ssize_t Pread(int fd, void* buffer, std::size_t size, off_t at);
 ssize_t Pwrite(int fd, const void* bytes, std::size_t size, off_t at);
 int Ftruncate(int fd, off_t size);
 int Fsync(int fd);
+int Fdatasync(int fd);
 int Fchmod(int fd, mode_t mode);
 int Fchown(int fd, uid_t owner, gid_t group);
 int Rename(const char* from, const char* to);
+// Fails with EEXIST rather than replace a file at `to`.
+int RenameNoReplace(const char* from, const char* to);
+int Link(const char* from, const char* to);
 int Unlink(const char* path);
 // libattr's copy of every extended attribute but the ACLs and what the system's attribute rules skip.
 int AttrCopyFd(int fromFd, int toFd);
