@@ -16,8 +16,8 @@
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/GridUndoStack.h"
-#include "grid/view/BusyYield.h"
 #include "grid/view/GridEditSession.h"
+#include "grid/view/PaintWhileBusy.h"
 #include "grid/view/TableGridView.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
@@ -184,7 +184,7 @@ bool TTablePage::Save(bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
-  TBusyYield yield;
+  TPaintWhileBusy yield;
   WriteTableFile(view_->Model(), path, keepOldOnSave_ ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone,
                  std::ref(yield));
   keepOldOnSave_ = false;
