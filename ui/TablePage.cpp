@@ -21,10 +21,10 @@
 #include "grid/view/TableGridView.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
-#include "ui/NoticeForm.h"
 #include "ui/Question.h"
 #include "ui/ReadEventPump.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 
 namespace metrazil {
 

@@ -15,7 +15,6 @@
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
 
