@@ -38,9 +38,9 @@
 #include "ui/Guarded.h"
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReadEventPump.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/TablePage.h"
 #include "ui/WebBrowser.h"
 

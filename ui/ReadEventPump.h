@@ -10,7 +10,8 @@ class TTableGridView;
 // Lets every window event through while the start-up reads run, every few milliseconds: the window paints
 // and takes the close button. The read calls it every few thousand lines, so asking the clock costs nothing.
 // The grid being read holds its update open throughout; each pass shows what was read so far. A close asked
-// for meanwhile ends the read at its next call (EAbort).
+// for meanwhile ends the read at its next call (EAbort). Unlike TPaintWhileBusy, which keeps saves and block
+// commands painting, it takes input too: the page being read takes none, the rest of the window does.
 class TReadEventPump {
  public:
   explicit TReadEventPump(std::function<bool()> closeRequested) : closeRequested_(std::move(closeRequested)) {}

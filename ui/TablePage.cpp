@@ -19,15 +19,15 @@
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/GridEdits.h"
-#include "grid/view/BusyYield.h"
 #include "grid/view/GridEditSession.h"
+#include "grid/view/PaintWhileBusy.h"
 #include "grid/view/TableGridView.h"
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
-#include "ui/NoticeForm.h"
 #include "ui/Question.h"
 #include "ui/ReadEventPump.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 
 namespace metrazil {
 
@@ -228,7 +228,7 @@ bool TTablePage::Save(bool replacedKnown) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
-  TBusyYield yield;
+  TPaintWhileBusy yield;
   WriteTableFile(view_->Model(), path, keepOldOnSave_ ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone,
                  std::ref(yield));
   keepOldOnSave_ = false;

@@ -29,7 +29,7 @@ const char* TTableFileLines::FindFrom(const char* cached, const char* from, char
 }
 
 bool TTableFileLines::Refill() {
-  if (eof_) return false;
+  if (sourceDrained_) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
@@ -44,7 +44,7 @@ bool TTableFileLines::Refill() {
   }
   const std::size_t got = source_(buffer_.get() + end_, capacity_ - end_);
   end_ += got;
-  eof_ = got == 0;
+  sourceDrained_ = got == 0;
   // The data moved, so the cached positions are found again. One vectorisable pass tells whether any CR
   // lacks its LF; the usual file has none, and its lines then only lose their final CR.
   const char* data = buffer_.get();
@@ -52,10 +52,10 @@ bool TTableFileLines::Refill() {
   for (std::size_t i = 0; i + 1 < end_; ++i) {
     lone |= static_cast<unsigned char>((data[i] == '\r') & (data[i + 1] != '\n'));
   }
-  maybeLoneCr_ = lone != 0;
-  nextCtrlZ_ = Find(data, data + end_, '\x1a');
-  nextBackspace_ = Find(data, data + end_, '\b');
-  return !eof_;
+  scan_.mayHoldLoneCr = lone != 0;
+  scan_.nextCtrlZ = Find(data, data + end_, '\x1a');
+  scan_.nextBackspace = Find(data, data + end_, '\b');
+  return !sourceDrained_;
 }
 
 bool TTableFileLines::FindLineEnd(const char*& lineEnd, std::size_t& next) {
@@ -76,37 +76,35 @@ bool TTableFileLines::FindLineEnd(const char*& lineEnd, std::size_t& next) {
 }
 
 bool TTableFileLines::Next(std::string_view& line) {
-  if (done_) return false;
+  if (linesEnd_ != TLinesEnd::kNotYet) return false;
   const char* lineEnd = nullptr;
   std::size_t next = 0;
   if (!FindLineEnd(lineEnd, next)) {
-    done_ = true;
+    linesEnd_ = TLinesEnd::kEndOfBytes;
     return false;
   }
   char* start = buffer_.get() + begin_;
   char* stop = buffer_.get() + (lineEnd - buffer_.get());
-  lineEnded_ = next > static_cast<std::size_t>(lineEnd - buffer_.get());
+  lastLine_.ended = next > static_cast<std::size_t>(lineEnd - buffer_.get());
   begin_ = next;
 
-  lineCutAtMark_ = false;
-  nextCtrlZ_ = FindFrom(nextCtrlZ_, start, '\x1a');
-  if (nextCtrlZ_ != nullptr && nextCtrlZ_ < stop) [[unlikely]] {
-    const bool restHoldsText = HoldsText(nextCtrlZ_ + 1, stop);
-    if (nextCtrlZ_ == start && !firstLine_) {
-      done_ = true;
-      endedAtMark_ = true;
-      markLineHoldsText_ = restHoldsText;
+  lastLine_.cutAtMark = false;
+  scan_.nextCtrlZ = FindFrom(scan_.nextCtrlZ, start, '\x1a');
+  if (scan_.nextCtrlZ != nullptr && scan_.nextCtrlZ < stop) [[unlikely]] {
+    const bool restHoldsText = HoldsText(scan_.nextCtrlZ + 1, stop);
+    if (scan_.nextCtrlZ == start && !scan_.firstLine) {
+      linesEnd_ = restHoldsText ? TLinesEnd::kMarkBeforeText : TLinesEnd::kMark;
       return false;
     }
-    lineCutAtMark_ = restHoldsText;
-    stop = start + (nextCtrlZ_ - start);
+    lastLine_.cutAtMark = restHoldsText;
+    stop = start + (scan_.nextCtrlZ - start);
   }
-  firstLine_ = false;
-  nextBackspace_ = FindFrom(nextBackspace_, start, '\b');
-  lineHasBackspace_ = nextBackspace_ != nullptr && nextBackspace_ < stop;
+  scan_.firstLine = false;
+  scan_.nextBackspace = FindFrom(scan_.nextBackspace, start, '\b');
+  lastLine_.hasBackspace = scan_.nextBackspace != nullptr && scan_.nextBackspace < stop;
 
   if (stop > start && stop[-1] == '\r') --stop;
-  if (maybeLoneCr_ && std::memchr(start, '\r', static_cast<std::size_t>(stop - start)) != nullptr) {
+  if (scan_.mayHoldLoneCr && std::memchr(start, '\r', static_cast<std::size_t>(stop - start)) != nullptr) {
     stop = std::remove(start, stop, '\r');
   }
   line = std::string_view(start, static_cast<std::size_t>(stop - start));
@@ -114,8 +112,8 @@ bool TTableFileLines::Next(std::string_view& line) {
 }
 
 void TTableFileLines::ReadPastEndMark(const std::function<void(std::size_t index, bool holdsText)>& visit) {
-  if (!endedAtMark_) return;
-  visit(0, markLineHoldsText_);
+  if (!EndedAtMark()) return;
+  visit(0, linesEnd_ == TLinesEnd::kMarkBeforeText);
   const char* lineEnd = nullptr;
   std::size_t next = 0;
   for (std::size_t index = 1; FindLineEnd(lineEnd, next); ++index) {

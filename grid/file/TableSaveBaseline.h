@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "grid/model/TableGrid.h"
 
@@ -30,24 +32,34 @@ class TTableSaveBaseline {
   bool ReplacedOnDisk(const TTableGrid& grid, const std::string& path) const;
 
  private:
-  struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    timespec modified{};
-    friend bool operator==(const FileStamp& a, const FileStamp& b) {
+  // No member initializers, which the variant below could not use before this class is complete; every
+  // stamp is built whole.
+  struct TFileStamp {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified;
+    friend bool operator==(const TFileStamp& a, const TFileStamp& b) {
       return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec &&
              a.modified.tv_nsec == b.modified.tv_nsec;
     }
   };
-  static bool Stamp(const std::string& path, FileStamp& stamp);
+  static bool Stamp(const std::string& path, TFileStamp& stamp);
 
-  bool marked_ = false;
-  std::uint64_t revision_ = 0;
-  std::string path_;
-  bool fromFile_ = false;
-  FileStamp stamp_;
-  std::string bytes_;  // the grid's file bytes when there was no file
+  // Marked with a file at the path: the file as it was then.
+  struct TFileMark {
+    TFileStamp stamp;
+  };
+  // Marked with no file at the path: the bytes a save would have written then.
+  struct TNoFileMark {
+    std::string bytes;
+  };
+  struct TMark {
+    std::uint64_t revision = 0;  // the grid's content revision at the mark
+    std::string path;
+    std::variant<TFileMark, TNoFileMark> against;
+  };
+  std::optional<TMark> mark_;  // none before the first Mark
 };
 
 }  // namespace metrazil

@@ -8,8 +8,8 @@
 
 #include "grid/layout/BlockText.h"
 #include "grid/model/GridEdits.h"
-#include "grid/view/BusyYield.h"
 #include "grid/view/CodePageText.h"
+#include "grid/view/PaintWhileBusy.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
@@ -18,7 +18,7 @@ namespace {
 
 // Converted a few megabytes at a time with the window painting in between: a whole table is a hundred. Cut
 // after a line feed, which is never part of a two- or four-byte character.
-QString BlockFromTableBytes(std::string_view bytes, TBusyYield& busy) {
+QString BlockFromTableBytes(std::string_view bytes, TPaintWhileBusy& busy) {
   constexpr std::size_t kPiece = std::size_t{4} << 20;
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));  // never more UTF-16 units than bytes
@@ -36,7 +36,7 @@ QString BlockFromTableBytes(std::string_view bytes, TBusyYield& busy) {
 
 void TGridBlockCommands::Copy() const {
   TTableGrid& grid = view_.Model();
-  TBusyYield busy(grid);
+  TPaintWhileBusy busy(grid);
   const TCellBox selection = grid.Selection();
   QGuiApplication::clipboard()->setText(BlockFromTableBytes(FormatBlockText(grid, selection.from, selection.to), busy));
 }
@@ -50,7 +50,7 @@ void TGridBlockCommands::Paste() {
   const QString text = QGuiApplication::clipboard()->text();
   if (text.isEmpty()) return;
   TTableGrid& grid = view_.Model();
-  const TBusyYield busy(grid);
+  const TPaintWhileBusy busy(grid);
   const TCellBlock block = ParseBlockText(ToTableBytes(text));
   const TCellBox selection = grid.Selection();
   RecordAndShow(PasteBlock(grid, block, selection.from, selection.to, pasteGrowsColumns_));
@@ -58,7 +58,7 @@ void TGridBlockCommands::Paste() {
 
 void TGridBlockCommands::Clear() {
   TTableGrid& grid = view_.Model();
-  const TBusyYield busy(grid);
+  const TPaintWhileBusy busy(grid);
   const TCellBox selection = grid.Selection();
   RecordAndShow(ClearBlock(grid, selection.from, selection.to));
 }

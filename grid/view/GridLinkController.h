@@ -20,11 +20,10 @@ class TGridLinkController {
   // Whether a link lies under pos (viewport coordinates), for the pointer shape.
   bool IsOverLink(QPoint pos) const;
 
+ private:
   // Follows target: "CELL://R<row>C<col>" moves the focus to the row, then to the column, raising
   // EInvalidGridOperation for an index outside the counts; what IsAllowedExternalLink allows opens outside.
   void Follow(const QString& target);
-
- private:
   QString AnchorAt(QPoint pos) const;
 
   TTableGridView& view_;

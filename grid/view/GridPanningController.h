@@ -26,8 +26,6 @@ class TGridPanningController : public QObject {
   bool MouseMove(QMouseEvent* event);
   // A key ends panning; the key goes on to the grid.
   void KeyPress();
-
-  bool IsPanning() const { return panning_; }
   void Stop();
 
  private:

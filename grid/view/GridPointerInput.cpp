@@ -68,16 +68,6 @@ void TGridPointerInput::WatchEditor(QWidget* editor) {
   for (QWidget* child : editor->findChildren<QWidget*>()) child->installEventFilter(wheel_.get());
 }
 
-void TGridPointerInput::FitColumn(int col) { sizing_->FitColumn(col); }
-
-void TGridPointerInput::ZoomBy(int step) { wheel_->ZoomBy(step); }
-
-void TGridPointerInput::FollowLink(const QString& target) { links_->Follow(target); }
-
-bool TGridPointerInput::IsPanning() const { return panning_->IsPanning(); }
-bool TGridPointerInput::IsSizing() const { return sizing_->IsSizing(); }
-int TGridPointerInput::WheelStep() const { return wheel_->WheelStep(); }
-
 bool TGridPointerInput::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_.viewport()) {
     if (event->type() == QEvent::Resize) scroll_->Sync();

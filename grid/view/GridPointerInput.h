@@ -5,7 +5,6 @@
 
 class QMouseEvent;
 class QWheelEvent;
-class QString;
 class QWidget;
 
 namespace metrazil {
@@ -37,15 +36,6 @@ class TGridPointerInput : public QObject {
   void LayoutChanged();
   // The in-place editor's wheel notches move the focused cell instead of scrolling its text.
   void WatchEditor(QWidget* editor);
-
-  void FitColumn(int col);
-  void ZoomBy(int step);
-  // Follows a link target as a press on it would.
-  void FollowLink(const QString& target);
-
-  bool IsPanning() const;
-  bool IsSizing() const;
-  int WheelStep() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -24,17 +24,16 @@ class TGridSizingController {
   bool MouseRelease(QMouseEvent* event);
   bool MouseDoubleClick(QMouseEvent* event);
 
-  bool IsSizing() const { return sizingCol_ >= 0; }
   // Drops a drag in progress without changing the width (the grid lost the pointer).
   void Cancel();
+
+ private:
+  bool IsSizing() const { return sizingCol_ >= 0; }
   // The column whose sizing zone holds pos (viewport coordinates), or -1.
   int SizingZoneColumn(QPoint pos) const;
-
   // Sets the column's width to that of its widest first line of text plus margins (see FitWidth). A column
   // outside the count raises EListError.
   void FitColumn(int col);
-
- private:
   bool InHeaderRow(const TGridGeometry& geometry, QPoint pos) const;
   void MoveLine(int pointerX);
 

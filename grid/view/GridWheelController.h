@@ -22,16 +22,13 @@ class TGridWheelController : public QObject {
   // focus moves nothing.
   void Wheel(QWheelEvent* event);
 
-  // Changes the zoom level and every column width and row height by step; nothing when the level would
-  // leave -10..10.
-  void ZoomBy(int step);
-
-  int WheelStep() const { return step_; }
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Changes the zoom level and every column width and row height by step; nothing when the level would
+  // leave -10..10.
+  void ZoomBy(int step);
   void MoveRows(int notches, int step);
 
   TTableGridView& view_;

@@ -19,7 +19,6 @@
 
 #include "grid/layout/GridSizingRules.h"
 #include "grid/layout/GridWheelRules.h"
-#include "grid/view/BusyYield.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridBlockCommands.h"
@@ -28,6 +27,7 @@
 #include "grid/view/GridKeyController.h"
 #include "grid/view/GridPainter.h"
 #include "grid/view/GridPointerInput.h"
+#include "grid/view/PaintWhileBusy.h"
 
 namespace metrazil {
 
@@ -128,12 +128,12 @@ void TTableGridView::EditorMade(TGridEditor& editor) {
 // ---- undo ---------------------------------------------------------------------------------------------
 
 void TTableGridView::Undo() {
-  const TBusyYield busy(model_);
+  const TPaintWhileBusy busy(model_);
   if (const TGridUndoStep* step = undo_.Undo(model_)) ShowStep(*step);
 }
 
 void TTableGridView::Redo() {
-  const TBusyYield busy(model_);
+  const TPaintWhileBusy busy(model_);
   if (const TGridUndoStep* step = undo_.Redo(model_)) ShowStep(*step);
 }
 

@@ -31,8 +31,6 @@ class TTableGridView : public QAbstractScrollArea {
 
   TTableGrid& Model() { return model_; }
   const TTableGrid& Model() const { return model_; }
-  // Column sizing and fitting, wheel and zoom, panning, scroll bars and links.
-  TGridPointerInput& PointerInput() { return *pointerInput_; }
 
   // Geometry of the viewport for the model's current top-left cell.
   TGridGeometry Geometry() const;

@@ -10,8 +10,8 @@
 #include "base/ProgramDirectory.h"
 #include "grid/view/TableGridView.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 namespace metrazil {

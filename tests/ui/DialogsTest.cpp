@@ -13,10 +13,13 @@
 #include <memory>
 
 #include "base/Exception.h"
+#include "base/MulDiv.h"
 #include "conversion/DecimalText.h"
 #include "tests/support/TestMain.h"
+#include "ui/ClipboardWriter.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 
 using namespace metrazil;
 

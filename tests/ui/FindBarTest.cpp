@@ -18,7 +18,6 @@
 #include "tests/support/TestMain.h"
 #include "ui/FindBar.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
 

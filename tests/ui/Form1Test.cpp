@@ -30,8 +30,8 @@
 #include "tests/support/TestMain.h"
 #include "ui/ClickLabel.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 using namespace metrazil;

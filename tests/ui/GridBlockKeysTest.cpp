@@ -10,12 +10,11 @@
 #include "base/ProgramDirectory.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
-#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
 
@@ -96,7 +95,7 @@ class GridBlockKeysTest : public TFormTestBase {
     // A fitted width and a header edit, each one step.
     model.WriteCell(1, 2, "a much wider text than the column");
     const std::string wide = TableFileBytes(model);
-    grid->PointerInput().FitColumn(1);
+    DoubleClickColumnBorder(*grid, 1);
     grid->EditSession().BeginHeaderEdit(2);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Head"));
     grid->EditSession().EndHeaderEdit();

@@ -36,12 +36,12 @@
 #include "grid/file/TableFileReader.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 using namespace metrazil;
@@ -439,7 +439,7 @@ class HostileTablesTest : public QObject {
       QTest::keyClick(grid, Qt::Key_F2);
       form_->grab();
       QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
-      grid->PointerInput().FitColumn(1);
+      DoubleClickColumnBorder(*grid, 1);
       form_->grab();
     }
     form_.reset();

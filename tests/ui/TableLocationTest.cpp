@@ -18,8 +18,8 @@
 #include "tests/support/TestMain.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 namespace metrazil {

@@ -25,8 +25,8 @@
 #include "grid/view/TableGridView.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
-#include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 namespace metrazil {

@@ -1,14 +1,27 @@
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <string>
 
 #include "grid/view/CodePageText.h"
-#include "grid/view/GridPointerInput.h"
 #include "grid/view/TableGridView.h"
 
 namespace metrazil {
 namespace {
+
+// Shows the grid and gives it the keyboard focus, which wheel notches need.
+void Show(TTableGridView& view) {
+  view.resize(420, 300);
+  view.show();
+  view.activateWindow();
+  for (int wait = 0; wait < 100 && !view.isActiveWindow(); ++wait)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  view.setFocus();
+  QApplication::processEvents();
+}
 
 // A grid of `rows` body rows whose column 1 repeats `distinct` different texts.
 TTableGridView& Grid(int rows, int distinct) {
@@ -23,13 +36,23 @@ TTableGridView& Grid(int rows, int distinct) {
     for (int row = 1; row <= rows; ++row)
       model.WriteCell(1, row, "item " + std::to_string(row % distinct) + " 千克/米\r\nsecond line");
     shape = {rows, distinct};
+    Show(*view);
   }
   return *view;
 }
 
+// A double-click in the header row on column 1's right border, as a user fits the column.
+void DoubleClickBorder(TTableGridView& view) {
+  const QRect header = view.CellRect(1, 0);
+  const QPointF at(header.left() + header.width() - 1, header.center().y());
+  QMouseEvent click(QEvent::MouseButtonDblClick, at, view.viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(view.viewport(), &click);
+}
+
 void BM_FitColumn(benchmark::State& state) {
   TTableGridView& view = Grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  for (auto _ : state) view.PointerInput().FitColumn(1);
+  for (auto _ : state) DoubleClickBorder(view);
   benchmark::DoNotOptimize(view.Model().ColWidth(1));
 }
 BENCHMARK(BM_FitColumn)->Args({10, 10})->Args({1000000, 1000})->Args({1000000, 1000000})->Unit(benchmark::kMillisecond);
@@ -64,13 +87,22 @@ void BM_MeasureEveryRow(benchmark::State& state) {
 }
 BENCHMARK(BM_MeasureEveryRow)->Args({1000000, 1000})->Unit(benchmark::kMillisecond);
 
-// A zoom step and back on a grid of `rows` rows at the default height.
+void CtrlWheel(TTableGridView& view, int delta) {
+  const QPointF at = view.viewport()->rect().center();
+  QWheelEvent notch(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view.viewport(), &notch);
+}
+
+// A Ctrl+wheel notch towards the user and one back on a grid of `rows` rows at the default height: a zoom
+// step and back, and the focus one row down and up again.
 void BM_ZoomStep(benchmark::State& state) {
   TTableGridView view;
   view.Model().SetRowCount(static_cast<int>(state.range(0)));
+  Show(view);
   for (auto _ : state) {
-    view.PointerInput().ZoomBy(1);
-    view.PointerInput().ZoomBy(-1);
+    CtrlWheel(view, -120);
+    CtrlWheel(view, 120);
   }
   benchmark::DoNotOptimize(view.Model().RowHeight(1));
 }

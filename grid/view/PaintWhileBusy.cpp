@@ -1,22 +1,22 @@
-#include "grid/view/BusyYield.h"
+#include "grid/view/PaintWhileBusy.h"
 
 #include <QApplication>
 #include <QCursor>
 
 namespace metrazil {
 
-TBusyYield::TBusyYield() { started_.start(); }
+TPaintWhileBusy::TPaintWhileBusy() { started_.start(); }
 
-TBusyYield::TBusyYield(TTableGrid& grid) : TBusyYield() {
+TPaintWhileBusy::TPaintWhileBusy(TTableGrid& grid) : TPaintWhileBusy() {
   scope_.emplace(grid, [this] { (*this)(); });
 }
 
-TBusyYield::~TBusyYield() {
+TPaintWhileBusy::~TPaintWhileBusy() {
   scope_.reset();
   if (busy_) QApplication::restoreOverrideCursor();
 }
 
-void TBusyYield::operator()() {
+void TPaintWhileBusy::operator()() {
   // Asked every few thousand rows, so asking the clock costs nothing.
   const qint64 now = started_.elapsed();
   if (now - last_ < 20) return;
