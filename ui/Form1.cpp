@@ -572,6 +572,9 @@ bool TForm1::HasNameAndQuantity(const QString& name) {
 void TForm1::Button5Click() {
   const QString name = ComboBox1->currentText();
   if (name.isEmpty()) return;
+  // Any step from here on may end in a notice or an error; only a completed calculation writes a result
+  // again, so no figure stays beside a name it does not belong to.
+  Edit2->clear();
   const TDirection direction = Direction();
   const int row = FindItemRow(TableGrid1->Model(), ToTableBytes(name));
   // The caption changes even when the name is found nowhere and reading its units fails.
@@ -581,6 +584,7 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button1Click() {
+  Edit2->clear();  // as in the selection: a notice or an error leaves no result
   const QString name = ComboBox1->currentText();
   if (!HasNameAndQuantity(name)) return;
   const TDirection direction = Direction();
