@@ -234,7 +234,7 @@ TForm1::TForm1(QWidget* parent)
   for (TTablePage& page : pages_) page.saved.Mark(page.view->Model(), page.Path());
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { delete Button5; }
 
 std::string TForm1::TTablePage::Path() const { return TableDirectory() + fileName; }
 
@@ -274,7 +274,9 @@ void TForm1::BuildCalculationPage() {
   Edit2 = Make<QLineEdit>(GroupBox1, "Edit2", 72, 104, 185, 20);
   Edit2->setText(QStringLiteral("0"));
   Label6->setBuddy(Edit2);
-  Button5 = MakeButton(GroupBox1, "Button5", "Button5", 416, 16, 49, 17);
+  // Never shown, only clicked by code: outside the window's widgets, so that assistive tools, which list a
+  // window's hidden children too, do not offer it.
+  Button5 = MakeButton(nullptr, "Button5", "Button5", 416, 16, 49, 17);
   Button5->setVisible(false);
 
   Memo1 = Make<QPlainTextEdit>(TabSheet1, "Memo1", 0, 137, 583, 152);
@@ -357,10 +359,10 @@ void TForm1::BuildBottomStrip() {
 }
 
 void TForm1::SetTabOrder() {
-  const QList<QWidget*> chain = {PageControl1, ComboBox1, RadioButton1, RadioButton2, Edit1,   Button1,
-                                 Edit2,        Button5,   Memo1,        TableGrid1,   Button2, Button3,
-                                 Button4,      Button6,   TableGrid2,   Button7,      Button8, Button9,
-                                 Button10,     Button11,  WebBrowser1,  BitBtn1};
+  const QList<QWidget*> chain = {PageControl1, ComboBox1,   RadioButton1, RadioButton2, Edit1,   Button1,
+                                 Edit2,        Memo1,       TableGrid1,   Button2,      Button3, Button4,
+                                 Button6,      TableGrid2,  Button7,      Button8,      Button9, Button10,
+                                 Button11,     WebBrowser1, BitBtn1};
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 

@@ -92,6 +92,20 @@ class Form1Test : public QObject {
     QVERIFY(!form_->IsReading());
   }
 
+  // The objects behind the accessible tree under a widget, walked from outside as a screen reader does.
+  static QList<QObject*> AccessibleObjects(QWidget* root) {
+    QList<QObject*> objects;
+    QList<QAccessibleInterface*> pending = {QAccessible::queryAccessibleInterface(root)};
+    while (!pending.isEmpty()) {
+      QAccessibleInterface* node = pending.takeLast();
+      if (node->object() != nullptr) objects.append(node->object());
+      for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface* child = node->child(i)) pending.append(child);
+      }
+    }
+    return objects;
+  }
+
   void Pick(int index) {
     form_->ComboBox1->setFocus();
     while (form_->ComboBox1->currentIndex() < index) QTest::keyClick(form_->ComboBox1, Qt::Key_Down);
@@ -145,6 +159,12 @@ class Form1Test : public QObject {
     QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
     QCOMPARE(form_->Label5->text(), U("输入长度"));
     QVERIFY(!form_->Button5->isVisible());
+    // Assistive tools see the window's controls, but not the button no one can see.
+    const QList<QObject*> exposed = AccessibleObjects(form_.get());
+    QVERIFY(exposed.contains(form_->Button1) && exposed.contains(form_->Edit2));
+    QVERIFY(!exposed.contains(form_->Button5));
+    QAccessibleInterface* application = QAccessible::queryAccessibleInterface(qApp);
+    for (int i = 0; i < application->childCount(); ++i) QVERIFY(application->child(i)->object() != form_->Button5);
     QCOMPARE(form_->Button1->geometry(), QRect(328, 72, 65, 21));
     QCOMPARE(form_->BitBtn1->text(), U("关闭[&C]"));
     const TTableGrid& grid = form_->TableGrid1->Model();
