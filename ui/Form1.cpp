@@ -46,6 +46,7 @@
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
+#include "grid/view/ReadableColour.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
 #include "ui/DialogFocus.h"
@@ -54,6 +55,7 @@
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
 #include "ui/NoticeForm.h"
+#include "ui/ReadableText.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
 
@@ -321,9 +323,7 @@ void TForm1::BuildTablePages() {
     page.statusLine->setObjectName(QStringLiteral("StatusLine%1").arg(i + 1));
     page.statusLine->setGeometry(8, kGridHeight - kStatusLineHeight + 4, 567, kStatusLineHeight);
     page.statusLine->setTextFormat(Qt::PlainText);
-    QPalette warning = page.statusLine->palette();
-    warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
-    page.statusLine->setPalette(warning);
+    KeepReadable(page.statusLine, QPalette::WindowText, QColor(160, 0, 0));
     page.statusLine->hide();
   }
 
@@ -349,13 +349,17 @@ void TForm1::BuildBottomStrip() {
   QFont bold = font();
   bold.setBold(true);
   Label7->setFont(bold);
-  QPalette navy = Label7->palette();
-  navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-  Label7->setPalette(navy);
+  // Navy, or on a window it does not read on, the desktop's own link colour.
+  KeepReadable(Label7, QPalette::WindowText, QColor(0, 0, 128), QPalette::Link);
   Label7->adjustSize();
 
   BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
-  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  FollowPalette(BitBtn1, [this] {
+    const QPalette palette = BitBtn1->palette();
+    BitBtn1->setIcon(ReadableIcon(BitBtn1->style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                  palette.color(QPalette::Button),
+                                  ReadableOn(palette.color(QPalette::ButtonText), palette.color(QPalette::Button))));
+  });
 }
 
 void TForm1::SetTabOrder() {

@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTextDocument>
@@ -161,9 +162,15 @@ QString LinesOf(const TShownCellText& shown, std::size_t maxChars) {
   return WithLineSeparators(decoded ? FromUnits(shown.units) : FromTableBytes(shown.bytes, maxChars));
 }
 
-void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
+void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font,
+                   const QColor& linkColor = {}) {
   document.setDocumentMargin(0);
   document.setDefaultFont(font);
+  // Links take the application palette's link colour unless told otherwise; a style sheet costs a parse
+  // per paint, so only where that colour would not read.
+  if (linkColor.isValid() && linkColor != QGuiApplication::palette().color(QPalette::Link)) {
+    document.setDefaultStyleSheet(QStringLiteral("a { color: %1; }").arg(linkColor.name()));
+  }
   document.setTextWidth(rect.width());
   document.setHtml(FromTableBytes(markup));
 }
@@ -182,7 +189,7 @@ QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t max
 }
 
 void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
-                            const QColor& color) {
+                            const QColor& color, const QColor& linkColor) {
   if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
   const std::size_t visible = VisibleChars(textRect, font, painter.device());
   const TShownCellText shown = Shown(cellText, visible);
@@ -191,7 +198,7 @@ void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const 
     return;
   }
   TCellDocument document;
-  PrepareMarkup(document, shown.bytes, textRect, font);
+  PrepareMarkup(document, shown.bytes, textRect, font, linkColor);
   QAbstractTextDocumentLayout::PaintContext context;
   context.palette.setColor(QPalette::Text, color);
   context.clip = QRectF(0, 0, textRect.width(), textRect.height());

@@ -19,8 +19,9 @@ namespace metrazil {
 // show in the rectangle is laid out, and markup loads no resource, so any cell paints in bounded time and memory.
 class TCellTextPainter {
  public:
+  // Draws the text in `color`, the links of markup in `linkColor`.
   static void Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
-                   const QColor& color);
+                   const QColor& color, const QColor& linkColor);
 
   // The lines a plain, wide or rich text shows in its text rectangle, as painting lays them out (on the
   // screen's metrics); none for markup.

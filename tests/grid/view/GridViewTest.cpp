@@ -105,10 +105,10 @@ void GridViewTest::paintsHeaderBodyLinesAndEmptyArea() {
   QCOMPARE(Pixel(shot, 70, 20), dark);
   QCOMPARE(Pixel(shot, 127, 10), QColor(128, 128, 128));
   // Gradient: content height 19, band k starts at 1 + round(k * 1.9) and is 3 pixels high.
-  QCOMPARE(Pixel(shot, 120, 1), TGridPainter::GradientBand(fixed, 0));
-  QCOMPARE(Pixel(shot, 120, 11), TGridPainter::GradientBand(fixed, 5));
-  QCOMPARE(Pixel(shot, 120, 19), TGridPainter::GradientBand(fixed, 9));
-  QCOMPARE(TGridPainter::GradientBand(QColor(240, 240, 240), 5), QColor(248, 248, 248));  // 247.5 rounds up
+  QCOMPARE(Pixel(shot, 120, 1), TGridPainter::GradientBand(Qt::white, fixed, 0));
+  QCOMPARE(Pixel(shot, 120, 11), TGridPainter::GradientBand(Qt::white, fixed, 5));
+  QCOMPARE(Pixel(shot, 120, 19), TGridPainter::GradientBand(Qt::white, fixed, 9));
+  QCOMPARE(TGridPainter::GradientBand(Qt::white, QColor(240, 240, 240), 5), QColor(248, 248, 248));  // 247.5 rounds up
 
   // Body cell (1, 2) spans x 64..127, y 42..62: fill, grey lines right and bottom.
   QCOMPARE(Pixel(shot, 66, 44), base);
