@@ -58,6 +58,7 @@
 #include "ui/ReadableText.h"
 #include "ui/ReportException.h"
 #include "ui/WebBrowser.h"
+#include "ui/WindowPlacement.h"
 
 namespace metrazil {
 
@@ -210,7 +211,7 @@ TForm1::TForm1(QWidget* parent)
   song.setPixelSize(12);
   setFont(song);
   setFixedSize(591, 381);
-  move(257, 227);
+  new TWindowPlacement(this, QPoint(257, 227));
 
   PageControl1 = Make<QTabWidget>(this, "PageControl1", 0, 0, 591, 337);
   TabSheet1 = new QWidget;
