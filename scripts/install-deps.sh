@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-noto-cjk fonts-arphic-uming fonts-dejavu-core fonts-liberation2
   xvfb xauth x11-utils locales python3
-  ibus ibus-libpinyin xdotool dbus-x11 at-spi2-core python3-pyatspi clang-format clang-tidy
+  ibus ibus-libpinyin xdotool dbus-x11 at-spi2-core python3-pyatspi openbox clang-format clang-tidy
   dpkg-dev file desktop-file-utils appstream strace lintian man-db
   libacl1-dev libattr1-dev libxxhash-dev
 )

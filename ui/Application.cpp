@@ -9,6 +9,7 @@
 #include <QTranslator>
 #include <cstdio>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "conversion/DecimalText.h"
@@ -39,6 +40,31 @@ void AddQtOptions(QCommandLineParser& parser) {
 
 void Print(std::FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
 
+// The command-line parser's own texts (usage line, headings, errors) in the program's Chinese, whatever the
+// locale and whether or not a Qt catalogue is installed.
+class TCommandLineTexts : public QTranslator {
+ public:
+  bool isEmpty() const override { return false; }
+  QString translate(const char* context, const char* sourceText, const char* /*disambiguation*/,
+                    int /*n*/) const override {
+    static constexpr std::pair<const char*, const char*> kTexts[] = {
+        {"Usage: %1", "用法：%1"},
+        {"[options]", "[选项]"},
+        {"Options:", "选项："},
+        {"Arguments:", "参数："},
+        {"Unknown option '%1'.", "未知选项 '%1'。"},
+        {"Unknown options: %1.", "未知选项：%1。"},
+        {"Missing value after '%1'.", "'%1' 后缺少值。"},
+        {"Unexpected value after '%1'.", "'%1' 不带值。"},
+    };
+    if (qstrcmp(context, "QCommandLineParser") != 0) return {};
+    for (const auto& [english, chinese] : kTexts) {
+      if (qstrcmp(sourceText, english) == 0) return QString::fromUtf8(chinese);
+    }
+    return {};
+  }
+};
+
 }  // namespace
 
 int HandleCommandLine(int argc, char** argv) {
@@ -49,17 +75,18 @@ int HandleCommandLine(int argc, char** argv) {
   const QCoreApplication core(count, arguments.data());
   QCoreApplication::setApplicationName(QStringLiteral("metrazil"));
   QCoreApplication::setApplicationVersion(QStringLiteral(METRAZIL_VERSION));
+  TCommandLineTexts texts;
+  QCoreApplication::installTranslator(&texts);
 
   QCommandLineParser parser;
   // Qt's options are single-dash words (-platform); -h and -v stay what they are.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   parser.setApplicationDescription(
-      QStringLiteral("Converts between the length and the weight of items, from a table you keep yourself.\n"
-                     "The tables are data.dat and data2.dat; see metrazil(1) for where they live."));
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Shows this help and exits."));
+      QString::fromUtf8("长度与重量换算：从自己维护的换算表中选择名称和换算方向，输入数量，得到换算结果。\n"
+                        "换算表为 data.dat，通信录为 data2.dat，存放位置见 metrazil(1)。"));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString::fromUtf8("显示本帮助并退出。"));
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                   QStringLiteral("Shows the version and exits."));
+                                   QString::fromUtf8("显示版本并退出。"));
   parser.addOption(help);
   parser.addOption(version);
   AddQtOptions(parser);

@@ -13,8 +13,10 @@
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditSession.h"
+#include "grid/view/ReadableColour.h"
 #include "grid/view/TableGridView.h"
 #include "ui/Guarded.h"
+#include "ui/ReadableText.h"
 
 namespace metrazil {
 
@@ -67,7 +69,7 @@ TFindBar::TFindBar(TTableGridView* view, QWidget* parent) : QWidget(parent), vie
   layout->addWidget(nextButton_);
   layout->addWidget(note_, 1);
   layout->addWidget(closeButton_);
-  normalPalette_ = textBox_->palette();
+  FollowPalette(textBox_, [this] { ShowNoMatchColour(); });
   hide();
 
   slices_.setSingleShot(true);
@@ -204,8 +206,16 @@ void TFindBar::ShowNote(const QString& note, bool noMatch) {
   note_->setText(note);
   if (noMatch == noMatch_) return;
   noMatch_ = noMatch;
-  QPalette palette = normalPalette_;
-  if (noMatch) palette.setColor(QPalette::Base, QColor(255, 204, 204));
+  ShowNoMatchColour();
+}
+
+void TFindBar::ShowNoMatchColour() {
+  // Nothing of its own otherwise: the box takes the window's palette.
+  QPalette palette;
+  if (noMatch_) {
+    // Light red; where the desktop's text does not read on it, a red that it reads on.
+    palette.setColor(QPalette::Base, ReadableOn(QColor(255, 204, 204), this->palette().color(QPalette::Text)));
+  }
   textBox_->setPalette(palette);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPalette>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -65,6 +64,8 @@ class TFindBar : public QWidget {
   void RunSlice();
   void ShowResult(const TFindResult& result);
   void ShowNote(const QString& note, bool noMatch);
+  // The text box's field: light red while the text is not found.
+  void ShowNoMatchColour();
   bool CountsChanged() const;
 
   TTableGridView* view_;
@@ -73,7 +74,6 @@ class TFindBar : public QWidget {
   QToolButton* nextButton_ = nullptr;
   QLabel* note_ = nullptr;
   QToolButton* closeButton_ = nullptr;
-  QPalette normalPalette_;
   QTimer slices_;  // a zero timer: the next slice once the window's events are through
   bool open_ = false;
   bool noMatch_ = false;

@@ -32,6 +32,7 @@
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridBlockCommands.h"
 #include "grid/view/GridEditSession.h"
+#include "grid/view/ReadableColour.h"
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
 #include "ui/FindBar.h"
@@ -39,10 +40,12 @@
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
 #include "ui/ReadEventPump.h"
+#include "ui/ReadableText.h"
 #include "ui/ReportException.h"
 #include "ui/ShowNotice.h"
 #include "ui/TablePage.h"
 #include "ui/WebBrowser.h"
+#include "ui/WindowPlacement.h"
 
 namespace metrazil {
 
@@ -101,7 +104,7 @@ TForm1::TForm1(QWidget* parent)
   song.setPixelSize(12);
   setFont(song);
   setFixedSize(591, 381);
-  move(257, 227);
+  new TWindowPlacement(this, QPoint(257, 227));
 
   PageControl1 = Make<QTabWidget>(this, "PageControl1", 0, 0, 591, 337);
   TabSheet1 = new QWidget;
@@ -126,7 +129,7 @@ TForm1::TForm1(QWidget* parent)
   ConnectPageKeysToTabBar();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { delete Button5; }
 
 void TForm1::BuildCalculationPage() {
   GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
@@ -164,7 +167,9 @@ void TForm1::BuildCalculationPage() {
   Edit2 = Make<QLineEdit>(GroupBox1, "Edit2", 72, 104, 185, 20);
   Edit2->setText(QStringLiteral("0"));
   Label6->setBuddy(Edit2);
-  Button5 = MakeButton(GroupBox1, "Button5", "Button5", 416, 16, 49, 17);
+  // Never shown, only clicked by code: outside the window's widgets, so that assistive tools, which list a
+  // window's hidden children too, do not offer it.
+  Button5 = MakeButton(nullptr, "Button5", "Button5", 416, 16, 49, 17);
   Button5->setVisible(false);
 
   Memo1 = Make<QPlainTextEdit>(TabSheet1, "Memo1", 0, 137, 583, 152);
@@ -226,13 +231,17 @@ void TForm1::BuildBottomStrip() {
   QFont bold = font();
   bold.setBold(true);
   Label7->setFont(bold);
-  QPalette navy = Label7->palette();
-  navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-  Label7->setPalette(navy);
+  // Navy, or on a window it does not read on, the desktop's own link colour.
+  KeepReadable(Label7, QPalette::WindowText, QColor(0, 0, 128), QPalette::Link);
   Label7->adjustSize();
 
   BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
-  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  FollowPalette(BitBtn1, [this] {
+    const QPalette palette = BitBtn1->palette();
+    BitBtn1->setIcon(ReadableIcon(BitBtn1->style()->standardIcon(QStyle::SP_DialogCloseButton),
+                                  palette.color(QPalette::Button),
+                                  ReadableOn(palette.color(QPalette::ButtonText), palette.color(QPalette::Button))));
+  });
 }
 
 void TForm1::SetTabOrder() {
@@ -244,7 +253,6 @@ void TForm1::SetTabOrder() {
                                  Edit1,
                                  Button1,
                                  Edit2,
-                                 Button5,
                                  Memo1,
                                  TableGrid1,
                                  conversionTable_->FindBar().TextBox(),
@@ -388,6 +396,9 @@ bool TForm1::HasNameAndQuantity(const QString& name) {
 void TForm1::Button5Click() {
   const QString name = ComboBox1->currentText();
   if (name.isEmpty()) return;
+  // Any step from here on may end in a notice or an error; only a completed calculation writes a result
+  // again, so no figure stays beside a name it does not belong to.
+  Edit2->clear();
   const TDirection direction = Direction();
   const int row = FindItemRow(TableGrid1->Model(), ToTableBytes(name));
   // The caption changes even when the name is found nowhere and reading its units fails.
@@ -397,6 +408,7 @@ void TForm1::Button5Click() {
 }
 
 void TForm1::Button1Click() {
+  Edit2->clear();  // as in the selection: a notice or an error leaves no result
   const QString name = ComboBox1->currentText();
   if (!HasNameAndQuantity(name)) return;
   const TDirection direction = Direction();

@@ -25,6 +25,7 @@
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
 #include "ui/Question.h"
+#include "ui/ReadableText.h"
 #include "ui/ReadEventPump.h"
 #include "ui/ReportException.h"
 #include "ui/ShowNotice.h"
@@ -85,9 +86,7 @@ void TTablePage::BuildStatusLine(int number) {
   statusLine_->setObjectName(QStringLiteral("StatusLine%1").arg(number));
   statusLine_->setGeometry(8, kGridHeight - kStatusLineHeight + 4, 567, kStatusLineHeight);
   statusLine_->setTextFormat(Qt::PlainText);
-  QPalette warning = statusLine_->palette();
-  warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
-  statusLine_->setPalette(warning);
+  KeepReadable(statusLine_, QPalette::WindowText, QColor(160, 0, 0));
   statusLine_->hide();
 }
 

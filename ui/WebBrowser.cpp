@@ -10,6 +10,9 @@
 #include <QOpenGLContext>
 #include <utility>
 
+#include "grid/view/ReadableColour.h"
+#include "ui/ReadableText.h"
+
 #if defined(METRAZIL_WEBENGINE)
 #include <private/qopenglcontext_p.h>
 #endif
@@ -130,7 +133,14 @@ void TWebBrowser::ShowFallback(const QUrl& url) {
   link->setOpenExternalLinks(true);
   link->setAlignment(Qt::AlignCenter);
   const QString address = url.toString().toHtmlEscaped();
-  link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(address));
+  // A label's link takes the application's link colour; where that does not read on the page, one that does.
+  FollowPalette(link, [link, address] {
+    const QColor colour = link->palette().color(QPalette::Link);
+    const QColor readable = ReadableOn(colour, BackgroundBehind(link));
+    const QString style = readable == colour ? QString() : QStringLiteral(" style=\"color: %1\"").arg(readable.name());
+    link->clear();  // the link's colour is taken when its text is read
+    link->setText(QStringLiteral("<a href=\"%1\"%2>%1</a>").arg(address, style));
+  });
   link->setGeometry(rect());
   link->show();
   content_ = link;

@@ -2,6 +2,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTextDocument>
@@ -10,8 +12,12 @@
 #include <QVariant>
 #include <algorithm>
 #include <climits>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/layout/LineBreakRules.h"
 #include "grid/layout/ShownCellText.h"
 #include "grid/view/CodePageText.h"
 
@@ -32,37 +38,95 @@ QString FromUnits(const std::u16string& units) {
   return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
 }
 
-void DrawWholeLines(QPainter& painter, const QString& text, const QRect& rect, const QFont& font, const QColor& color) {
-  if (text.isEmpty() || rect.width() <= 0 || rect.height() <= 0) return;
-  // Lines are spaced by the cell font's own height: glyphs taken from a fallback font (Chinese text in a
-  // Latin font) must not make a line too tall for a 21-pixel row.
-  const QFontMetricsF metrics(font, painter.device());
-  const qreal lineHeight = metrics.height();
-  QTextLayout layout(text, font, painter.device());
-  QTextOption option(Qt::AlignLeft);
-  option.setWrapMode(QTextOption::WordWrap);
-  option.setTabStopDistance(8 * metrics.averageCharWidth());
-  layout.setTextOption(option);
-  int shown = 0;
-  qreal y = 0;
-  layout.beginLayout();
-  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-    line.setLineWidth(rect.width());
-    // Further lines show only whole; the first always shows, cut at the cell, so that a font zoomed
-    // past the row height does not leave the grid looking empty.
-    if (shown > 0 && y + lineHeight > rect.height()) break;
-    line.setPosition(QPointF(0, y + metrics.ascent() - line.ascent()));
-    y += lineHeight;
-    ++shown;
+// The lines of a plain text that show in a text rectangle: lines break where the line-break rules allow, so
+// a word is never broken inside; the first line always shows, further ones only whole. Each line is laid
+// out from its start to the end of its paragraph, which measures where it breaks; what follows the break, and
+// what runs past the cell's edge, is not drawn.
+class TShownLines {
+ public:
+  TShownLines(const QString& text, const QRect& rect, const QFont& font, QPaintDevice* device) {
+    if (text.isEmpty() || rect.width() <= 0 || rect.height() <= 0) return;
+    // Lines are spaced by the cell font's own height: glyphs taken from a fallback font (Chinese text in a
+    // Latin font) must not make a line too tall for a 21-pixel row.
+    const QFontMetricsF metrics(font, device);
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(8 * metrics.averageCharWidth());
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::size_t>(text.size()));
+    const qreal lineHeight = metrics.height();
+    const qreal clipWidth = rect.width() + kClipMargin;
+    qreal y = 0;
+    std::size_t begin = 0;
+    while (begin < units.size() || lines_.empty()) {
+      // The first line always shows, cut at the cell, so that a font zoomed past the row height does not leave
+      // the grid looking empty.
+      if (!lines_.empty() && y + lineHeight > rect.height()) break;
+      const std::size_t paragraphEnd = ParagraphEnd(units, begin);
+      const std::u16string_view paragraph = units.substr(begin, paragraphEnd - begin);
+      TLine line;
+      line.layout = std::make_unique<QTextLayout>(text.mid(Index(begin), Index(paragraph.size())), font, device);
+      line.layout->setTextOption(option);
+      line.layout->beginLayout();
+      QTextLine laidOut = line.layout->createLine();
+      laidOut.setLineWidth(kUnboundedWidth);
+      laidOut.setPosition(QPointF(0, y + metrics.ascent() - laidOut.ascent()));
+      line.layout->endLayout();
+      line.length = paragraph.size();
+      if (laidOut.naturalTextWidth() > rect.width()) {
+        line.length =
+            FirstLineLength(paragraph, rect.width(), [&laidOut](std::size_t n) { return laidOut.cursorToX(Index(n)); });
+      }
+      line.drawn = line.length;
+      if (laidOut.cursorToX(Index(line.length)) > clipWidth) {
+        // A word wider than the cell: only the characters up to its edge are drawn.
+        const int atEdge = std::max(0, laidOut.xToCursor(clipWidth, QTextLine::CursorOnCharacter));
+        line.drawn = std::min(line.length, static_cast<std::size_t>(atEdge) + 2);
+      }
+      lines_.push_back(std::move(line));
+      begin += lines_.back().length;
+      if (begin == paragraphEnd && begin < units.size()) ++begin;  // past the separator
+      y += lineHeight;
+    }
   }
-  layout.endLayout();
-  if (shown == 0) return;
-  painter.save();
-  painter.setClipRect(rect.adjusted(-2, -2, 2, 0), Qt::IntersectClip);  // the content: never over the grid lines
-  painter.setPen(color);
-  for (int i = 0; i < shown; ++i) layout.lineAt(i).draw(&painter, rect.topLeft());
-  painter.restore();
-}
+
+  void Draw(QPainter& painter, const QRect& rect, const QColor& color) const {
+    if (lines_.empty()) return;
+    painter.save();
+    // The content: never over the grid lines.
+    painter.setClipRect(rect.adjusted(-kClipMargin, -kClipMargin, kClipMargin, 0), Qt::IntersectClip);
+    painter.setPen(color);
+    for (const TLine& line : lines_) {
+      if (line.drawn == static_cast<std::size_t>(line.layout->text().size())) {
+        line.layout->draw(&painter, rect.topLeft());
+        continue;
+      }
+      for (const QGlyphRun& run : line.layout->lineAt(0).glyphRuns(0, Index(line.drawn))) {
+        painter.drawGlyphRun(rect.topLeft(), run);
+      }
+    }
+    painter.restore();
+  }
+
+  QStringList Texts() const {
+    QStringList texts;
+    for (const TLine& line : lines_) texts.append(line.layout->text().left(Index(line.length)));
+    return texts;
+  }
+
+ private:
+  struct TLine {
+    std::unique_ptr<QTextLayout> layout;  // one unwrapped line: from the line's start to its paragraph's end
+    std::size_t length = 0;               // the characters on this line
+    std::size_t drawn = 0;                // those that reach into the cell
+  };
+
+  static int Index(std::size_t index) { return static_cast<int>(index); }
+  static constexpr qreal kUnboundedWidth = 1 << 24;  // a line ends where the rules say, not at a width
+  static constexpr int kClipMargin = 2;              // the text rectangle's margin, which a glyph may reach into
+
+  std::vector<TLine> lines_;
+};
 
 // A document that never loads a resource: a cell's markup names no file, device or address that painting
 // may open. Pictures and style sheets come out empty; the rest of the text lays out as usual.
@@ -98,9 +162,15 @@ QString LinesOf(const TShownCellText& shown, std::size_t maxChars) {
   return WithLineSeparators(decoded ? FromUnits(shown.units) : FromTableBytes(shown.bytes, maxChars));
 }
 
-void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font) {
+void PrepareMarkup(QTextDocument& document, std::string_view markup, const QRect& rect, const QFont& font,
+                   const QColor& linkColor = {}) {
   document.setDocumentMargin(0);
   document.setDefaultFont(font);
+  // Links take the application palette's link colour unless told otherwise; a style sheet costs a parse
+  // per paint, so only where that colour would not read.
+  if (linkColor.isValid() && linkColor != QGuiApplication::palette().color(QPalette::Link)) {
+    document.setDefaultStyleSheet(QStringLiteral("a { color: %1; }").arg(linkColor.name()));
+  }
   document.setTextWidth(rect.width());
   document.setHtml(FromTableBytes(markup));
 }
@@ -119,16 +189,16 @@ QString TCellTextPainter::DisplayText(std::string_view cellText, std::size_t max
 }
 
 void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const QRect& textRect, const QFont& font,
-                            const QColor& color) {
+                            const QColor& color, const QColor& linkColor) {
   if (cellText.empty() || textRect.width() <= 0 || textRect.height() <= 0) return;
   const std::size_t visible = VisibleChars(textRect, font, painter.device());
   const TShownCellText shown = Shown(cellText, visible);
   if (shown.kind != TCellTextKind::kMarkup) {
-    DrawWholeLines(painter, LinesOf(shown, visible), textRect, font, color);
+    TShownLines(LinesOf(shown, visible), textRect, font, painter.device()).Draw(painter, textRect, color);
     return;
   }
   TCellDocument document;
-  PrepareMarkup(document, shown.bytes, textRect, font);
+  PrepareMarkup(document, shown.bytes, textRect, font, linkColor);
   QAbstractTextDocumentLayout::PaintContext context;
   context.palette.setColor(QPalette::Text, color);
   context.clip = QRectF(0, 0, textRect.width(), textRect.height());
@@ -137,6 +207,13 @@ void TCellTextPainter::Draw(QPainter& painter, std::string_view cellText, const 
   painter.translate(textRect.topLeft());
   document.documentLayout()->draw(&painter, context);
   painter.restore();
+}
+
+QStringList TCellTextPainter::LineTexts(std::string_view cellText, const QRect& textRect, const QFont& font) {
+  const std::size_t visible = VisibleChars(textRect, font, nullptr);
+  const TShownCellText shown = Shown(cellText, visible);
+  if (shown.kind == TCellTextKind::kMarkup) return {};
+  return TShownLines(LinesOf(shown, visible), textRect, font, nullptr).Texts();
 }
 
 QString TCellTextPainter::AnchorAt(std::string_view cellText, const QRect& textRect, const QFont& font, QPoint pos) {

@@ -14,9 +14,10 @@ QRect TGridPainter::TextRect(const QRect& cell) {
                QPoint(cell.right() - TCellTextInset::kRight, cell.bottom() - TCellTextInset::kBottom));
 }
 
-QColor TGridPainter::GradientBand(const QColor& fixedColor, int band) {
-  auto part = [band](int to) { return static_cast<int>(std::lround(255 + (to - 255) * band / 10.0)); };
-  return QColor(part(fixedColor.red()), part(fixedColor.green()), part(fixedColor.blue()));
+QColor TGridPainter::GradientBand(const QColor& topColor, const QColor& fixedColor, int band) {
+  auto part = [band](int from, int to) { return static_cast<int>(std::lround(from + (to - from) * band / 10.0)); };
+  return QColor(part(topColor.red(), fixedColor.red()), part(topColor.green(), fixedColor.green()),
+                part(topColor.blue(), fixedColor.blue()));
 }
 
 void TGridPainter::PaintGridLines(const QRect& cell, const QColor& color) {
@@ -28,7 +29,8 @@ void TGridPainter::PaintBodyCell(const QRect& cell, std::string_view text, bool 
   painter_.fillRect(cell, selected ? style_.selectionColor : style_.cellColor);
   PaintGridLines(cell, style_.gridLineColor);
   TCellTextPainter::Draw(painter_, text, TextRect(cell), style_.bodyFont,
-                         selected ? style_.selectionTextColor : style_.textColor);
+                         selected ? style_.selectionTextColor : style_.textColor,
+                         selected ? style_.selectionLinkColor : style_.linkColor);
 }
 
 void TGridPainter::PaintHeaderCell(const QRect& cell, std::string_view text) {
@@ -40,14 +42,16 @@ void TGridPainter::PaintHeaderCell(const QRect& cell, std::string_view text) {
     const int bandHeight = static_cast<int>(std::lround(band)) + 1;
     for (int k = 0; k < 10; ++k) {
       const int top = content.top() + static_cast<int>(std::lround(k * band));
-      painter_.fillRect(QRect(content.left(), top, content.width(), bandHeight), GradientBand(style_.fixedColor, k));
+      painter_.fillRect(QRect(content.left(), top, content.width(), bandHeight),
+                        GradientBand(style_.headerTopColor, style_.fixedColor, k));
     }
   }
-  TCellTextPainter::Draw(painter_, text, TextRect(cell), style_.headerFont, style_.textColor);
+  TCellTextPainter::Draw(painter_, text, TextRect(cell), style_.headerFont, style_.headerTextColor,
+                         style_.headerLinkColor);
   const QColor dark(style_.fixedColor.red() / 2, style_.fixedColor.green() / 2, style_.fixedColor.blue() / 2);
   painter_.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), dark);
-  painter_.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), Qt::white);
-  painter_.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), Qt::white);
+  painter_.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), style_.headerTopColor);
+  painter_.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), style_.headerTopColor);
 }
 
 void TGridPainter::PaintFocusRect(const QRect& cell) {

@@ -24,8 +24,9 @@ class TGridPainter {
 
   // Where the text of a cell is laid out (TCellTextInset).
   static QRect TextRect(const QRect& cell);
-  // Colour of band k of the header gradient (white at the top to the header colour).
-  static QColor GradientBand(const QColor& fixedColor, int band);
+  // Colour of band k of the header gradient (from its top colour, white on a light palette, to the header
+  // colour).
+  static QColor GradientBand(const QColor& topColor, const QColor& fixedColor, int band);
 
  private:
   void PaintGridLines(const QRect& cell, const QColor& color);

@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "grid/view/ReadableColour.h"
+
 namespace metrazil {
 namespace {
 
@@ -27,6 +29,12 @@ TGridStyle TGridStyle::For(const QPalette& palette, int zoomLevel) {
   style.cellColor = palette.color(QPalette::Base);
   style.fixedColor = palette.color(QPalette::Button);
   style.textColor = palette.color(QPalette::Text);
+  style.headerTextColor = ReadableOn(style.textColor, style.fixedColor);
+  style.headerTopColor = ReadableOn(QColor(Qt::white), style.headerTextColor);
+  const QColor link = palette.color(QPalette::Link);
+  style.linkColor = ReadableOn(link, style.cellColor);
+  style.selectionLinkColor = ReadableOn(link, style.selectionColor);
+  style.headerLinkColor = ReadableOn(link, style.fixedColor);
   return style;
 }
 

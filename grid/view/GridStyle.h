@@ -16,6 +16,15 @@ struct TGridStyle {
   QColor cellColor;   // body background, also the empty area
   QColor fixedColor;  // header background
   QColor textColor;   // window text
+  // Header text, and the top of the header's gradient and its light edges: the window text on white, or
+  // where a dark desktop's light text would not read on white, a grey it reads on, and the text itself made
+  // readable on the header colour.
+  QColor headerTextColor;
+  QColor headerTopColor;
+  // Links in markup, on the body, the selection and the header: the palette's link colour where it reads.
+  QColor linkColor;
+  QColor selectionLinkColor;
+  QColor headerLinkColor;
   QColor gridLineColor = QColor(192, 192, 192);
   QColor headerLineColor = QColor(128, 128, 128);
   QColor selectionColor = QColor(182, 202, 234);

@@ -56,7 +56,7 @@ class CommandLineTest : public QObject {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    const QString usage = QStringLiteral("Usage: ");
+    const QString usage = QString::fromUtf8("用法：");
     const QString version = QStringLiteral("metrazil " METRAZIL_VERSION "\n");
     QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << usage << QString();
     QTest::newRow("-h") << QStringList{QStringLiteral("-h")} << 0 << usage << QString();
@@ -68,9 +68,11 @@ class CommandLineTest : public QObject {
         << QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("-v")} << 0 << version
         << QString();
     QTest::newRow("unknown long option") << QStringList{QStringLiteral("--bogus")} << 2 << QString()
-                                         << QStringLiteral("Unknown option 'bogus'");
-    QTest::newRow("unknown short option")
-        << QStringList{QStringLiteral("-x"), QStringLiteral("-v")} << 2 << QString() << QStringLiteral("'x'");
+                                         << QString::fromUtf8("未知选项 'bogus'");
+    QTest::newRow("unknown short option") << QStringList{QStringLiteral("-x"), QStringLiteral("-v")} << 2 << QString()
+                                          << QString::fromUtf8("未知选项 'x'");
+    QTest::newRow("Qt's option without its value")
+        << QStringList{QStringLiteral("-platform")} << 2 << QString() << QString::fromUtf8("'-platform' 后缺少值");
   }
   void answersWithoutADisplay() {
     QFETCH(QStringList, arguments);
@@ -88,10 +90,17 @@ class CommandLineTest : public QObject {
       QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
     } else {
       QVERIFY2(run.err.contains(err), qPrintable(run.err));
-      QVERIFY2(run.err.contains(QStringLiteral("Usage: ")), qPrintable(run.err));
+      QVERIFY2(run.err.contains(QString::fromUtf8("用法：")), qPrintable(run.err));
     }
-    if (status == 0 && out == QStringLiteral("Usage: ")) {
-      QVERIFY(run.out.contains(QStringLiteral("--help")) && run.out.contains(QStringLiteral("--version")));
+    // The usage is the program's own, in Chinese like the window: no English sentence of the parser's.
+    const QString usage = status == 0 ? run.out : run.err;
+    if (usage.contains(QString::fromUtf8("用法："))) {
+      QVERIFY2(usage.contains(QString::fromUtf8("选项：")), qPrintable(usage));
+      QVERIFY2(usage.contains(QString::fromUtf8("-h, --help     显示本帮助并退出。")), qPrintable(usage));
+      QVERIFY2(usage.contains(QString::fromUtf8("-v, --version  显示版本并退出。")), qPrintable(usage));
+      for (const char* english : {"Usage", "Options", "Shows", "Displays"}) {
+        QVERIFY2(!usage.contains(QLatin1String(english)), qPrintable(usage));
+      }
     }
   }
 

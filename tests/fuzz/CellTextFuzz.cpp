@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the rules that tell how a cell text is shown: its kind, the units of a wide
 // text, the text the editor shows for markup, whether markup nests too deeply to lay out, the bounds
-// painting puts on a text and the text a cell shows. Each must hold the properties below for any input.
+// painting puts on a text, the text a cell shows and where its lines break. Each must hold the properties below for any
+// input.
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -9,8 +10,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "grid/layout/CellTextKind.h"
+#include "grid/layout/LineBreakRules.h"
 #include "grid/layout/ShownCellText.h"
 
 namespace {
@@ -183,6 +186,41 @@ void CheckShown(std::string_view text) {
   Check(prefix.starts_with(metrazil::CodePagePrefix(text, maxChars / 2)), "prefixes not nested");
 }
 
+// The input's byte pairs as UTF-16 units, each one wide, the first byte the width of a line: a first line
+// ends where a line may break or at the paragraph's end, fits unless it is a single word, and is the longest
+// that does.
+void CheckLineBreaks(std::string_view text) {
+  // Painting lays out no more than a cell can show: a few thousand characters.
+  constexpr std::size_t kMaxUnits = 4096;
+  std::u16string units;
+  for (std::size_t i = 1; i + 1 < text.size() && units.size() < kMaxUnits; i += 2) {
+    units.push_back(
+        static_cast<char16_t>(static_cast<unsigned char>(text[i]) << 8 | static_cast<unsigned char>(text[i + 1])));
+  }
+  const std::u16string_view paragraph(units.data(), metrazil::ParagraphEnd(units, 0));
+  const double width = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
+  // Each prefix's length less its trailing blanks: the width of a line ending there.
+  std::vector<double> shown(paragraph.size() + 1, 0);
+  for (std::size_t i = 0; i < paragraph.size(); ++i) {
+    const char16_t c = paragraph[i];
+    const bool blank = c == u' ' || c == u'\t' || c == 0x3000 || (c >= 0x2000 && c <= 0x200a && c != 0x2007);
+    shown[i + 1] = blank ? shown[i] : static_cast<double>(i + 1);
+  }
+  const std::size_t length =
+      metrazil::FirstLineLength(paragraph, width, [](std::size_t n) { return static_cast<double>(n); });
+  Check(length <= paragraph.size() && (length > 0 || paragraph.empty()), "first line length");
+  Check(length == paragraph.size() || metrazil::MayBreakBefore(paragraph, length), "a line ends inside a word");
+  std::size_t firstBreak = 1;
+  while (firstBreak < paragraph.size() &&
+         (shown[firstBreak] == 0 || !metrazil::MayBreakBefore(paragraph, firstBreak))) {
+    ++firstBreak;
+  }
+  Check(shown[length] <= width || length == std::min(firstBreak, paragraph.size()), "a line too wide");
+  for (std::size_t n = length + 1; n < paragraph.size() && shown[length] <= width; ++n) {
+    if (metrazil::MayBreakBefore(paragraph, n)) Check(shown[n] > width, "a shorter line than fits");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -193,5 +231,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckBounds(text);
   CheckNesting(text);
   CheckShown(text);
+  CheckLineBreaks(text);
   return 0;
 }

@@ -92,6 +92,20 @@ class Form1Test : public QObject {
     QVERIFY(!form_->IsReading());
   }
 
+  // The objects behind the accessible tree under a widget, walked from outside as a screen reader does.
+  static QList<QObject*> AccessibleObjects(QWidget* root) {
+    QList<QObject*> objects;
+    QList<QAccessibleInterface*> pending = {QAccessible::queryAccessibleInterface(root)};
+    while (!pending.isEmpty()) {
+      QAccessibleInterface* node = pending.takeLast();
+      if (node->object() != nullptr) objects.append(node->object());
+      for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface* child = node->child(i)) pending.append(child);
+      }
+    }
+    return objects;
+  }
+
   void Pick(int index) {
     form_->ComboBox1->setFocus();
     while (form_->ComboBox1->currentIndex() < index) QTest::keyClick(form_->ComboBox1, Qt::Key_Down);
@@ -145,6 +159,12 @@ class Form1Test : public QObject {
     QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
     QCOMPARE(form_->Label5->text(), U("输入长度"));
     QVERIFY(!form_->Button5->isVisible());
+    // Assistive tools see the window's controls, but not the button no one can see.
+    const QList<QObject*> exposed = AccessibleObjects(form_.get());
+    QVERIFY(exposed.contains(form_->Button1) && exposed.contains(form_->Edit2));
+    QVERIFY(!exposed.contains(form_->Button5));
+    QAccessibleInterface* application = QAccessible::queryAccessibleInterface(qApp);
+    for (int i = 0; i < application->childCount(); ++i) QVERIFY(application->child(i)->object() != form_->Button5);
     QCOMPARE(form_->Button1->geometry(), QRect(328, 72, 65, 21));
     QCOMPARE(form_->BitBtn1->text(), U("关闭[&C]"));
     const TTableGrid& grid = form_->TableGrid1->Model();
@@ -349,38 +369,81 @@ class Form1Test : public QObject {
     QVERIFY(notices_.isEmpty() && errors_.isEmpty());
   }
 
+  // Each failure comes after a good result for another item: a notice or an error leaves the result box
+  // empty, so no figure stays beside the new name, and the log keeps only the good line.
   void foreseenAndUnforeseenErrors_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("via");  // "button", "enter" or "selection" (the hidden button's handler)
     QTest::addColumn<QString>("notice");
     QTest::addColumn<QString>("error");
-    QTest::newRow("empty name") << QString() << "5" << U("请选择名称及输入数量") << QString();
-    QTest::newRow("empty quantity") << "X1" << QString() << U("请选择名称及输入数量") << QString();
+    const QString bad = U("库有问题，计算失败，请维护库");
+    const QString missing = U("请选择名称及输入数量");
+    QTest::newRow("empty name") << QString() << "5"
+                                << "button" << missing << QString();
+    QTest::newRow("empty quantity") << "X1" << QString() << "enter" << missing << QString();
+    QTest::newRow("empty quantity, selected") << "X1" << QString() << "selection" << missing << QString();
     QTest::newRow("factor 2. and .5") << "Y2"
-                                      << "5" << U("库有问题，计算失败，请维护库") << QString();
+                                      << "5"
+                                      << "button" << bad << QString();
+    QTest::newRow("factor 2. and .5, selected") << "Y2"
+                                                << "5"
+                                                << "selection" << bad << QString();
     QTest::newRow("quantity abc") << "X1"
-                                  << "abc" << QString() << U("'abc' is 不是一个有效的浮点值.");
-    QTest::newRow("quantity typed in Chinese") << "X1" << U("三") << QString() << U("'三' is 不是一个有效的浮点值.");
+                                  << "abc"
+                                  << "button" << QString() << U("'abc' is 不是一个有效的浮点值.");
+    QTest::newRow("quantity 1,000") << "X1"
+                                    << "1,000"
+                                    << "enter" << QString() << U("'1,000' is 不是一个有效的浮点值.");
+    QTest::newRow("quantity typed in Chinese")
+        << "X1" << U("三") << "button" << QString() << U("'三' is 不是一个有效的浮点值.");
+    QTest::newRow("product out of range") << "X1"
+                                          << "5e4931"
+                                          << "button" << QString() << U("浮点指针溢出.");
     QTest::newRow("missing name") << "nowhere"
-                                  << "5" << QString() << U("列表索引越界 (-1)");
+                                  << "5"
+                                  << "enter" << QString() << U("列表索引越界 (-1)");
+    QTest::newRow("missing name, selected") << "nowhere"
+                                            << "5"
+                                            << "selection" << QString() << U("列表索引越界 (-1)");
   }
 
   void foreseenAndUnforeseenErrors() {
     QFETCH(QString, name);
     QFETCH(QString, quantity);
+    QFETCH(QString, via);
     QFETCH(QString, notice);
     QFETCH(QString, error);
     WriteConversionTable();
     ShowForm();
-    form_->Label2->setText(QStringLiteral("old2"));
+    SetQuantity("100");
+    form_->ComboBox1->setEditText(U("兰花"));
+    QTest::mouseClick(form_->Button1, Qt::LeftButton);
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("50.000000"));
+    const QString log = Log();
     form_->ComboBox1->setEditText(name);
     form_->Edit1->setText(quantity);
-    QTest::mouseClick(form_->Button1, Qt::LeftButton);
+    if (via == QStringLiteral("button")) QTest::mouseClick(form_->Button1, Qt::LeftButton);
+    if (via == QStringLiteral("enter")) QTest::keyClick(form_->Edit1, Qt::Key_Return);
+    if (via == QStringLiteral("selection")) form_->Button5->click();
     QCOMPARE(notices_, notice.isNull() ? QStringList() : QStringList{notice});
     QCOMPARE(errors_, error.isNull() ? QStringList() : QStringList{error});
-    QCOMPARE(form_->Edit2->text(), QStringLiteral("0"));
-    QCOMPARE(Log(), QString());
-    if (name == QStringLiteral("nowhere")) QCOMPARE(form_->Label2->text(), QStringLiteral("old2"));
+    QCOMPARE(form_->Edit2->text(), QString());
+    QCOMPARE(Log(), log);
+    // A name found nowhere leaves the units of the item before.
+    if (name == QStringLiteral("nowhere")) QCOMPARE(form_->Label2->text(), U("尺"));
+  }
+
+  // Choosing nothing is no selection: the result of the item before stays.
+  void selectionOfAnEmptyNameChangesNothing() {
+    WriteConversionTable();
+    ShowForm();
+    SetQuantity("100");
+    Pick(0);
+    form_->ComboBox1->setEditText(QString());
+    form_->Button5->click();
+    QCOMPARE(form_->Edit2->text(), QStringLiteral("400.000000"));
+    QVERIFY(notices_.isEmpty() && errors_.isEmpty());
   }
 
   void selectionOfAMissingNameChangesOnlyTheQuantityCaption() {

@@ -1,5 +1,7 @@
 // Writes the README's screenshots of the four pages: run under an X server, e.g.
 //   xvfb-run -a -s "-screen 0 1024x768x24" build/release/tests/ui/ui_screenshots docs/screenshots
+// With "dark" after the folder the pages are shot under a dark desktop palette (names ending in -dark), with
+// "screen" the whole screen is shot as well (screen.png), to show where the window opened.
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -8,12 +10,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringList>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
 #include "base/ProgramDirectory.h"
+#include "tests/support/DarkPalette.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
 
@@ -23,6 +27,9 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   TApplication app(argc, argv);
   const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+  const QStringList options = QCoreApplication::arguments().mid(2);
+  const bool dark = options.contains(QStringLiteral("dark"));
+  if (dark) QApplication::setPalette(DarkPalette());
   QTemporaryDir dir;
   for (const char* name : {"data.dat", "data2.dat"}) {
     const QString file = QString::fromLatin1(name);
@@ -46,7 +53,14 @@ int main(int argc, char** argv) {
     form.PageControl1->setCurrentIndex(page);
     QTest::qWait(400);
     const QPixmap shot = form.screen()->grabWindow(form.winId());
-    if (!shot.save(out.filePath(QString::fromLatin1(names[page])))) return 1;
+    QString name = QString::fromLatin1(names[page]);
+    if (dark) name.replace(QStringLiteral(".png"), QStringLiteral("-dark.png"));
+    if (!shot.save(out.filePath(name))) return 1;
+  }
+  if (options.contains(QStringLiteral("screen"))) {
+    form.PageControl1->setCurrentIndex(0);
+    QTest::qWait(400);
+    if (!form.screen()->grabWindow(0).save(out.filePath(QStringLiteral("screen.png")))) return 1;
   }
   std::printf("%s\n", qPrintable(QFontInfo(form.font()).family()));
   return 0;

@@ -11,6 +11,7 @@
 #include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -71,6 +72,7 @@ class GridViewTest : public QObject {
   void paintsSelectionAndFocusRectangle();
   void partialRepaintsShowWhatAFullRepaintShows();
   void showsWholeLinesAndHidesTags();
+  void linesBreakBetweenWordsNeverInside();
   void markupLoadsNothingAndLongTextsStayCheap();
   void keyTableGivesEachPlaceItsAction();
   void keysMoveFocusSelectionAndView();
@@ -103,10 +105,10 @@ void GridViewTest::paintsHeaderBodyLinesAndEmptyArea() {
   QCOMPARE(Pixel(shot, 70, 20), dark);
   QCOMPARE(Pixel(shot, 127, 10), QColor(128, 128, 128));
   // Gradient: content height 19, band k starts at 1 + round(k * 1.9) and is 3 pixels high.
-  QCOMPARE(Pixel(shot, 120, 1), TGridPainter::GradientBand(fixed, 0));
-  QCOMPARE(Pixel(shot, 120, 11), TGridPainter::GradientBand(fixed, 5));
-  QCOMPARE(Pixel(shot, 120, 19), TGridPainter::GradientBand(fixed, 9));
-  QCOMPARE(TGridPainter::GradientBand(QColor(240, 240, 240), 5), QColor(248, 248, 248));  // 247.5 rounds up
+  QCOMPARE(Pixel(shot, 120, 1), TGridPainter::GradientBand(Qt::white, fixed, 0));
+  QCOMPARE(Pixel(shot, 120, 11), TGridPainter::GradientBand(Qt::white, fixed, 5));
+  QCOMPARE(Pixel(shot, 120, 19), TGridPainter::GradientBand(Qt::white, fixed, 9));
+  QCOMPARE(TGridPainter::GradientBand(Qt::white, QColor(240, 240, 240), 5), QColor(248, 248, 248));  // 247.5 rounds up
 
   // Body cell (1, 2) spans x 64..127, y 42..62: fill, grey lines right and bottom.
   QCOMPARE(Pixel(shot, 66, 44), base);
@@ -304,6 +306,51 @@ void GridViewTest::showsWholeLinesAndHidesTags() {
   model.SetColWidth(1, 0);
   QCOMPARE(h.grid->CellRect(1, 1), QRect());
   QCOMPARE(h.grid->CellRect(2, 1).left(), 64);
+}
+
+// The first line of a text in a rectangle just wide enough for `fits`: a number, a Latin word or a code is
+// one word, never broken inside; Chinese breaks between characters.
+void GridViewTest::linesBreakBetweenWordsNeverInside() {
+  GridViewHarness h;
+  const QFont font = h.grid->Style().bodyFont;
+  const QFontMetricsF metrics(font);
+  const struct {
+    const char* name;
+    const char* text;
+    const char* fits;
+    const char* firstLine;
+  } cases[] = {
+      {"a number is one word", "0.00811126712", "0.", "0.00811126712"},
+      {"a number, then its unit", "0.00811126712 kg", "0.008", "0.00811126712 "},
+      {"Latin words break at blanks", "round steel bar", "round steel b", "round steel "},
+      {"a code is one word", "HRB400", "HRB", "HRB400"},
+      {"a code, then Chinese", "HRB400钢筋", "HRB400钢", "HRB400钢"},
+      {"Chinese, then a code", "钢筋HRB400", "钢筋HRB", "钢筋"},
+      {"Chinese breaks between characters", "螺纹钢筋", "螺纹钢", "螺纹钢"},
+      {"a number inside Chinese stays whole", "直径12毫米", "直径1", "直径"},
+      {"a word longer than the cell", "0.00811126712kg/m", "0.0", "0.00811126712kg/m"},
+  };
+  for (const auto& c : cases) {
+    const int width = static_cast<int>(std::ceil(metrics.horizontalAdvance(QString::fromUtf8(c.fits)))) + 1;
+    const QStringList lines = TCellTextPainter::LineTexts(Gb(c.text), QRect(0, 0, width, 17), font);
+    QVERIFY2(!lines.isEmpty(), c.name);
+    QCOMPARE(lines.first(), QString::fromUtf8(c.firstLine));
+  }
+  // Rows tall enough for more lines show the words that follow, each whole.
+  QCOMPARE(TCellTextPainter::LineTexts("HRB400 HRB500", QRect(0, 0, 10, 100), font),
+           (QStringList{QStringLiteral("HRB400 "), QStringLiteral("HRB500")}));
+
+  // A number wider than its column is drawn from its first digit up to the column's edge.
+  TTableGrid& model = h.Model();
+  model.SetColWidth(1, 40);
+  model.WriteCell(1, 2, "0.00811126712");
+  const QRect text = TGridPainter::TextRect(h.grid->CellRect(1, 2));
+  const QImage shot = Shot(h.grid);
+  bool inkAtTheEdge = false;
+  for (int y = text.top(); y <= text.bottom(); ++y) {
+    for (int x = text.right() - 3; x <= text.right(); ++x) inkAtTheEdge |= qGray(shot.pixel(x, y)) < 160;
+  }
+  QVERIFY2(inkAtTheEdge, "the digits stop short of the column's edge");
 }
 
 long ResidentKilobytes() {

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QColor>
+
+namespace metrazil {
+
+// `colour` where text in it reads on `background` (or the reverse), else the colour nearest to it that
+// does: the core's contrast rule on Qt's colours. The alpha of `colour` stays.
+QColor ReadableOn(const QColor& colour, const QColor& background);
+
+}  // namespace metrazil
