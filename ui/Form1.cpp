@@ -1,5 +1,7 @@
 #include "ui/Form1.h"
 
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -246,28 +248,17 @@ void TForm1::BuildBottomStrip() {
 
 void TForm1::SetTabOrder() {
   // Each find box comes after its grid, before the page's buttons.
-  const QList<QWidget*> chain = {PageControl1,
-                                 ComboBox1,
-                                 RadioButton1,
-                                 RadioButton2,
-                                 Edit1,
-                                 Button1,
-                                 Edit2,
-                                 Memo1,
-                                 TableGrid1,
-                                 conversionTable_->FindBar().TextBox(),
-                                 Button2,
-                                 Button3,
-                                 Button4,
-                                 Button6,
-                                 TableGrid2,
-                                 addressBook_->FindBar().TextBox(),
-                                 Button7,
-                                 Button8,
-                                 Button9,
-                                 Button10,
-                                 Button11,
-                                 WebBrowser1,
+  const QList<QWidget*> chain = {PageControl1, ComboBox1,
+                                 RadioButton1, RadioButton2,
+                                 Edit1,        Button1,
+                                 Edit2,        Memo1,
+                                 TableGrid1,   conversionTable_->FindBar().TextBox(),
+                                 Button2,      Button3,
+                                 Button4,      Button6,
+                                 TableGrid2,   addressBook_->FindBar().TextBox(),
+                                 Button7,      Button8,
+                                 Button9,      Button10,
+                                 Button11,     WebBrowser1,
                                  BitBtn1};
   for (qsizetype i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
@@ -335,7 +326,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  for (TTablePage* page : Pages()) page->DropJournal();
   QWidget::closeEvent(event);
+}
+
+void TForm1::PreserveWorkAndExit() {
+  // No question may hold up a shutdown: the journals keep the unsaved work for the next start.
+  for (TTablePage* page : Pages()) page->KeepJournal();
+  ::_exit(0);
 }
 
 bool TForm1::SaveChangesBeforeClosing() {
@@ -353,7 +351,10 @@ void TForm1::FormShow() {
     for (TTablePage* page : Pages()) page->CutShort();
   });
   for (TTablePage* page : Pages()) {
-    if (!page->Read(pump)) continue;
+    const bool read = page->Read(pump);
+    // What killed instances left unsaved comes back before the page takes input.
+    page->StartJournal();
+    if (!read) continue;
     // The item list and the web page follow a complete read of data.dat only: a list from part of the
     // table would hide the names it lacks.
     if (page == conversionTable_) {

@@ -41,6 +41,9 @@ class TForm1 : public QWidget {
 
   // Loads the tables beside the program; runs once, when the window is first shown.
   void FormShow();
+  // For a termination signal or the end of the desktop session: makes the tables' journals durable and ends
+  // the process at once, asking nothing; the next start offers to recover the unsaved work.
+  void PreserveWorkAndExit();
   bool IsReading() const { return phase_ == TPhase::kReading || phase_ == TPhase::kClosingAfterRead; }
 
   // Calculation page.

@@ -4,20 +4,25 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <system_error>
 #include <utility>
 
 #include "base/Exception.h"
 #include "base/TableDirectory.h"
+#include "grid/file/JournalEntry.h"
+#include "grid/file/OrphanJournal.h"
 #include "grid/file/SavePlace.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
+#include "grid/file/TableJournal.h"
 #include "grid/model/GridEdits.h"
 #include "grid/view/GridEditSession.h"
 #include "grid/view/PaintWhileBusy.h"
@@ -25,8 +30,8 @@
 #include "ui/FindBar.h"
 #include "ui/Guarded.h"
 #include "ui/Question.h"
-#include "ui/ReadableText.h"
 #include "ui/ReadEventPump.h"
+#include "ui/ReadableText.h"
 #include "ui/ReportException.h"
 #include "ui/ShowNotice.h"
 
@@ -75,8 +80,13 @@ TTablePage::TTablePage(TTableGridView* view, QWidget* sheet, const char* fileNam
   BuildFindBar(number);
   BuildPageKeys();
   saved_.Mark(view_->Model(), Path());
+  // Every change the user makes, undone and redone ones too, goes into the journal as it is recorded.
+  view_->UndoStack().OnStep = [this](TGridStepEvent event, const TGridUndoStep& step) {
+    if (journal_ != nullptr) journal_->Append(EncodeJournalEntry(event, step));
+  };
 }
 
+// The journal's worker is stopped (its entries made durable, the file left) before the page goes.
 TTablePage::~TTablePage() = default;
 
 std::string TTablePage::Path() const { return TableDirectory() + fileName_; }
@@ -136,11 +146,19 @@ void TTablePage::Redo() {
 
 void TTablePage::SetState(TState state, const QString& reason) {
   state_ = state;
+  incompleteReason_ = state == TState::kIncomplete ? reason : QString();
   sheet_->setEnabled(state != TState::kReading);
-  const bool showReason = state == TState::kIncomplete && !reason.isEmpty();
-  statusLine_->setText(reason);
-  statusLine_->setToolTip(reason);  // the whole text when a long path cuts the line
-  statusLine_->setVisible(showReason);
+  ShowStatus();
+}
+
+void TTablePage::ShowStatus() {
+  QStringList lines;
+  if (!incompleteReason_.isEmpty()) lines.append(incompleteReason_);
+  if (!journalProblem_.isEmpty()) lines.append(journalProblem_);
+  const QString text = lines.join(Utf8("；"));
+  statusLine_->setText(text);
+  statusLine_->setToolTip(text);  // the whole text when a long path cuts the line
+  statusLine_->setVisible(!text.isEmpty());
   Layout();
 }
 
@@ -194,6 +212,7 @@ bool TTablePage::Read(TReadEventPump& pump) {
   }
   SetState(TState::kRead);
   saved_.Mark(grid, path);
+  readBase_ = report.file;
   readNotice_ = ReadNotice(fileName_, report);
   keepOldOnSave_ = !readNotice_.isEmpty();
   return true;
@@ -222,17 +241,23 @@ bool TTablePage::Save(bool replacedKnown) {
       !ConfirmReplace(window, fileName + Utf8(" 未能完整读入，保存将替换磁盘上的文件。仍然保存？"), "保存(&S)")) {
     return false;
   }
-  if (!replacedKnown && saved_.ReplacedOnDisk(view_->Model(), path) &&
+  const bool replaced = saved_.ReplacedOnDisk(view_->Model(), path);
+  if (replaced && !replacedKnown &&
       !ConfirmReplace(window, fileName + Utf8(" 在读入后已被其他程序修改。覆盖它？"), "覆盖")) {
     return false;
   }
   CreateTableDirectory(TableDirectory());
   TPaintWhileBusy yield;
-  WriteTableFile(view_->Model(), path, keepOldOnSave_ ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone,
+  // Another program's version, replaced on the user's word, stays as the backup: no answer can lose it.
+  WriteTableFile(view_->Model(), path,
+                 keepOldOnSave_ || replaced ? TSafeFile::TBackup::kKeepOld : TSafeFile::TBackup::kNone,
                  std::ref(yield));
   keepOldOnSave_ = false;
   SetState(TState::kRead);
   saved_.Mark(view_->Model(), path);
+  // The saved file is the journal's new base.
+  readBase_ = TJournalBase::OfPath(path);
+  if (journal_ != nullptr) journal_->Rebase(readBase_);
   return true;
 }
 
@@ -242,11 +267,12 @@ bool TTablePage::SaveBeforeClosing() {
   QString question = Utf8(tableName_) + Utf8("有未保存的修改，");
   if (replaced) question += Utf8("且 ") + Utf8(fileName_) + Utf8(" 在读入后已被其他程序修改，");
   question += Utf8("是否保存？");
+  // Enter must not overwrite another program's change: then 取消 is the default.
   switch (Ask(sheet_->window(), question,
               {{"保存(&S)", QMessageBox::AcceptRole},
                {"不保存(&N)", QMessageBox::DestructiveRole},
                {"取消", QMessageBox::RejectRole}},
-              0)) {
+              replaced ? 2 : 0)) {
     case 0:
       return Save(replaced);
     case 1:
@@ -254,6 +280,129 @@ bool TTablePage::SaveBeforeClosing() {
     default:
       return false;
   }
+}
+
+// ---- the recovery journal -----------------------------------------------------------------------------
+
+void TTablePage::StartJournal() {
+  if (state_ != TState::kRead && state_ != TState::kIncomplete) return;
+  const std::string path = Path();
+  std::vector<TOrphanJournal> replayedToo;
+  std::unique_ptr<TOrphanJournal> adopted;
+  if (state_ == TState::kRead) {
+    adopted = RecoverOrphans(replayedToo);
+  } else {
+    // The changes to a table read in part fit no file as it is: a later start keeps them aside.
+    readBase_.hashState = TJournalBase::THash::kUnknown;
+  }
+  // The worker tells its failure once; the page shows it on the window's thread.
+  const auto onFailure = [this](const EInOutError& error) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = ErrorBoxText(error.what())] {
+          journalProblem_ = Utf8("未能写入恢复记录（") + text + Utf8("），请保存修改");
+          ShowStatus();
+        },
+        Qt::QueuedConnection);
+  };
+  journal_ = adopted != nullptr ? std::make_unique<TTableJournal>(path, std::move(*adopted), onFailure)
+                                : std::make_unique<TTableJournal>(path, readBase_, onFailure);
+  if (replayedToo.empty()) return;
+  // A second journal replayed goes on in this one; its own file goes once that is durable.
+  for (TOrphanJournal& orphan : replayedToo) {
+    for (const std::string& entry : orphan.Entries()) journal_->Append(entry);
+  }
+  if (!journal_->SyncNow()) return;
+  for (TOrphanJournal& orphan : replayedToo) {
+    try {
+      orphan.Remove();
+    } catch (const std::exception& error) {
+      ReportException(error);
+    }
+  }
+}
+
+std::unique_ptr<TOrphanJournal> TTablePage::RecoverOrphans(std::vector<TOrphanJournal>& replayedToo) {
+  std::vector<TOrphanJournal> orphans = FindJournals(Path());
+  if (orphans.empty()) return nullptr;
+  TJournalBase now = readBase_;
+  try {
+    now.TakeHash(Path());
+  } catch (const EInOutError&) {
+    // A file that cannot be read again fits no journal: they are all kept aside.
+  }
+  std::unique_ptr<TOrphanJournal> adopted;
+  for (TOrphanJournal& orphan : orphans) {
+    // Each journal on its own: a failure is reported and the next one is still offered.
+    try {
+      if (!Recover(orphan, now)) continue;
+      if (adopted == nullptr) {
+        adopted = std::make_unique<TOrphanJournal>(std::move(orphan));
+      } else {
+        replayedToo.push_back(std::move(orphan));
+      }
+    } catch (const std::exception& error) {
+      ReportException(error);
+    }
+  }
+  return adopted;
+}
+
+bool TTablePage::Recover(TOrphanJournal& orphan, const TJournalBase& now) {
+  // Every entry is read before any is applied: a journal that is not whole is never half applied.
+  std::vector<TJournalEntry> entries;
+  bool whole = orphan.State() != TOrphanJournal::TState::kDamaged;
+  for (std::size_t i = 0; whole && i < orphan.Entries().size(); ++i) {
+    std::optional<TJournalEntry> entry = DecodeJournalEntry(orphan.Entries()[i]);
+    whole = entry.has_value();
+    if (whole) entries.push_back(std::move(*entry));
+  }
+  if (!whole) {
+    SetAside(orphan, " 的上次未保存的修改已损坏，未恢复，保留在 ");
+    return false;
+  }
+  if (!Matches(orphan.Base(), now)) {
+    SetAside(orphan, " 已被其他程序修改，上次未保存的修改未恢复，保留在 ");
+    return false;
+  }
+  const QString question = Utf8(fileName_) + Utf8(" 有上次未保存的修改。恢复它们？");
+  // Esc and the close box keep the work too: only 放弃 lets it go.
+  if (Ask(sheet_->window(), question, {{"恢复(&R)", QMessageBox::AcceptRole}, {"放弃(&D)", QMessageBox::RejectRole}}, 0,
+          0) == 1) {
+    orphan.Remove();
+    return false;
+  }
+  TTableGrid& grid = view_->Model();
+  TGridUndoStack& steps = view_->UndoStack();
+  std::size_t replayed = 0;
+  try {
+    const TTableGrid::TUpdateGuard update(grid);
+    for (; replayed < entries.size(); ++replayed) steps.Replay(grid, entries[replayed].event, entries[replayed].step);
+  } catch (const std::exception&) {
+    // A journal that cannot be made again in full is taken back, last entry first, and kept aside.
+    const TTableGrid::TUpdateGuard update(grid);
+    while (replayed > 0) {
+      const TJournalEntry& entry = entries[--replayed];
+      entry.event == TGridStepEvent::kUndone ? entry.step.Redo(grid) : entry.step.Undo(grid);
+    }
+    steps.Clear();
+    SetAside(orphan, " 的上次未保存的修改已损坏，未恢复，保留在 ");
+    return false;
+  }
+  return true;
+}
+
+void TTablePage::SetAside(TOrphanJournal& orphan, const char* why) {
+  const std::string kept = orphan.SetAside();
+  ShowNotice(Utf8(fileName_) + Utf8(why) + QString::fromLocal8Bit(kept.c_str()));
+}
+
+void TTablePage::DropJournal() {
+  if (journal_ != nullptr) journal_->Discard();
+}
+
+void TTablePage::KeepJournal() {
+  if (journal_ != nullptr) journal_->SyncNow();
 }
 
 // ---- the page's buttons --------------------------------------------------------------------------------

@@ -3,9 +3,12 @@
 #include <QKeySequence>
 #include <QObject>
 #include <QString>
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "grid/file/JournalBase.h"
 #include "grid/file/TableSaveBaseline.h"
 
 class QLabel;
@@ -14,7 +17,9 @@ class QWidget;
 namespace metrazil {
 
 class TFindBar;
+class TOrphanJournal;
 class TReadEventPump;
+class TTableJournal;
 class TTableGridView;
 
 // One table page (the conversion table, the address book) as a document: its grid over the table file, the
@@ -57,6 +62,19 @@ class TTablePage : public QObject {
   // A read ended by closing the window leaves the page incomplete, as one still waiting for its turn.
   void CutShort();
 
+  // The recovery journal: every change to the table since it was last read or saved goes into a journal file
+  // beside it, so that a kill, a crash or a power cut loses none of it.
+  //
+  // After the start-up read, before the page takes input: offers the journals that killed instances left
+  // of this table, one after the other (replayed onto the table as read, unsaved, their steps on the undo
+  // list; or removed), keeps aside those that do not fit the file as read and says so, and starts this
+  // instance's journal. A page read in part journals too, on a base no file matches.
+  void StartJournal();
+  // The window closes on the user's word: the journal goes (what it held was saved, or the user said 不保存).
+  void DropJournal();
+  // A shutdown or a signal: everything journaled is made durable, for the next start to offer.
+  void KeepJournal();
+
   // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
   // replaces a file the page did not read completely or one another program changed (unless the close
   // question already said so); false when the user cancelled or the page is still being read.
@@ -91,6 +109,16 @@ class TTablePage : public QObject {
   void BuildPageKeys();
   // Puts the page in a state: its input, its status line (with the reason when incomplete) and the grid's room.
   void SetState(TState state, const QString& reason = {});
+  // The status line says why the table is incomplete and that the journal failed, whichever apply.
+  void ShowStatus();
+  // The journals killed instances left: each offered, kept aside or removed. The first one replayed is
+  // returned for this instance's journal to go on with; any later ones replayed go to replayedToo.
+  std::unique_ptr<TOrphanJournal> RecoverOrphans(std::vector<TOrphanJournal>& replayedToo);
+  // One orphan offered, or kept aside when it is damaged or does not fit the file as now; true when it was
+  // replayed. now is the file as read, its hash taken.
+  bool Recover(TOrphanJournal& orphan, const TJournalBase& now);
+  // Keeps the orphan aside and says why.
+  void SetAside(TOrphanJournal& orphan, const char* why);
   // The grid takes the page's room above the buttons that the status line and the find bar leave it.
   void Layout();
 
@@ -107,7 +135,11 @@ class TTablePage : public QObject {
   // The read left lines out or converted the file from UTF-8: the first save afterwards keeps the old file
   // as "<name>.bak", since the new one cannot give back everything the old one held.
   bool keepOldOnSave_ = false;
-  QString readNotice_;  // what the last read would have a save lose
+  QString readNotice_;        // what the last read would have a save lose
+  QString incompleteReason_;  // why the read failed
+  TJournalBase readBase_;     // the file as last read or saved, for the journal
+  std::unique_ptr<TTableJournal> journal_;
+  QString journalProblem_;  // the journal's failure, told once
 };
 
 }  // namespace metrazil

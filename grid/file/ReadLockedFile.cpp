@@ -65,7 +65,7 @@ TReadLockedFile::TAttempt TReadLockedFile::TryOpen(const std::string& path) {
     return TAttempt::kReplaced;
   }
   fd_ = fd;
-  size_ = static_cast<std::size_t>(opened.st_size);
+  opened_ = opened;
   return TAttempt::kOpened;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -31,7 +33,9 @@ class TReadLockedFile {
   TReadLockedFile& operator=(const TReadLockedFile&) = delete;
 
   // The file's size when it was opened.
-  std::size_t Size() const { return size_; }
+  std::size_t Size() const { return static_cast<std::size_t>(opened_.st_size); }
+  // What fstat told of the file when it was opened.
+  const struct stat& Opened() const { return opened_; }
   // Up to capacity bytes into buffer; 0 at the end. Errors: EInOutError.
   std::size_t Read(char* buffer, std::size_t capacity);
   // Reads from the start again. Errors: EInOutError.
@@ -45,7 +49,7 @@ class TReadLockedFile {
   TAttempt TryOpen(const std::string& path);
 
   int fd_ = -1;
-  std::size_t size_ = 0;
+  struct stat opened_ {};
 };
 
 }  // namespace metrazil

@@ -290,7 +290,10 @@ TTableReadReport ReadTableFile(TTableGrid& grid, const std::string& path,
     });
     file.Rewind();
   }
-  return ReadThrough(grid, source, file.Size(), yieldBetweenLines, toCodePage, [&file] { file.Close(); });
+  TTableReadReport report =
+      ReadThrough(grid, source, file.Size(), yieldBetweenLines, toCodePage, [&file] { file.Close(); });
+  report.file = TJournalBase::OfStat(file.Opened());
+  return report;
 }
 
 }  // namespace metrazil

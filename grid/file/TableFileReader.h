@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "grid/file/JournalBase.h"
 #include "grid/file/ReadLockedFile.h"
 #include "grid/file/TableFileLines.h"
 #include "grid/file/YieldCadence.h"
@@ -66,6 +67,9 @@ struct TTableReadReport {
   std::vector<std::size_t> firstLines;  // the numbers (from 1) of the first kLinesNamed lines counted
   TEncoding encoding = TEncoding::kCodePage;
   bool byteOrderMark = false;  // a UTF-8 byte-order mark before the count line was skipped
+  // The file as it was opened (its stamp; the hash is taken later), for a journal of the changes made to the
+  // table read. NoFile for reads of bytes in memory.
+  TJournalBase file;
 
   std::size_t Count(TLeftOut kind) const { return leftOut[static_cast<std::size_t>(kind)]; }
   void Add(TLeftOut kind, std::size_t line) {

@@ -1,11 +1,18 @@
 #include "grid/model/GridUndoStack.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace metrazil {
 
 void TGridUndoStack::Push(TGridUndoStep step) {
   if (step.ChangesNothing()) return;
+  step.id = ++lastId_;
+  if (OnStep) OnStep(TGridStepEvent::kRecorded, step);
+  Record(std::move(step));
+}
+
+void TGridUndoStack::Record(TGridUndoStep step) {
   for (const TGridUndoStep& dropped : undone_) textBytes_ -= dropped.TextBytes();
   undone_.clear();
   const std::size_t bytes = step.TextBytes();
@@ -32,9 +39,41 @@ void TGridUndoStack::Clear() {
   textBytes_ = 0;
 }
 
-const TGridUndoStep* TGridUndoStack::Undo(TTableGrid& grid) { return Move(grid, done_, undone_, true); }
+const TGridUndoStep* TGridUndoStack::Undo(TTableGrid& grid) {
+  const TGridUndoStep* step = Move(grid, done_, undone_, true);
+  if (step != nullptr && OnStep) OnStep(TGridStepEvent::kUndone, *step);
+  return step;
+}
 
-const TGridUndoStep* TGridUndoStack::Redo(TTableGrid& grid) { return Move(grid, undone_, done_, false); }
+const TGridUndoStep* TGridUndoStack::Redo(TTableGrid& grid) {
+  const TGridUndoStep* step = Move(grid, undone_, done_, false);
+  if (step != nullptr && OnStep) OnStep(TGridStepEvent::kRedone, *step);
+  return step;
+}
+
+void TGridUndoStack::Replay(TTableGrid& grid, TGridStepEvent event, const TGridUndoStep& step) {
+  switch (event) {
+    case TGridStepEvent::kRecorded:
+      step.Redo(grid);
+      lastId_ = std::max(lastId_, step.id);
+      Record(step);
+      return;
+    case TGridStepEvent::kUndone:
+      if (!done_.empty() && done_.back().id == step.id) {
+        Move(grid, done_, undone_, true);
+      } else {
+        step.Undo(grid);
+      }
+      return;
+    case TGridStepEvent::kRedone:
+      if (!undone_.empty() && undone_.back().id == step.id) {
+        Move(grid, undone_, done_, false);
+      } else {
+        step.Redo(grid);
+      }
+      return;
+  }
+}
 
 const TGridUndoStep* TGridUndoStack::Move(TTableGrid& grid, std::deque<TGridUndoStep>& from,
                                           std::deque<TGridUndoStep>& to, bool undo) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
@@ -103,6 +104,9 @@ struct TGridUndoStep {
   // Where the user is taken when the step is undone or redone, and the other corner of the block it touched.
   TCellAddress focus;
   TCellAddress blockEnd;
+  // Given by the undo list when the step is recorded, counting up through the program's run: tells a step
+  // undone or redone later from the others (see TGridUndoStack::Replay). 0 until recorded.
+  std::uint64_t id = 0;
 
   void Redo(TTableGrid& grid) const;
   void Undo(TTableGrid& grid) const;
