@@ -1,0 +1,427 @@
+// Unsaved work after a kill, a crash or a shutdown: the real program is run as a child process, changes its
+// tables as a user does and is killed (SIGKILL) or told to end (SIGTERM); the next start offers the changes
+// back, and a save then writes what a save without the kill wrote. Also: the journals of running instances
+// are left alone, those that do not fit the file are kept aside, and no answer's default overwrites another
+// program's change.
+#include <fcntl.h>
+#include <signal.h>
+
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/ProgramDirectory.h"
+#include "grid/file/SystemCalls.h"
+#include "grid/file/TableFileWriter.h"
+#include "grid/view/GridEditSession.h"
+#include "grid/view/GridHeaderEditor.h"
+#include "grid/view/TableGridView.h"
+#include "tests/support/DoubleClickColumnBorder.h"
+#include "tests/support/FormTestBase.h"
+#include "tests/support/QuestionAnswerer.h"
+#include "ui/Application.h"
+#include "ui/Form1.h"
+#include "ui/ReportException.h"
+#include "ui/ShowNotice.h"
+#include "ui/ShutdownWatch.h"
+#include "ui/WebBrowser.h"
+
+namespace metrazil {
+
+namespace {
+
+QString U(const char* text) { return QString::fromUtf8(text); }
+
+void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
+}
+
+void Type(const char* text) {
+  for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+}
+
+TTableGridView* Page(TForm1& form, int index) {
+  form.PageControl1->setCurrentIndex(index);
+  TTableGridView* grid = index == 1 ? form.TableGrid1 : form.TableGrid2;
+  grid->setFocus();
+  QCoreApplication::processEvents();
+  return grid;
+}
+
+// Every kind of change a user makes, through the window: edits of a cell and of a header, the row and column
+// buttons, a fitted width, a paste, a clear, a cut, and undo and redo among them.
+void ChangeEveryWay(TForm1& form) {
+  TTableGridView* table = Page(form, 1);
+  table->MoveFocus(1, 2, false);
+  Type("9.5");
+  Key(Qt::Key_Return);
+  table->EditSession().BeginHeaderEdit(2);
+  QTest::keyClicks(table->EditSession().HeaderEditor(), "x");
+  table->EditSession().EndAllEdits();
+  form.Button2Click();
+  table->MoveFocus(0, 3, false);
+  form.Button6Click();
+  table->MoveFocus(0, 5, false);
+  form.Button3Click();
+  Key(Qt::Key_Z, Qt::ControlModifier);
+  Key(Qt::Key_Y, Qt::ControlModifier);
+  DoubleClickColumnBorder(*table, 0);
+
+  TTableGridView* book = Page(form, 2);
+  book->MoveFocus(0, 1, false);
+  QGuiApplication::clipboard()->setText(U("张三\t010\n李四\t021\n王五\t0755\n"));
+  Key(Qt::Key_V, Qt::ControlModifier);
+  book->MoveFocus(1, 2, false);
+  book->MoveFocus(1, 3, true);
+  Key(Qt::Key_Delete);
+  book->MoveFocus(0, 3, false);
+  Key(Qt::Key_X, Qt::ControlModifier);
+  form.Button11Click();
+  Key(Qt::Key_Z, Qt::ControlModifier);
+}
+
+// The child: the program as main() runs it, over the directory given, with the change asked for.
+int RunChild(int argc, char** argv) {
+  const std::string dir = argv[2];
+  const std::string change = argv[3];
+  const std::string ending = argv[4];
+  SetProgramDirectoryForTesting(dir);
+  TApplication application(argc, argv);
+  SetNoticePresenter([](const QString& text) { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); });
+  SetErrorBoxPresenter([](const QString& text) { std::fprintf(stderr, "error: %s\n", qPrintable(text)); });
+  TWebBrowser::SetNavigator([](const QUrl&) {});
+  TForm1 form;
+  const TShutdownWatch shutdownWatch;
+  QObject::connect(&shutdownWatch, &TShutdownWatch::shutdownRequested, &form, &TForm1::PreserveWorkAndExit);
+  form.show();
+  QTest::qWaitForWindowExposed(&form);
+  while (form.IsReading() || !form.isVisible()) QTest::qWait(10);
+  QTest::qWait(50);
+  if (change == "every") {
+    ChangeEveryWay(form);
+  } else {
+    // "cell:COL:ROW:TEXT" on the conversion table.
+    const QStringList parts = QString::fromStdString(change).split(QLatin1Char(':'));
+    Page(form, 1)->MoveFocus(parts[1].toInt(), parts[2].toInt(), false);
+    Type(parts[3].toLatin1().constData());
+    Key(Qt::Key_Return);
+  }
+  if (ending == "save") {
+    form.Button4Click();
+    form.Button10Click();
+    form.close();
+    std::puts("saved");
+    return 0;
+  }
+  std::puts("ready");
+  std::fflush(stdout);
+  return TApplication::exec();
+}
+
+QByteArray FileBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+void CopyExamples(const QString& dir) {
+  for (const char* name : {"data.dat", "data2.dat"}) {
+    QFile::copy(QStringLiteral(METRAZIL_EXAMPLES_DIR "/") + QLatin1String(name), dir + QLatin1Char('/') + name);
+  }
+}
+
+}  // namespace
+
+class RecoveryTest : public TFormTestBase {
+  Q_OBJECT
+
+  // The program in a child process over the test's directory (or another), once it has made its change.
+  std::unique_ptr<QProcess> StartChild(const QString& dir, const QString& change, const char* ending = "wait") {
+    auto child = std::make_unique<QProcess>();
+    child->setProcessChannelMode(QProcess::SeparateChannels);
+    child->start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--child"), dir, change, QString::fromLatin1(ending)});
+    const QByteArray expected = ending == std::string("save") ? "saved" : "ready";
+    QByteArray out;
+    QElapsedTimer waited;
+    waited.start();
+    while (!out.contains(expected) && waited.elapsed() < 60000 && child->state() != QProcess::NotRunning) {
+      child->waitForReadyRead(200);
+      out += child->readAllStandardOutput();
+    }
+    if (!out.contains(expected)) {
+      qWarning("child: %s", child->readAllStandardError().constData());
+      return nullptr;
+    }
+    return child;
+  }
+  // Kills the child a fifth of a second and more after its last change, as a user's last keystroke may be.
+  static void Kill(QProcess& child, int signal) {
+    QTest::qWait(300);
+    ::kill(static_cast<pid_t>(child.processId()), signal);
+    QVERIFY(child.waitForFinished(10000));
+  }
+  QStringList Journals(const char* table) const {
+    return QDir(dir_->path())
+        .entryList({QStringLiteral(".%1.journal-*").arg(QLatin1String(table))}, QDir::Files | QDir::Hidden);
+  }
+  QStringList KeptAside(const char* table) const {
+    return QDir(dir_->path())
+        .entryList({QStringLiteral("%1.unsaved-changes-*").arg(QLatin1String(table))}, QDir::Files);
+  }
+  QString Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
+  // The window as the next start shows it, its questions answered, once the reads are through.
+  void StartAgain() {
+    form_ = std::make_unique<TForm1>();
+    form_->show();
+    QTRY_VERIFY_WITH_TIMEOUT(form_->isVisible() && !form_->IsReading(), 20000);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  }
+  QString StatusLine(int page) const {
+    auto* line = form_->findChild<QLabel*>(QStringLiteral("StatusLine%1").arg(page));
+    return line != nullptr && line->isVisibleTo(form_.get()) ? line->text() : QString();
+  }
+
+  QStringList notices_;
+
+ private slots:
+  void initTestCase() {
+    InstallQuietPresenters();
+    SetNoticePresenter([this](const QString& text) { notices_.append(text); });
+  }
+  void init() {
+    notices_.clear();
+    MakeProgramDirectory();
+    CopyExamples(dir_->path());
+  }
+  void cleanup() {
+    sys::SetFault(nullptr);
+    CloseForm();
+  }
+
+  void everyChangeComesBackAfterTheProcessEnds_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGKILL") << SIGKILL;
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+  }
+  void everyChangeComesBackAfterTheProcessEnds() {
+    QFETCH(int, signal);
+    QTemporaryDir reference;
+    CopyExamples(reference.path());
+    std::unique_ptr<QProcess> saving = StartChild(reference.path(), QStringLiteral("every"), "save");
+    QVERIFY(saving != nullptr && saving->waitForFinished(10000));
+
+    std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("every"));
+    QVERIFY(child != nullptr);
+    QElapsedTimer ending;
+    ending.start();
+    Kill(*child, signal);
+    if (signal != SIGKILL) {
+      QVERIFY2(ending.elapsed() < 300 + 2000, "a termination signal ends the program within 2 s");
+      QCOMPARE(child->exitStatus(), QProcess::NormalExit);
+    }
+    QCOMPARE(Journals("data.dat").size(), 1);
+    QCOMPARE(Journals("data2.dat").size(), 1);
+
+    TQuestionAnswerer answers({U("恢复(&R)"), U("恢复(&R)")});
+    StartAgain();
+    QCOMPARE(answers.asked, QStringList({U("data.dat 有上次未保存的修改。恢复它们？"),
+                                         U("data2.dat 有上次未保存的修改。恢复它们？")}));
+    QCOMPARE(answers.defaults, QStringList({U("恢复(&R)"), U("恢复(&R)")}));
+    QVERIFY(answers.looksRight);
+    QVERIFY(notices_.isEmpty());
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())),
+             FileBytes(reference.filePath(QStringLiteral("data.dat"))));
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid2->Model())),
+             FileBytes(reference.filePath(QStringLiteral("data2.dat"))));
+    QVERIFY(FileBytes(Path("data.dat")) != FileBytes(reference.filePath(QStringLiteral("data.dat"))));
+
+    // The replayed steps are on the undo list: the last one undone there can be made again, and the
+    // others stepped back through.
+    TTableGridView* book = OpenPage(2);
+    Key(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(book->Model().ColCount(), 6);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(book->Model().ColCount(), 5);
+
+    // Unsaved until saved: then the files are what the save without the kill wrote, and no journal is left.
+    form_->Button4Click();
+    form_->Button10Click();
+    QCOMPARE(FileBytes(Path("data.dat")), FileBytes(reference.filePath(QStringLiteral("data.dat"))));
+    QCOMPARE(FileBytes(Path("data2.dat")), FileBytes(reference.filePath(QStringLiteral("data2.dat"))));
+    QVERIFY(form_->close());
+    QTRY_COMPARE(Journals("data.dat"), QStringList());
+    QCOMPARE(Journals("data2.dat"), QStringList());
+  }
+
+  void discardedWorkIsGoneAndAnOrdinaryCloseLeavesNoJournal() {
+    std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("cell:1:2:7"));
+    QVERIFY(child != nullptr);
+    Kill(*child, SIGKILL);
+    const QByteArray before = FileBytes(Path("data.dat"));
+    {
+      TQuestionAnswerer answers({U("放弃(&D)")});
+      StartAgain();
+      QCOMPARE(answers.asked.size(), 1);
+    }
+    QCOMPARE(Journals("data.dat"), QStringList());
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())), before);
+
+    // An edit closed without saving leaves nothing behind either.
+    TTableGridView* table = OpenPage(1);
+    Type("5");
+    Key(Qt::Key_Return);
+    QTRY_COMPARE(Journals("data.dat").size(), 1);
+    TQuestionAnswerer answers({U("不保存(&N)")});
+    QVERIFY(form_->close());
+    QCOMPARE(Journals("data.dat"), QStringList());
+    QCOMPARE(FileBytes(Path("data.dat")), before);
+    Q_UNUSED(table);
+  }
+
+  void aRunningInstancesJournalIsNotOffered() {
+    std::unique_ptr<QProcess> running = StartChild(dir_->path(), QStringLiteral("cell:1:2:7"));
+    QVERIFY(running != nullptr);
+    QTest::qWait(300);
+    {
+      TQuestionAnswerer answers({});
+      StartAgain();
+      QCOMPARE(answers.asked, QStringList());
+      QCOMPARE(Journals("data.dat").size(), 1);
+      QVERIFY(form_->close());
+      QCOMPARE(Journals("data.dat").size(), 1);  // nor removed when this one closes
+    }
+    Kill(*running, SIGKILL);
+    TQuestionAnswerer answers({U("恢复(&R)")});
+    StartAgain();
+    QCOMPARE(answers.asked.size(), 1);
+    QCOMPARE(form_->TableGrid1->Model().ReadCell(1, 2), "7");
+  }
+
+  void twoKilledInstancesAreOfferedInTurn() {
+    // Two instances at work side by side, each with its own journal, killed together.
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const char* change : {"cell:1:2:7", "cell:2:3:8"}) {
+      children.push_back(StartChild(dir_->path(), QString::fromLatin1(change)));
+      QVERIFY(children.back() != nullptr);
+    }
+    for (const auto& child : children) Kill(*child, SIGKILL);
+    QCOMPARE(Journals("data.dat").size(), 2);
+    TQuestionAnswerer answers({U("恢复(&R)"), U("恢复(&R)")});
+    StartAgain();
+    QCOMPARE(answers.asked.size(), 2);
+    QCOMPARE(form_->TableGrid1->Model().ReadCell(1, 2), "7");
+    QCOMPARE(form_->TableGrid1->Model().ReadCell(2, 3), "8");
+    // Both go on in this instance's journal, which a later kill would leave for the next start.
+    QTRY_COMPARE(Journals("data.dat").size(), 1);
+  }
+
+  // A journal that does not fit the file as it now is (another program saved it) or that is damaged is kept
+  // aside under a name that says what it is, and the window says where; the table is the file as it is.
+  void journalsThatCannotBeReplayedAreKeptAside_data() {
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("file changed") << false << U("data.dat 已被其他程序修改，上次未保存的修改未恢复，保留在 ");
+    QTest::newRow("damaged") << true << U("data.dat 的上次未保存的修改已损坏，未恢复，保留在 ");
+  }
+  void journalsThatCannotBeReplayedAreKeptAside() {
+    QFETCH(bool, damaged);
+    QFETCH(QString, says);
+    std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("cell:1:2:7"));
+    QVERIFY(child != nullptr);
+    Kill(*child, SIGKILL);
+    const QString journal = dir_->filePath(Journals("data.dat").value(0));
+    if (damaged) {
+      QFile file(journal);
+      QVERIFY(file.open(QIODevice::ReadWrite));
+      file.seek(20);  // inside the header
+      file.write("\xFF\xFF\xFF\xFF", 4);
+    } else {
+      QFile file(Path("data.dat"));
+      QVERIFY(file.open(QIODevice::Append));
+      file.write("0,9,other program\r\n");
+    }
+    const QByteArray onDisk = FileBytes(Path("data.dat"));
+    TQuestionAnswerer answers({});
+    StartAgain();
+    QCOMPARE(answers.asked, QStringList());
+    QCOMPARE(KeptAside("data.dat").size(), 1);
+    QCOMPARE(notices_, QStringList({says + dir_->filePath(KeptAside("data.dat").value(0))}));
+    QCOMPARE(Journals("data.dat"), QStringList());
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())).size() > 0, true);
+    QCOMPARE(FileBytes(Path("data.dat")), onDisk);
+    QVERIFY(form_->TableGrid1->Model().ReadCell(1, 2) != "7");
+  }
+
+  // With another program's change on disk, Enter on the close question keeps the window open and the file as
+  // it is; saving over the change on the user's word keeps it as the backup.
+  void noDefaultOverwritesAnotherProgramsChange() {
+    StartAgain();
+    OpenPage(1);
+    Type("5");
+    Key(Qt::Key_Return);
+    QFile::remove(Path("data.dat"));
+    QFile other(Path("data.dat"));
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.write("5,3\r\n0,1,other program\r\n");
+    other.close();
+    const QByteArray theirs = FileBytes(Path("data.dat"));
+    {
+      TQuestionAnswerer answers({QStringLiteral("Enter")});
+      QVERIFY(!form_->close());
+      QCOMPARE(answers.asked.size(), 1);
+      QVERIFY(answers.asked[0].contains(U("已被其他程序修改")));
+      QCOMPARE(answers.defaults, QStringList({U("取消")}));
+    }
+    QCOMPARE(FileBytes(Path("data.dat")), theirs);
+    TQuestionAnswerer answers({U("保存(&S)")});
+    QVERIFY(form_->close());
+    QCOMPARE(FileBytes(Path("data.dat.bak")), theirs);
+    QVERIFY(FileBytes(Path("data.dat")) != theirs);
+  }
+
+  // A journal that cannot be written is said once in the page's status line; the user can still save.
+  void aFailingJournalIsToldOnceAndSavingGoesOn() {
+    StartAgain();
+    sys::SetFault([](const char* call) { return std::string_view(call) == "fdatasync" ? ENOSPC : 0; });
+    TTableGridView* table = OpenPage(1);
+    Type("5");
+    Key(Qt::Key_Return);
+    QTRY_VERIFY(StatusLine(1).contains(U("未能写入恢复记录")));
+    const QString told = StatusLine(1);
+    table->MoveFocus(1, 3, false);
+    Type("6");
+    Key(Qt::Key_Return);
+    QTest::qWait(600);
+    QCOMPARE(StatusLine(1), told);
+    QVERIFY(errors_.isEmpty());
+    form_->Button4Click();
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(table->Model())), FileBytes(Path("data.dat")));
+    sys::SetFault(nullptr);
+  }
+};
+
+}  // namespace metrazil
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--child") return metrazil::RunChild(argc, argv);
+  metrazil::TApplication app(argc, argv);
+  metrazil::RecoveryTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "RecoveryTest.moc"
