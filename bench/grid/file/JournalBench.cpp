@@ -1,6 +1,7 @@
 // The recovery journal: the window thread's cost of one Append, a million entries through to the disk,
 // the scan of a journal of a million entries at start, and the hash of a 1M-row table that a journal takes
-// on its worker thread when it is first written.
+// on its worker thread when it is first written. Then the journal of a user's changes to a 1M-row table: a
+// cell edit, and a clear of the whole body beside the clear itself.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -9,8 +10,12 @@
 #include <vector>
 
 #include "grid/file/JournalBase.h"
+#include "grid/file/JournalEntry.h"
 #include "grid/file/OrphanJournal.h"
+#include "grid/file/TableFileReader.h"
 #include "grid/file/TableJournal.h"
+#include "grid/model/GridEdits.h"
+#include "grid/model/GridUndoStack.h"
 #include "support/BenchTables.h"
 
 namespace metrazil {
@@ -91,6 +96,76 @@ void BM_JournalHashOfMillionRowTable(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(table)));
 }
 BENCHMARK(BM_JournalHashOfMillionRowTable)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+TTableGrid& MillionRows() {
+  static TTableGrid grid;
+  static bool read = false;
+  if (!read) {
+    ReadTableFile(grid, BenchTablePath(kEntries));
+    read = true;
+  }
+  return grid;
+}
+
+// An edit of one cell of the million-row table as the window records it: the step, its entry and the Append,
+// on the window's thread.
+void BM_JournalOfCellEditAtMillionRows(benchmark::State& state) {
+  const TScratch scratch;
+  TTableGrid& grid = MillionRows();
+  TTableJournal journal(scratch.Table(), TJournalBase::NoFile());
+  TGridUndoStack steps;
+  steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
+    journal.Append(EncodeJournalEntry(event, step));
+  };
+  int row = 1;
+  for (auto _ : state) {
+    std::string before = grid.ReadCell(2, row);
+    grid.WriteCell(2, row, "0.617000");
+    steps.Push(TextWritten(grid, 2, row, std::move(before)));
+    row = row % kEntries + 1;
+  }
+  journal.SyncNow(std::chrono::seconds(60));
+  journal.Discard();
+}
+BENCHMARK(BM_JournalOfCellEditAtMillionRows);
+
+// The body of the million-row table cleared, as Delete does it, without and with its journal: the journal's
+// part is the entry made and appended on the window's thread; its bytes reach the disk on the worker, which
+// the second figure waits for too.
+void ClearWholeBody(benchmark::State& state, bool journaled, bool durable) {
+  TTableGrid& grid = MillionRows();
+  const TScratch scratch;
+  TTableJournal journal(scratch.Table(), TJournalBase::NoFile());
+  TGridUndoStack steps;
+  if (journaled) {
+    steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
+      journal.Append(EncodeJournalEntry(event, step));
+    };
+  }
+  for (auto _ : state) {
+    steps.Push(ClearBlock(grid, TCellAddress{0, 1}, TCellAddress{grid.ColCount() - 1, grid.RowCount() - 1}));
+    if (durable && !journal.SyncNow(std::chrono::seconds(60))) state.SkipWithError("not durable");
+    state.PauseTiming();
+    const std::uint64_t bytes = journal.Path().empty() ? 0 : fs::file_size(journal.Path());
+    state.counters["journal MB"] = static_cast<double>(bytes) / 1e6;
+    steps.OnStep = nullptr;
+    steps.Undo(grid);
+    journal.Rebase(TJournalBase::NoFile());
+    if (journaled) {
+      steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
+        journal.Append(EncodeJournalEntry(event, step));
+      };
+    }
+    state.ResumeTiming();
+  }
+  journal.Discard();
+}
+void BM_ClearWholeBody(benchmark::State& state) { ClearWholeBody(state, false, false); }
+void BM_ClearWholeBodyJournaled(benchmark::State& state) { ClearWholeBody(state, true, false); }
+void BM_ClearWholeBodyJournaledDurable(benchmark::State& state) { ClearWholeBody(state, true, true); }
+BENCHMARK(BM_ClearWholeBody)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClearWholeBodyJournaled)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ClearWholeBodyJournaledDurable)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace metrazil
