@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,13 +20,12 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QStyle>
-#include <QSvgRenderer>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -87,12 +85,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
   return button;
 }
 
-// The icon's SVG rendered at build time: an SVG icon would load the SVG icon engine and probe every
-// image-format plugin before the window first shows.
-QIcon WindowIcon() {
+// Pictures rendered at build time: an SVG icon would load the SVG icon engine and probe every image-format
+// plugin before the window first shows, and the style's close icon searches the icon themes' folders.
+template <std::size_t kSizes>
+QIcon BuiltIcon(const unsigned char* pixels, const std::array<int, kSizes>& sizes) {
   QIcon icon;
-  const unsigned char* pixels = kIconPixels;
-  for (const int size : kIconSizes) {
+  for (const int size : sizes) {
     icon.addPixmap(QPixmap::fromImage(QImage(pixels, size, size, QImage::Format_ARGB32_Premultiplied)));
     pixels += static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4;
   }
@@ -203,7 +201,7 @@ TForm1::TForm1(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));
-  setWindowIcon(WindowIcon());
+  setWindowIcon(BuiltIcon(kIconPixels, kIconSizes));
   QFont song(Utf8("宋体"));
   song.setPixelSize(12);
   setFont(song);
@@ -331,14 +329,8 @@ void TForm1::BuildTablePages() {
 
 void TForm1::BuildBottomStrip() {
   Image1 = Make<TClickLabel>(this, "Image1", 0, 344, 129, 25);
-  QPixmap banner(249, 49);
-  banner.fill(Qt::white);
-  {
-    QPainter painter(&banner);
-    QSvgRenderer renderer(QStringLiteral(":/metrazil/Banner.svg"));
-    renderer.render(&painter);
-  }
-  Image1->setPixmap(banner);
+  Image1->setPixmap(
+      QPixmap::fromImage(QImage(kBannerPixels, kBannerWidth, kBannerHeight, QImage::Format_ARGB32_Premultiplied)));
   Image1->setScaledContents(true);
   Image1->setAccessibleName(Utf8("Metrazil 主页"));
 
@@ -353,7 +345,7 @@ void TForm1::BuildBottomStrip() {
   Label7->adjustSize();
 
   BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
-  BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  BitBtn1->setIcon(BuiltIcon(kCloseGlyphPixels, kCloseGlyphSizes));
 }
 
 void TForm1::SetTabOrder() {
