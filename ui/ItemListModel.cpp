@@ -21,8 +21,8 @@ namespace {
 constexpr int kRowsPerYield = 1 << 16;
 constexpr int kNamesPerYield = 1 << 16;
 constexpr int kMarkStride = 16;
-constexpr std::uint64_t kGolden =
-    0x9E3779B97F4A7C15;  // 2^64 / golden ratio: multiplying spreads keys over the top bits
+// 2^64 over the golden ratio: multiplying by it spreads keys over the top bits.
+constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15;
 constexpr std::uint64_t kEmptySlot = ~std::uint64_t{0};
 
 // The case-folded code point of every two-byte character, built once: comparing a million names must
@@ -71,40 +71,41 @@ const TTwoByteFolds& TwoByteFolds() {
   return *folds;
 }
 
-// The folded code point of the character at text[pos], and its length in bytes.
-char32_t FoldedCharAt(std::string_view text, std::size_t pos, std::size_t& length) {
+// The folded code point of one character's bytes, decoded.
+char32_t DecodedFold(std::string_view character) {
+  const QList<uint> decoded = FromTableBytes(character).toUcs4();
+  return decoded.size() == 1 ? QChar::toCaseFolded(static_cast<char32_t>(decoded[0]))
+                             : char32_t{QChar::ReplacementCharacter};
+}
+
+// The folded code point of the character at text[pos], and its length in bytes. A two-byte character is
+// looked up; the others, and pairs that make no single character, are decoded.
+inline char32_t FoldedCharAt(const TTwoByteFolds& folds, std::string_view text, std::size_t pos, std::size_t& length) {
   const auto lead = static_cast<unsigned char>(text[pos]);
   if (lead < 0x80) {
     length = 1;
     return lead >= 'A' && lead <= 'Z' ? lead + ('a' - 'A') : lead;
   }
-  // A two-byte character is looked up; the others, and pairs that make no single character, are decoded.
   const auto trail = static_cast<unsigned char>(pos + 1 < text.size() ? text[pos + 1] : 0);
   if (lead != 0x80 && lead != 0xFF && trail >= 0x40 && trail != 0x7F && trail != 0xFF) {
     length = 2;
-    if (const char32_t fold = TwoByteFolds().Fold(lead, trail); fold != 0) return fold;
+    if (const char32_t fold = folds.Fold(lead, trail); fold != 0) return fold;
   } else {
     length = CharLengthAt(text, pos);
   }
-  const QList<uint> decoded = FromTableBytes(text.substr(pos, length)).toUcs4();
-  return decoded.size() == 1 ? QChar::toCaseFolded(static_cast<char32_t>(decoded[0]))
-                             : char32_t{QChar::ReplacementCharacter};
+  return DecodedFold(text.substr(pos, length));
 }
 
 std::uint64_t KeyOf(char32_t first, char32_t second) { return (std::uint64_t{first} << 32) | second; }
 char32_t FirstOf(std::uint64_t key) { return static_cast<char32_t>(key >> 32); }
 
 // The folded first two characters of name, 0 for a missing one.
-std::uint64_t KeyOfName(std::string_view name) {
-  char32_t folds[2] = {0, 0};
-  std::size_t pos = 0;
-  for (char32_t& fold : folds) {
-    if (pos >= name.size()) break;
-    std::size_t length = 1;
-    fold = FoldedCharAt(name, pos, length);
-    pos += length;
-  }
-  return KeyOf(folds[0], folds[1]);
+std::uint64_t KeyOfName(const TTwoByteFolds& folds, std::string_view name) {
+  if (name.empty()) return 0;
+  std::size_t firstLength = 1;
+  const char32_t first = FoldedCharAt(folds, name, 0, firstLength);
+  std::size_t secondLength = 1;
+  return KeyOf(first, firstLength < name.size() ? FoldedCharAt(folds, name, firstLength, secondLength) : 0);
 }
 
 std::vector<char32_t> Folded(const QString& text) {
@@ -120,11 +121,12 @@ std::uint64_t KeyOfFolded(const std::vector<char32_t>& folded) {
 
 // Whether item's text starts with (or, whole, is) the characters of folded, given case-folded.
 bool StartsWithFolded(std::string_view item, const std::vector<char32_t>& folded, bool whole) {
+  const TTwoByteFolds& folds = TwoByteFolds();
   std::size_t pos = 0;
   for (const char32_t wanted : folded) {
     if (pos >= item.size()) return false;
     std::size_t length = 1;
-    if (FoldedCharAt(item, pos, length) != wanted) return false;
+    if (FoldedCharAt(folds, item, pos, length) != wanted) return false;
     pos += length;
   }
   return !whole || pos == item.size();
@@ -164,6 +166,21 @@ void ForEachGridName(const TTableGrid& grid, const std::function<void()>& yield,
                              [&](int, std::string_view name) { visit(name); });
     yield();
   }
+}
+
+// The names are copied in one walk into room foreseen from the first run of rows, with some to spare: room
+// mapped past what is written is never touched, so it costs nothing, and a table whose later names are
+// longer only makes the copy grow. The room is bounded, as the first names may be far longer than the rest.
+std::size_t ForeseenSize(const TTableGrid& grid) {
+  constexpr std::size_t kMostRoom = std::size_t{256} << 20;
+  const int sampled = std::min(grid.RowCount() - 1, kRowsPerYield);
+  if (sampled <= 0) return 0;
+  std::size_t bytes = 0;
+  grid.ForEachTextInColumn(0, 1, 1 + sampled,
+                           [&](int, std::string_view name) { bytes += LengthSize(name.size()) + name.size(); });
+  const double rows = static_cast<double>(grid.RowCount() - 1);
+  const double room = static_cast<double>(bytes) / sampled * rows * 1.25;
+  return std::max(bytes, static_cast<std::size_t>(std::min(room, static_cast<double>(kMostRoom))));
 }
 
 std::size_t BucketOf(std::uint64_t key, int bits) { return static_cast<std::size_t>((key * kGolden) >> (64 - bits)); }
@@ -208,33 +225,29 @@ void AddFirstItem(std::vector<std::uint64_t>& table, std::size_t& used, char32_t
 }  // namespace
 
 void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& yield) {
-  // Measured first, so the snapshot takes exactly its size (more only if the grid changes meanwhile).
-  std::size_t size = 0;
-  std::size_t expected = 0;
-  ForEachGridName(grid, yield, [&](std::string_view name) {
-    size += LengthSize(name.size()) + name.size();
-    ++expected;
-  });
+  // At most a name a row; room reserved for names that are missing is never touched.
+  const std::size_t rows = grid.RowCount() > 1 ? static_cast<std::size_t>(grid.RowCount() - 1) : 0;
   // The index is a counting sort over the buckets: the copy decodes each name's key while its bytes are at
   // hand, counts its bucket (into starts[bucket + 2]) and notes each first character's first item; then
   // every item goes behind those before it in its bucket (at starts[bucket + 1], which so moves to the
   // bucket's end and leaves starts[bucket] at its start).
-  const int bits = BucketBitsFor(expected);
+  const int bits = BucketBitsFor(rows);
   decltype(bucketStarts_) starts((std::size_t{1} << bits) + 2, 0);
   std::vector<std::uint16_t, THugePageAllocator<std::uint16_t>> buckets;
-  buckets.reserve(expected);
+  buckets.reserve(rows);
   std::vector<std::uint64_t> firstItems(256, kEmptySlot);
   std::size_t firstCount = 0;
+  const TTwoByteFolds& folds = TwoByteFolds();
   decltype(names_) names;
-  names.reserve(size);
+  names.reserve(ForeseenSize(grid));
   decltype(marks_) marks;
-  marks.reserve(expected / kMarkStride + 1);
+  marks.reserve(rows / kMarkStride + 1);
   ForEachGridName(grid, yield, [&](std::string_view name) {
     const std::size_t item = buckets.size();
     if (item % kMarkStride == 0) marks.push_back(names.size());
     AppendLength(names, name.size());
-    names.insert(names.end(), name.begin(), name.end());
-    const std::uint64_t key = KeyOfName(name);
+    names.append(name);
+    const std::uint64_t key = KeyOfName(folds, name);
     const auto bucket = static_cast<std::uint16_t>(BucketOf(key, bits));
     buckets.push_back(bucket);
     ++starts[bucket + 2];
@@ -262,8 +275,8 @@ void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& y
 }
 
 std::size_t TItemListModel::SnapshotBytes() const {
-  return names_.capacity() + marks_.capacity() * sizeof(std::size_t) + byKey_.capacity() * sizeof(std::int32_t) +
-         bucketStarts_.capacity() * sizeof(std::int32_t) + firstItems_.capacity() * sizeof(std::uint64_t);
+  return names_.size() + marks_.size() * sizeof(std::size_t) + byKey_.size() * sizeof(std::int32_t) +
+         bucketStarts_.size() * sizeof(std::int32_t) + firstItems_.size() * sizeof(std::uint64_t);
 }
 
 std::string_view TItemListModel::Bytes(int item) const {
@@ -325,7 +338,8 @@ QModelIndexList TItemListModel::match(const QModelIndex& start, int role, const 
   if ((flags & Qt::MatchCaseSensitive) != 0 || (flags & Qt::MatchTypeMask) == Qt::MatchExactly) {
     // Equal bytes make equal keys, whatever the text's characters.
     const std::string bytes = ToTableBytes(text);
-    found = FindInBucket(KeyOfName(bytes), start.row(), [&](std::string_view name) { return name == bytes; });
+    found = FindInBucket(KeyOfName(TwoByteFolds(), bytes), start.row(),
+                         [&](std::string_view name) { return name == bytes; });
   } else {
     const std::vector<char32_t> folded = Folded(text);
     if (!folded.empty()) {

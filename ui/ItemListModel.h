@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,7 +29,8 @@ class TItemListModel : public QAbstractListModel {
   void Fill(const TTableGrid& grid, const std::function<void()>& yield);
   int Count() const { return count_; }
   std::string_view Bytes(int item) const;
-  // Memory the snapshot holds, mapped or from the heap, for memory figures.
+  // Memory the snapshot fills, mapped or from the heap, for memory figures (room reserved and never
+  // touched is left out).
   std::size_t SnapshotBytes() const;
   // The first item from the top that starts with prefix, compared as QString's case-insensitive
   // startsWith does; -1 when none does or the prefix is empty.
@@ -51,7 +53,8 @@ class TItemListModel : public QAbstractListModel {
   int count_ = 0;
   // Each item's length, 7 bits a byte from the lowest with the top bit set on all but the last, then its
   // bytes; random access goes through the offset of every kMarkStride-th item.
-  std::vector<char, THugePageAllocator<char>> names_;
+  // A string for its copies, which go by the character traits whatever the allocator.
+  std::basic_string<char, std::char_traits<char>, THugePageAllocator<char>> names_;
   std::vector<std::size_t> marks_;
   // The index: the items by a hash of their folded first two characters (0 for a missing second), each
   // bucket in list order, so an item's candidates are a few names instead of all of them; items of other
