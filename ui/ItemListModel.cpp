@@ -19,7 +19,6 @@ namespace {
 // The grid is walked in runs of rows with the yield between them, never inside a walk: what the yield lets
 // through may change the grid.
 constexpr int kRowsPerYield = 1 << 16;
-constexpr int kNamesPerYield = 1 << 16;
 constexpr int kMarkStride = 16;
 // 2^64 over the golden ratio: multiplying by it spreads keys over the top bits.
 constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15;
@@ -185,13 +184,13 @@ std::size_t ForeseenSize(const TTableGrid& grid) {
 
 std::size_t BucketOf(std::uint64_t key, int bits) { return static_cast<std::size_t>((key * kGolden) >> (64 - bits)); }
 
-// A bucket for about every 32 names, at most 65,536 of them: the counts and starts stay in the cache while
-// the names are sorted into them, and a look-up compares a few dozen names.
+// A bucket for about every 128 names, at most 65,536 of them: the sort then writes to few enough places at
+// once to stay in the cache, and a look-up compares a hundred names or so, a few microseconds.
 constexpr int kMaxBucketBits = 16;
 static_assert((std::size_t{1} << kMaxBucketBits) - 1 <= std::numeric_limits<std::uint16_t>::max());
 int BucketBitsFor(std::size_t names) {
   constexpr int kMinBits = 4;
-  return std::clamp(static_cast<int>(std::bit_width(names / 32)), kMinBits, kMaxBucketBits);
+  return std::clamp(static_cast<int>(std::bit_width(names / 128)), kMinBits, kMaxBucketBits);
 }
 
 // The open-addressed table of first items: slots of (character << 32 | item), kEmptySlot where free.
@@ -227,13 +226,11 @@ void AddFirstItem(std::vector<std::uint64_t>& table, std::size_t& used, char32_t
 void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& yield) {
   // At most a name a row; room reserved for names that are missing is never touched.
   const std::size_t rows = grid.RowCount() > 1 ? static_cast<std::size_t>(grid.RowCount() - 1) : 0;
-  // The index is a counting sort over the buckets: the copy decodes each name's key while its bytes are at
-  // hand, counts its bucket (into starts[bucket + 2]) and notes each first character's first item; then
-  // every item goes behind those before it in its bucket (at starts[bucket + 1], which so moves to the
-  // bucket's end and leaves starts[bucket] at its start).
+  // The copy decodes each name's key while its bytes are at hand, notes and counts its bucket and notes
+  // each first character's first item.
   const int bits = BucketBitsFor(rows);
-  decltype(bucketStarts_) starts((std::size_t{1} << bits) + 2, 0);
-  std::vector<std::uint16_t, THugePageAllocator<std::uint16_t>> buckets;
+  std::vector<std::int32_t> starts((std::size_t{1} << bits) + 1, 0);
+  decltype(itemBuckets_) buckets;
   buckets.reserve(rows);
   std::vector<std::uint64_t> firstItems(256, kEmptySlot);
   std::size_t firstCount = 0;
@@ -250,33 +247,39 @@ void TItemListModel::Fill(const TTableGrid& grid, const std::function<void()>& y
     const std::uint64_t key = KeyOfName(folds, name);
     const auto bucket = static_cast<std::uint16_t>(BucketOf(key, bits));
     buckets.push_back(bucket);
-    ++starts[bucket + 2];
+    ++starts[bucket + 1];
     AddFirstItem(firstItems, firstCount, FirstOf(key), item);
   });
   for (std::size_t bucket = 1; bucket < starts.size(); ++bucket) starts[bucket] += starts[bucket - 1];
-  const std::size_t count = buckets.size();
-  decltype(byKey_) byKey(count);
-  for (std::size_t item = 0; item < count; ++item) {
-    byKey[static_cast<std::size_t>(starts[buckets[item] + 1]++)] = static_cast<std::int32_t>(item);
-    if (((item + 1) % kNamesPerYield) == 0) yield();
-  }
-  starts.pop_back();
-  buckets = {};
 
   beginResetModel();
-  count_ = static_cast<int>(count);
+  count_ = static_cast<int>(buckets.size());
   names_ = std::move(names);
   marks_ = std::move(marks);
-  byKey_ = std::move(byKey);
   bucketStarts_ = std::move(starts);
   bucketBits_ = bits;
+  itemBuckets_ = std::move(buckets);
+  byKey_ = {};
   firstItems_ = std::move(firstItems);
   endResetModel();
 }
 
+void TItemListModel::SortIntoBuckets() const {
+  if (itemBuckets_.empty()) return;
+  // A counting sort: every item goes behind those before it in its bucket.
+  std::vector<std::int32_t> next(bucketStarts_.begin(), bucketStarts_.end() - 1);
+  decltype(byKey_) byKey(itemBuckets_.size());
+  for (std::size_t item = 0; item < itemBuckets_.size(); ++item) {
+    byKey[static_cast<std::size_t>(next[itemBuckets_[item]]++)] = static_cast<std::int32_t>(item);
+  }
+  byKey_ = std::move(byKey);
+  itemBuckets_ = {};
+}
+
 std::size_t TItemListModel::SnapshotBytes() const {
-  return names_.size() + marks_.size() * sizeof(std::size_t) + byKey_.size() * sizeof(std::int32_t) +
-         bucketStarts_.size() * sizeof(std::int32_t) + firstItems_.size() * sizeof(std::uint64_t);
+  return names_.size() + marks_.size() * sizeof(std::size_t) + bucketStarts_.size() * sizeof(std::int32_t) +
+         itemBuckets_.size() * sizeof(std::uint16_t) + byKey_.size() * sizeof(std::int32_t) +
+         firstItems_.size() * sizeof(std::uint64_t);
 }
 
 std::string_view TItemListModel::Bytes(int item) const {
@@ -299,6 +302,7 @@ QVariant TItemListModel::data(const QModelIndex& index, int role) const {
 template <class Accept>
 int TItemListModel::FindInBucket(std::uint64_t key, int from, Accept&& accept) const {
   if (Count() == 0) return -1;
+  SortIntoBuckets();
   const std::size_t bucket = BucketOf(key, bucketBits_);
   const auto last = byKey_.begin() + bucketStarts_[bucket + 1];
   for (auto at = std::lower_bound(byKey_.begin() + bucketStarts_[bucket], last, from); at != last; ++at) {

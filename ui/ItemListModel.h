@@ -17,7 +17,7 @@ namespace metrazil {
 // table order), kept as the table's own bytes one after the other, each after its length; an item becomes
 // a QString only when it is shown or asked for. A million names take their bytes plus about 6 bytes each,
 // in huge pages: the snapshot is written in one go right after the read, with an index of the items by
-// their first two characters, built in linear time.
+// their first two characters, a counting sort in linear time.
 class TItemListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -43,6 +43,8 @@ class TItemListModel : public QAbstractListModel {
                         Qt::MatchFlags flags) const override;
 
  private:
+  // Sorts the items into their buckets, once.
+  void SortIntoBuckets() const;
   // The first item at or after from, in list order, among those sharing key's bucket for which accept(bytes)
   // holds; -1 when there is none.
   template <class Accept>
@@ -58,10 +60,13 @@ class TItemListModel : public QAbstractListModel {
   std::vector<std::size_t> marks_;
   // The index: the items by a hash of their folded first two characters (0 for a missing second), each
   // bucket in list order, so an item's candidates are a few names instead of all of them; items of other
-  // keys may share a bucket. Bucket b holds byKey_[bucketStarts_[b], bucketStarts_[b + 1]).
-  std::vector<std::int32_t, THugePageAllocator<std::int32_t>> byKey_;
+  // keys may share a bucket. Bucket b holds byKey_[bucketStarts_[b], bucketStarts_[b + 1]). The fill
+  // notes each item's bucket and counts them; the items are sorted into place on the first look-up that
+  // needs them, since the first letter typed needs only the first items below.
   std::vector<std::int32_t> bucketStarts_;
   int bucketBits_ = 0;
+  mutable std::vector<std::uint16_t, THugePageAllocator<std::uint16_t>> itemBuckets_;
+  mutable std::vector<std::int32_t, THugePageAllocator<std::int32_t>> byKey_;
   // The first item of each folded first character, as (character << 32 | item) in an open-addressed table
   // of a power-of-two size; a one-character prefix needs no more.
   std::vector<std::uint64_t> firstItems_;
