@@ -48,6 +48,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/DialogFocus.h"
 #include "ui/FindBar.h"
+#include "ui/GroupFrame.h"
 #include "ui/Guarded.h"
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
@@ -237,7 +238,7 @@ TForm1::~TForm1() = default;
 std::string TForm1::TTablePage::Path() const { return TableDirectory() + fileName; }
 
 void TForm1::BuildCalculationPage() {
-  GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
+  GroupBox1 = Make<TGroupFrame>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
   Label4 = MakeLabel(GroupBox1, "Label4", "类型", 8, 16);
   Label1 = MakeLabel(GroupBox1, "Label1", "选择名称", 8, 48);
   Label5 = MakeLabel(GroupBox1, "Label5", "输入长度", 8, 80);

@@ -15,9 +15,9 @@ namespace metrazil {
 
 // The item list of the calculation page: a snapshot of the non-empty names of column 0 (rows 1 on, in
 // table order), kept as the table's own bytes one after the other, each after its length; an item becomes
-// a QString only when it is shown or asked for. A million names take their bytes plus about 6 bytes each,
-// in huge pages: the snapshot is written in one go right after the read, with an index of the items by
-// their first two characters, a counting sort in linear time.
+// a QString only when it is shown or asked for, and an index of the items by their first two characters.
+// The snapshot is written in one walk of the grid right after the read, in huge pages: a million names take
+// their bytes plus about 4 bytes each, and 2 more once the index is first used.
 class TItemListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -54,15 +54,15 @@ class TItemListModel : public QAbstractListModel {
 
   int count_ = 0;
   // Each item's length, 7 bits a byte from the lowest with the top bit set on all but the last, then its
-  // bytes; random access goes through the offset of every kMarkStride-th item.
-  // A string for its copies, which go by the character traits whatever the allocator.
+  // bytes (in a string, whose copies go by the character traits whatever the allocator); an item is found
+  // from the offset of every 16th.
   std::basic_string<char, std::char_traits<char>, THugePageAllocator<char>> names_;
   std::vector<std::size_t> marks_;
   // The index: the items by a hash of their folded first two characters (0 for a missing second), each
-  // bucket in list order, so an item's candidates are a few names instead of all of them; items of other
-  // keys may share a bucket. Bucket b holds byKey_[bucketStarts_[b], bucketStarts_[b + 1]). The fill
-  // notes each item's bucket and counts them; the items are sorted into place on the first look-up that
-  // needs them, since the first letter typed needs only the first items below.
+  // bucket in list order, so a prefix's candidates are a hundred names or so instead of all of them; items
+  // of other keys may share a bucket. Bucket b holds byKey_[bucketStarts_[b], bucketStarts_[b + 1]). The
+  // fill counts the buckets and notes each item's; a counting sort puts the items in place on the first
+  // look-up that needs them, as the first letter typed needs only the first items below.
   std::vector<std::int32_t> bucketStarts_;
   int bucketBits_ = 0;
   mutable std::vector<std::uint16_t, THugePageAllocator<std::uint16_t>> itemBuckets_;
