@@ -55,7 +55,6 @@ TFindBar::TFindBar(TTableGridView* view, QWidget* parent) : QWidget(parent), vie
   textBox_->setObjectName(QStringLiteral("FindText"));
   textBox_->setAccessibleName(Utf8("查找"));
   textBox_->setFixedWidth(200);
-  textBox_->setClearButtonEnabled(true);
   caption->setBuddy(textBox_);
   previousButton_ = MakeButton(this, "上一个", "查找上一个 (Shift+F3)");
   nextButton_ = MakeButton(this, "下一个", "查找下一个 (F3)");
@@ -87,6 +86,8 @@ TFindBar::~TFindBar() = default;
 void TFindBar::Open() {
   if (!open_) {
     open_ = true;
+    // Not before: the style looks its icon up through the icon themes, which costs start-up a lot.
+    textBox_->setClearButtonEnabled(true);
     show();
     emit openChanged();
   }

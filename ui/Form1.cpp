@@ -14,20 +14,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QShortcut>
-#include <QStyle>
-#include <QSvgRenderer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <functional>
 
 #include "grid/model/TableDesign.h"
@@ -38,6 +36,7 @@
 #include "grid/view/TableGridView.h"
 #include "ui/ClickLabel.h"
 #include "ui/FindBar.h"
+#include "ui/GroupFrame.h"
 #include "ui/Guarded.h"
 #include "ui/IconPixels.h"
 #include "ui/ItemListModel.h"
@@ -79,12 +78,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
   return button;
 }
 
-// The icon's SVG rendered at build time: an SVG icon would load the SVG icon engine and probe every
-// image-format plugin before the window first shows.
-QIcon WindowIcon() {
+// Pictures rendered at build time: an SVG icon would load the SVG icon engine and probe every image-format
+// plugin before the window first shows, and the style's close icon searches the icon themes' folders.
+template <std::size_t kSizes>
+QIcon BuiltIcon(const unsigned char* pixels, const std::array<int, kSizes>& sizes) {
   QIcon icon;
-  const unsigned char* pixels = kIconPixels;
-  for (const int size : kIconSizes) {
+  for (const int size : sizes) {
     icon.addPixmap(QPixmap::fromImage(QImage(pixels, size, size, QImage::Format_ARGB32_Premultiplied)));
     pixels += static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4;
   }
@@ -101,7 +100,7 @@ TForm1::TForm1(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8(kApplicationTitle));
-  setWindowIcon(WindowIcon());
+  setWindowIcon(BuiltIcon(kIconPixels, kIconSizes));
   QFont song(Utf8("宋体"));
   song.setPixelSize(12);
   setFont(song);
@@ -134,7 +133,7 @@ TForm1::TForm1(QWidget* parent)
 TForm1::~TForm1() { delete Button5; }
 
 void TForm1::BuildCalculationPage() {
-  GroupBox1 = Make<QGroupBox>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
+  GroupBox1 = Make<TGroupFrame>(TabSheet1, "GroupBox1", 0, 0, 583, 137);
   Label4 = MakeLabel(GroupBox1, "Label4", "类型", 8, 16);
   Label1 = MakeLabel(GroupBox1, "Label1", "选择名称", 8, 48);
   Label5 = MakeLabel(GroupBox1, "Label5", "输入长度", 8, 80);
@@ -217,14 +216,8 @@ void TForm1::BuildTablePages() {
 
 void TForm1::BuildBottomStrip() {
   Image1 = Make<TClickLabel>(this, "Image1", 0, 344, 129, 25);
-  QPixmap banner(249, 49);
-  banner.fill(Qt::white);
-  {
-    QPainter painter(&banner);
-    QSvgRenderer renderer(QStringLiteral(":/metrazil/Banner.svg"));
-    renderer.render(&painter);
-  }
-  Image1->setPixmap(banner);
+  Image1->setPixmap(
+      QPixmap::fromImage(QImage(kBannerPixels, kBannerWidth, kBannerHeight, QImage::Format_ARGB32_Premultiplied)));
   Image1->setScaledContents(true);
   Image1->setAccessibleName(Utf8("Metrazil 主页"));
 
@@ -240,7 +233,7 @@ void TForm1::BuildBottomStrip() {
   BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
   FollowPalette(BitBtn1, [this] {
     const QPalette palette = BitBtn1->palette();
-    BitBtn1->setIcon(ReadableIcon(BitBtn1->style()->standardIcon(QStyle::SP_DialogCloseButton),
+    BitBtn1->setIcon(ReadableIcon(BuiltIcon(kCloseGlyphPixels, kCloseGlyphSizes),
                                   palette.color(QPalette::Button),
                                   ReadableOn(palette.color(QPalette::ButtonText), palette.color(QPalette::Button))));
   });

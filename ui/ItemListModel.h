@@ -14,9 +14,10 @@
 namespace metrazil {
 
 // The item list of the calculation page: a snapshot of the non-empty names of column 0 (rows 1 on, in
-// table order), kept as the table's own bytes one after the other; an item becomes a QString only when it
-// is shown or asked for. A million names take their bytes plus 8 bytes each, in huge pages: the snapshot is
-// written in one go right after the read, with an index of the items by their first two characters.
+// table order), kept as the table's own bytes one after the other, each after its length; an item becomes
+// a QString only when it is shown or asked for, and an index of the items by their first two characters.
+// The snapshot is written in one walk of the grid right after the read, in huge pages: a million names take
+// their bytes plus about 4 bytes each, and 2 more once the index is first used.
 class TItemListModel : public QAbstractListModel {
   Q_OBJECT
 
@@ -26,12 +27,11 @@ class TItemListModel : public QAbstractListModel {
   // Replaces the list with the grid's names; yield runs now and then and may throw, which leaves the list
   // as it was.
   void Fill(const TTableGrid& grid, const std::function<void()>& yield);
-  int Count() const { return static_cast<int>(starts_.size()) - 1; }
+  int Count() const { return count_; }
   std::string_view Bytes(int item) const;
-  // Memory the snapshot holds, mapped or from the heap, for memory figures.
-  std::size_t SnapshotBytes() const {
-    return bytes_.capacity() + starts_.capacity() * sizeof(std::size_t) + byKey_.capacity() * sizeof(std::int32_t);
-  }
+  // Memory the snapshot fills, mapped or from the heap, for memory figures (room reserved and never
+  // touched is left out).
+  std::size_t SnapshotBytes() const;
   // The first item from the top that starts with prefix, compared as QString's case-insensitive
   // startsWith does; -1 when none does or the prefix is empty.
   int FindPrefix(const QString& prefix) const;
@@ -43,17 +43,33 @@ class TItemListModel : public QAbstractListModel {
                         Qt::MatchFlags flags) const override;
 
  private:
-  // Whether item's text starts with (or, whole, is) the characters of folded, given case-folded.
-  static bool StartsWithFolded(std::string_view item, const std::vector<char32_t>& folded, bool whole);
-  int FindFolded(const std::vector<char32_t>& folded, bool whole, int from) const;
-  // The folded first two characters of item (0 for a missing second one), the order of the index.
-  std::uint64_t KeyOf(int item) const;
+  // Sorts the items into their buckets, once.
+  void SortIntoBuckets() const;
+  // The first item at or after from, in list order, among those sharing key's bucket for which accept(bytes)
+  // holds; -1 when there is none.
+  template <class Accept>
+  int FindInBucket(std::uint64_t key, int from, Accept&& accept) const;
+  // The first item whose first character folds to first; -1 when none does.
+  int FirstItemStartingWith(char32_t first) const;
 
-  std::vector<char, THugePageAllocator<char>> bytes_;
-  std::vector<std::size_t, THugePageAllocator<std::size_t>> starts_{0};  // item i is bytes_[starts_[i], starts_[i + 1])
-  // The items sorted by their folded first two characters, then by position: the items a typed prefix can
-  // match are one run of it, so a look-up compares a few names instead of all of them.
-  std::vector<std::int32_t, THugePageAllocator<std::int32_t>> byKey_;
+  int count_ = 0;
+  // Each item's length, 7 bits a byte from the lowest with the top bit set on all but the last, then its
+  // bytes (in a string, whose copies go by the character traits whatever the allocator); an item is found
+  // from the offset of every 16th.
+  std::basic_string<char, std::char_traits<char>, THugePageAllocator<char>> names_;
+  std::vector<std::size_t> marks_;
+  // The index: the items by a hash of their folded first two characters (0 for a missing second), each
+  // bucket in list order, so a prefix's candidates are a hundred names or so instead of all of them; items
+  // of other keys may share a bucket. Bucket b holds byKey_[bucketStarts_[b], bucketStarts_[b + 1]). The
+  // fill counts the buckets and notes each item's; a counting sort puts the items in place on the first
+  // look-up that needs them, as the first letter typed needs only the first items below.
+  std::vector<std::int32_t> bucketStarts_;
+  int bucketBits_ = 0;
+  mutable std::vector<std::uint16_t, THugePageAllocator<std::uint16_t>> itemBuckets_;
+  mutable std::vector<std::int32_t, THugePageAllocator<std::int32_t>> byKey_;
+  // The first item of each folded first character, as (character << 32 | item) in an open-addressed table
+  // of a power-of-two size; a one-character prefix needs no more.
+  std::vector<std::uint64_t> firstItems_;
 };
 
 }  // namespace metrazil

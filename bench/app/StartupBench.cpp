@@ -5,9 +5,14 @@
 //   xvfb-run -a -s "-screen 0 1024x768x24" build/release/bench/app/bench_startup
 // METRAZIL_BENCH_PROGRAM names another build of the program to measure instead of this tree's.
 //
-// First paint comes from a probe preloaded into the program; idle is the moment the program's main thread
-// last ran before it stayed asleep for kQuiet. Resident and proportional memory and the number of helper
-// processes are taken at that moment.
+// The first two cases give the figures to watch, each from launches that take turns, so that a slower
+// minute of the machine falls on both sides: the window without tables against the plain window (and
+// against the plain window showing the same captions in the same fonts), exec to first paint; and what a
+// million-row table adds to exec to idle against the core's read of it.
+//
+// The programs share one session bus, as on a desktop (see main). First paint comes from a probe preloaded
+// into the program; idle is the moment the program's main thread last ran before it stayed asleep for
+// kQuiet. Resident and proportional memory and the number of helper processes are taken at that moment.
 //
 // Every case starts with one untimed run (the program's files then come from the page cache), and every
 // run with free memory made warm: on a virtual machine, memory left free for a few seconds goes back to the
@@ -21,6 +26,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -141,7 +148,8 @@ std::string ProgramCopy(int rows) {
   return program.string();
 }
 
-TStartup Launch(const std::string& program) {
+// Starts program (with one argument when argument is not empty) and follows it to idle.
+TStartup Launch(const std::string& program, const std::string& argument = {}) {
   TStartup result;
   WarmFreeMemory();
   int pipeFds[2];
@@ -158,7 +166,8 @@ TStartup Launch(const std::string& program) {
     }
     // Root runs the web engine only with its sandbox off; this measures it rather than its fallback.
     if (::geteuid() == 0) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
-    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::execl(program.c_str(), program.c_str(), argument.empty() ? nullptr : argument.c_str(),
+            static_cast<char*>(nullptr));
     ::_exit(127);
   }
   ::close(pipeFds[1]);
@@ -272,6 +281,111 @@ void BM_CoreRead(benchmark::State& state) {
   }
 }
 
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// Rounds of launches that take turns, each round starting one further along, so that neither side always
+// follows the other.
+constexpr int kShellRounds = 20;
+constexpr int kTableRounds = 9;
+
+// Exec to first paint of the window without tables, against the plain window and against the plain window
+// with the same captions in the same fonts: medians of kShellRounds launches of each.
+void BM_ShellAgainstPlainWindow(benchmark::State& state) {
+  const std::array<std::pair<std::string, std::string>, 3> programs = {
+      {{METRAZIL_PLAIN_WINDOW, ""}, {METRAZIL_PLAIN_WINDOW, "--fonts"}, {ProgramCopy(-1), ""}}};
+  for (const auto& [program, argument] : programs) Launch(program, argument);
+  for (auto _ : state) {
+    std::array<std::vector<double>, 3> paints;
+    for (int round = 0; round < kShellRounds; ++round) {
+      for (std::size_t turn = 0; turn < programs.size(); ++turn) {
+        const std::size_t which = (static_cast<std::size_t>(round) + turn) % programs.size();
+        const TStartup one = Launch(programs[which].first, programs[which].second);
+        if (!one.ok) return state.SkipWithError("a program did not paint and settle");
+        paints[which].push_back(one.paintMs);
+      }
+    }
+    const double plain = Median(paints[0]);
+    const double fonts = Median(paints[1]);
+    const double shell = Median(paints[2]);
+    // Launches of one round are seconds apart: their ratios follow the machine's pace less than the medians.
+    std::vector<double> overPlain;
+    std::vector<double> overFonts;
+    for (std::size_t round = 0; round < paints[2].size(); ++round) {
+      overPlain.push_back(paints[2][round] / paints[0][round]);
+      overFonts.push_back(paints[2][round] / paints[1][round]);
+    }
+    state.SetIterationTime(shell / 1000.0);
+    state.counters["plain_ms"] = plain;
+    state.counters["plain_fonts_ms"] = fonts;
+    state.counters["shell_ms"] = shell;
+    state.counters["shell_over_plain"] = shell / plain;
+    state.counters["shell_over_plain_fonts"] = shell / fonts;
+    state.counters["round_shell_over_plain"] = Median(overPlain);
+    state.counters["round_shell_over_plain_fonts"] = Median(overFonts);
+  }
+}
+
+// What a million-row data.dat adds to exec to idle, against the core's own read of the file in a new
+// process: medians of kTableRounds of each.
+void BM_MillionRowsAgainstCoreRead(benchmark::State& state) {
+  const std::string none = ProgramCopy(-1);
+  const std::string million = ProgramCopy(kMillionRows);
+  const std::string path = BenchTablePath(kMillionRows);
+  Launch(none);
+  Launch(million);
+  ReadInNewProcess(path);
+  for (auto _ : state) {
+    std::vector<double> idleNone;
+    std::vector<double> idleMillion;
+    std::vector<double> reads;
+    std::vector<double> rss;
+    for (int round = 0; round < kTableRounds; ++round) {
+      for (int turn = 0; turn < 3; ++turn) {
+        switch ((round + turn) % 3) {
+          case 0: {
+            const TStartup one = Launch(none);
+            if (!one.ok) return state.SkipWithError("the program did not paint and settle");
+            idleNone.push_back(one.idleMs);
+            break;
+          }
+          case 1: {
+            const TStartup one = Launch(million);
+            if (!one.ok) return state.SkipWithError("the program did not paint and settle");
+            idleMillion.push_back(one.idleMs);
+            rss.push_back(one.rssMb);
+            break;
+          }
+          default: {
+            const TCoreRead one = ReadInNewProcess(path);
+            if (!one.ok) return state.SkipWithError("the reading process failed");
+            reads.push_back(one.seconds * 1000.0);
+            break;
+          }
+        }
+      }
+    }
+    const double added = Median(idleMillion) - Median(idleNone);
+    const double read = Median(reads);
+    std::vector<double> roundRatios;
+    for (std::size_t round = 0; round < reads.size(); ++round) {
+      roundRatios.push_back((idleMillion[round] - idleNone[round]) / reads[round]);
+    }
+    state.SetIterationTime(added / 1000.0);
+    state.counters["none_idle_ms"] = Median(idleNone);
+    state.counters["million_idle_ms"] = Median(idleMillion);
+    state.counters["million_rss_MB"] = Median(rss);
+    state.counters["core_read_ms"] = read;
+    state.counters["added_ms"] = added;
+    state.counters["added_over_core_read"] = added / read;
+    state.counters["round_added_over_core_read"] = Median(roundRatios);
+  }
+}
+
 // The machines are shared and a launch now and then meets a busy moment: medians of several.
 void Repeated(benchmark::internal::Benchmark* b, int repetitions) {
   b->Iterations(1)
@@ -281,6 +395,8 @@ void Repeated(benchmark::internal::Benchmark* b, int repetitions) {
       ->Unit(benchmark::kMillisecond);
 }
 
+BENCHMARK(BM_ShellAgainstPlainWindow)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MillionRowsAgainstCoreRead)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainWindow)->Apply([](auto* b) { Repeated(b, 10); });
 BENCHMARK(BM_Metrazil)->Arg(-1)->Arg(10)->Apply([](auto* b) { Repeated(b, 10); });
 BENCHMARK(BM_Metrazil)->Arg(kMillionRows)->Apply([](auto* b) { Repeated(b, 7); });
@@ -289,4 +405,21 @@ BENCHMARK(BM_CoreRead)->Arg(kMillionRows)->Apply([](auto* b) { Repeated(b, 7); }
 }  // namespace
 }  // namespace metrazil
 
-BENCHMARK_MAIN();
+// Without a session bus every program started would start one of its own, which outlives it and costs more
+// than the window; a desktop has one bus for them all. So the benchmark runs under a bus of its own, or,
+// where none can be started, tells the programs there is none.
+int main(int argc, char** argv) {
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+    std::vector<char*> command = {const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
+    command.insert(command.end(), argv, argv + argc);
+    command.push_back(nullptr);
+    ::execvp(command[0], command.data());
+    std::fprintf(stderr, "no dbus-run-session: measuring without a session bus\n");
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
