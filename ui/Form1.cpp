@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QIcon>
@@ -13,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,7 +22,6 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
-#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -34,12 +31,13 @@
 #include "grid/view/GridEditSession.h"
 #include "grid/view/ReadableColour.h"
 #include "grid/view/TableGridView.h"
+#include "ui/ArrowKeyGroup.h"
 #include "ui/ClickLabel.h"
 #include "ui/FindBar.h"
 #include "ui/GroupFrame.h"
 #include "ui/Guarded.h"
 #include "ui/IconPixels.h"
-#include "ui/ItemListModel.h"
+#include "ui/ItemBox.h"
 #include "ui/ReadEventPump.h"
 #include "ui/ReadableText.h"
 #include "ui/ReportException.h"
@@ -148,17 +146,8 @@ void TForm1::BuildCalculationPage() {
   RadioButton2->setText(Utf8("重量换成长度"));
 
   ComboBox1 = Make<QComboBox>(GroupBox1, "ComboBox1", 72, 40, 241, 20);
-  ComboBox1->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setCompleter(nullptr);  // completion is ours: it selects the item and runs the handler
   ComboBox1->setMaxVisibleItems(8);
-  // A list of a million names: no per-item objects, and neither the box nor its list measures every item.
-  itemList_ = new TItemListModel(ComboBox1);
-  ComboBox1->setModel(itemList_);
-  ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  if (auto* list = qobject_cast<QListView*>(ComboBox1->view())) list->setUniformItemSizes(true);
-  ComboBox1->view()->installEventFilter(this);
-  ComboBox1->setCurrentIndex(-1);
+  itemBox_ = new TItemBox(ComboBox1);
   Label1->setBuddy(ComboBox1);
 
   Edit1 = Make<QLineEdit>(GroupBox1, "Edit1", 72, 72, 185, 20);
@@ -180,11 +169,9 @@ void TForm1::BuildCalculationPage() {
   Memo1->setTabChangesFocus(true);
   Memo1->setAccessibleName(Utf8("计算记录"));
 
-  for (QWidget* arrowTarget :
-       {static_cast<QWidget*>(RadioButton1), static_cast<QWidget*>(RadioButton2), static_cast<QWidget*>(Button1)}) {
-    arrowTarget->installEventFilter(this);
-  }
-  ComboBox1->installEventFilter(this);
+  // The group's controls in tab order; the drop-down list keeps Up and Down for itself.
+  new TArrowKeyGroup({ComboBox1, RadioButton1, RadioButton2, Edit1, Button1, Edit2},
+                     {RadioButton1, RadioButton2, Button1}, GroupBox1);
 }
 
 void TForm1::BuildTablePages() {
@@ -233,8 +220,7 @@ void TForm1::BuildBottomStrip() {
   BitBtn1 = MakeButton(this, "BitBtn1", "关闭[&C]", 520, 344, 65, 21);
   FollowPalette(BitBtn1, [this] {
     const QPalette palette = BitBtn1->palette();
-    BitBtn1->setIcon(ReadableIcon(BuiltIcon(kCloseGlyphPixels, kCloseGlyphSizes),
-                                  palette.color(QPalette::Button),
+    BitBtn1->setIcon(ReadableIcon(BuiltIcon(kCloseGlyphPixels, kCloseGlyphSizes), palette.color(QPalette::Button),
                                   ReadableOn(palette.color(QPalette::ButtonText), palette.color(QPalette::Button))));
   });
 }
@@ -269,9 +255,7 @@ void TForm1::ConnectHandlers() {
               if (checked) Button5Click();
             }));
   }
-  connect(ComboBox1, &QComboBox::activated, this, Guarded([this](int index) { ComboBox1Activated(index); }));
-  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
-          Guarded([this](const QString& text) { ComboBox1Edited(text); }));
+  connect(itemBox_, &TItemBox::picked, this, guard(&TForm1::Button5Click));
   connect(Edit1, &QLineEdit::returnPressed, this, Guarded([this] {
             char key = '\r';
             Edit1KeyPress(key);
@@ -351,20 +335,11 @@ void TForm1::FormShow() {
     // The item list and the web page follow a complete read of data.dat only: a list from part of the
     // table would hide the names it lacks.
     if (page == conversionTable_) {
-      FillItemList(pump);
+      itemBox_->Fill(TableGrid1->Model(), std::ref(pump));
       WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
     }
     page->ShowReadNotice();
   }
-}
-
-void TForm1::FillItemList(TReadEventPump& pump) {
-  const QString text = ComboBox1->currentText();
-  itemList_->Fill(TableGrid1->Model(), std::ref(pump));
-  // No item is preselected and the text box keeps what it had.
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox1->setEditText(text);
-  selectedIndex_ = -1;
 }
 
 // ---- Calculation page ----
@@ -441,110 +416,6 @@ void TForm1::AppendLog(const QString& line) {
   cursor.insertText(piece);
   Memo1->setTextCursor(cursor);
   Memo1->ensureCursorVisible();
-}
-
-void TForm1::ComboBox1Activated(int index) {
-  if (index < 0 || index == selectedIndex_) return;
-  selectedIndex_ = index;
-  Button5Click();
-}
-
-bool TForm1::ComboBox1ListKey(QKeyEvent* event) {
-  const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-  // Typing and editing keys belong to the text box while the list is dropped: the same auto-completion as
-  // with the list closed, not the list's own keyboard search.
-  const bool typed = !event->text().isEmpty() && event->text().at(0).isPrint() &&
-                     (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
-  const bool editing = mods == Qt::NoModifier && (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-                                                  event->key() == Qt::Key_Left || event->key() == Qt::Key_Right);
-  if (typed || editing) {
-    lastEditKey_ = event->key();
-    QCoreApplication::sendEvent(ComboBox1->lineEdit(), event);
-    return true;
-  }
-  // Up and Down in the dropped list select as they do in the closed box, the list staying open.
-  if (mods != Qt::NoModifier || (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)) return false;
-  QAbstractItemView* list = ComboBox1->view();
-  const int current = list->currentIndex().row();
-  const int target = std::clamp(event->key() == Qt::Key_Down ? current + 1 : current - 1, 0, ComboBox1->count() - 1);
-  if (ComboBox1->count() == 0 || target == current || (current < 0 && event->key() == Qt::Key_Up)) return true;
-  const QModelIndex index = ComboBox1->model()->index(target, 0);
-  list->setCurrentIndex(index);
-  list->scrollTo(index);
-  ComboBox1->setCurrentIndex(target);
-  Guarded([this, target] { ComboBox1Activated(target); })();
-  return true;
-}
-
-void TForm1::ComboBox1Edited(const QString& text) {
-  const int key = std::exchange(lastEditKey_, 0);
-  if (key == Qt::Key_Backspace || key == Qt::Key_Delete) return;
-  QLineEdit* edit = ComboBox1->lineEdit();
-  const QString prefix = text.left(edit->cursorPosition());
-  if (prefix.isEmpty()) return;
-  const int match = itemList_->FindPrefix(prefix);
-  if (match < 0) {
-    // A name the list lacks: picking the item selected before is a change of selection again.
-    selectedIndex_ = -1;
-    return;
-  }
-  const QString item = ComboBox1->itemText(match);
-  ComboBox1->setCurrentIndex(match);
-  if (QAbstractItemView* list = ComboBox1->view(); list->isVisible()) {
-    // The dropped list follows the match.
-    const QModelIndex index = ComboBox1->model()->index(match, 0);
-    list->setCurrentIndex(index);
-    list->scrollTo(index);
-  }
-  edit->setText(prefix + item.mid(prefix.size()));
-  edit->setSelection(static_cast<int>(prefix.size()), static_cast<int>(item.size() - prefix.size()));
-  if (match == selectedIndex_) return;
-  selectedIndex_ = match;
-  Button5Click();
-}
-
-bool TForm1::MoveFocusInGroup(QWidget* from, int step) {
-  // The group's controls in tab order; the arrows wrap and ignore tab stops.
-  const QList<QWidget*> order = {ComboBox1, RadioButton1, RadioButton2, Edit1, Button1, Edit2};
-  qsizetype at = order.indexOf(from);
-  if (at < 0) return false;
-  const qsizetype count = order.size();
-  at = (at + step + count) % count;
-  QWidget* target = order[at];
-  target->setFocus(Qt::TabFocusReason);
-  if (auto* radio = qobject_cast<QRadioButton*>(target); radio != nullptr && !radio->isChecked()) {
-    radio->setChecked(true);
-  }
-  return true;
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ComboBox1->view() && event->type() == QEvent::KeyPress) {
-    return ComboBox1ListKey(static_cast<QKeyEvent*>(event));
-  }
-  if (watched == ComboBox1) {
-    // Only noted, never consumed: typing, input methods and editing go on as usual.
-    if (event->type() == QEvent::KeyPress) lastEditKey_ = static_cast<QKeyEvent*>(event)->key();
-    if (event->type() == QEvent::InputMethod) lastEditKey_ = 0;
-    return QWidget::eventFilter(watched, event);
-  }
-  if (event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::NoModifier) {
-      switch (key->key()) {
-        case Qt::Key_Right:
-        case Qt::Key_Down:
-          return MoveFocusInGroup(static_cast<QWidget*>(watched), 1);
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-          return MoveFocusInGroup(static_cast<QWidget*>(watched), -1);
-        default:
-          break;
-      }
-    }
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

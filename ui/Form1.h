@@ -19,8 +19,7 @@ class QTabWidget;
 namespace metrazil {
 
 class TClickLabel;
-class TItemListModel;
-class TReadEventPump;
+class TItemBox;
 class TTablePage;
 class TTableGridView;
 class TWebBrowser;
@@ -104,7 +103,6 @@ class TForm1 : public QWidget {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // The window's life: built, then the start-up reads (during which a close waits for them to unwind), then
@@ -124,25 +122,18 @@ class TForm1 : public QWidget {
   // The calculation once the name's row is found: the result and, when it is not zero, the log line.
   void Calculate(const QString& name, int row, TDirection direction);
   void AppendLog(const QString& line);
-  void ComboBox1Activated(int index);
-  void ComboBox1Edited(const QString& text);
-  bool ComboBox1ListKey(QKeyEvent* event);
-  bool MoveFocusInGroup(QWidget* from, int step);
-  void FillItemList(TReadEventPump& pump);
   // The table keys of a table page reach it from the tab bar too.
   void ConnectPageKeysToTabBar();
   TTablePage* CurrentTablePage() const;
   // Asks, table by table, whether changes not yet saved are to be saved; false keeps the window open.
   bool SaveChangesBeforeClosing();
 
-  TItemListModel* itemList_ = nullptr;  // ComboBox1's items
+  TItemBox* itemBox_ = nullptr;  // ComboBox1's list and completion
   TPhase phase_ = TPhase::kBuilt;
   // The table pages, children of their sheets: data.dat in TableGrid1, data2.dat in TableGrid2.
   TTablePage* conversionTable_ = nullptr;
   TTablePage* addressBook_ = nullptr;
   std::array<TTablePage*, 2> Pages() const { return {conversionTable_, addressBook_}; }
-  int selectedIndex_ = -1;  // the list item last selected through the user
-  int lastEditKey_ = 0;     // the key behind the latest edit of ComboBox1's text, 0 for input-method text
 };
 
 }  // namespace metrazil

@@ -107,7 +107,7 @@ int RunChild(int argc, char** argv) {
   const TShutdownWatch shutdownWatch;
   QObject::connect(&shutdownWatch, &TShutdownWatch::shutdownRequested, &form, &TForm1::PreserveWorkAndExit);
   form.show();
-  QTest::qWaitForWindowExposed(&form);
+  if (!QTest::qWaitForWindowExposed(&form)) return 1;
   while (form.IsReading() || !form.isVisible()) QTest::qWait(10);
   QTest::qWait(50);
   if (change == "every") {
