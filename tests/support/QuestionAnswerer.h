@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QPushButton>
@@ -13,25 +14,42 @@
 namespace metrazil {
 
 // Answers the program's modal questions as they come up, one answer each in order: a button's caption,
-// "Enter" (the default button) or "Esc"; with no answer left, "Esc". Records each question's text and the
-// caption of its default button.
+// "Enter" (the default button) or "Esc"; with no answer left, "Esc". Records each question as it was asked.
 class TQuestionAnswerer : public QObject {
  public:
   explicit TQuestionAnswerer(QStringList answers) : answers_(std::move(answers)) {
     connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
     timer_.start(5);
   }
-  QStringList asked;
-  QStringList defaults;
+
+  struct TQuestion {
+    QString text;
+    QStringList buttons;  // their captions, sorted
+    QString defaultButton;
+  };
+  QList<TQuestion> asked;
   // Caption Metrazil, the question icon and modal, for every question so far.
   bool looksRight = true;
+
+  QStringList Texts() const {
+    QStringList texts;
+    for (const TQuestion& question : asked) texts.append(question.text);
+    return texts;
+  }
+  QStringList Defaults() const {
+    QStringList defaults;
+    for (const TQuestion& question : asked) defaults.append(question.defaultButton);
+    return defaults;
+  }
 
  private:
   void Answer() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
-    asked.append(box->text());
-    defaults.append(box->defaultButton() != nullptr ? box->defaultButton()->text() : QString());
+    TQuestion question{box->text(), {}, box->defaultButton() != nullptr ? box->defaultButton()->text() : QString()};
+    for (const QAbstractButton* button : box->buttons()) question.buttons.append(button->text());
+    question.buttons.sort();
+    asked.append(question);
     looksRight = looksRight && box->windowTitle() == QStringLiteral("Metrazil") &&
                  box->icon() == QMessageBox::Question && box->isModal();
     const QString answer = answers_.isEmpty() ? QStringLiteral("Esc") : answers_.takeFirst();

@@ -27,8 +27,10 @@
 #include "tests/support/DarkPalette.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/UserInput.h"
 #include "ui/ClickLabel.h"
 #include "ui/FindBar.h"
+#include "ui/WebBrowser.h"
 
 namespace metrazil {
 
@@ -189,7 +191,6 @@ class ContrastTest : public TFormTestBase {
 
  private slots:
   void initTestCase() {
-    InstallQuietPresenters();
     // The web page shows its link, as where the web engine cannot start.
     TWebBrowser::SetNavigator({});
     qputenv("QTWEBENGINEPROCESS_PATH", "/nonexistent");
@@ -211,7 +212,7 @@ class ContrastTest : public TFormTestBase {
 
   void cleanup() {
     QApplication::setPalette(light_);
-    errors_.clear();  // the address book's read error
+    TakeErrors();  // the address book's read error
     CloseForm();
   }
 

@@ -1,31 +1,30 @@
 // The find bar of the table pages driven through the real window: its keys, the notes it shows, texts found
 // as the grid paints them, and a search through a million rows that leaves the window live.
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <memory>
 #include <string>
 
-#include "base/ProgramDirectory.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/UserInput.h"
 #include "ui/FindBar.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/WebBrowser.h"
 
 namespace metrazil {
 
 class FindBarTest : public TFormTestBase {
   Q_OBJECT
 
+ public:
+  FindBarTest() : TFormTestBase(TStart::kShownWindow) {}
+
+ private:
   // Shows a table page with the given cells (GB18030 bytes) and gives its grid the keyboard focus on a cell.
   TTableGridView* OpenPage(int index, int rows, const std::vector<std::pair<TCellAddress, std::string>>& cells,
                            TCellAddress focus) {
@@ -41,34 +40,17 @@ class FindBarTest : public TFormTestBase {
   TFindBar* Bar(int index) const {
     return form_->findChild<TFindBar*>(index == 1 ? QStringLiteral("FindBar1") : QStringLiteral("FindBar2"));
   }
-  // Characters as a keyboard layout or an input method delivers them, Chinese ones included.
-  static void Type(const QString& text) {
-    for (const QChar c : text) {
-      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(QApplication::focusWidget(), &press);
-    }
-  }
   static TCellAddress Focus(const TTableGridView* grid) {
     return TCellAddress{grid->Model().FocusedCol(), grid->Model().FocusedRow()};
   }
   // Types into the open bar and waits for the search to end.
   static void Search(TFindBar* bar, const QString& text) {
     bar->TextBox()->selectAll();
-    Type(text);
+    TypeCharacters(text);
     QTRY_VERIFY(!bar->Searching());
   }
 
  private slots:
-  void initTestCase() { InstallQuietPresenters(); }
-
-  void init() {
-    MakeProgramDirectory();
-    ShowForm();
-    QTRY_VERIFY(!form_->IsReading());
-  }
-
-  void cleanup() { CloseForm(); }
-
   void keysOpenSearchStepAndClose_data() {
     QTest::addColumn<int>("page");
     QTest::newRow("维护") << 1;
@@ -110,7 +92,7 @@ class FindBarTest : public TFormTestBase {
     };
     for (const Step& step : steps) {
       if (step.key == 0) {
-        Type(QString::fromUtf8(step.text));
+        TypeCharacters(QString::fromUtf8(step.text));
       } else {
         Key(step.key, step.mods);
       }
@@ -234,7 +216,7 @@ class FindBarTest : public TFormTestBase {
     QTimer other;
     connect(&other, &QTimer::timeout, [&] { ticks += bar->Searching() ? 1 : 0; });
     other.start(0);
-    Type(QStringLiteral("rolled"));
+    TypeCharacters(QStringLiteral("rolled"));
     QTRY_VERIFY_WITH_TIMEOUT(!bar->Searching(), 20000);
     QVERIFY2(ticks > 0, "the window took no events while the search ran");
     QCOMPARE(Focus(grid), (TCellAddress{2, kRows}));
@@ -242,7 +224,7 @@ class FindBarTest : public TFormTestBase {
 
     // A new keystroke cancels a running search and starts its own.
     ticks = 0;
-    Type(QStringLiteral("x"));
+    TypeCharacters(QStringLiteral("x"));
     QVERIFY(bar->Searching());
     Key(Qt::Key_Backspace);
     QTRY_VERIFY_WITH_TIMEOUT(!bar->Searching(), 20000);

@@ -2,9 +2,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -18,20 +16,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <memory>
 #include <utility>
 
-#include "base/ProgramDirectory.h"
-#include "grid/file/TableFileReader.h"
-#include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/UrlRecorder.h"
 #include "ui/ClickLabel.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
 
 using namespace metrazil;
@@ -40,58 +34,12 @@ namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-// Receives the home page opened through the desktop services.
-class TUrlRecorder : public QObject {
-  Q_OBJECT
- public:
-  QList<QUrl> urls;
- public slots:
-  void open(const QUrl& url) { urls.append(url); }
-};
-
 }  // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public TFormTestBase {
   Q_OBJECT
 
  private:
-  QStringList notices_;
-  QStringList errors_;
-  QList<QUrl> navigations_;
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-
-  QString Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
-
-  // Writes a table file through the model's own writer; rows of UTF-8 texts, row 0 the header.
-  void WriteTable(const char* name, const QList<QStringList>& rows) {
-    TTableGrid grid;
-    grid.SetRowCount(static_cast<int>(rows.size()));
-    for (int row = 0; row < rows.size(); ++row) {
-      for (int col = 0; col < rows[row].size(); ++col) grid.WriteCell(col, row, ToTableBytes(rows[row][col]));
-    }
-    WriteTableFile(grid, Path(name).toStdString());
-  }
-
-  void WriteConversionTable() {
-    WriteTable("data.dat", {{U("名称"), U("长度"), U("重量"), U("重量换长度"), U("长度换重量")},
-                            {U("X1"), U("米"), U("公斤"), U("0.25"), U("4")},
-                            {U(""), U(""), U(""), U(""), U("")},
-                            {U("Y2"), U("m"), U("kg"), U("2."), U(".5")},
-                            {U("兰花"), U("尺"), U("斤"), U("3"), U("0.5")},
-                            {U("X1"), U("dup"), U("dup"), U("9"), U("9")}});
-  }
-
-  // Shows the window as the program does and lets its FormShow run.
-  void ShowForm() {
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCoreApplication::processEvents();
-    QVERIFY(!form_->IsReading());
-  }
-
   // The objects behind the accessible tree under a widget, walked from outside as a screen reader does.
   static QList<QObject*> AccessibleObjects(QWidget* root) {
     QList<QObject*> objects;
@@ -115,26 +63,6 @@ class Form1Test : public QObject {
   QString Log() const { return form_->Memo1->toPlainText(); }
 
  private slots:
-  void initTestCase() {
-    SetNoticePresenter([this](const QString& text) { notices_.append(text); });
-    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
-    TWebBrowser::SetNavigator([this](const QUrl& url) { navigations_.append(url); });
-  }
-
-  void init() {
-    notices_.clear();
-    errors_.clear();
-    navigations_.clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    SetProgramDirectoryForTesting(dir_->path().toStdString());
-  }
-
-  void cleanup() {
-    form_.reset();
-    SetProgramDirectoryForTesting({});
-  }
-
   void designState() {
     ShowForm();
     QCOMPARE(form_->windowTitle(), QStringLiteral("Metrazil"));
@@ -223,21 +151,11 @@ class Form1Test : public QObject {
     QVERIFY(errors_.isEmpty());
   }
 
-  void programDirectoryIsTheExecutablesDirectory() {
-    SetProgramDirectoryForTesting({});
-    QTemporaryDir elsewhere;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(elsewhere.path());
-    const QString directory = QString::fromStdString(ProgramDirectory());
-    QDir::setCurrent(previous);
-    QCOMPARE(directory, QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath() + QLatin1Char('/'));
-  }
-
   void startUpFailureIsReportedAndTheOtherTableStillRead() {
     QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("data.dat")));  // exists, but is no readable file
     WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
     ShowForm();
-    QCOMPARE(errors_.size(), 1);
+    QCOMPARE(TakeErrors().size(), 1);
     QVERIFY(form_->isVisible());
     QVERIFY(navigations_.isEmpty());  // the web page follows a complete read of data.dat only
     QCOMPARE(form_->ComboBox1->count(), 0);
@@ -245,10 +163,7 @@ class Form1Test : public QObject {
   }
 
   void closingDuringTheReadEndsItCleanly() {
-    TTableGrid big;
-    big.SetRowCount(1000001);
-    for (int row = 1; row <= 1000000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
-    WriteTableFile(big, Path("data.dat").toStdString());
+    WriteNumberedTable("data.dat", 1000000, "N");
     WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
     form_ = std::make_unique<TForm1>();
     bool closeSeenReading = false;
@@ -265,83 +180,6 @@ class Form1Test : public QObject {
     QCOMPARE(form_->TableGrid1->Model().ReadCell(0, 1000000), std::string());  // the read ended early
     QCOMPARE(form_->ComboBox1->count(), 0);                                    // the steps after the read did not run
     QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 1), std::string());
-  }
-
-  // A long save keeps the window's timers and paints going and shows the busy cursor, and still writes the
-  // whole table.
-  void saveOfABigTableKeepsTheWindowAlive() {
-    WriteConversionTable();
-    WriteTable("data2.dat", {{U("姓名")}, {U("张三")}});
-    ShowForm();
-    TTableGrid& grid = form_->TableGrid1->Model();
-    grid.SetRowCount(1000001);
-    for (int row = 1; row <= 1000000; ++row) {
-      grid.WriteCell(0, row, std::string("N").append(std::to_string(row)).append(40, 'x'));
-    }
-    const std::string expected = TableFileBytes(grid);
-    // The save is writing while its temporary file stands beside the table.
-    const QDir dir(dir_->path());
-    const auto saving = [&dir] {
-      return !dir.entryList({QStringLiteral(".data.dat.*")}, QDir::Files | QDir::Hidden).isEmpty();
-    };
-    int ticksDuringSave = 0;
-    bool busyCursorSeen = false;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&] {
-      if (!saving()) return;
-      ++ticksDuringSave;
-      busyCursorSeen = busyCursorSeen || QApplication::overrideCursor() != nullptr;
-    });
-    ticker.start(5);
-    QElapsedTimer timer;
-    timer.start();
-    form_->Button4->click();
-    const qint64 took = timer.elapsed();
-    ticker.stop();
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    if (took >= 60) QVERIFY2(ticksDuringSave > 0, "no timer fired during the save");
-    if (took >= 250) QVERIFY2(busyCursorSeen, "no busy cursor during a long save");
-    QFile file(Path("data.dat"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().toStdString() == expected, true);
-    QVERIFY(errors_.isEmpty());
-  }
-
-  void readAnnouncesItsLayoutWhileItsUpdateStaysOpen() {
-    TTableGrid big;
-    big.SetRowCount(300001);
-    for (int row = 1; row <= 300000; ++row) big.WriteCell(0, row, std::string("N").append(std::to_string(row)));
-    WriteTableFile(big, Path("data.dat").toStdString());
-    form_ = std::make_unique<TForm1>();
-    TTableGrid& grid = form_->TableGrid1->Model();
-    const std::function<void()> viewHook = grid.OnLayoutChanged;
-    int layouts = 0;
-    grid.OnLayoutChanged = [&] {
-      ++layouts;
-      viewHook();
-    };
-    bool reading = false;
-    bool updating = false;
-    int layoutsSeen = 0;
-    form_->show();
-    // Fires whenever the reader lets events through; looks at the first chance after the count line (the
-    // first chances may come while the encoding is still being found).
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, form_.get(), [&] {
-      if (reading || grid.RowCount() != 300001) return;
-      reading = form_->IsReading();
-      updating = grid.Updating();
-      layoutsSeen = layouts;
-    });
-    sampler.start(1);
-    QTRY_COMPARE(form_->ComboBox1->count(), 300000);  // the list is filled after the read
-    sampler.stop();
-    grid.OnLayoutChanged = viewHook;
-    QVERIFY(reading);
-    QVERIFY(updating);
-    QVERIFY2(layoutsSeen > 0, "the count line's rows are announced while the read goes on");
-    QVERIFY(!grid.Updating());
-    QVERIFY(errors_.isEmpty());
   }
 
   void workedExampleBothDirections() {
@@ -427,7 +265,7 @@ class Form1Test : public QObject {
     if (via == QStringLiteral("enter")) QTest::keyClick(form_->Edit1, Qt::Key_Return);
     if (via == QStringLiteral("selection")) form_->Button5->click();
     QCOMPARE(notices_, notice.isNull() ? QStringList() : QStringList{notice});
-    QCOMPARE(errors_, error.isNull() ? QStringList() : QStringList{error});
+    QCOMPARE(TakeErrors(), error.isNull() ? QStringList() : QStringList{error});
     QCOMPARE(form_->Edit2->text(), QString());
     QCOMPARE(Log(), log);
     // A name found nowhere leaves the units of the item before.
@@ -457,7 +295,7 @@ class Form1Test : public QObject {
     form_->RadioButton2->blockSignals(false);
     form_->ComboBox1->setEditText(QStringLiteral("nowhere"));
     form_->Button5->click();  // the hidden button runs the selection handler
-    QCOMPARE(errors_, QStringList{U("列表索引越界 (-1)")});
+    QCOMPARE(TakeErrors(), QStringList{U("列表索引越界 (-1)")});
     QCOMPARE(form_->Label5->text(), U("输入重量"));
     QCOMPARE(form_->Label2->text(), U("米"));
     QCOMPARE(form_->Label3->text(), U("公斤"));
@@ -673,48 +511,13 @@ class Form1Test : public QObject {
     QCOMPARE(form_->Memo1->textCursor().position(), Log().size());
   }
 
-  void maintenanceButtons() {
-    ShowForm();
-    TTableGrid& grid1 = form_->TableGrid1->Model();
-    grid1.WriteCell(0, 1, "A");
-    QTest::mouseClick(form_->Button2, Qt::LeftButton);
-    QCOMPARE(grid1.RowCount(), 11);
-    QTest::mouseClick(form_->Button6, Qt::LeftButton);  // empty row at the focused row 1
-    QCOMPARE(grid1.ReadCell(0, 2), std::string("A"));
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QCOMPARE(grid1.ReadCell(0, 1), std::string("A"));
-    QCOMPARE(grid1.RowCount(), 11);
-    form_->Button4->click();
-    QVERIFY(QFile::exists(Path("data.dat")));
-
-    TTableGrid& grid2 = form_->TableGrid2->Model();
-    for (QPushButton* button : {form_->Button7, form_->Button9, form_->Button8, form_->Button11}) button->click();
-    QCOMPARE(grid2.RowCount(), 11);
-    QCOMPARE(grid2.ColCount(), 6);
-    QCOMPARE(grid2.ColWidth(5), 64);
-    form_->Button10->click();
-    TTableGrid reloaded;
-    ReadTableFile(reloaded, Path("data2.dat").toStdString());
-    QCOMPARE(reloaded.ColCount(), 6);
-    QVERIFY(errors_.isEmpty());
-
-    // The path is built at the moment of saving; a failure reaches the error box.
-    QVERIFY(QDir().mkpath(Path("blocked/data.dat")));
-    SetProgramDirectoryForTesting(Path("blocked").toStdString());
-    form_->Button4->click();
-    QCOMPARE(errors_.size(), 1);
-    QVERIFY(errors_[0].startsWith(QStringLiteral("Cannot Create ") + Path("blocked/data.dat")));
-  }
-
   void linksOpenTheHomePage() {
     ShowForm();
-    TUrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    TUrlRecorder recorder({QStringLiteral("https")});
     QTest::mouseClick(form_->Image1, Qt::LeftButton);
     QTest::mouseClick(form_->Label7, Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     const QUrl home(QStringLiteral("https://www.metrazil.example/"));
-    QCOMPARE(recorder.urls, (QList<QUrl>{home, home}));
+    QCOMPARE(recorder.opened, (QList<QUrl>{home, home}));
   }
 };
 

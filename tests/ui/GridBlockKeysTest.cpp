@@ -3,20 +3,16 @@
 #include <QClipboard>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <memory>
 
-#include "base/ProgramDirectory.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/UserInput.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/WebBrowser.h"
 
 namespace metrazil {
 
@@ -31,6 +27,10 @@ const std::string kSpreadsheetRange =
 class GridBlockKeysTest : public TFormTestBase {
   Q_OBJECT
 
+ public:
+  GridBlockKeysTest() : TFormTestBase(TStart::kShownWindow) {}
+
+ private:
   static void SetClipboard(const std::string& tableBytes) {
     QGuiApplication::clipboard()->setText(FromTableBytes(tableBytes));
   }
@@ -41,15 +41,6 @@ class GridBlockKeysTest : public TFormTestBase {
   }
 
  private slots:
-  void initTestCase() { InstallQuietPresenters(); }
-
-  void init() {
-    MakeProgramDirectory();
-    ShowForm();
-  }
-
-  void cleanup() { CloseForm(); }
-
   void undoAndRedoKeysTakeBackEditsAndRowButtons() {
     TTableGridView* grid = OpenPage(1);
     TTableGrid& model = grid->Model();

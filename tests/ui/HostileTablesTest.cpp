@@ -38,11 +38,9 @@
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/DoubleClickColumnBorder.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/ShowNotice.h"
-#include "ui/WebBrowser.h"
 
 using namespace metrazil;
 
@@ -363,11 +361,6 @@ const THostileCase kCases[] = {
      }},
 };
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -405,20 +398,8 @@ QString Shown(std::string_view text) {
       qPrintable(                      \
           QStringLiteral("%1 is %2, expected %3").arg(QString::fromLatin1(#actual), Shown(actual), Shown(expected))))
 
-class HostileTablesTest : public QObject {
+class HostileTablesTest : public TFormTestBase {
   Q_OBJECT
-
-  QStringList errors_;
-  std::unique_ptr<TForm1> form_;
-
-  void ShowForm() {
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    QCoreApplication::processEvents();  // the start-up read runs from the first turn of the event loop
-    QVERIFY(!form_->IsReading());
-  }
 
   // One turn through the window as the child's first case would take it, so that fonts, styles and the
   // text engines are loaded before the baseline is taken.
@@ -535,7 +516,7 @@ class HostileTablesTest : public QObject {
     const qsizetype at = expected.indexOf(widthLine + "64\r\n");
     QVERIFY(at >= 0);
     expected.replace(at, widthLine.size() + 4, widthLine + QByteArray::number(fitted) + "\r\n");
-    const QByteArray saved = ReadFile(path);
+    const QByteArray saved = FileBytes(path);
     QVERIFY2(saved == expected, qPrintable(FirstDifference(saved, expected)));
 
     meter.Begin("read the saved table into a fresh grid");
@@ -547,9 +528,6 @@ class HostileTablesTest : public QObject {
   }
 
   void RunInChild(const THostileCase& c, const QString& dir) {
-    SetErrorBoxPresenter([this](const QString& text) { errors_.append(text); });
-    SetNoticePresenter([](const QString&) {});
-    TWebBrowser::SetNavigator([](const QUrl&) {});
     WarmUp(dir + QStringLiteral("/warm-up"));
     if (QTest::currentTestFailed()) return;
 

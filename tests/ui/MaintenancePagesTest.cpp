@@ -1,100 +1,32 @@
 // The maintenance and address-book pages driven as a user does: typing into the grids, clicking the
 // buttons, saving and starting again from the saved files.
-#include <sys/stat.h>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QWheelEvent>
-#include <memory>
 
-#include "base/ProgramDirectory.h"
 #include "grid/file/TableFileReader.h"
-#include "grid/file/TableFileWriter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
-#include "grid/view/GridHeaderEditor.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
-#include "ui/Application.h"
+#include "tests/support/UserInput.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/WebBrowser.h"
 
 namespace metrazil {
-
-// Answers the modal questions that come up, one answer each in order ("Esc" presses Esc; with no answer
-// left, 取消), and records each question's text and looks.
-class QuestionAnswerer : public QObject {
- public:
-  explicit QuestionAnswerer(QStringList answers) : answers_(std::move(answers)) {
-    connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-    timer_.start(5);
-  }
-  QStringList asked;
-  bool looksRight = true;  // caption, icon and buttons of every question as they must be
-
- private:
-  void Answer() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible()) return;
-    asked.append(box->text());
-    QStringList buttons;
-    for (QAbstractButton* button : box->buttons()) buttons.append(button->text());
-    buttons.sort();
-    looksRight =
-        looksRight && box->windowTitle() == QStringLiteral("Metrazil") && box->icon() == QMessageBox::Question &&
-        buttons ==
-            QStringList({QString::fromUtf8("不保存(&N)"), QString::fromUtf8("保存(&S)"), QString::fromUtf8("取消")}) &&
-        box->isModal();
-    const QString answer = answers_.isEmpty() ? QString::fromUtf8("取消") : answers_.takeFirst();
-    if (answer == QStringLiteral("Esc")) {
-      QTest::keyClick(box, Qt::Key_Escape);
-      return;
-    }
-    for (QAbstractButton* button : box->buttons()) {
-      if (button->text() == answer) QTest::mouseClick(button, Qt::LeftButton);
-    }
-  }
-
-  QStringList answers_;
-  QTimer timer_;
-};
 
 class MaintenancePagesTest : public TFormTestBase {
   Q_OBJECT
 
-  std::string Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)).toStdString(); }
+ public:
+  MaintenancePagesTest() : TFormTestBase(TStart::kShownWindow) {}
 
-  void Click(QWidget* widget) {
-    QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, {}, widget->mapTo(form_.get(), widget->rect().center()));
-  }
-  // Characters no key of the test keyboard has, as a keyboard layout would deliver them.
-  void TypeCharacters(const QString& text) {
-    for (QChar c : text) {
-      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(QApplication::focusWidget(), &press);
-    }
-  }
-  void Type(const char* text) {
-    for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
-  }
-
-  void Wheel(QWidget* widget, int delta, Qt::KeyboardModifiers mods) {
-    const QPointF pos = widget->rect().center();
-    QWheelEvent wheel(pos, widget->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase,
-                      false);
-    QApplication::sendEvent(widget, &wheel);
-  }
-
+ private:
   // The bounding box of the dark (text) pixels of a rectangle of the window as it shows now.
   QRect InkBox(const QRect& area) {
     const QImage image = form_->grab().toImage();
@@ -106,180 +38,8 @@ class MaintenancePagesTest : public TFormTestBase {
     }
     return box;
   }
-  QRect CellInWindow(TTableGridView* grid, int col, int row) {
-    const QRect cell = grid->CellRect(col, row);
-    return QRect(grid->viewport()->mapTo(form_.get(), cell.topLeft()), cell.size());
-  }
-
-  static std::string FileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return "(none)";
-    return file.readAll().toStdString();
-  }
-
-  static std::string SavedCell(const std::string& path, int col, int row) {
-    TTableGrid saved;
-    ReadTableFile(saved, path);
-    return saved.ReadCell(col, row);
-  }
 
  private slots:
-  void initTestCase() { InstallQuietPresenters(); }
-
-  void init() {
-    MakeProgramDirectory();
-    ShowForm();
-  }
-
-  void cleanup() { CloseForm(); }
-
-  void saveByClickStoresTheEditedText() {
-    TTableGridView* grid = OpenPage(1);
-    Type("abc");
-    QVERIFY(grid->EditSession().IsEditing());
-    QCOMPARE(grid->Model().ReadCell(0, 1), std::string());
-    Click(form_->Button4);
-    QVERIFY(!grid->EditSession().IsEditing());
-    QCOMPARE(SavedCell(Path("data.dat"), 0, 1), std::string("abc"));
-  }
-
-  // What the user sees is what is saved: Alt+S ends an open in-place or header edit first.
-  void saveByAcceleratorStoresOpenEdits() {
-    TTableGridView* grid = OpenPage(1);
-    grid->Model().WriteCell(0, 1, "old");
-    TypeCharacters(QString::fromUtf8("另存测试"));
-    QVERIFY(grid->EditSession().IsEditing());
-    Key(Qt::Key_S, Qt::AltModifier);
-    QTRY_VERIFY(QFile::exists(QString::fromStdString(Path("data.dat"))));
-    QCOMPARE(SavedCell(Path("data.dat"), 0, 1), ToTableBytes(QString::fromUtf8("另存测试")));
-    QVERIFY(!grid->EditSession().IsEditing());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
-
-    TTableGridView* book = OpenPage(2);
-    QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, {}, CellInWindow(book, 1, 0).center());
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(book->EditSession().HeaderEditor()));
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Phone"));
-    Key(Qt::Key_S, Qt::AltModifier);
-    QTRY_VERIFY(QFile::exists(QString::fromStdString(Path("data2.dat"))));
-    QCOMPARE(SavedCell(Path("data2.dat"), 1, 0), std::string("Phone"));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(book));
-    // Saved as seen: closing asks nothing.
-    QuestionAnswerer answerer({});
-    QVERIFY(form_->close());
-    QCOMPARE(answerer.asked, QStringList());
-  }
-
-  // Closing over unsaved changes asks once per changed table, the conversion table first.
-  void closeAsksAboutEachChangedTable_data() {
-    QTest::addColumn<bool>("changeTable1");
-    QTest::addColumn<bool>("changeTable2");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<bool>("closed");
-    QTest::addColumn<bool>("saved1");
-    QTest::addColumn<bool>("saved2");
-    const QString save = QString::fromUtf8("保存(&S)");
-    const QString dontSave = QString::fromUtf8("不保存(&N)");
-    const QString cancel = QString::fromUtf8("取消");
-    QTest::newRow("save both") << true << true << QStringList{save, save} << 2 << true << true << true;
-    QTest::newRow("save neither") << true << true << QStringList{dontSave, dontSave} << 2 << true << false << false;
-    QTest::newRow("save the second") << true << true << QStringList{dontSave, save} << 2 << true << false << true;
-    QTest::newRow("cancel at once") << true << true << QStringList{cancel} << 1 << false << false << false;
-    QTest::newRow("Esc cancels") << true << false << QStringList{QStringLiteral("Esc")} << 1 << false << false << false;
-    QTest::newRow("cancel after a save") << true << true << QStringList{save, cancel} << 2 << false << true << false;
-    QTest::newRow("only the address book") << false << true << QStringList{save} << 1 << true << false << true;
-    QTest::newRow("nothing changed") << false << false << QStringList{} << 0 << true << false << false;
-  }
-  void closeAsksAboutEachChangedTable() {
-    QFETCH(bool, changeTable1);
-    QFETCH(bool, changeTable2);
-    QFETCH(QStringList, answers);
-    QFETCH(int, questions);
-    QFETCH(bool, closed);
-    QFETCH(bool, saved1);
-    QFETCH(bool, saved2);
-    // The address book starts from a file, the conversion table from nothing.
-    {
-      TTableGrid book;
-      book.WriteCell(0, 1, "Li");
-      WriteTableFile(book, Path("data2.dat"));
-    }
-    const std::string book = FileBytes(Path("data2.dat"));
-    form_.reset();
-    ShowForm();
-    // The edits stay open: closing commits them before asking.
-    if (changeTable1) {
-      OpenPage(1);
-      Type("abc");
-    }
-    if (changeTable2) {
-      OpenPage(2);
-      Key(Qt::Key_Down);
-      Type("xyz");
-    }
-    QuestionAnswerer answerer(answers);
-    Click(form_->BitBtn1);
-    QCOMPARE(answerer.asked.size(), questions);
-    QVERIFY(answerer.looksRight);
-    if (changeTable1) QCOMPARE(answerer.asked.first(), QString::fromUtf8("换算表有未保存的修改，是否保存？"));
-    if (questions == 2 || (!changeTable1 && changeTable2)) {
-      QCOMPARE(answerer.asked.last(), QString::fromUtf8("通信录有未保存的修改，是否保存？"));
-    }
-    QCOMPARE(form_->isVisible(), !closed);
-    QCOMPARE(saved1 ? SavedCell(Path("data.dat"), 0, 1) : FileBytes(Path("data.dat")),
-             saved1 ? std::string("abc") : std::string("(none)"));
-    if (saved2) {
-      QCOMPARE(SavedCell(Path("data2.dat"), 0, 2), std::string("xyz"));
-    } else {
-      QCOMPARE(FileBytes(Path("data2.dat")), book);
-    }
-    if (!closed) {
-      // Everything stays as it was, the typed texts committed to their cells.
-      if (changeTable1) QCOMPARE(form_->TableGrid1->Model().ReadCell(0, 1), std::string("abc"));
-      if (changeTable2) QCOMPARE(form_->TableGrid2->Model().ReadCell(0, 2), std::string("xyz"));
-    }
-  }
-
-  void failedSaveOnClosingKeepsTheWindowOpen() {
-    OpenPage(1);
-    Type("abc");
-    Click(form_->Button4);
-    OpenPage(1);
-    Key(Qt::Key_Down);
-    Type("def");
-    ::chmod(Path("data.dat").c_str(), 0444);
-    {
-      QuestionAnswerer answerer({QString::fromUtf8("保存(&S)")});
-      QVERIFY(!form_->close());
-      QCOMPARE(answerer.asked.size(), 1);
-    }
-    QCOMPARE(errors_, QStringList{QStringLiteral("Cannot Create %1.").arg(QString::fromStdString(Path("data.dat")))});
-    errors_.clear();
-    QVERIFY(form_->isVisible());
-    QCOMPARE(SavedCell(Path("data.dat"), 0, 2), std::string());
-    ::chmod(Path("data.dat").c_str(), 0644);
-    QuestionAnswerer answerer({QString::fromUtf8("保存(&S)")});
-    QVERIFY(form_->close());
-    QCOMPARE(SavedCell(Path("data.dat"), 0, 2), std::string("def"));
-  }
-
-  // Changes undone by hand, zooming back and a save leave nothing to ask about.
-  void closingAfterUndoneChangesAsksNothing() {
-    TTableGridView* grid = OpenPage(1);
-    Type("abc");
-    Key(Qt::Key_Return);
-    Key(Qt::Key_F2);
-    for (int i = 0; i < 3; ++i) Key(Qt::Key_Backspace);
-    Key(Qt::Key_Return);
-    QCOMPARE(grid->Model().ReadCell(0, 1), std::string());
-    Wheel(grid->viewport(), -120, Qt::ControlModifier);
-    QVERIFY(grid->ZoomLevel() > 0);
-    Wheel(grid->viewport(), 120, Qt::ControlModifier);
-    QCOMPARE(grid->ZoomLevel(), 0);
-    QuestionAnswerer answerer({});
-    QVERIFY(form_->close());
-    QCOMPARE(answerer.asked, QStringList());
-  }
   void escAfterUpOrDownInTheEdgeRowsKeepsTheCommittedText() {
     TTableGridView* grid = OpenPage(1);
     TTableGrid& model = grid->Model();
@@ -325,7 +85,7 @@ class MaintenancePagesTest : public TFormTestBase {
     QCOMPARE(model.RowHeight(model.FocusedRow() + 1), 21 + step);
     Click(form_->Button10);
     TTableGrid saved;
-    ReadTableFile(saved, Path("data2.dat"));
+    ReadTableFile(saved, Path("data2.dat").toStdString());
     QCOMPARE(saved.ColWidth(5), 64);
   }
 
@@ -488,7 +248,7 @@ class MaintenancePagesTest : public TFormTestBase {
     Click(form_->Button2);
     QCOMPARE(grid->Model().ReadCell(0, 9), std::string("A"));
     Click(form_->Button4);
-    QCOMPARE(SavedCell(Path("data.dat"), 0, 9), std::string("A"));
+    QCOMPARE(SavedCell("data.dat", 0, 9), std::string("A"));
   }
 
   void lastDataRowDeletedTurnsTheHeaderIntoABodyRow() {

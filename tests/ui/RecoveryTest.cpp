@@ -32,6 +32,7 @@
 #include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/QuestionAnswerer.h"
+#include "tests/support/UserInput.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
 #include "ui/ReportException.h"
@@ -45,26 +46,10 @@ namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-  QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
-}
-
-void Type(const char* text) {
-  for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
-}
-
-TTableGridView* Page(TForm1& form, int index) {
-  form.PageControl1->setCurrentIndex(index);
-  TTableGridView* grid = index == 1 ? form.TableGrid1 : form.TableGrid2;
-  grid->setFocus();
-  QCoreApplication::processEvents();
-  return grid;
-}
-
 // Every kind of change a user makes, through the window: edits of a cell and of a header, the row and column
 // buttons, a fitted width, a paste, a clear, a cut, and undo and redo among them.
 void ChangeEveryWay(TForm1& form) {
-  TTableGridView* table = Page(form, 1);
+  TTableGridView* table = TFormTestBase::OpenPage(form, 1);
   table->MoveFocus(1, 2, false);
   Type("9.5");
   Key(Qt::Key_Return);
@@ -80,7 +65,7 @@ void ChangeEveryWay(TForm1& form) {
   Key(Qt::Key_Y, Qt::ControlModifier);
   DoubleClickColumnBorder(*table, 0);
 
-  TTableGridView* book = Page(form, 2);
+  TTableGridView* book = TFormTestBase::OpenPage(form, 2);
   book->MoveFocus(0, 1, false);
   QGuiApplication::clipboard()->setText(U("张三\t010\n李四\t021\n王五\t0755\n"));
   Key(Qt::Key_V, Qt::ControlModifier);
@@ -115,7 +100,7 @@ int RunChild(int argc, char** argv) {
   } else {
     // "cell:COL:ROW:TEXT" on the conversion table.
     const QStringList parts = QString::fromStdString(change).split(QLatin1Char(':'));
-    Page(form, 1)->MoveFocus(parts[1].toInt(), parts[2].toInt(), false);
+    TFormTestBase::OpenPage(form, 1)->MoveFocus(parts[1].toInt(), parts[2].toInt(), false);
     Type(parts[3].toLatin1().constData());
     Key(Qt::Key_Return);
   }
@@ -129,17 +114,6 @@ int RunChild(int argc, char** argv) {
   std::puts("ready");
   std::fflush(stdout);
   return TApplication::exec();
-}
-
-QByteArray FileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-void CopyExamples(const QString& dir) {
-  for (const char* name : {"data.dat", "data2.dat"}) {
-    QFile::copy(QStringLiteral(METRAZIL_EXAMPLES_DIR "/") + QLatin1String(name), dir + QLatin1Char('/') + name);
-  }
 }
 
 }  // namespace
@@ -181,31 +155,16 @@ class RecoveryTest : public TFormTestBase {
     return QDir(dir_->path())
         .entryList({QStringLiteral("%1.unsaved-changes-*").arg(QLatin1String(table))}, QDir::Files);
   }
-  QString Path(const char* name) const { return dir_->filePath(QString::fromLatin1(name)); }
-  // The window as the next start shows it, its questions answered, once the reads are through.
-  void StartAgain() {
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QTRY_VERIFY_WITH_TIMEOUT(form_->isVisible() && !form_->IsReading(), 20000);
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-  }
-  QString StatusLine(int page) const {
-    auto* line = form_->findChild<QLabel*>(QStringLiteral("StatusLine%1").arg(page));
+  // What a page's status line says, empty while it is hidden.
+  QString StatusText(int page) const {
+    const QLabel* line = StatusLine(*form_, page);
     return line != nullptr && line->isVisibleTo(form_.get()) ? line->text() : QString();
   }
 
-  QStringList notices_;
-
  private slots:
-  void initTestCase() {
-    InstallQuietPresenters();
-    SetNoticePresenter([this](const QString& text) { notices_.append(text); });
-  }
   void init() {
-    notices_.clear();
     MakeProgramDirectory();
-    CopyExamples(dir_->path());
+    CopySampleTables(dir_->path());
   }
   void cleanup() {
     sys::SetFault(nullptr);
@@ -221,7 +180,7 @@ class RecoveryTest : public TFormTestBase {
   void everyChangeComesBackAfterTheProcessEnds() {
     QFETCH(int, signal);
     QTemporaryDir reference;
-    CopyExamples(reference.path());
+    CopySampleTables(reference.path());
     std::unique_ptr<QProcess> saving = StartChild(reference.path(), QStringLiteral("every"), "save");
     QVERIFY(saving != nullptr && saving->waitForFinished(10000));
 
@@ -238,17 +197,17 @@ class RecoveryTest : public TFormTestBase {
     QCOMPARE(Journals("data2.dat").size(), 1);
 
     TQuestionAnswerer answers({U("恢复(&R)"), U("恢复(&R)")});
-    StartAgain();
-    QCOMPARE(answers.asked, QStringList({U("data.dat 有上次未保存的修改。恢复它们？"),
-                                         U("data2.dat 有上次未保存的修改。恢复它们？")}));
-    QCOMPARE(answers.defaults, QStringList({U("恢复(&R)"), U("恢复(&R)")}));
+    ShowForm();
+    QCOMPARE(answers.Texts(), QStringList({U("data.dat 有上次未保存的修改。恢复它们？"),
+                                           U("data2.dat 有上次未保存的修改。恢复它们？")}));
+    QCOMPARE(answers.Defaults(), QStringList({U("恢复(&R)"), U("恢复(&R)")}));
     QVERIFY(answers.looksRight);
     QVERIFY(notices_.isEmpty());
     QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())),
              FileBytes(reference.filePath(QStringLiteral("data.dat"))));
     QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid2->Model())),
              FileBytes(reference.filePath(QStringLiteral("data2.dat"))));
-    QVERIFY(FileBytes(Path("data.dat")) != FileBytes(reference.filePath(QStringLiteral("data.dat"))));
+    QVERIFY(Bytes("data.dat") != FileBytes(reference.filePath(QStringLiteral("data.dat"))));
 
     // The replayed steps are on the undo list: the last one undone there can be made again, and the
     // others stepped back through.
@@ -261,8 +220,8 @@ class RecoveryTest : public TFormTestBase {
     // Unsaved until saved: then the files are what the save without the kill wrote, and no journal is left.
     form_->Button4Click();
     form_->Button10Click();
-    QCOMPARE(FileBytes(Path("data.dat")), FileBytes(reference.filePath(QStringLiteral("data.dat"))));
-    QCOMPARE(FileBytes(Path("data2.dat")), FileBytes(reference.filePath(QStringLiteral("data2.dat"))));
+    QCOMPARE(Bytes("data.dat"), FileBytes(reference.filePath(QStringLiteral("data.dat"))));
+    QCOMPARE(Bytes("data2.dat"), FileBytes(reference.filePath(QStringLiteral("data2.dat"))));
     QVERIFY(form_->close());
     QTRY_COMPARE(Journals("data.dat"), QStringList());
     QCOMPARE(Journals("data2.dat"), QStringList());
@@ -272,10 +231,10 @@ class RecoveryTest : public TFormTestBase {
     std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("cell:1:2:7"));
     QVERIFY(child != nullptr);
     Kill(*child, SIGKILL);
-    const QByteArray before = FileBytes(Path("data.dat"));
+    const QByteArray before = Bytes("data.dat");
     {
       TQuestionAnswerer answers({U("放弃(&D)")});
-      StartAgain();
+      ShowForm();
       QCOMPARE(answers.asked.size(), 1);
     }
     QCOMPARE(Journals("data.dat"), QStringList());
@@ -289,7 +248,7 @@ class RecoveryTest : public TFormTestBase {
     TQuestionAnswerer answers({U("不保存(&N)")});
     QVERIFY(form_->close());
     QCOMPARE(Journals("data.dat"), QStringList());
-    QCOMPARE(FileBytes(Path("data.dat")), before);
+    QCOMPARE(Bytes("data.dat"), before);
     Q_UNUSED(table);
   }
 
@@ -299,15 +258,15 @@ class RecoveryTest : public TFormTestBase {
     QTest::qWait(300);
     {
       TQuestionAnswerer answers({});
-      StartAgain();
-      QCOMPARE(answers.asked, QStringList());
+      ShowForm();
+      QCOMPARE(answers.Texts(), QStringList());
       QCOMPARE(Journals("data.dat").size(), 1);
       QVERIFY(form_->close());
       QCOMPARE(Journals("data.dat").size(), 1);  // nor removed when this one closes
     }
     Kill(*running, SIGKILL);
     TQuestionAnswerer answers({U("恢复(&R)")});
-    StartAgain();
+    ShowForm();
     QCOMPARE(answers.asked.size(), 1);
     QCOMPARE(form_->TableGrid1->Model().ReadCell(1, 2), "7");
   }
@@ -322,7 +281,7 @@ class RecoveryTest : public TFormTestBase {
     for (const auto& child : children) Kill(*child, SIGKILL);
     QCOMPARE(Journals("data.dat").size(), 2);
     TQuestionAnswerer answers({U("恢复(&R)"), U("恢复(&R)")});
-    StartAgain();
+    ShowForm();
     QCOMPARE(answers.asked.size(), 2);
     QCOMPARE(form_->TableGrid1->Model().ReadCell(1, 2), "7");
     QCOMPARE(form_->TableGrid1->Model().ReadCell(2, 3), "8");
@@ -355,22 +314,22 @@ class RecoveryTest : public TFormTestBase {
       QVERIFY(file.open(QIODevice::Append));
       file.write("0,9,other program\r\n");
     }
-    const QByteArray onDisk = FileBytes(Path("data.dat"));
+    const QByteArray onDisk = Bytes("data.dat");
     TQuestionAnswerer answers({});
-    StartAgain();
-    QCOMPARE(answers.asked, QStringList());
+    ShowForm();
+    QCOMPARE(answers.Texts(), QStringList());
     QCOMPARE(KeptAside("data.dat").size(), 1);
     QCOMPARE(notices_, QStringList({says + dir_->filePath(KeptAside("data.dat").value(0))}));
     QCOMPARE(Journals("data.dat"), QStringList());
     QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())).size() > 0, true);
-    QCOMPARE(FileBytes(Path("data.dat")), onDisk);
+    QCOMPARE(Bytes("data.dat"), onDisk);
     QVERIFY(form_->TableGrid1->Model().ReadCell(1, 2) != "7");
   }
 
   // With another program's change on disk, Enter on the close question keeps the window open and the file as
   // it is; saving over the change on the user's word keeps it as the backup.
   void noDefaultOverwritesAnotherProgramsChange() {
-    StartAgain();
+    ShowForm();
     OpenPage(1);
     Type("5");
     Key(Qt::Key_Return);
@@ -379,38 +338,38 @@ class RecoveryTest : public TFormTestBase {
     QVERIFY(other.open(QIODevice::WriteOnly));
     other.write("5,3\r\n0,1,other program\r\n");
     other.close();
-    const QByteArray theirs = FileBytes(Path("data.dat"));
+    const QByteArray theirs = Bytes("data.dat");
     {
       TQuestionAnswerer answers({QStringLiteral("Enter")});
       QVERIFY(!form_->close());
       QCOMPARE(answers.asked.size(), 1);
-      QVERIFY(answers.asked[0].contains(U("已被其他程序修改")));
-      QCOMPARE(answers.defaults, QStringList({U("取消")}));
+      QVERIFY(answers.asked[0].text.contains(U("已被其他程序修改")));
+      QCOMPARE(answers.Defaults(), QStringList({U("取消")}));
     }
-    QCOMPARE(FileBytes(Path("data.dat")), theirs);
+    QCOMPARE(Bytes("data.dat"), theirs);
     TQuestionAnswerer answers({U("保存(&S)")});
     QVERIFY(form_->close());
-    QCOMPARE(FileBytes(Path("data.dat.bak")), theirs);
-    QVERIFY(FileBytes(Path("data.dat")) != theirs);
+    QCOMPARE(Bytes("data.dat.bak"), theirs);
+    QVERIFY(Bytes("data.dat") != theirs);
   }
 
   // A journal that cannot be written is said once in the page's status line; the user can still save.
   void aFailingJournalIsToldOnceAndSavingGoesOn() {
-    StartAgain();
+    ShowForm();
     sys::SetFault([](const char* call) { return std::string_view(call) == "fdatasync" ? ENOSPC : 0; });
     TTableGridView* table = OpenPage(1);
     Type("5");
     Key(Qt::Key_Return);
-    QTRY_VERIFY(StatusLine(1).contains(U("未能写入恢复记录")));
-    const QString told = StatusLine(1);
+    QTRY_VERIFY(StatusText(1).contains(U("未能写入恢复记录")));
+    const QString told = StatusText(1);
     table->MoveFocus(1, 3, false);
     Type("6");
     Key(Qt::Key_Return);
     QTest::qWait(600);
-    QCOMPARE(StatusLine(1), told);
+    QCOMPARE(StatusText(1), told);
     QVERIFY(errors_.isEmpty());
     form_->Button4Click();
-    QCOMPARE(QByteArray::fromStdString(TableFileBytes(table->Model())), FileBytes(Path("data.dat")));
+    QCOMPARE(QByteArray::fromStdString(TableFileBytes(table->Model())), Bytes("data.dat"));
     sys::SetFault(nullptr);
   }
 };

@@ -5,41 +5,24 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
-#include <memory>
 
 #include "base/ProgramDirectory.h"
 #include "base/TableDirectory.h"
 #include "conversion/DecimalText.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
-#include "ui/Application.h"
 #include "ui/Form1.h"
-#include "ui/ReportException.h"
-#include "ui/ShowNotice.h"
-#include "ui/WebBrowser.h"
 
 namespace metrazil {
 
-class TableLocationTest : public QObject {
+class TableLocationTest : public TFormTestBase {
   Q_OBJECT
 
-  std::unique_ptr<QTemporaryDir> dir_;
-  std::unique_ptr<TForm1> form_;
-  QStringList messages_;
   QByteArray xdgDataHome_ = qgetenv("XDG_DATA_HOME");
-
-  static QString Examples(const char* name) {
-    return QStringLiteral(METRAZIL_EXAMPLES_DIR "/") + QString::fromLatin1(name);
-  }
-  static QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-  }
-  QString Path(const QString& relative) const { return dir_->filePath(relative); }
 
   // The table directory is decided afresh, as by a new run of the program in `programDirectory`.
   static void Relaunch(const QString& programDirectory) {
@@ -48,38 +31,15 @@ class TableLocationTest : public QObject {
     SetProgramDirectoryForTesting(programDirectory.toStdString());
   }
 
-  void ShowForm() {
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    QCoreApplication::processEvents();
-  }
-
  private slots:
-  void initTestCase() {
-    SetErrorBoxPresenter([this](const QString& text) { messages_.append(text); });
-    SetNoticePresenter([this](const QString& text) { messages_.append(text); });
-    TWebBrowser::SetNavigator([](const QUrl&) {});
-  }
-
-  void init() {
-    messages_.clear();
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-  }
-
   void cleanup() {
-    form_.reset();
-    SetProgramDirectoryForTesting({});
+    CloseForm();
     qputenv("XDG_DATA_HOME", xdgDataHome_);
-    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+    QVERIFY2(notices_.isEmpty(), qPrintable(notices_.join('\n')));
   }
 
   void sampleTablesConvertAndSaveUnchanged() {
-    for (const char* name : {"data.dat", "data2.dat"}) {
-      QVERIFY(QFile::copy(Examples(name), Path(QString::fromLatin1(name))));
-    }
-    SetProgramDirectoryForTesting(dir_->path().toStdString());
+    CopySampleTables(dir_->path());
     ShowForm();
     const TTableGrid& table = form_->TableGrid1->Model();
     QCOMPARE(form_->ComboBox1->count(), 29);
@@ -106,45 +66,43 @@ class TableLocationTest : public QObject {
     QCOMPARE(table.ReadCell(5, 1).find("\r\n") != std::string::npos, true);
     QVERIFY(form_->ComboBox1->findText(QString::fromUtf8("角钢 50×50×5, Q235")) >= 0);
 
-    QVERIFY(QFile::remove(Path(QStringLiteral("data.dat"))));
-    QVERIFY(QFile::remove(Path(QStringLiteral("data2.dat"))));
+    QVERIFY(QFile::remove(Path("data.dat")));
+    QVERIFY(QFile::remove(Path("data2.dat")));
     form_->Button4Click();
     form_->Button10Click();
-    QCOMPARE(Bytes(Path(QStringLiteral("data.dat"))), Bytes(Examples("data.dat")));
-    QCOMPARE(Bytes(Path(QStringLiteral("data2.dat"))), Bytes(Examples("data2.dat")));
+    QCOMPARE(Bytes("data.dat"), FileBytes(SampleTable("data.dat")));
+    QCOMPARE(Bytes("data2.dat"), FileBytes(SampleTable("data2.dat")));
   }
 
   void installedProgramKeepsTablesInTheUserDataDirectory() {
     // An install under a prefix the test may write to, as root may write to /usr.
     QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/bin")));
     QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("usr/share/metrazil/examples")));
-    for (const char* name : {"data.dat", "data2.dat"}) {
-      QVERIFY(QFile::copy(Examples(name), Path(QStringLiteral("usr/share/metrazil/examples/") + name)));
-    }
+    CopySampleTables(Path("usr/share/metrazil/examples"));
     // An address book where the conversion table would be, if the program read beside itself.
-    QVERIFY(QFile::copy(Examples("data2.dat"), Path(QStringLiteral("usr/bin/data.dat"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(Path(QStringLiteral("xdg"))));
-    SetProgramDirectoryForTesting(Path(QStringLiteral("usr/bin")).toStdString());
-    const QString userDir = Path(QStringLiteral("xdg/metrazil"));
+    QVERIFY(QFile::copy(SampleTable("data2.dat"), Path("usr/bin/data.dat")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(Path("xdg")));
+    SetProgramDirectoryForTesting(Path("usr/bin").toStdString());
+    const QString userDir = Path("xdg/metrazil");
 
     // The first run makes the user's directory, private, from the samples.
     ShowForm();
     QCOMPARE(form_->ComboBox1->count(), 29);
     QCOMPARE(QFile::permissions(userDir) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
-    QCOMPARE(Bytes(userDir + QStringLiteral("/data.dat")), Bytes(Examples("data.dat")));
-    QCOMPARE(Bytes(userDir + QStringLiteral("/data2.dat")), Bytes(Examples("data2.dat")));
+    QCOMPARE(FileBytes(userDir + QStringLiteral("/data.dat")), FileBytes(SampleTable("data.dat")));
+    QCOMPARE(FileBytes(userDir + QStringLiteral("/data2.dat")), FileBytes(SampleTable("data2.dat")));
 
     form_->TableGrid2->Model().WriteCell(0, 1, ToTableBytes(QString::fromUtf8("张三")));
     form_->Button10Click();
-    QVERIFY(!QFile::exists(Path(QStringLiteral("usr/bin/data2.dat"))));
+    QVERIFY(!QFile::exists(Path("usr/bin/data2.dat")));
 
     // Later runs read what the user keeps; with the files deleted the tables start empty.
-    Relaunch(Path(QStringLiteral("usr/bin")));
+    Relaunch(Path("usr/bin"));
     ShowForm();
     QCOMPARE(FromTableBytes(form_->TableGrid2->Model().ReadCell(0, 1)), QString::fromUtf8("张三"));
     QVERIFY(QFile::remove(userDir + QStringLiteral("/data.dat")));
     QVERIFY(QFile::remove(userDir + QStringLiteral("/data2.dat")));
-    Relaunch(Path(QStringLiteral("usr/bin")));
+    Relaunch(Path("usr/bin"));
     ShowForm();
     QCOMPARE(form_->ComboBox1->count(), 0);
     QVERIFY(!QFile::exists(userDir + QStringLiteral("/data.dat")));

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QScrollBar>
@@ -16,6 +15,7 @@
 #include "grid/view/GridSizingLine.h"
 #include "grid/view/TableGridView.h"
 #include "tests/support/DoubleClickColumnBorder.h"
+#include "tests/support/UrlRecorder.h"
 
 namespace metrazil {
 namespace {
@@ -36,17 +36,6 @@ class TRecordingApplication : public QApplication {
   }
 
   QStringList errors;
-};
-
-// Remembers the addresses the desktop would have opened.
-class UrlRecorder : public QObject {
-  Q_OBJECT
-
- public:
-  QList<QUrl> opened;
-
- public slots:
-  void open(const QUrl& url) { opened.append(url); }
 };
 
 class GridSizingViewTest : public QObject {
@@ -482,15 +471,12 @@ void GridSizingViewTest::pressOnALinkOnlyFollowsIt() {
 }
 
 void GridSizingViewTest::onlyWebAndMailLinksOpenOutside() {
-  UrlRecorder recorder;
-  for (const char* scheme : {"http", "https", "mailto", "file", "x-custom", "smb"})
-    QDesktopServices::setUrlHandler(scheme, &recorder, "open");
   QStringList escaped;
+  TUrlRecorder recorder({QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
+                         QStringLiteral("file"), QStringLiteral("x-custom"), QStringLiteral("smb")});
   for (const char* target : {"http://example.com/a", "HTTPS://example.com/", "mailto:someone@example.com",
                              "file:///bin/sh", "x-custom://run?x", "smb://host/share", "/usr/bin/xterm", "calc.exe"})
     escaped += ClickLink(QString::fromUtf8(target));
-  for (const char* scheme : {"http", "https", "mailto", "file", "x-custom", "smb"})
-    QDesktopServices::unsetUrlHandler(scheme);
   QCOMPARE(escaped, QStringList());
   QCOMPARE(recorder.opened.size(), 3);
   QCOMPARE(recorder.opened[0], QUrl("http://example.com/a"));
