@@ -6,11 +6,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "base/ProgramDirectory.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/OrdinaryUser.h"
 
 namespace metrazil {
@@ -18,32 +17,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TableDirectoryTest : public ::testing::Test {
+class TableDirectoryTest : public TFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/metrazil-tabledir-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override {
-    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(root_);
-  }
+  // Under /tmp, where the run as an ordinary user makes its folders too.
+  void SetUp() override { ASSERT_TRUE(MakeFolder("/tmp")); }
   // Makes the folders and gives the first one's path with its trailing "/".
   std::string Make(const std::string& program, const std::string& other = {}) {
-    fs::create_directories(root_ / program);
-    if (!other.empty()) fs::create_directories(root_ / other);
-    return (root_ / program).string() + "/";
+    fs::create_directories(dir_ / program);
+    if (!other.empty()) fs::create_directories(dir_ / other);
+    return (dir_ / program).string() + "/";
   }
-  fs::path root_;
 };
-
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST_F(TableDirectoryTest, ProgramDirectoryOnlyWhenNotInstalledAndWritable) {
   struct Case {
@@ -68,8 +52,7 @@ TEST_F(TableDirectoryTest, ProgramDirectoryOnlyWhenNotInstalledAndWritable) {
 }
 
 TEST_F(TableDirectoryTest, ProgramDirectoryNotWritableGivesTheUserDirectory) {
-  EXPECT_EQ(ChooseTableDirectory((root_ / "gone").string() + "/", nullptr, "/home/u"),
-            "/home/u/.local/share/metrazil/");
+  EXPECT_EQ(ChooseTableDirectory((dir_ / "gone").string() + "/", nullptr, "/home/u"), "/home/u/.local/share/metrazil/");
   if (geteuid() == 0) {
     // Root may write to a read-only folder: the test runs again as an ordinary user.
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -101,27 +84,27 @@ TEST_F(TableDirectoryTest, UserDirectoryFollowsXdgDataHome) {
 }
 
 TEST_F(TableDirectoryTest, CreateMakesMissingLevelsForTheUserAlone) {
-  fs::create_directories(root_ / "home");
-  fs::permissions(root_ / "home", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-  const std::string directory = (root_ / "home/.local/share/metrazil").string() + "/";
+  fs::create_directories(dir_ / "home");
+  fs::permissions(dir_ / "home", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  const std::string directory = (dir_ / "home/.local/share/metrazil").string() + "/";
   CreateTableDirectory(directory);
   ASSERT_TRUE(fs::is_directory(directory));
   for (const char* level : {"home/.local", "home/.local/share", "home/.local/share/metrazil"}) {
     SCOPED_TRACE(level);
-    EXPECT_EQ(fs::status(root_ / level).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(dir_ / level).permissions(), fs::perms::owner_all);
   }
   // What existed keeps its mode.
-  EXPECT_EQ(fs::status(root_ / "home").permissions(),
+  EXPECT_EQ(fs::status(dir_ / "home").permissions(),
             fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
   CreateTableDirectory(directory);
   EXPECT_TRUE(fs::is_directory(directory));
 }
 
 TEST_F(TableDirectoryTest, SeedCopiesTheSamplesOnlyIntoADirectoryItMakes) {
-  const fs::path samples = root_ / "usr/share/metrazil/examples";
+  const fs::path samples = dir_ / "usr/share/metrazil/examples";
   fs::create_directories(samples);
-  WriteFile(samples / "data.dat", "2,1\r\ncw 0,64\r\n0,0,a\r\n");
-  WriteFile(samples / "data2.dat", "1,1\r\n");
+  Put(samples / "data.dat", "2,1\r\ncw 0,64\r\n0,0,a\r\n");
+  Put(samples / "data2.dat", "1,1\r\n");
   struct Case {
     const char* name;
     std::string before;  // what the home holds already: nothing, a directory, or a directory holding a table
@@ -133,20 +116,20 @@ TEST_F(TableDirectoryTest, SeedCopiesTheSamplesOnlyIntoADirectoryItMakes) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const fs::path home = root_ / c.name;
+    const fs::path home = dir_ / c.name;
     const fs::path directory = home / ".local/share/metrazil";
     if (!c.before.empty()) fs::create_directories(directory);
-    if (c.before == "table") WriteFile(directory / "data.dat", "mine");
+    if (c.before == "table") Put(directory / "data.dat", "mine");
     EXPECT_EQ(SeedTableDirectory(directory.string() + "/", samples.string()), c.made);
     if (c.made) {
       EXPECT_EQ(fs::status(directory).permissions(), fs::perms::owner_all);
       EXPECT_EQ(fs::status(home / ".local").permissions(), fs::perms::owner_all);
-      EXPECT_EQ(ReadFile(directory / "data.dat"), ReadFile(samples / "data.dat"));
-      EXPECT_EQ(ReadFile(directory / "data2.dat"), ReadFile(samples / "data2.dat"));
+      EXPECT_EQ(Get(directory / "data.dat"), Get(samples / "data.dat"));
+      EXPECT_EQ(Get(directory / "data2.dat"), Get(samples / "data2.dat"));
     } else {
       EXPECT_EQ(fs::exists(directory / "data.dat"), c.before == "table");
       if (fs::exists(directory / "data.dat")) {
-        EXPECT_EQ(ReadFile(directory / "data.dat"), "mine");
+        EXPECT_EQ(Get(directory / "data.dat"), "mine");
       }
       EXPECT_FALSE(fs::exists(directory / "data2.dat"));
     }
@@ -154,29 +137,29 @@ TEST_F(TableDirectoryTest, SeedCopiesTheSamplesOnlyIntoADirectoryItMakes) {
 }
 
 TEST_F(TableDirectoryTest, SeedLeavesOutAMissingSample) {
-  fs::create_directories(root_ / "examples");
-  WriteFile(root_ / "examples/data2.dat", "1,1\r\n");
-  ASSERT_TRUE(SeedTableDirectory((root_ / "tables").string(), (root_ / "examples").string()));
-  EXPECT_FALSE(fs::exists(root_ / "tables/data.dat"));
-  EXPECT_EQ(ReadFile(root_ / "tables/data2.dat"), "1,1\r\n");
+  fs::create_directories(dir_ / "examples");
+  Put(dir_ / "examples/data2.dat", "1,1\r\n");
+  ASSERT_TRUE(SeedTableDirectory((dir_ / "tables").string(), (dir_ / "examples").string()));
+  EXPECT_FALSE(fs::exists(dir_ / "tables/data.dat"));
+  EXPECT_EQ(Get(dir_ / "tables/data2.dat"), "1,1\r\n");
 }
 
 // The real decision: an installed program's first call makes the user's directory from the samples; a
 // portable program gets none.
 TEST_F(TableDirectoryTest, TableDirectorySeedsOnlyForAnInstalledProgram) {
   Make("usr/bin", "usr/share/metrazil/examples");
-  WriteFile(root_ / "usr/share/metrazil/examples/data.dat", "1,1\r\n");
+  Put(dir_ / "usr/share/metrazil/examples/data.dat", "1,1\r\n");
   const std::string portable = Make("portable");
   const char* saved = std::getenv("XDG_DATA_HOME");
   const std::string savedValue = saved != nullptr ? saved : "";
-  setenv("XDG_DATA_HOME", (root_ / "xdg").c_str(), 1);
+  setenv("XDG_DATA_HOME", (dir_ / "xdg").c_str(), 1);
 
   SetProgramDirectoryForTesting(portable);
   EXPECT_EQ(TableDirectory(), portable);
-  EXPECT_FALSE(fs::exists(root_ / "xdg"));
-  SetProgramDirectoryForTesting((root_ / "usr/bin").string() + "/");
-  EXPECT_EQ(TableDirectory(), (root_ / "xdg/metrazil").string() + "/");
-  EXPECT_EQ(ReadFile(root_ / "xdg/metrazil/data.dat"), "1,1\r\n");
+  EXPECT_FALSE(fs::exists(dir_ / "xdg"));
+  SetProgramDirectoryForTesting((dir_ / "usr/bin").string() + "/");
+  EXPECT_EQ(TableDirectory(), (dir_ / "xdg/metrazil").string() + "/");
+  EXPECT_EQ(Get(dir_ / "xdg/metrazil/data.dat"), "1,1\r\n");
 
   SetProgramDirectoryForTesting({});
   if (saved != nullptr) {

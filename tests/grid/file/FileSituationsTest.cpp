@@ -33,6 +33,7 @@
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/FolderTest.h"
 #include "tests/support/OrdinaryUser.h"
 
 namespace metrazil {
@@ -98,38 +99,21 @@ class SavingProcess {
   int go_[2] = {-1, -1};
 };
 
-class FileSituationsTest : public ::testing::Test {
+class FileSituationsTest : public TFolderTest {
  public:  // for the situations' set-up and check functions
   void SetUp() override {
+    // The run as an ordinary user works in the folder of the run that started it, which removes it.
     if (const char* given = std::getenv(kOrdinaryUserDir)) {
       dir_ = given;
       return;
     }
-    std::string pattern = (fs::temp_directory_path() / "metrazil-situations-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    owned_ = true;
-  }
-  void TearDown() override {
-    if (owned_) fs::remove_all(dir_);
+    TFolderTest::SetUp();
   }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
   static struct stat StatOf(const std::string& path) {
     struct stat info {};
     ::lstat(path.c_str(), &info);
     return info;
-  }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
   }
   static void Save(const std::string& path, const std::string& content,
                    TSafeFile::TBackup backup = TSafeFile::TBackup::kNone) {
@@ -146,9 +130,6 @@ class FileSituationsTest : public ::testing::Test {
     ::acl_free(acl);
     return result;
   }
-
-  fs::path dir_;
-  bool owned_ = false;
 };
 
 const std::string kOld = "5,10\r\n0,0,old\r\n";

@@ -2,63 +2,28 @@
 // what the failure leaves: reported once, every entry made durable before it still there, nothing
 // half-written offered, the table file untouched.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "grid/file/JournalBase.h"
 #include "grid/file/OrphanJournal.h"
-#include "grid/file/SystemCalls.h"
 #include "grid/file/TableJournal.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/FaultInjection.h"
+#include "tests/support/FolderTest.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
 using TEntries = std::vector<std::string>;
-
-// The call numbered failAt (from 1) of those made while armed fails with error. The journal's calls come
-// from its worker thread.
-std::atomic<int> failAt{0};
-std::atomic<int> failWith{0};
-std::atomic<int> calls{0};
-std::atomic<const char*> failed{nullptr};
-
-int Inject(const char* call) {
-  if (++calls != failAt) return 0;
-  failed = call;
-  return failWith;
-}
-
-class TArmed {
- public:
-  TArmed(int at, int error) {
-    failAt = at;
-    failWith = error;
-    calls = 0;
-    failed = nullptr;
-    sys::SetFault(Inject);
-  }
-  ~TArmed() { sys::SetFault(nullptr); }
-  TArmed(const TArmed&) = delete;
-  TArmed& operator=(const TArmed&) = delete;
-};
-
-int OpenDescriptors() {
-  return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
-}
 
 // A base per save after the first, told apart by its hash; the table as read is save 0.
 TJournalBase Saved(std::uint64_t save) {
@@ -78,31 +43,14 @@ struct TOutcome {
   bool removed = false;                  // Discard or Remove said the journal is gone
 };
 
-class JournalFaultsTest : public ::testing::Test {
+class JournalFaultsTest : public TFolderTest {
  public:
   void SetUp() override {
     // Hundreds of runs, each flushed to disk: a memory file system where there is one.
-    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "metrazil-journal-faults-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ASSERT_TRUE(MakeFolder(fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path()));
     table_ = PathOf("data.dat");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path dir_;
   std::string table_;
 };
 
@@ -185,12 +133,12 @@ void Check(JournalFaultsTest& f, const TFaultCase& c, const std::string& tableBe
   }
 
   if (outcome.removed) {
-    EXPECT_EQ(f.Names(), std::set<std::string>{"data.dat"}) << "a journal left after it was removed";
+    EXPECT_EQ(f.Entries(), std::vector<std::string>{"data.dat"}) << "a journal left after it was removed";
     return;
   }
   // A set-aside file reads as a journal too: under a journal's name it is scanned with the others.
   int setAside = 0;
-  for (const std::string& name : f.Names()) {
+  for (const std::string& name : f.Entries()) {
     if (name == "data.dat" || name.find(".journal-") != std::string::npos) continue;
     EXPECT_NE(name.find("data.dat.unsaved-changes-"), std::string::npos) << name << " left";
     fs::rename(f.PathOf(name), f.PathOf(".data.dat.journal-1-Aside" + std::to_string(setAside++)));
@@ -220,33 +168,22 @@ TEST_F(JournalFaultsTest, EveryFailingCallIsReportedOnceAndLosesNothingAcknowled
   int total = 0;
   for (const TFaultCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    int injections = 0;
-    for (const int error : {EIO, ENOSPC}) {
-      for (int at = 1;; ++at) {
-        fs::remove_all(dir_);
-        fs::create_directory(dir_);
-        Put(table_, "5,1\r\ncw 0,64\r\n0,0,name\r\n");
-        if (c.setUp) c.setUp(*this);
-        const std::string tableBefore = Get(table_);
-        const int descriptors = OpenDescriptors();
-        TOutcome outcome;
-        {
-          const TArmed armed(at, error);
-          outcome.message = ErrorOf([&] { c.run(*this, outcome); });
-        }
-        const bool injected = calls >= at;
-        SCOPED_TRACE(injected ? "call " + std::to_string(at) + ", " + failed.load() + ", failing with " +
-                                    std::strerror(error)
-                              : "no call failing");
-        EXPECT_EQ(OpenDescriptors(), descriptors) << "a descriptor left open";
-        Check(*this, c, tableBefore, outcome, error);
-        if (!injected) break;
-        ++injections;
-        failedCalls.insert(failed.load());
-      }
-    }
-    std::cout << c.name << ": " << injections << " injections\n";
-    total += injections;
+    std::string tableBefore;
+    TOutcome outcome;
+    const std::optional<int> injections = RunWithEachCallFailing(
+        [&] {
+          fs::remove_all(dir_);
+          fs::create_directory(dir_);
+          Put(table_, "5,1\r\ncw 0,64\r\n0,0,name\r\n");
+          if (c.setUp) c.setUp(*this);
+          tableBefore = Get(table_);
+          outcome = {};
+          return std::string();
+        },
+        [&] { outcome.message = ErrorOf([&] { c.run(*this, outcome); }); },
+        [&](int error) { Check(*this, c, tableBefore, outcome, error); }, failedCalls);
+    std::cout << c.name << ": " << injections.value_or(0) << " injections\n";
+    total += injections.value_or(0);
   }
   std::cout << "in all: " << total << " injections\n";
   RecordProperty("injections", total);

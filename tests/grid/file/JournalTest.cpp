@@ -28,6 +28,7 @@
 #include "grid/file/SavePlace.h"
 #include "grid/file/SystemCalls.h"
 #include "grid/file/TableJournal.h"
+#include "tests/support/FolderTest.h"
 
 namespace metrazil {
 namespace {
@@ -87,22 +88,13 @@ class TChild {
   pid_t pid_ = -1;
 };
 
-class JournalTest : public ::testing::Test {
+class JournalTest : public TFolderTest {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "metrazil-journal-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    TFolderTest::SetUp();
     table_ = PathOf("data.dat");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
   std::vector<std::string> Journals() const {
     std::vector<std::string> paths;
     for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -122,7 +114,6 @@ class JournalTest : public ::testing::Test {
     return path;
   }
 
-  fs::path dir_;
   std::string table_;
 };
 

@@ -9,56 +9,27 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "grid/file/SafeFile.h"
-#include "grid/file/SystemCalls.h"
 #include "grid/file/TableFileWriter.h"
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/FaultInjection.h"
+#include "tests/support/FolderTest.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The call numbered failAt (from 1) of those made while armed fails with error.
-struct TInjection {
-  int failAt = 0;
-  int error = 0;
-  int calls = 0;
-  std::string failed;  // the name of the call that failed
-};
-TInjection injection;
-
-int Inject(const char* call) {
-  if (++injection.calls != injection.failAt) return 0;
-  injection.failed = call;
-  return injection.error;
-}
-
-class TArmed {
- public:
-  TArmed(int failAt, int error) {
-    injection = {failAt, error, 0, {}};
-    sys::SetFault(Inject);
-  }
-  ~TArmed() { sys::SetFault(nullptr); }
-  TArmed(const TArmed&) = delete;
-  TArmed& operator=(const TArmed&) = delete;
-};
 
 using TFiles = std::map<std::string, std::string>;  // name → content of each file in the folder
 
@@ -67,19 +38,13 @@ std::optional<std::string> Find(const TFiles& files, const std::string& name) {
   return it == files.end() ? std::nullopt : std::optional(it->second);
 }
 
-int OpenDescriptors() {
-  return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
-}
-
-class SaveFaultsTest : public ::testing::Test {
+class SaveFaultsTest : public TFolderTest {
  public:  // for the cases' functions
   void SetUp() override {
     // A memory file system when it takes user attributes: hundreds of saves, each flushed to disk, would
     // cost a disk seconds.
     for (const fs::path& base : {fs::path("/dev/shm"), fs::temp_directory_path()}) {
-      std::string pattern = (base / "metrazil-faults-XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr) continue;
-      dir_ = pattern;
+      if (!MakeFolder(base)) continue;
       const std::string probe = PathOf("probe");
       Put(probe, "");
       attributes_ = ::setxattr(probe.c_str(), "user.metrazil.probe", "1", 1, 0) == 0;
@@ -90,10 +55,7 @@ class SaveFaultsTest : public ::testing::Test {
     ASSERT_FALSE(dir_.empty());
     fs::create_directory(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   TFiles Files() const {
     TFiles files;
     for (const auto& entry : fs::directory_iterator(dir_)) {
@@ -104,7 +66,6 @@ class SaveFaultsTest : public ::testing::Test {
     return files;
   }
 
-  fs::path dir_;
   bool attributes_ = false;  // the folder takes user extended attributes
 };
 
@@ -270,36 +231,21 @@ TEST_F(SaveFaultsTest, EveryFailingCallLeavesTheTableWhole) {
   bool allMade = true;
   for (const TFaultCase& c : SaveCases()) {
     SCOPED_TRACE(c.name);
-    int injections = 0;
-    for (const int error : {EIO, ENOSPC}) {
-      for (int at = 1;; ++at) {
-        fs::remove_all(dir_);
-        fs::create_directory(dir_);
-        if (const std::string missing = c.setUp(*this); !missing.empty()) {
-          std::cout << "[  SKIPPED ] " << c.name << ": " << missing << '\n';
-          allMade = false;
-          break;
-        }
-        const TFiles before = Files();
-        const int descriptors = OpenDescriptors();
-        std::string message;
-        {
-          const TArmed armed(at, error);
-          message = ErrorOf([&] { c.run(*this); });
-        }
-        const bool injected = injection.calls >= at;
-        SCOPED_TRACE(injected ? "call " + std::to_string(at) + ", " + injection.failed + ", failing with " +
-                                    std::strerror(error)
-                              : "no call failing");
-        EXPECT_EQ(OpenDescriptors(), descriptors) << "a descriptor left open";
-        c.check(*this, before, message, error);
-        if (!injected) break;
-        ++injections;
-        failedCalls.insert(injection.failed);
-      }
-    }
-    std::cout << c.name << ": " << injections << " injections\n";
-    total += injections;
+    TFiles before;
+    std::string message;
+    const std::optional<int> injections = RunWithEachCallFailing(
+        [&] {
+          fs::remove_all(dir_);
+          fs::create_directory(dir_);
+          if (const std::string missing = c.setUp(*this); !missing.empty()) return c.name + ": " + missing;
+          before = Files();
+          return std::string();
+        },
+        [&] { message = ErrorOf([&] { c.run(*this); }); }, [&](int error) { c.check(*this, before, message, error); },
+        failedCalls);
+    allMade = allMade && injections.has_value();
+    std::cout << c.name << ": " << injections.value_or(0) << " injections\n";
+    total += injections.value_or(0);
   }
   std::cout << "in all: " << total << " injections\n";
   RecordProperty("injections", total);

@@ -26,40 +26,20 @@
 #include "grid/model/TableGrid.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
+#include "tests/support/FolderTest.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TableFileIoTest : public ::testing::Test {
+class TableFileIoTest : public TFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "metrazil-grid-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-  static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-  static std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   static TTableGrid ReadBytes(const std::string& bytes) {
     TTableGrid grid = DesignGrid();
     ReadTableBytes(grid, bytes);
     return grid;
   }
-
-  fs::path dir_;
 };
 
 const char kWorkedExample[] =
