@@ -4,19 +4,14 @@
 # under openbox are left out where it is missing.
 set -u
 check=$1
-for tool in Xvfb xdpyinfo; do
-  command -v "$tool" > /dev/null || { echo "no $tool: skipped"; exit 77; }
-done
+# shellcheck source=../support/xvfb.sh
+. "$(dirname "$0")/../support/xvfb.sh"
+require_tools Xvfb xdpyinfo
 work=$(mktemp -d)
 trap 'kill ${wm:-} ${xvfb:-} 2> /dev/null; rm -rf "$work"' EXIT
 
-# A display number nobody uses, told by Xvfb itself.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 > "$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb LANG=C.UTF-8
-for _ in $(seq 50); do xdpyinfo > /dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb "$work" 1920x1080x24
+export QT_QPA_PLATFORM=xcb LANG=C.UTF-8
 
 result=0
 run() {  # run WHAT SCALE

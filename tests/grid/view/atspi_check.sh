@@ -5,27 +5,15 @@ set -u
 check=$1
 script=$(dirname "$0")/atspi_check.py
 python=/usr/bin/python3
-for tool in Xvfb xdpyinfo dbus-run-session xdotool "$python" /usr/libexec/at-spi-bus-launcher; do
-  command -v "$tool" > /dev/null || { echo "no $tool: skipped"; exit 77; }
-done
+# shellcheck source=../../support/xvfb.sh
+. "$(dirname "$0")/../../support/xvfb.sh"
+require_tools Xvfb xdpyinfo dbus-run-session xdotool "$python" /usr/libexec/at-spi-bus-launcher
 "$python" -c 'import gi; gi.require_version("Atspi", "2.0"); from gi.repository import Atspi' 2> /dev/null ||
   { echo "no Atspi for python3: skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'kill ${xvfb:-} 2> /dev/null; rm -rf "$work"' EXIT
 
-# A display number nobody uses, told by Xvfb itself; other test runs start and stop servers meanwhile, so
-# a display that does not answer gets a second server.
-for attempt in 1 2; do
-  : > "$work/display"
-  exec 3> "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 > "$work/xvfb.log" 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$work/display")"
-  for _ in $(seq 50); do xdpyinfo > /dev/null 2>&1 && break 2; sleep 0.1; done
-  kill $xvfb 2> /dev/null
-  [ "$attempt" = 2 ] && { echo "Xvfb does not answer on $DISPLAY"; exit 1; }
-done
+start_xvfb "$work" 1024x768x24
 
 # The session bus starts the accessibility bus and its registry on demand; Qt's bridge talks to it even
 # though no screen reader announced itself.

@@ -3,18 +3,13 @@
 # (skipped) when any of the tools is missing.
 set -u
 check=$1
-for tool in Xvfb dbus-launch ibus-daemon ibus xdotool; do
-  command -v "$tool" > /dev/null || { echo "no $tool: skipped"; exit 77; }
-done
+# shellcheck source=../../support/xvfb.sh
+. "$(dirname "$0")/../../support/xvfb.sh"
+require_tools Xvfb xdpyinfo dbus-launch ibus-daemon ibus xdotool
 work=$(mktemp -d)
 trap 'ibus exit > /dev/null 2>&1; kill ${DBUS_SESSION_BUS_PID:-} ${xvfb:-} 2> /dev/null; rm -rf "$work"' EXIT
 
-# A display number nobody uses, told by Xvfb itself.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 > "$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb "$work" 1024x768x24
 eval "$(dbus-launch --sh-syntax)"
 export QT_IM_MODULE=ibus XMODIFIERS=@im=ibus QT_QPA_PLATFORM=xcb
 ibus-daemon -d -x -r > "$work/ibus.log" 2>&1
