@@ -29,6 +29,13 @@ TTableGrid StartingTable() {
 
 std::string Saved(const TTableGrid& grid) { return TableFileBytes(grid); }
 
+// Every step recorded, undone or redone on the list goes into the journal, encoded.
+void JournalInto(TGridUndoStack& steps, std::vector<std::string>& journal) {
+  steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
+    journal.push_back(EncodeJournalEntry(event, step));
+  };
+}
+
 // Each of a user's changes, with undos and redos among them, as the view records them.
 void ChangeLikeAUser(TTableGrid& grid, TGridUndoStack& steps) {
   steps.Push(WriteTexts(grid, {{1, 2, {}, "edited"}}, 0, 0));
@@ -51,9 +58,7 @@ TEST(JournalEntryTest, EveryStepReplayedGivesTheSameTableAndUndoList) {
   TTableGrid live = StartingTable();
   TGridUndoStack liveSteps;
   std::vector<std::string> journal;
-  liveSteps.OnStep = [&](TGridStepEvent event, const TGridUndoStep& step) {
-    journal.push_back(EncodeJournalEntry(event, step));
-  };
+  JournalInto(liveSteps, journal);
   ChangeLikeAUser(live, liveSteps);
 
   TTableGrid replayed = StartingTable();
@@ -90,9 +95,7 @@ TEST(JournalEntryTest, UndoOfAStepBeforeTheBaseIsReplayedFromTheEntry) {
   liveSteps.Push(WriteTexts(live, {{1, 1, {}, "saved"}}, 0, 0));
   const std::string base = Saved(live);
   std::vector<std::string> journal;
-  liveSteps.OnStep = [&](TGridStepEvent event, const TGridUndoStep& step) {
-    journal.push_back(EncodeJournalEntry(event, step));
-  };
+  JournalInto(liveSteps, journal);
   liveSteps.Push(WriteTexts(live, {{2, 2, {}, "after the save"}}, 0, 0));
   liveSteps.Undo(live);
   liveSteps.Undo(live);
@@ -129,9 +132,7 @@ TEST(JournalEntryTest, MalformedEntriesAreRefused) {
   TTableGrid grid = StartingTable();
   TGridUndoStack steps;
   std::vector<std::string> journal;
-  steps.OnStep = [&](TGridStepEvent event, const TGridUndoStep& step) {
-    journal.push_back(EncodeJournalEntry(event, step));
-  };
+  JournalInto(steps, journal);
   steps.Push(PasteBlock(grid, ParseBlockText("a\tb\n"), {1, 1}, {1, 1}, false));
   steps.Push(RemoveRowAt(grid, 3));
   steps.Push(ChangeColWidth(grid, 0, 30));

@@ -18,21 +18,13 @@
 #include "tests/support/ErrorOf.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/FolderTest.h"
+#include "tests/support/SavedBase.h"
 
 namespace metrazil {
 namespace {
 
 namespace fs = std::filesystem;
 using TEntries = std::vector<std::string>;
-
-// A base per save after the first, told apart by its hash; the table as read is save 0.
-TJournalBase Saved(std::uint64_t save) {
-  TJournalBase base;
-  base.hasFile = true;
-  base.hashState = TJournalBase::THash::kKnown;
-  base.hash = save;
-  return base;
-}
 
 // What one run observed: the entries of each save made durable (acknowledged) before the run ended, and
 // the failures reported.
@@ -57,7 +49,8 @@ class JournalFaultsTest : public TFolderTest {
 // The entries of one save, as a run appends them.
 std::string Entry(std::size_t save, std::size_t i) { return std::to_string(save) + ":" + std::to_string(i); }
 
-// A journal at work: entries, a save, entries; each step made durable before the next.
+// A journal at work: entries, a save, entries; each step made durable before the next. Saves are numbered by
+// their base's hash; the table as read is save 0.
 void AppendAndSave(JournalFaultsTest& f, TOutcome& outcome, bool discard) {
   outcome.acknowledged = {0, 0};
   TTableJournal journal(f.table_, TJournalBase::OfPath(f.table_),
@@ -68,7 +61,7 @@ void AppendAndSave(JournalFaultsTest& f, TOutcome& outcome, bool discard) {
   };
   append(0, 3);
   append(0, 3);
-  journal.Rebase(Saved(1));
+  journal.Rebase(SavedBase(1));
   append(1, 4);
   if (discard) outcome.removed = journal.Discard();
 }

@@ -29,6 +29,7 @@
 #include "grid/file/SystemCalls.h"
 #include "grid/file/TableJournal.h"
 #include "tests/support/FolderTest.h"
+#include "tests/support/SavedBase.h"
 
 namespace metrazil {
 namespace {
@@ -37,15 +38,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using TState = TOrphanJournal::TState;
 using TEntries = std::vector<std::string>;
-
-// A base that stands for a saved table, told apart by its hash.
-TJournalBase Saved(std::uint64_t hash) {
-  TJournalBase base;
-  base.hasFile = true;
-  base.hashState = TJournalBase::THash::kKnown;
-  base.hash = hash;
-  return base;
-}
 
 TEntries Numbered(const std::string& prefix, int count) {
   TEntries entries;
@@ -145,7 +137,7 @@ TEST_F(JournalTest, EntriesComeBackWithTheirBase) {
 TEST_F(JournalTest, AFileOnlyWhileSomethingIsUnsaved) {
   TTableJournal journal(table_, TJournalBase::NoFile());
   EXPECT_TRUE(journal.SyncNow());
-  journal.Rebase(Saved(1));
+  journal.Rebase(SavedBase(1));
   EXPECT_TRUE(journal.SyncNow());
   EXPECT_TRUE(Journals().empty()) << "a journal file before the first entry";
 
@@ -158,7 +150,7 @@ TEST_F(JournalTest, AFileOnlyWhileSomethingIsUnsaved) {
   EXPECT_TRUE(FindJournals(table_).empty()) << "this instance's own journal was offered";
 
   // A save empties it: the entries so far are in the table, the next ones start a journal on the new base.
-  journal.Rebase(Saved(2));
+  journal.Rebase(SavedBase(2));
   ASSERT_TRUE(journal.SyncNow());
   EXPECT_TRUE(Journals().empty());
   journal.Append("two");
@@ -334,10 +326,10 @@ TEST_F(JournalTest, AKillAroundASaveNeverLeavesOldEntriesOnTheNewBase) {
     SCOPED_TRACE("killed after " + std::to_string(run * 7) + " ms");
     const pid_t pid = ::fork();
     if (pid == 0) {
-      TTableJournal journal(table_, Saved(0));
+      TTableJournal journal(table_, SavedBase(0));
       for (std::uint64_t save = 0;; ++save) {
         for (int i = 0; i < 50; ++i) journal.Append(std::to_string(save) + ":" + std::to_string(i));
-        journal.Rebase(Saved(save + 1));
+        journal.Rebase(SavedBase(save + 1));
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(run * 7));
