@@ -22,11 +22,6 @@ constexpr int kMaxLinks = 40;  // as the kernel's own limit on links followed in
 constexpr std::size_t kRandomPart = 6;
 constexpr int kMaxAttempts = 100;
 
-std::string NameOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // mkostemp fills its six places with letters and digits.
 bool IsTemporaryOf(const std::string& entry, const std::string& tableName) {
   const std::string prefix = "." + tableName + ".";
@@ -84,33 +79,47 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-int CreateSaveTemporary(const std::string& target, std::string& tempPath) {
-  const std::string pattern = DirectoryOf(target) + "/." + NameOf(target) + "." + std::string(kRandomPart, 'X');
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int CreateLockedFile(const std::string& pattern, bool lockRequired, std::string& path) {
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    tempPath = pattern;
-    const int fd = sys::Mkostemp(tempPath.data(), O_CLOEXEC);
+    path = pattern;
+    const int fd = sys::Mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0) break;
-    // Another instance's clean-up may take the file in the instant before it is locked: then make another.
-    // A file system without locks still gets its temporary file.
-    const bool taken = sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    struct stat info;
-    if (!taken && sys::Fstat(fd, &info) != 0) {
-      // The file made here cannot be checked: it fails the save rather than stay beside the table.
-      const int error = errno;
-      sys::Unlink(tempPath.c_str());
+    // Another instance may take the new, empty file in the instant before it is locked (a clean-up of killed
+    // saves, a recovery scan that finds a journal holding nothing): then make another.
+    int error = EEXIST;
+    struct stat info {};
+    const bool notLocked = sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || lockRequired);
+    if (notLocked || sys::Fstat(fd, &info) != 0) {
+      error = errno;
+    } else if (info.st_nlink > 0) {
+      return fd;
+    }
+    if (error != EWOULDBLOCK && error != EEXIST) {
+      // A file made here that cannot be locked or checked fails the creation rather than stay.
+      sys::Unlink(path.c_str());
       sys::Close(fd);
-      tempPath.clear();
+      path.clear();
       errno = error;
       return -1;
     }
-    if (!taken && info.st_nlink > 0) return fd;
     sys::Close(fd);
     errno = EEXIST;
   }
   const int error = errno;
-  tempPath.clear();
+  path.clear();
   errno = error;
   return -1;
+}
+
+int CreateSaveTemporary(const std::string& target, std::string& tempPath) {
+  // A file system without locks still gets its temporary file.
+  return CreateLockedFile(DirectoryOf(target) + "/." + NameOf(target) + "." + std::string(kRandomPart, 'X'), false,
+                          tempPath);
 }
 
 int RemoveStaleTemporaries(const std::string& tablePath) {

@@ -14,6 +14,15 @@ std::string ResolveSaveTarget(const std::string& path);
 
 // The folder part of a path: "." for a bare name, "/" for a name in the root.
 std::string DirectoryOf(const std::string& path);
+// The name part of a path: what follows its last "/".
+std::string NameOf(const std::string& path);
+
+// Creates a new, empty file from pattern, a path ending in six X that mkostemp fills, open for writing, mode
+// 0600 and locked exclusively for as long as it stays open, and sets path to its name. A file that another
+// instance takes in the instant before it is locked is given up for another. Where the file system has no
+// locks, the file stays unlocked, or with lockRequired the creation fails. Returns the descriptor, or -1 with
+// errno set.
+int CreateLockedFile(const std::string& pattern, bool lockRequired, std::string& path);
 
 // Creates an empty temporary file beside target, open for writing and locked exclusively for as long as
 // it stays open, so that RemoveStaleTemporaries leaves it alone. Sets tempPath to its name. Returns the
