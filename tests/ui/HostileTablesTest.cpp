@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -188,6 +189,13 @@ class TStepMeter {
     std::fflush(stderr);
     cpuStart_ = CpuMs();
     timer_.start();
+  }
+
+  // One step of the case, timed: what the user does and waits for.
+  void Time(const char* step, const std::function<void()>& action) {
+    Begin(step);
+    action();
+    End();
   }
 
   void End() {
@@ -436,12 +444,12 @@ class HostileTablesTest : public TFormTestBase {
     const QString path = dir + (page == 1 ? QStringLiteral("/data.dat") : QStringLiteral("/data2.dat"));
     TTableGrid& model = grid->Model();
 
-    meter.Begin("focus on the worst cell");
-    form_->PageControl1->setCurrentIndex(page);
-    grid->setFocus();
-    grid->MoveFocus(c.col, c.row, false);
-    form_->grab();
-    meter.End();
+    meter.Time("focus on the worst cell", [&] {
+      form_->PageControl1->setCurrentIndex(page);
+      grid->setFocus();
+      grid->MoveFocus(c.col, c.row, false);
+      form_->grab();
+    });
     QCOMPARE((TCellAddress{model.FocusedCol(), model.FocusedRow()}), (TCellAddress{c.col, c.row}));
     QVERIFY(!grid->CellRect(c.col, c.row).isNull());
 
@@ -450,65 +458,55 @@ class HostileTablesTest : public TFormTestBase {
     const QPoint center = inWindow(grid->viewport(), grid->CellRect(c.col, c.row).center());
 
     // Moving over markup looks for a link under the pointer: that lays the text out as well.
-    meter.Begin("pointer over the worst cell");
-    QTest::mouseMove(form_->windowHandle(), center);
-    meter.End();
+    meter.Time("pointer over the worst cell", [&] { QTest::mouseMove(form_->windowHandle(), center); });
 
-    meter.Begin("F2 opens the editor");
-    QTest::keyClick(grid, Qt::Key_F2);
-    form_->grab();
-    meter.End();
+    // A key pressed in the grid or its editor, timed until the window is painted again.
+    const auto press = [&](const char* step, QWidget* widget, auto key) {
+      meter.Time(step, [&] {
+        QTest::keyClick(widget, key);
+        form_->grab();
+      });
+    };
+    press("F2 opens the editor", grid, Qt::Key_F2);
     QVERIFY(grid->EditSession().IsEditing());
     QCOMPARE(grid->EditSession().EditCell(), (TCellAddress{c.col, c.row}));
 
-    meter.Begin("Return commits the unchanged text");
-    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Return);
-    form_->grab();
-    meter.End();
+    press("Return commits the unchanged text", grid->EditSession().Editor(), Qt::Key_Return);
     QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
-    meter.Begin("typing opens the editor");
-    QTest::keyClick(grid, 'x');
-    form_->grab();
-    meter.End();
+    press("typing opens the editor", grid, 'x');
     QVERIFY(grid->EditSession().IsEditing());
     // A text too long to edit opens cut and read-only; the key then changes nothing.
     if (!grid->EditSession().Editor()->isReadOnly())
       QCOMPARE(grid->EditSession().Editor()->toPlainText(), QStringLiteral("x"));
 
-    meter.Begin("Esc cancels the edit");
-    QTest::keyClick(grid->EditSession().Editor(), Qt::Key_Escape);
-    form_->grab();
-    meter.End();
+    press("Esc cancels the edit", grid->EditSession().Editor(), Qt::Key_Escape);
     QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
 
-    meter.Begin("click on the focused cell opens the editor");
-    QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, center);
-    form_->grab();
-    meter.End();
+    meter.Time("click on the focused cell opens the editor", [&] {
+      QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, center);
+      form_->grab();
+    });
     QVERIFY(grid->EditSession().IsEditing());
 
     // The press on the header ends the edit first.
-    meter.Begin("double-click on the header border fits the column");
     const QRect header = grid->CellRect(c.col, 0);
     QVERIFY(!header.isNull());
     const QPoint border = inWindow(grid->viewport(), QPoint(header.right(), header.center().y()));
-    QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, border);
-    meter.End();
+    meter.Time("double-click on the header border fits the column",
+               [&] { QTest::mouseDClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, border); });
     QVERIFY(!grid->EditSession().IsEditing());
     COMPARE_TEXT(model.CellText(c.col, c.row), View(text));
     const int fitted = model.ColWidth(c.col);
     QVERIFY2(fitted != 64, "the double-click fitted nothing");
 
-    meter.Begin("paint after the fit");
-    form_->grab();
-    meter.End();
+    meter.Time("paint after the fit", [&] { form_->grab(); });
 
-    meter.Begin("save button");
-    QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow(save, save->rect().center()));
-    meter.End();
+    meter.Time("save button", [&] {
+      QTest::mouseClick(form_->windowHandle(), Qt::LeftButton, Qt::NoModifier, inWindow(save, save->rect().center()));
+    });
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join(QLatin1Char('\n'))));
 
     // The saved table is the one read, but for the fitted width.
@@ -519,10 +517,8 @@ class HostileTablesTest : public TFormTestBase {
     const QByteArray saved = FileBytes(path);
     QVERIFY2(saved == expected, qPrintable(FirstDifference(saved, expected)));
 
-    meter.Begin("read the saved table into a fresh grid");
     TTableGrid reloaded;
-    ReadTableFile(reloaded, path.toStdString());
-    meter.End();
+    meter.Time("read the saved table into a fresh grid", [&] { ReadTableFile(reloaded, path.toStdString()); });
     COMPARE_TEXT(reloaded.CellText(c.col, c.row), View(text));
     QCOMPARE(reloaded.StoredCellCount(), model.StoredCellCount());
   }
@@ -540,22 +536,20 @@ class HostileTablesTest : public TFormTestBase {
     SetProgramDirectoryForTesting(programDir.toStdString());
 
     TStepMeter meter(QString::fromUtf8(c.name));
-    meter.Begin("start-up reads the tables");
-    ShowForm();
-    meter.End();
+    meter.Time("start-up reads the tables", [&] { ShowForm(); });
     if (QTest::currentTestFailed()) return;
     QVERIFY2(errors_.isEmpty(), qPrintable(errors_.join(QLatin1Char('\n'))));
     COMPARE_TEXT(form_->TableGrid1->Model().CellText(c.col, c.row), View(text));
 
-    meter.Begin("paint the maintenance page");
-    form_->PageControl1->setCurrentIndex(1);
-    form_->grab();
-    meter.End();
+    meter.Time("paint the maintenance page", [&] {
+      form_->PageControl1->setCurrentIndex(1);
+      form_->grab();
+    });
 
-    meter.Begin("paint the address-book page");
-    form_->PageControl1->setCurrentIndex(2);
-    form_->grab();
-    meter.End();
+    meter.Time("paint the address-book page", [&] {
+      form_->PageControl1->setCurrentIndex(2);
+      form_->grab();
+    });
 
     DriveGrid(meter, c, 1, programDir, text, table);
     if (QTest::currentTestFailed()) return;
@@ -564,9 +558,7 @@ class HostileTablesTest : public TFormTestBase {
       if (QTest::currentTestFailed()) return;
     }
 
-    meter.Begin("close the window");
-    form_.reset();
-    meter.End();
+    meter.Time("close the window", [&] { form_.reset(); });
 
     const long peakKb = meter.PeakGrowthKb();
     std::fprintf(stderr, "hostile: %s: peak resident +%.1f MB\n", c.name, Mb(peakKb));
