@@ -217,33 +217,30 @@ class Form1Test : public TFormTestBase {
     QTest::addColumn<QString>("error");
     const QString bad = U("库有问题，计算失败，请维护库");
     const QString missing = U("请选择名称及输入数量");
-    QTest::newRow("empty name") << QString() << "5"
-                                << "button" << missing << QString();
-    QTest::newRow("empty quantity") << "X1" << QString() << "enter" << missing << QString();
-    QTest::newRow("empty quantity, selected") << "X1" << QString() << "selection" << missing << QString();
-    QTest::newRow("factor 2. and .5") << "Y2"
-                                      << "5"
-                                      << "button" << bad << QString();
-    QTest::newRow("factor 2. and .5, selected") << "Y2"
-                                                << "5"
-                                                << "selection" << bad << QString();
-    QTest::newRow("quantity abc") << "X1"
-                                  << "abc"
-                                  << "button" << QString() << U("'abc' is 不是一个有效的浮点值.");
-    QTest::newRow("quantity 1,000") << "X1"
-                                    << "1,000"
-                                    << "enter" << QString() << U("'1,000' is 不是一个有效的浮点值.");
-    QTest::newRow("quantity typed in Chinese")
-        << "X1" << U("三") << "button" << QString() << U("'三' is 不是一个有效的浮点值.");
-    QTest::newRow("product out of range") << "X1"
-                                          << "5e4931"
-                                          << "button" << QString() << U("浮点指针溢出.");
-    QTest::newRow("missing name") << "nowhere"
-                                  << "5"
-                                  << "enter" << QString() << U("列表索引越界 (-1)");
-    QTest::newRow("missing name, selected") << "nowhere"
-                                            << "5"
-                                            << "selection" << QString() << U("列表索引越界 (-1)");
+    struct TRow {
+      const char* tag;
+      const char* name;
+      const char* quantity;
+      const char* via;
+      QString notice;
+      QString error;
+    };
+    const TRow rows[] = {
+        {"empty name", "", "5", "button", missing, {}},
+        {"empty quantity", "X1", "", "enter", missing, {}},
+        {"empty quantity, selected", "X1", "", "selection", missing, {}},
+        {"factor 2. and .5", "Y2", "5", "button", bad, {}},
+        {"factor 2. and .5, selected", "Y2", "5", "selection", bad, {}},
+        {"quantity abc", "X1", "abc", "button", {}, U("'abc' is 不是一个有效的浮点值.")},
+        {"quantity 1,000", "X1", "1,000", "enter", {}, U("'1,000' is 不是一个有效的浮点值.")},
+        {"quantity typed in Chinese", "X1", "三", "button", {}, U("'三' is 不是一个有效的浮点值.")},
+        {"product out of range", "X1", "5e4931", "button", {}, U("浮点指针溢出.")},
+        {"missing name", "nowhere", "5", "enter", {}, U("列表索引越界 (-1)")},
+        {"missing name, selected", "nowhere", "5", "selection", {}, U("列表索引越界 (-1)")},
+    };
+    for (const TRow& row : rows) {
+      QTest::newRow(row.tag) << U(row.name) << U(row.quantity) << U(row.via) << row.notice << row.error;
+    }
   }
 
   void foreseenAndUnforeseenErrors() {
