@@ -16,6 +16,15 @@ TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
   for (int round = 0; round < 300; ++round) {
     TRowMapSet maps;
     std::set<int> model;
+    // What a rotation does to the plain set: the row at from goes to to, those between move one towards from.
+    const auto rotate = [&model](int from, int to) {
+      const bool mapped = model.erase(from) > 0;
+      std::set<int> moved;
+      for (const int r : model)
+        moved.insert(r >= std::min(from, to) && r <= std::max(from, to) ? r + (from < to ? -1 : 1) : r);
+      if (mapped) moved.insert(to);
+      model = std::move(moved);
+    };
     for (int step = 0; step < 60; ++step) {
       const int kind = pick(0, 3);
       if (kind == 0) {
@@ -28,24 +37,12 @@ TEST(RowMapSetTest, MatchesPlainSetUnderRandomOperations) {
         const int row = pick(0, 30);
         const int last = pick(0, 34);
         maps.RotateFromEnd(row, last);
-        if (row < last) {
-          const bool mapped = model.erase(last) > 0;
-          std::set<int> moved;
-          for (const int r : model) moved.insert(r >= row && r < last ? r + 1 : r);
-          if (mapped) moved.insert(row);
-          model = std::move(moved);
-        }
+        if (row < last) rotate(last, row);
       } else {
         const int row = pick(0, 30);
         const int last = pick(0, 34);
         maps.RotateToEnd(row, last);
-        if (row < last) {
-          const bool mapped = model.erase(row) > 0;
-          std::set<int> moved;
-          for (const int r : model) moved.insert(r > row && r <= last ? r - 1 : r);
-          if (mapped) moved.insert(last);
-          model = std::move(moved);
-        }
+        if (row < last) rotate(row, last);
       }
       for (int row = 0; row < 40; ++row) {
         ASSERT_EQ(maps.Contains(row), model.count(row) > 0) << "round " << round << " step " << step << " row " << row;
