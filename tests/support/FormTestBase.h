@@ -53,7 +53,7 @@ class TFormTestBase : public QObject {
   QStringList TakeErrors() { return std::exchange(errors_, {}); }
   // A window as a new start of the program shows it, once its start-up reads are through (the questions they
   // ask answered by the test's answerer); not waited for to become active, so that several can stand side by
-  // side. Null when the reads do not end within 20 s.
+  // side. Null when the window does not show or its reads do not end within 20 s.
   static std::unique_ptr<TForm1> StartForm();
 
   // The same for form_.
@@ -78,7 +78,7 @@ class TFormTestBase : public QObject {
   void WriteNumberedTable(const char* name, int rows, const char* prefix) const;
   // A cell of a table file in the program directory, as a fresh read gives it.
   std::string SavedCell(const char* name, int col, int row) const;
-  // data.dat with a header and five items: X1 (米, 公斤, factors 0.25 and 4), an empty row, Y2 with factors
+  // data.dat with a header and five rows: X1 (米, 公斤, factors 0.25 and 4), an empty row, Y2 with factors
   // that are no plain decimals (2. and .5), 兰花 (尺, 斤, 3 and 0.5), and X1 again with other units.
   void WriteConversionTable() const;
   // The sample tables the program ships, data.dat and data2.dat.

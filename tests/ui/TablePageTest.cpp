@@ -1,6 +1,6 @@
-// One table page as a document with its file: the start-up read and what a failed or partial read leaves,
-// the saves (also one waited for by a read, a long one, one over another program's change) and the question
-// before closing, asked only about a table a save would change.
+// One table page as a document with its file: its start-up read and what a failed or partial read leaves;
+// its saves (pressed during the read, of a big table, with edits open, over another program's change) and its
+// row buttons; and the question before closing, asked only about a table a save would change.
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
