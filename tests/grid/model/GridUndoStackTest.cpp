@@ -165,10 +165,7 @@ TEST(GridUndoStackTest, RemovedRowsComeBackWithTheirTextsInOrder) {
 }
 
 TEST(GridUndoStackTest, RemovingTheOnlyBodyRowUndoesTheHeaderToo) {
-  TTableGrid grid = DesignGrid();
-  grid.SetRowCount(2);
-  grid.WriteCell(0, 0, "h");
-  grid.WriteCell(0, 1, "b");
+  TTableGrid grid = HeaderAndOneRow("h", "b");
   const std::string before = TableFileBytes(grid);
   TGridUndoStack stack;
   stack.Push(RemoveRowAt(grid, 1));

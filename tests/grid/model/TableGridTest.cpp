@@ -426,10 +426,7 @@ TEST(TableGridTest, RemoveKeepsRemovedRowsPastTheEnd) {
 }
 
 TEST(TableGridTest, RemovingTheOnlyBodyRowUnfixesTheHeader) {
-  TTableGrid grid = DesignGrid();
-  grid.SetRowCount(2);
-  grid.WriteCell(0, 0, "header");
-  grid.WriteCell(0, 1, "body");
+  TTableGrid grid = HeaderAndOneRow("header", "body");
   grid.RemoveRowsAt(1, 1);
   EXPECT_EQ(grid.RowCount(), 1);
   EXPECT_EQ(grid.FixedRows(), 0);
