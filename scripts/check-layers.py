@@ -10,7 +10,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 LEVELS = {
     "base": 0,
     "grid/model": 1,
-    "grid/file": 2, "grid/layout": 2, "conversion": 2,
+    "grid/file": 2, "grid/layout": 2, "grid/text": 2, "conversion": 2,
     "grid/view": 3,
     "ui": 4,
     "app": 5,

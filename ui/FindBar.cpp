@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <string>
 
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/model/TableGrid.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/CodePageText.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <memory>
 
-#include "grid/layout/GridFind.h"
+#include "grid/text/GridFind.h"
 
 class QLabel;
 class QLineEdit;

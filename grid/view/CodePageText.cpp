@@ -3,7 +3,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 
 namespace metrazil {
 

@@ -6,7 +6,7 @@
 #include <climits>
 #include <limits>
 
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridAccessibleCell.h"
 #include "grid/view/GridAccessibleViewport.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/PaintWhileBusy.h"

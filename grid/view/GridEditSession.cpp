@@ -6,7 +6,7 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/model/GridEdits.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 
 namespace {
 

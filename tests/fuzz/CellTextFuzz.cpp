@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/layout/CellTextKind.h"
-#include "grid/layout/LineBreakRules.h"
-#include "grid/layout/ShownCellText.h"
+#include "grid/text/CellTextKind.h"
+#include "grid/text/LineBreakRules.h"
+#include "grid/text/ShownCellText.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/layout/RichTextReader.h"
+#include "grid/text/RichTextReader.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/layout/ShownCellText.h"
+#include "grid/text/ShownCellText.h"
 #include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"

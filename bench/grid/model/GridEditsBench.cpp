@@ -5,7 +5,7 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
 

@@ -8,7 +8,7 @@
 #include "grid/file/JournalEntry.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
 #include "tests/support/DesignGrid.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "grid/file/TableFileWriter.h"
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
 #include "tests/support/DesignGrid.h"

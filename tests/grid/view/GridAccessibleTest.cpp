@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/GridAccessible.h"
 #include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridHeaderEditor.h"

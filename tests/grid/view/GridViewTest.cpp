@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "grid/view/GridKeyController.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/GridFind.h"
+#include "grid/text/GridFind.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 

@@ -4,8 +4,8 @@
 #include <random>
 #include <string>
 
-#include "grid/layout/CellTextKind.h"
-#include "grid/layout/RichTextReader.h"
+#include "grid/text/CellTextKind.h"
+#include "grid/text/RichTextReader.h"
 
 namespace metrazil {
 namespace {

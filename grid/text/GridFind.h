@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/layout/ShownCellText.h"
+#include "grid/text/ShownCellText.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {

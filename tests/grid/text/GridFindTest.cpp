@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/CodePage.h"
-#include "grid/layout/GridFind.h"
+#include "grid/text/GridFind.h"
 
 namespace metrazil {
 namespace {

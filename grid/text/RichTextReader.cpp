@@ -1,4 +1,4 @@
-#include "grid/layout/RichTextReader.h"
+#include "grid/text/RichTextReader.h"
 
 #include <array>
 #include <cctype>

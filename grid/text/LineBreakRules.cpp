@@ -1,4 +1,4 @@
-#include "grid/layout/LineBreakRules.h"
+#include "grid/text/LineBreakRules.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,11 +1,11 @@
-#include "grid/layout/GridFind.h"
+#include "grid/text/GridFind.h"
 
 #include <algorithm>
 #include <span>
 #include <utility>
 
 #include "base/CodePage.h"
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 
 namespace metrazil {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 
 namespace metrazil {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "grid/layout/LineBreakRules.h"
+#include "grid/text/LineBreakRules.h"
 
 namespace metrazil {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/TableGrid.h"
 #include "support/BenchTables.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "grid/layout/ShownCellText.h"
+#include "grid/text/ShownCellText.h"
 
 namespace metrazil {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {

@@ -1,7 +1,7 @@
-#include "grid/layout/ShownCellText.h"
+#include "grid/text/ShownCellText.h"
 
 #include "base/CodePage.h"
-#include "grid/layout/RichTextReader.h"
+#include "grid/text/RichTextReader.h"
 
 namespace metrazil {
 

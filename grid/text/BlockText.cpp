@@ -1,4 +1,4 @@
-#include "grid/layout/BlockText.h"
+#include "grid/text/BlockText.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "grid/layout/CellTextKind.h"
+#include "grid/text/CellTextKind.h"
 
 #include <algorithm>
 #include <vector>
