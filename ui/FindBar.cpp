@@ -8,8 +8,8 @@
 #include <QToolButton>
 #include <string>
 
-#include "grid/text/CellTextKind.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/CellTextPainter.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditSession.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/text/ShownCellText.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/ShownCellText.h"
 
 namespace metrazil {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
+#include "grid/text/BlockText.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/PaintWhileBusy.h"
 #include "grid/view/TableGridView.h"

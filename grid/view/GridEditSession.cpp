@@ -6,8 +6,8 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
-#include "grid/text/CellTextKind.h"
 #include "grid/model/GridEdits.h"
+#include "grid/text/CellTextKind.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/GridHeaderEditSession.h"

@@ -19,9 +19,9 @@
 #include "grid/file/TableFile.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/text/ShownCellText.h"
 #include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/ShownCellText.h"
 #include "support/BenchTables.h"
 
 namespace metrazil {

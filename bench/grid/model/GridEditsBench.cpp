@@ -5,11 +5,11 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
 #include "grid/model/TableDesign.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/BlockText.h"
 #include "support/BenchTables.h"
 
 namespace metrazil {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/text/BlockText.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/BlockText.h"
 #include "support/BenchTables.h"
 
 namespace metrazil {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "grid/file/TableFileReader.h"
-#include "grid/text/GridFind.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/GridFind.h"
 #include "support/BenchTables.h"
 
 namespace metrazil {

@@ -8,9 +8,9 @@
 #include "grid/file/JournalEntry.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/file/TableFileWriter.h"
-#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
+#include "grid/text/BlockText.h"
 #include "tests/support/DesignGrid.h"
 
 namespace metrazil {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "grid/file/TableFileWriter.h"
-#include "grid/text/BlockText.h"
 #include "grid/model/GridEdits.h"
 #include "grid/model/GridUndoStack.h"
+#include "grid/text/BlockText.h"
 #include "tests/support/DesignGrid.h"
 #include "tests/support/ErrorOf.h"
 

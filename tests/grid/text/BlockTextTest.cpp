@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "grid/text/BlockText.h"
 #include "grid/model/TableGrid.h"
+#include "grid/text/BlockText.h"
 
 namespace metrazil {
 namespace {
