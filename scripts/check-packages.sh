@@ -43,7 +43,7 @@ actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort)
 # helper.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-required=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 "fonts-noto-cjk | fonts-arphic-uming"
+required=(libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libxxhash0 "fonts-noto-cjk | fonts-arphic-uming"
   "fonts-liberation2 | fonts-dejavu-extra" qt6-translations-l10n)
 if grep -q 'METRAZIL_WEBENGINE:BOOL=ON' "$build/CMakeCache.txt"; then
   required+=(libqt6webenginewidgets6 libqt6webenginecore6-bin)
