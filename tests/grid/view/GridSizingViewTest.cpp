@@ -17,8 +17,28 @@
 #include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/UrlRecorder.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define SIZING_TEST_LSAN 1
+#endif
+
 namespace metrazil {
 namespace {
+
+// Qt's widget library is built without unwinding cleanups: an error leaving a mouse handler skips the
+// destructors of the event copies Qt made on its way down, a few hundred bytes per error. Those are not
+// ours, so a click expected to fail is made with leak checking paused.
+class TQtUnwindLeakScope {
+ public:
+#ifdef SIZING_TEST_LSAN
+  TQtUnwindLeakScope() { __lsan_disable(); }
+  ~TQtUnwindLeakScope() { __lsan_enable(); }
+#else
+  TQtUnwindLeakScope() = default;
+#endif
+  TQtUnwindLeakScope(const TQtUnwindLeakScope&) = delete;
+  TQtUnwindLeakScope& operator=(const TQtUnwindLeakScope&) = delete;
+};
 
 // Records what escapes an event handler, where the program's dispatch would report it.
 class TRecordingApplication : public QApplication {
@@ -102,6 +122,7 @@ class GridSizingViewTest : public QObject {
   QStringList ClickLink(const QString& target, int col = 1, int row = 3) {
     Model().WriteCell(col, row, ToTableBytes(QStringLiteral("<a href=\"%1\">go</a>").arg(target)));
     const QRect cell = view_->CellRect(col, row);
+    const TQtUnwindLeakScope errorsLeakInQt;
     QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, cell.topLeft() + QPoint(5, cell.height() / 2));
     return std::exchange(TRecordingApplication::Instance()->errors, {});
   }
