@@ -402,6 +402,12 @@ void TTablePage::DropJournal() {
 }
 
 void TTablePage::KeepJournal() {
+  // An edit still open goes in as the step closing it would make. No error box may hold up a shutdown: an
+  // edit that cannot be written now stays out, as it would after a kill.
+  try {
+    view_->EditSession().EndAllEdits();
+  } catch (const std::exception&) {
+  }
   if (journal_ != nullptr) journal_->SyncNow();
 }
 

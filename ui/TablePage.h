@@ -72,7 +72,8 @@ class TTablePage : public QObject {
   void StartJournal();
   // The window closes on the user's word: the journal goes (what it held was saved, or the user said 不保存).
   void DropJournal();
-  // A shutdown or a signal: everything journaled is made durable, for the next start to offer.
+  // A shutdown or a signal: open edits are ended and everything journaled is made durable, for the next
+  // start to offer.
   void KeepJournal();
 
   // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
