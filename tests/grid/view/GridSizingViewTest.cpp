@@ -122,7 +122,7 @@ class GridSizingViewTest : public QObject {
   QStringList ClickLink(const QString& target, int col = 1, int row = 3) {
     Model().WriteCell(col, row, ToTableBytes(QStringLiteral("<a href=\"%1\">go</a>").arg(target)));
     const QRect cell = view_->CellRect(col, row);
-    const TQtUnwindLeakScope errorsLeakInQt;
+    [[maybe_unused]] const TQtUnwindLeakScope errorsLeakInQt;
     QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, cell.topLeft() + QPoint(5, cell.height() / 2));
     return std::exchange(TRecordingApplication::Instance()->errors, {});
   }
