@@ -11,6 +11,7 @@ int main(int argc, char* argv[]) {
   const metrazil::TShutdownWatch shutdownWatch;
   QObject::connect(&shutdownWatch, &metrazil::TShutdownWatch::shutdownRequested, &form1,
                    &metrazil::TForm1::PreserveWorkAndExit);
+  QObject::connect(&shutdownWatch, &metrazil::TShutdownWatch::sessionSaving, &form1, &metrazil::TForm1::KeepWork);
   form1.show();
   return metrazil::TApplication::exec();
 }

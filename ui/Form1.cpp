@@ -309,8 +309,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 void TForm1::PreserveWorkAndExit() {
   // No question may hold up a shutdown: the journals keep the unsaved work for the next start.
-  for (TTablePage* page : Pages()) page->KeepJournal();
+  for (TTablePage* page : Pages()) page->KeepWorkForExit();
   ::_exit(0);
+}
+
+void TForm1::KeepWork() {
+  for (TTablePage* page : Pages()) page->KeepJournal();
 }
 
 bool TForm1::SaveChangesBeforeClosing() {

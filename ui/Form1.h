@@ -40,9 +40,11 @@ class TForm1 : public QWidget {
 
   // Loads the tables beside the program; runs once, when the window is first shown.
   void FormShow();
-  // For a termination signal or the end of the desktop session: makes the tables' journals durable and ends
-  // the process at once, asking nothing; the next start offers to recover the unsaved work.
+  // For a termination signal or the end of the desktop session: ends open edits, makes the tables' journals
+  // durable and ends the process at once, asking nothing; the next start offers to recover the unsaved work.
   void PreserveWorkAndExit();
+  // For the desktop session's save: makes the tables' journals durable, and the program goes on.
+  void KeepWork();
   bool IsReading() const { return phase_ == TPhase::kReading || phase_ == TPhase::kClosingAfterRead; }
 
   // Calculation page.

@@ -6,6 +6,9 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QWindow>
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 
 namespace metrazil {
@@ -25,9 +28,14 @@ extern "C" void OnShutdownSignal(int) {
 }  // namespace
 
 TShutdownWatch::TShutdownWatch(QObject* parent) : QObject(parent) {
+  if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    // The session manager waits for this answer; the window asks nothing of the user on the way.
+    connect(application, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { emit sessionSaving(); });
+    application->installEventFilter(this);
+  }
   if (pipeEnds[0] < 0 && ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  notifier_ = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
-  connect(notifier_, &QSocketNotifier::activated, this, [this] {
+  auto* notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this] {
     char bytes[16];
     while (::read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
@@ -39,11 +47,19 @@ TShutdownWatch::TShutdownWatch(QObject* parent) : QObject(parent) {
   action.sa_flags = SA_RESTART;
   ::sigaction(SIGTERM, &action, nullptr);
   ::sigaction(SIGHUP, &action, nullptr);
-  if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    // The session manager waits for this answer; the window asks nothing of the user on the way out.
-    connect(application, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { emit shutdownRequested(); });
+}
+
+bool TShutdownWatch::eventFilter(QObject* watched, QEvent* event) {
+  // A quit after the last window closed is the ordinary end; one while a window is open comes from outside
+  // (the session's end) and would otherwise close the window through its questions.
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    if (std::any_of(windows.begin(), windows.end(), [](const QWindow* window) { return window->isVisible(); })) {
+      emit shutdownRequested();
+      return true;
+    }
   }
+  return QObject::eventFilter(watched, event);
 }
 
 TShutdownWatch::~TShutdownWatch() {

@@ -402,13 +402,17 @@ void TTablePage::DropJournal() {
 }
 
 void TTablePage::KeepJournal() {
+  if (journal_ != nullptr) journal_->SyncNow();
+}
+
+void TTablePage::KeepWorkForExit() {
   // An edit still open goes in as the step closing it would make. No error box may hold up a shutdown: an
   // edit that cannot be written now stays out, as it would after a kill.
   try {
     view_->EditSession().EndAllEdits();
   } catch (const std::exception&) {
   }
-  if (journal_ != nullptr) journal_->SyncNow();
+  KeepJournal();
 }
 
 // ---- the page's buttons --------------------------------------------------------------------------------

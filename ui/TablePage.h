@@ -72,9 +72,12 @@ class TTablePage : public QObject {
   void StartJournal();
   // The window closes on the user's word: the journal goes (what it held was saved, or the user said 不保存).
   void DropJournal();
-  // A shutdown or a signal: open edits are ended and everything journaled is made durable, for the next
-  // start to offer.
+  // The session is saved: everything journaled is made durable, for a next start to offer if this one
+  // does not go on.
   void KeepJournal();
+  // The program is ending without questions: open edits are ended and everything journaled is made
+  // durable, for the next start to offer.
+  void KeepWorkForExit();
 
   // A save first ends the grid's open edits, so that what the user sees is what is saved. It asks before it
   // replaces a file the page did not read completely or one another program changed (unless the close

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -91,6 +92,7 @@ int RunChild(int argc, char** argv) {
   TForm1 form;
   const TShutdownWatch shutdownWatch;
   QObject::connect(&shutdownWatch, &TShutdownWatch::shutdownRequested, &form, &TForm1::PreserveWorkAndExit);
+  QObject::connect(&shutdownWatch, &TShutdownWatch::sessionSaving, &form, &TForm1::KeepWork);
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) return 1;
   while (form.IsReading() || !form.isVisible()) QTest::qWait(10);
@@ -110,6 +112,13 @@ int RunChild(int argc, char** argv) {
     form.close();
     std::puts("saved");
     return 0;
+  }
+  if (ending == "session-end") {
+    // What the desktop's session manager does when the session ends: a quit sent to the application.
+    QTimer::singleShot(300, [] {
+      QEvent quit(QEvent::Quit);
+      QGuiApplication::sendEvent(qApp, &quit);
+    });
   }
   std::puts("ready");
   std::fflush(stdout);
@@ -176,6 +185,7 @@ class RecoveryTest : public TFormTestBase {
     QTest::newRow("SIGKILL") << SIGKILL;
     QTest::newRow("SIGTERM") << SIGTERM;
     QTest::newRow("SIGHUP") << SIGHUP;
+    QTest::newRow("session end") << 0;
   }
   void everyChangeComesBackAfterTheProcessEnds() {
     QFETCH(int, signal);
@@ -184,11 +194,16 @@ class RecoveryTest : public TFormTestBase {
     std::unique_ptr<QProcess> saving = StartChild(reference.path(), QStringLiteral("every"), "save");
     QVERIFY(saving != nullptr && saving->waitForFinished(10000));
 
-    std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("every"));
+    std::unique_ptr<QProcess> child =
+        StartChild(dir_->path(), QStringLiteral("every"), signal == 0 ? "session-end" : "wait");
     QVERIFY(child != nullptr);
     QElapsedTimer ending;
     ending.start();
-    Kill(*child, signal);
+    if (signal == 0) {
+      QVERIFY(child->waitForFinished(10000));
+    } else {
+      Kill(*child, signal);
+    }
     if (signal != SIGKILL) {
       QVERIFY2(ending.elapsed() < 300 + 2000, "a termination signal ends the program within 2 s");
       QCOMPARE(child->exitStatus(), QProcess::NormalExit);
@@ -227,11 +242,23 @@ class RecoveryTest : public TFormTestBase {
     QCOMPARE(Journals("data2.dat"), QStringList());
   }
 
-  // Told to end, the program keeps the text of an editor still open too: the user typed it and saw it.
-  void anOpenEditComesBackAfterATerminationSignal() {
-    std::unique_ptr<QProcess> child = StartChild(dir_->path(), QStringLiteral("open:1:2:7.25"));
+  // Told to end, by a signal or by the session's end, the program keeps the text of an editor still open too:
+  // the user typed it and saw it.
+  void anOpenEditComesBackAfterTheProgramIsToldToEnd_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("session end") << 0;
+  }
+  void anOpenEditComesBackAfterTheProgramIsToldToEnd() {
+    QFETCH(int, signal);
+    std::unique_ptr<QProcess> child =
+        StartChild(dir_->path(), QStringLiteral("open:1:2:7.25"), signal == 0 ? "session-end" : "wait");
     QVERIFY(child != nullptr);
-    Kill(*child, SIGTERM);
+    if (signal == 0) {
+      QVERIFY(child->waitForFinished(10000));
+    } else {
+      Kill(*child, signal);
+    }
     TQuestionAnswerer answers({U("恢复(&R)"), U("恢复(&R)")});
     ShowForm();
     QCOMPARE(answers.Texts(), QStringList({U("data.dat 有上次未保存的修改。恢复它们？")}));
