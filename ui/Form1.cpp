@@ -25,6 +25,7 @@
 #include <array>
 #include <functional>
 
+#include "base/Exception.h"
 #include "grid/model/TableDesign.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridBlockCommands.h"
@@ -331,18 +332,26 @@ void TForm1::FormShow() {
   const auto cutShort = qScopeGuard([this] {
     for (TTablePage* page : Pages()) page->CutShort();
   });
-  for (TTablePage* page : Pages()) {
-    const bool read = page->Read(pump);
-    // What killed instances left unsaved comes back before the page takes input.
-    page->StartJournal();
-    if (!read) continue;
-    // The item list and the web page follow a complete read of data.dat only: a list from part of the
-    // table would hide the names it lacks.
-    if (page == conversionTable_) {
-      itemBox_->Fill(TableGrid1->Model(), std::ref(pump));
-      WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
+  try {
+    for (TTablePage* page : Pages()) {
+      const bool read = page->Read(pump);
+      // What killed instances left unsaved comes back before the page takes input.
+      page->StartJournal();
+      if (!read) continue;
+      // The item list and the web page follow a complete read of data.dat only: a list from part of the
+      // table would hide the names it lacks.
+      if (page == conversionTable_) {
+        itemBox_->Fill(TableGrid1->Model(), std::ref(pump));
+        WebBrowser1->Navigate(QUrl(QString::fromLatin1(kCommunityPage)));
+      }
+      page->ShowReadNotice();
     }
-    page->ShowReadNotice();
+  } catch (const EAbort&) {
+    // The close that cut the reads short may still be cancelled: the pages it left incomplete journal too.
+    for (TTablePage* page : Pages()) {
+      if (page->CutShort()) page->StartJournal();
+    }
+    throw;
   }
 }
 

@@ -211,7 +211,7 @@ bool TTablePage::Read(TReadEventPump& pump) {
     return false;
   }
   SetState(TState::kRead);
-  saved_.Mark(grid, path);
+  saved_.Mark(grid, path, report.file);
   readBase_ = report.file;
   readNotice_ = ReadNotice(fileName_, report);
   keepOldOnSave_ = !readNotice_.isEmpty();
@@ -222,10 +222,11 @@ void TTablePage::ShowReadNotice() {
   if (!readNotice_.isEmpty()) ShowNotice(std::exchange(readNotice_, QString()));
 }
 
-void TTablePage::CutShort() {
-  if (state_ != TState::kReading) return;
+bool TTablePage::CutShort() {
+  if (state_ != TState::kReading) return false;
   SetState(TState::kIncomplete);
   saved_.Mark(view_->Model(), Path());
+  return true;
 }
 
 // ---- saving --------------------------------------------------------------------------------------------
@@ -254,9 +255,9 @@ bool TTablePage::Save(bool replacedKnown) {
                  std::ref(yield));
   keepOldOnSave_ = false;
   SetState(TState::kRead);
-  saved_.Mark(view_->Model(), path);
   // The saved file is the journal's new base.
   readBase_ = TJournalBase::OfPath(path);
+  saved_.Mark(view_->Model(), path, readBase_);
   if (journal_ != nullptr) journal_->Rebase(readBase_);
   return true;
 }
@@ -292,7 +293,9 @@ void TTablePage::StartJournal() {
   if (state_ == TState::kRead) {
     adopted = RecoverOrphans(replayedToo);
   } else {
-    // The changes to a table read in part fit no file as it is: a later start keeps them aside.
+    // The changes to a table read in part fit no file as it is, nor the lack of one: a later start keeps
+    // them aside.
+    readBase_.hasFile = true;
     readBase_.hashState = TJournalBase::THash::kUnknown;
   }
   // The worker tells its failure once; the page shows it on the window's thread.

@@ -59,8 +59,9 @@ class TTablePage : public QObject {
   bool Read(TReadEventPump& pump);
   // After a complete read that a save would not give back as the file was (lines left out, UTF-8): says so.
   void ShowReadNotice();
-  // A read ended by closing the window leaves the page incomplete, as one still waiting for its turn.
-  void CutShort();
+  // A read ended by closing the window leaves the page incomplete, as one still waiting for its turn; true
+  // when the page was being read or waiting.
+  bool CutShort();
 
   // The recovery journal: every change to the table since it was last read or saved goes into a journal file
   // beside it, so that a kill, a crash or a power cut loses none of it.

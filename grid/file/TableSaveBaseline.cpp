@@ -6,17 +6,16 @@
 
 namespace metrazil {
 
-bool TTableSaveBaseline::Stamp(const std::string& path, TFileStamp& stamp) {
+TJournalBase TTableSaveBaseline::StampOf(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return false;
-  stamp = TFileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
-  return true;
+  return ::stat(path.c_str(), &info) == 0 ? TJournalBase::OfStat(info) : TJournalBase::NoFile();
 }
 
-void TTableSaveBaseline::Mark(const TTableGrid& grid, const std::string& path) {
-  TFileStamp stamp{};
-  if (Stamp(path, stamp)) {
-    mark_ = TMark{grid.ContentRevision(), path, TFileMark{stamp}};
+void TTableSaveBaseline::Mark(const TTableGrid& grid, const std::string& path) { Mark(grid, path, StampOf(path)); }
+
+void TTableSaveBaseline::Mark(const TTableGrid& grid, const std::string& path, const TJournalBase& file) {
+  if (file.hasFile) {
+    mark_ = TMark{grid.ContentRevision(), path, TFileMark{file}};
   } else {
     mark_ = TMark{grid.ContentRevision(), path, TNoFileMark{TableFileBytes(grid)}};
   }
@@ -26,8 +25,7 @@ bool TTableSaveBaseline::Changed(const TTableGrid& grid) const {
   if (!mark_) return true;
   if (grid.ContentRevision() == mark_->revision) return false;
   if (const auto* noFile = std::get_if<TNoFileMark>(&mark_->against)) return TableFileBytes(grid) != noFile->bytes;
-  TFileStamp now{};
-  if (!Stamp(mark_->path, now) || !(now == std::get<TFileMark>(mark_->against).stamp)) return true;
+  if (!StampOf(mark_->path).SameStamp(std::get<TFileMark>(mark_->against).stamp)) return true;
   return !MatchesTableFile(grid, mark_->path);
 }
 
@@ -35,9 +33,11 @@ bool TTableSaveBaseline::ReplacedOnDisk(const TTableGrid& grid, const std::strin
   // A directory or device in the table's place holds no one's table: the save fails there on its own.
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const TFileStamp now{info.st_dev, info.st_ino, info.st_size, info.st_mtim};
   if (mark_ && path == mark_->path) {
-    if (const auto* file = std::get_if<TFileMark>(&mark_->against); file != nullptr && now == file->stamp) return false;
+    if (const auto* file = std::get_if<TFileMark>(&mark_->against);
+        file != nullptr && file->stamp.SameStamp(TJournalBase::OfStat(info))) {
+      return false;
+    }
   }
   // Equal bytes under a new stamp (a copy of the same table, a touch) lose nothing when overwritten. The
   // comparison runs only when the stamp moved, so a save in the usual case reads nothing back.

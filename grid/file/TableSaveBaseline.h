@@ -1,13 +1,11 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <variant>
 
+#include "grid/file/JournalBase.h"
 #include "grid/model/TableGrid.h"
 
 namespace metrazil {
@@ -22,8 +20,11 @@ namespace metrazil {
 class TTableSaveBaseline {
  public:
   // Marks the grid as it is now as saved: after a read of path (or the attempt), after a save to it, or
-  // with no file at path, the grid itself (its design state).
+  // with no file at path, the grid itself (its design state). The file is taken as it is at path now.
   void Mark(const TTableGrid& grid, const std::string& path);
+  // The same with the file as the read or save that ends now found it (its stamp; NoFile for none), so
+  // that a file put in its place meanwhile is not taken for it.
+  void Mark(const TTableGrid& grid, const std::string& path, const TJournalBase& file);
   bool Changed(const TTableGrid& grid) const;
   // Whether a save of the grid to path would overwrite what another program or instance put there since
   // the mark: the file is not the one last read or saved (another device, inode, size or modification
@@ -32,23 +33,12 @@ class TTableSaveBaseline {
   bool ReplacedOnDisk(const TTableGrid& grid, const std::string& path) const;
 
  private:
-  // No member initializers, which the variant below could not use before this class is complete; every
-  // stamp is built whole.
-  struct TFileStamp {
-    dev_t device;
-    ino_t inode;
-    off_t size;
-    timespec modified;
-    friend bool operator==(const TFileStamp& a, const TFileStamp& b) {
-      return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modified.tv_sec == b.modified.tv_sec &&
-             a.modified.tv_nsec == b.modified.tv_nsec;
-    }
-  };
-  static bool Stamp(const std::string& path, TFileStamp& stamp);
+  // The stamp of the file at path now; NoFile when it cannot be looked at.
+  static TJournalBase StampOf(const std::string& path);
 
   // Marked with a file at the path: the file as it was then.
   struct TFileMark {
-    TFileStamp stamp;
+    TJournalBase stamp;
   };
   // Marked with no file at the path: the bytes a save would have written then.
   struct TNoFileMark {
