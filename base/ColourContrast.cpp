@@ -11,16 +11,17 @@ double Linear(int channel) {
   return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
+// 0 for black to 1 for white.
+double RelativeLuminance(TRgb colour) {
+  return 0.2126 * Linear(colour.red) + 0.7152 * Linear(colour.green) + 0.0722 * Linear(colour.blue);
+}
+
 TRgb Blend(TRgb from, TRgb to, double t) {
   auto part = [t](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * t)); };
   return {part(from.red, to.red), part(from.green, to.green), part(from.blue, to.blue)};
 }
 
 }  // namespace
-
-double RelativeLuminance(TRgb colour) {
-  return 0.2126 * Linear(colour.red) + 0.7152 * Linear(colour.green) + 0.0722 * Linear(colour.blue);
-}
 
 double ContrastRatio(TRgb a, TRgb b) {
   const double la = RelativeLuminance(a);

@@ -15,8 +15,6 @@ struct TRgb {
 
 inline constexpr double kMinTextContrast = 4.5;
 
-// 0 for black to 1 for white.
-double RelativeLuminance(TRgb colour);
 // (lighter + 0.05) / (darker + 0.05), whichever of the two is lighter.
 double ContrastRatio(TRgb a, TRgb b);
 

@@ -87,4 +87,8 @@ std::uint32_t TJournalHeader::EntryCheck(std::string_view entry) const {
   return static_cast<std::uint32_t>(XXH3_64bits_withSeed(entry.data(), entry.size(), salt + entry.size()));
 }
 
+TJournalHeader::TFrame TJournalHeader::ReadFrame(std::string_view bytes, std::size_t at) {
+  return {static_cast<std::uint32_t>(Get(bytes, at, 4)), static_cast<std::uint32_t>(Get(bytes, at + 4, 4))};
+}
+
 }  // namespace metrazil

@@ -26,6 +26,12 @@ struct TJournalHeader {
   static constexpr std::uint32_t kVersion = 1;
   static constexpr std::size_t kMaxEntrySize = 0xffffffff;
 
+  // What an entry's frame holds.
+  struct TFrame {
+    std::uint32_t size = 0;  // of the entry's bytes that follow it
+    std::uint32_t check = 0;
+  };
+
   enum class TDecoded {
     kOk,
     kShort,    // fewer bytes than a header, all of them what a header of this version starts with
@@ -43,6 +49,8 @@ struct TJournalHeader {
   void AppendEntry(std::string& out, std::string_view entry) const;
   // The entry's check as stored in its frame.
   std::uint32_t EntryCheck(std::string_view entry) const;
+  // The frame at bytes[at]; at least kFrameSize bytes must follow at.
+  static TFrame ReadFrame(std::string_view bytes, std::size_t at);
 };
 
 }  // namespace metrazil

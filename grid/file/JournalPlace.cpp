@@ -1,13 +1,10 @@
 #include "grid/file/JournalPlace.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 
 #include "grid/file/SavePlace.h"
-#include "grid/file/SystemCalls.h"
 
 namespace metrazil {
 
@@ -33,21 +30,13 @@ bool IsJournalOf(const std::string& entry, const std::string& tableName) {
          AllOf(entry, dash + 1, entry.size(), [](int c) { return std::isalnum(c); });
 }
 
+std::string TableNameOf(const std::string& journalName) { return journalName.substr(1, journalName.rfind(kInfix) - 1); }
+
 int CreateJournalFile(const std::string& target, std::string& path) {
   // A journal that cannot be locked could be taken by another instance as a crashed one's.
   return CreateLockedFile(DirectoryOf(target) + "/." + NameOf(target) + kInfix + std::to_string(::getpid()) + "-" +
                               std::string(kRandomPart, 'X'),
                           true, path);
-}
-
-int SyncDirectory(const std::string& directory) {
-  const int fd = sys::Open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  const int synced = sys::Fsync(fd);
-  const int error = errno;
-  sys::Close(fd);
-  errno = error;
-  return synced;
 }
 
 }  // namespace metrazil

@@ -10,12 +10,12 @@ namespace metrazil {
 
 // Whether a directory entry is a journal of the table file named tableName (no folder).
 bool IsJournalOf(const std::string& entry, const std::string& tableName);
+// The name of the table file a journal named journalName (no folder, one IsJournalOf accepts) belongs to:
+// "data.dat" of ".data.dat.journal-123-Ab3xY9".
+std::string TableNameOf(const std::string& journalName);
 
 // Creates a new, empty journal file of this process beside target, mode 0600, locked exclusively for as
 // long as it stays open, and sets path to its name. Returns the descriptor, or -1 with errno set.
 int CreateJournalFile(const std::string& target, std::string& path);
-
-// Makes the names in the folder durable. Returns 0, or -1 with errno set.
-int SyncDirectory(const std::string& directory);
 
 }  // namespace metrazil

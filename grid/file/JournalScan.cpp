@@ -1,18 +1,10 @@
 #include "grid/file/JournalScan.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace metrazil {
 
 namespace {
-
-std::uint32_t Get32(std::string_view bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-  return value;
-}
 
 bool AllZero(std::string_view bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
@@ -29,6 +21,7 @@ TJournalScan TJournalScan::Of(std::string_view bytes) {
       scan.state = TState::kCutShort;
       return scan;
     case TJournalHeader::TDecoded::kOk:
+      scan.headerRead = true;
       break;
   }
   std::size_t at = TJournalHeader::kSize;
@@ -39,14 +32,14 @@ TJournalScan TJournalScan::Of(std::string_view bytes) {
       scan.state = TState::kCutShort;
       return scan;
     }
-    const std::size_t size = Get32(bytes, at);
-    if (size > left - TJournalHeader::kFrameSize) {
+    const TJournalHeader::TFrame frame = TJournalHeader::ReadFrame(bytes, at);
+    if (frame.size > left - TJournalHeader::kFrameSize) {
       scan.state = TState::kCutShort;
       return scan;
     }
-    const std::string_view entry = bytes.substr(at + TJournalHeader::kFrameSize, size);
-    at += TJournalHeader::kFrameSize + size;
-    if (Get32(bytes, at - size - 4) != scan.header.EntryCheck(entry)) {
+    const std::string_view entry = bytes.substr(at + TJournalHeader::kFrameSize, frame.size);
+    at += TJournalHeader::kFrameSize + frame.size;
+    if (frame.check != scan.header.EntryCheck(entry)) {
       if (!AllZero(bytes.substr(at))) {
         scan.entries.clear();
         scan.end = 0;

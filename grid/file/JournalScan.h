@@ -24,7 +24,9 @@ struct TJournalScan {
   };
 
   TState state = TState::kDamaged;
-  TJournalHeader header;             // read unless damaged or without a whole header
+  // A whole header of this version was read into header: also when an entry then proved damaged.
+  bool headerRead = false;
+  TJournalHeader header;
   std::vector<std::string> entries;  // empty when damaged
   std::size_t end = 0;               // the bytes up to the end of the last whole entry
 

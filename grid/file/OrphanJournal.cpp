@@ -2,9 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,8 +21,6 @@ namespace {
 constexpr int kMaxSetAsideNames = 100;
 constexpr std::int64_t kNanoseconds = 1000000000;
 
-bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
-
 // All of a file from its start; false when it cannot be read.
 bool ReadAll(int fd, std::size_t size, std::string& bytes) {
   bytes.resize(size);
@@ -40,34 +36,12 @@ bool ReadAll(int fd, std::size_t size, std::string& bytes) {
   return true;
 }
 
-// Opens and locks one candidate; -1 when it is not an orphan journal of this user (or not now).
-int OpenOrphan(const std::string& path, struct stat& info) {
-  const int fd = sys::Open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat named {};
-  // Locked, and still under its name: another instance may have removed or set it aside just before.
-  if (sys::Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-      sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 || sys::Fstat(fd, &info) != 0 || sys::Lstat(path.c_str(), &named) != 0 ||
-      !SameFile(info, named)) {
-    sys::Close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-// "data.dat" of ".data.dat.journal-123-Ab3xY9".
-std::string TableNameOf(const std::string& journalPath) {
-  const std::size_t slash = journalPath.rfind('/');
-  const std::string name = journalPath.substr(slash + 1);
-  return name.substr(1, name.rfind(".journal-") - 1);
-}
-
 std::string SetAsideStem(const std::string& journalPath, const struct stat& info) {
   std::tm local{};
   ::localtime_r(&info.st_mtim.tv_sec, &local);
   char when[32];
   std::strftime(when, sizeof when, "%Y%m%d-%H%M%S", &local);
-  return DirectoryOf(journalPath) + "/" + TableNameOf(journalPath) + ".unsaved-changes-" + when;
+  return DirectoryOf(journalPath) + "/" + TableNameOf(NameOf(journalPath)) + ".unsaved-changes-" + when;
 }
 
 // Gives the file a second name without replacing anything there. Returns 0, or -1 with errno set.
@@ -140,7 +114,7 @@ std::vector<TOrphanJournal> FindJournals(const std::string& tablePath) {
   const std::string target = ResolveSaveTarget(tablePath);
   if (target.empty()) return found;
   const std::string directory = DirectoryOf(target);
-  const std::string tableName = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  const std::string tableName = NameOf(target);
   std::vector<std::string> names;
   if (DIR* dir = ::opendir(directory.c_str()); dir != nullptr) {
     while (const dirent* entry = ::readdir(dir)) {
@@ -152,7 +126,7 @@ std::vector<TOrphanJournal> FindJournals(const std::string& tablePath) {
   for (const std::string& name : names) {
     const std::string path = std::string(directory).append("/").append(name);
     struct stat info {};
-    const int fd = OpenOrphan(path, info);
+    const int fd = OpenUnheldOwnFile(path, O_RDWR, info);
     if (fd < 0) continue;
     std::string bytes;
     if (!ReadAll(fd, static_cast<std::size_t>(info.st_size), bytes)) {
@@ -165,10 +139,8 @@ std::vector<TOrphanJournal> FindJournals(const std::string& tablePath) {
       sys::Close(fd);
       continue;
     }
-    TJournalHeader header;
-    const std::int64_t started = header.Decode(bytes) == TJournalHeader::TDecoded::kOk
-                                     ? header.createdNanoseconds
-                                     : info.st_mtim.tv_sec * kNanoseconds + info.st_mtim.tv_nsec;
+    const std::int64_t started =
+        scan.headerRead ? scan.header.createdNanoseconds : info.st_mtim.tv_sec * kNanoseconds + info.st_mtim.tv_nsec;
     found.push_back(TOrphanJournal(fd, path, std::move(scan), started));
   }
   if (removed) SyncDirectory(directory);

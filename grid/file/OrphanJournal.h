@@ -33,8 +33,8 @@ class TOrphanJournal {
   const TJournalBase& Base() const { return scan_.header.base; }
   // Every whole entry in order; none when damaged.
   const std::vector<std::string>& Entries() const { return scan_.entries; }
-  // When the journal was started, in nanoseconds since the epoch (the file's modification time when
-  // damaged); journals are listed oldest first.
+  // When the journal was started, in nanoseconds since the epoch (the file's modification time when its
+  // header does not read); journals are listed oldest first.
   std::int64_t Started() const { return started_; }
 
   // Keeps the journal under a visible name beside the table that says what it is,

@@ -68,14 +68,6 @@ int CopyOver(int from, int to) {
   }
 }
 
-// Makes a rename in the target's directory durable; a failure here no longer endangers either version.
-void SyncDirectoryOf(const std::string& target) {
-  if (const int dir = sys::Open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    sys::Fsync(dir);
-    sys::Close(dir);
-  }
-}
-
 }  // namespace
 
 TSafeFile::TSafeFile(const std::string& path, TBackup backup) : backup_(backup) {
@@ -173,7 +165,8 @@ void TSafeFile::MakeBackup(const struct stat& old) {
   // Open for as long as the save: an in-place write that fails is undone from it. Its close has nothing
   // to report that fsync did not.
   backupFd_ = backup.Release();
-  SyncDirectoryOf(target_);
+  // A failure to make the rename durable endangers neither version.
+  SyncDirectory(DirectoryOf(target_));
 }
 
 void TSafeFile::WriteInPlace(const struct stat& old) {
@@ -204,7 +197,8 @@ void TSafeFile::ReplaceTarget() {
   if (sys::Close(fd) != 0) throw EInOutError::FromErrno(errno);
   Check(sys::Rename(tempPath_.c_str(), target_.c_str()));
   tempPath_.clear();
-  SyncDirectoryOf(target_);
+  // A failure to make the rename durable endangers neither version.
+  SyncDirectory(DirectoryOf(target_));
 }
 
 }  // namespace metrazil

@@ -36,16 +36,12 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 // Removes one entry when it is a stale temporary of this user; the entry is checked through the file
 // opened, so a name swapped in meanwhile is left alone.
-bool RemoveIfStale(int dir, const char* name) {
-  const int fd = ::openat(dir, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+bool RemoveIfStale(const std::string& path) {
+  struct stat info {};
+  const int fd = OpenUnheldOwnFile(path, O_RDONLY, info);
   if (fd < 0) return false;
-  struct stat opened;
-  struct stat named;
-  const bool stale = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
-                     ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(dir, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                     SameFile(opened, named);
-  const bool removed = stale && ::unlinkat(dir, name, 0) == 0;
-  ::close(fd);
+  const bool removed = sys::Unlink(path.c_str()) == 0;
+  sys::Close(fd);
   return removed;
 }
 
@@ -82,6 +78,29 @@ std::string DirectoryOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int SyncDirectory(const std::string& directory) {
+  const int fd = sys::Open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  const int synced = sys::Fsync(fd);
+  const int error = errno;
+  sys::Close(fd);
+  errno = error;
+  return synced;
+}
+
+int OpenUnheldOwnFile(const std::string& path, int flags, struct stat& info) {
+  const int fd = sys::Open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat named {};
+  if (sys::Fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+      sys::Flock(fd, LOCK_EX | LOCK_NB) != 0 || sys::Fstat(fd, &info) != 0 || sys::Lstat(path.c_str(), &named) != 0 ||
+      !SameFile(info, named)) {
+    sys::Close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 int CreateLockedFile(const std::string& pattern, bool lockRequired, std::string& path) {
@@ -132,10 +151,11 @@ int RemoveStaleTemporaries(const std::string& tablePath) {
     return 0;
   }
   int removed = 0;
-  if (DIR* dir = ::opendir(DirectoryOf(target).c_str()); dir != nullptr) {
+  const std::string directory = DirectoryOf(target);
+  if (DIR* dir = ::opendir(directory.c_str()); dir != nullptr) {
     const std::string tableName = NameOf(target);
     while (const dirent* entry = ::readdir(dir)) {
-      if (IsTemporaryOf(entry->d_name, tableName) && RemoveIfStale(::dirfd(dir), entry->d_name)) ++removed;
+      if (IsTemporaryOf(entry->d_name, tableName) && RemoveIfStale(directory + "/" + entry->d_name)) ++removed;
     }
     ::closedir(dir);
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 
 namespace metrazil {
@@ -16,6 +18,15 @@ std::string ResolveSaveTarget(const std::string& path);
 std::string DirectoryOf(const std::string& path);
 // The name part of a path: what follows its last "/".
 std::string NameOf(const std::string& path);
+// Makes the names in the folder durable. Returns 0, or -1 with errno set.
+int SyncDirectory(const std::string& directory);
+
+// Opens path, never through a symbolic link, with flags (O_RDONLY or O_RDWR; the call adds the rest) when
+// it is a regular file of this user that no other descriptor holds locked, and locks it exclusively. Sets
+// info to what the file is once locked. The name must still lead to the file then: another instance may
+// have removed or renamed it in the meantime. Returns the descriptor, or -1 when the file cannot be opened
+// or is not such a file.
+int OpenUnheldOwnFile(const std::string& path, int flags, struct stat& info);
 
 // Creates a new, empty file from pattern, a path ending in six X that mkostemp fills, open for writing, mode
 // 0600 and locked exclusively for as long as it stays open, and sets path to its name. A file that another
