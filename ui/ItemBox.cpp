@@ -59,9 +59,10 @@ bool TItemBox::ListKey(QKeyEvent* event) {
   // Up and Down in the dropped list select as they do in the closed box, the list staying open.
   if (mods != Qt::NoModifier || (event->key() != Qt::Key_Up && event->key() != Qt::Key_Down)) return false;
   QAbstractItemView* list = box_->view();
+  if (box_->count() == 0) return true;
   const int current = list->currentIndex().row();
   const int target = std::clamp(event->key() == Qt::Key_Down ? current + 1 : current - 1, 0, box_->count() - 1);
-  if (box_->count() == 0 || target == current || (current < 0 && event->key() == Qt::Key_Up)) return true;
+  if (target == current || (current < 0 && event->key() == Qt::Key_Up)) return true;
   const QModelIndex index = box_->model()->index(target, 0);
   list->setCurrentIndex(index);
   list->scrollTo(index);

@@ -55,10 +55,6 @@ QPalette InheritedPalette(const QWidget* widget) {
   return widget->parentWidget() != nullptr ? widget->parentWidget()->palette() : QApplication::palette(widget);
 }
 
-double Contrast(const QColor& a, const QColor& b) {
-  return ContrastRatio(TRgb{a.red(), a.green(), a.blue()}, TRgb{b.red(), b.green(), b.blue()});
-}
-
 }  // namespace
 
 void FollowPalette(QWidget* widget, std::function<void()> apply) { new TPaletteFollower(widget, std::move(apply)); }
@@ -87,7 +83,7 @@ void KeepReadable(QWidget* widget, QPalette::ColorRole role, const QColor& desig
     const QPalette inherited = InheritedPalette(widget);
     const QColor background = BackgroundBehind(widget);
     QColor colour = design.isValid() ? design : inherited.color(role);
-    if (Contrast(colour, background) < kMinTextContrast) {
+    if (ContrastRatio(colour, background) < kMinTextContrast) {
       colour = ReadableOn(counterpart != QPalette::NoRole ? inherited.color(counterpart) : colour, background);
     }
     if (widget->palette().color(role) == colour && widget->testAttribute(Qt::WA_SetPalette)) return;
@@ -104,7 +100,7 @@ QIcon ReadableIcon(const QIcon& icon, const QColor& background, const QColor& in
   for (int y = 0; y < glyph.height(); ++y) {
     for (int x = 0; x < glyph.width(); ++x) {
       const QColor pixel = glyph.pixelColor(x, y);
-      if (pixel.alpha() >= 128) best = std::max(best, Contrast(pixel, background));
+      if (pixel.alpha() >= 128) best = std::max(best, ContrastRatio(pixel, background));
     }
   }
   if (best >= kMinTextContrast) return icon;

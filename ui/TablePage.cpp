@@ -377,6 +377,8 @@ bool TTablePage::Recover(TOrphanJournal& orphan, const TJournalBase& now) {
   }
   TTableGrid& grid = view_->Model();
   TGridUndoStack& steps = view_->UndoStack();
+  // The steps an earlier journal gave back stay on the list should this one fail.
+  const TGridUndoStack before = steps;
   std::size_t replayed = 0;
   try {
     const TTableGrid::TUpdateGuard update(grid);
@@ -388,7 +390,7 @@ bool TTablePage::Recover(TOrphanJournal& orphan, const TJournalBase& now) {
       const TJournalEntry& entry = entries[--replayed];
       entry.event == TGridStepEvent::kUndone ? entry.step.Redo(grid) : entry.step.Undo(grid);
     }
-    steps.Clear();
+    steps = before;
     SetAside(orphan, " 的上次未保存的修改已损坏，未恢复，保留在 ");
     return false;
   }

@@ -47,7 +47,6 @@ class TTablePage : public QObject {
 
   TTableGridView& View() const { return *view_; }
   TFindBar& FindBar() const { return *findBar_; }
-  TState State() const { return state_; }
   // Built afresh at each use: a save goes where the table directory is at that moment.
   std::string Path() const;
 

@@ -7,9 +7,10 @@ namespace metrazil {
 // one pixel at the bottom. The in-place editor, which covers the cell less its right and bottom pixel, puts
 // its text in the same place, so that the text does not move when the editor opens.
 struct TCellTextInset {
-  static constexpr int kLeft = 3;
-  static constexpr int kTop = 3;
-  static constexpr int kRight = 3;
+  static constexpr int kMargin = 2;
+  static constexpr int kLeft = 1 + kMargin;
+  static constexpr int kTop = 1 + kMargin;
+  static constexpr int kRight = 1 + kMargin;
   static constexpr int kBottom = 1;
   // The editor's margins inside its own rectangle.
   static constexpr int kEditorRight = kRight - 1;

@@ -109,7 +109,9 @@ std::optional<std::int64_t> TGridGeometry::TAxis::ShiftFrom(const TAxis& earlier
       fixedSize != earlier.fixedSize) {
     return std::nullopt;
   }
-  if (first == earlier.first) return SameLayout(earlier) ? std::optional<std::int64_t>(0) : std::nullopt;
+  if (first == earlier.first) {
+    return visible == earlier.visible && edges == earlier.edges ? std::optional<std::int64_t>(0) : std::nullopt;
+  }
   // The fixed ones on screen, the same in both since their total size is.
   const auto fixedShown =
       static_cast<std::size_t>(std::lower_bound(visible.begin(), visible.end(), fixedCount) - visible.begin());

@@ -129,10 +129,6 @@ class TGridGeometry {
     // Where the visible indexes from one to the other (both included, in any order) lie; {0, 0} for none.
     std::pair<std::int64_t, std::int64_t> Span(int from, int to) const;
     std::optional<std::int64_t> ShiftFrom(const TAxis& earlier) const;
-    bool SameLayout(const TAxis& other) const {
-      return count == other.count && fixedCount == other.fixedCount && clientSize == other.clientSize &&
-             first == other.first && visible == other.visible && edges == other.edges;
-    }
 
     const TTableGrid* grid;
     int (TTableGrid::*sizeOf)(int) const;

@@ -102,12 +102,7 @@ void TTableGrid::CheckGridIndex(std::int64_t index, int count) {
 void TTableGrid::SetFocusedCell(int col, int row) { SetFocusedCell(col, row, false); }
 
 void TTableGrid::SetFocusedCell(int col, int row, bool keepAnchor) {
-  CheckGridIndex(col, cols_.count);
-  CheckGridIndex(row, rows_.count);
-  cols_.focus = col;
-  rows_.focus = row;
-  if (!keepAnchor) CollapseSelection();
-  LayoutChanged();
+  SetSelection(keepAnchor ? TCellAddress{cols_.anchor, rows_.anchor} : TCellAddress{col, row}, {col, row});
 }
 
 void TTableGrid::SetSelection(TCellAddress anchor, TCellAddress focus) {
@@ -127,8 +122,9 @@ TCellAddress TTableGrid::ClampToBody(TCellAddress cell) const {
 }
 
 void TTableGrid::SetTopLeft(int col, int row) {
-  cols_.first = std::clamp(col, cols_.fixed, cols_.count - 1);
-  rows_.first = std::clamp(row, rows_.fixed, rows_.count - 1);
+  const TCellAddress first = ClampToBody({col, row});
+  cols_.first = first.col;
+  rows_.first = first.row;
   LayoutChanged();
 }
 

@@ -36,23 +36,22 @@ class TTableGridLoader {
       currentRow_ = row;
       cellsInRow_ = 0;
       grid_.rowMaps_.Add(row);
-      from_.row = std::min(from_.row, row);
-      to_.row = std::max(to_.row, row);
+      stored_.from.row = std::min(stored_.from.row, row);
+      stored_.to.row = std::max(stored_.to.row, row);
     }
     ++cellsInRow_;
     grid_.store_.Append(col, row, text, rowCapacityHint_);
-    from_.col = std::min(from_.col, col);
-    to_.col = std::max(to_.col, col);
+    stored_.from.col = std::min(stored_.from.col, col);
+    stored_.to.col = std::max(stored_.to.col, col);
   }
 
   // The cells stored so far, for a flush of the grid's notices while the read goes on.
-  void Announce() { grid_.CellsChanged({from_, to_}); }
+  void Announce() { grid_.CellsChanged(stored_); }
 
  private:
   TTableGrid& grid_;
   TTableGrid::TUpdateGuard update_;
-  TCellAddress from_{TTableGrid::kMaxCount, TTableGrid::kMaxCount};
-  TCellAddress to_{-1, -1};
+  TCellBox stored_{{TTableGrid::kMaxCount, TTableGrid::kMaxCount}, {-1, -1}};  // empty until a cell comes
   int currentRow_ = -1;
   std::size_t cellsInRow_ = 0;
   std::size_t rowCapacityHint_ = 1;

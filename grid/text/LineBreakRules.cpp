@@ -69,11 +69,11 @@ bool NeverStartsALine(char32_t c) {
   return OneOf(kClosing, c);
 }
 
-// Opening punctuation that never ends a line.
+// Opening punctuation, and the joiners, that never end a line.
 bool NeverEndsALine(char32_t c) {
-  static constexpr char32_t kOpening[] = {u'(',   u'[',   u'{',   0x2018, 0x201c, 0x2060, 0x3008,
-                                          0x300a, 0x300c, 0x300e, 0x3010, 0x3014, 0x3016, 0x3018,
-                                          0x301a, 0x301d, 0xff08, 0xff3b, 0xff5b, 0xff5f, 0xff62};
+  static constexpr char32_t kOpening[] = {u'(',   u'[',   u'{',   0x200d, 0x2018, 0x201c, 0x2060, 0x3008,
+                                          0x300a, 0x300c, 0x300e, 0x3010, 0x3014, 0x3016, 0x3018, 0x301a,
+                                          0x301d, 0xff08, 0xff3b, 0xff5b, 0xff5f, 0xff62};
   return OneOf(kOpening, c);
 }
 

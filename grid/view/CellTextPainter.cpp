@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "grid/layout/CellTextInset.h"
 #include "grid/text/CellTextKind.h"
 #include "grid/text/LineBreakRules.h"
 #include "grid/text/ShownCellText.h"
@@ -122,8 +123,8 @@ class TShownLines {
   };
 
   static int Index(std::size_t index) { return static_cast<int>(index); }
-  static constexpr qreal kUnboundedWidth = 1 << 24;  // a line ends where the rules say, not at a width
-  static constexpr int kClipMargin = 2;              // the text rectangle's margin, which a glyph may reach into
+  static constexpr qreal kUnboundedWidth = 1 << 24;            // a line ends where the rules say, not at a width
+  static constexpr int kClipMargin = TCellTextInset::kMargin;  // a glyph may reach into the text's margin
 
   std::vector<TLine> lines_;
 };

@@ -4,11 +4,19 @@
 
 namespace metrazil {
 
+namespace {
+
+TRgb ToRgb(const QColor& colour) { return TRgb{colour.red(), colour.green(), colour.blue()}; }
+
+}  // namespace
+
 QColor ReadableOn(const QColor& colour, const QColor& background) {
-  const TRgb readable = ReadableOn(TRgb{colour.red(), colour.green(), colour.blue()},
-                                   TRgb{background.red(), background.green(), background.blue()});
-  QColor result(readable.red, readable.green, readable.blue, colour.alpha());
-  return result == colour ? colour : result;
+  const TRgb in = ToRgb(colour);
+  const TRgb readable = ReadableOn(in, ToRgb(background));
+  // The colour itself when it reads, in whatever form it was given.
+  return readable == in ? colour : QColor(readable.red, readable.green, readable.blue, colour.alpha());
 }
+
+double ContrastRatio(const QColor& a, const QColor& b) { return ContrastRatio(ToRgb(a), ToRgb(b)); }
 
 }  // namespace metrazil

@@ -62,6 +62,7 @@ TEST(LineBreakRules, BreaksBetweenCharacters) {
       {"inside a surrogate pair", u"\u94a2\U00020000", 2, false},
       {"before a surrogate pair", u"\u94a2\U00020000", 1, true},
       {"after an opening bracket", u"(\u94a2", 1, false},
+      {"after a zero-width joiner", u"\U0001F468\u200D\U0001F469", 3, false},
       {"before a closing full stop", u"\u94a2\u3002", 1, false},
       {"after a closing full stop", u"\u3002a", 1, true},
       {"at the ends", u"ab", 0, false},
