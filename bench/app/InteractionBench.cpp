@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -23,7 +22,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -37,6 +35,7 @@
 #include "grid/layout/GridGeometry.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "support/BenchInput.h"
 #include "support/BenchTables.h"
 #include "ui/FindBar.h"
 #include "ui/Form1.h"
@@ -116,37 +115,6 @@ TWindows& Windows() {
 void CloseWindows() {
   delete windows;
   windows = nullptr;
-}
-
-// Until the posted work and repaints are done.
-void Settle() {
-  QApplication::sendPostedEvents();
-  QApplication::processEvents();
-}
-
-void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
-  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-  QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-  QApplication::sendEvent(target, &release);
-}
-
-void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  const QPointF pos = target->rect().center();
-  QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
-                    Qt::NoScrollPhase, false);
-  QApplication::sendEvent(target, &event);
-}
-
-// Wheel notches and keys reach only a grid whose window is active and which holds the focus.
-void Activate(QWidget* window, QWidget* focus) {
-  if (!window->isActiveWindow()) {
-    window->activateWindow();
-    for (int wait = 0; wait < 100 && !window->isActiveWindow(); ++wait) {
-      QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-  }
-  focus->setFocus();
 }
 
 QWidget* FormGrid() { return Windows().form->TableGrid1; }

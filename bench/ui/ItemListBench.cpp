@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
@@ -19,6 +18,7 @@
 #include "base/ProgramDirectory.h"
 #include "grid/file/TableFileReader.h"
 #include "grid/view/CodePageText.h"
+#include "support/BenchInput.h"
 #include "support/BenchTables.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
@@ -133,18 +133,6 @@ double ProcessCpuMs() {
   return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-void Settle() {
-  QApplication::sendPostedEvents();
-  QApplication::processEvents();
-}
-
-void TypeKey(QWidget* target, const QString& text, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-  QApplication::sendEvent(target, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-  QApplication::sendEvent(target, &release);
-}
-
 // The first keys typed into ComboBox1 of a window just started over the million-row table, in CPU time from
 // the last key to the end of what it causes: range(0) 1 with the list dropped; range(1) 1 for the start of
 // the last name (a character that selects an item and calculates), 0 for letters that start none;
@@ -173,7 +161,7 @@ void BM_FirstKeys(benchmark::State& state) {
     Settle();
     QWidget* target = dropped ? static_cast<QWidget*>(form->ComboBox1->view()) : form->ComboBox1;
     const auto key = [&](qsizetype at) {
-      TypeKey(target, typed.mid(at, 1), matching ? Qt::Key_unknown : Qt::Key_A + static_cast<int>(at));
+      Key(target, matching ? Qt::Key_unknown : Qt::Key_A + static_cast<int>(at), Qt::NoModifier, typed.mid(at, 1));
       Settle();
     };
     for (qsizetype at = 0; at + 1 < keys; ++at) key(at);

@@ -12,6 +12,7 @@
 #include "grid/model/TableGrid.h"
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/Utf8.h"
 #include "ui/ReportException.h"
 #include "ui/ShowNotice.h"
 #include "ui/WebBrowser.h"
@@ -94,9 +95,11 @@ QLabel* TFormTestBase::StatusLine(const TForm1& form, int page) {
 
 QString TFormTestBase::Path(const char* name) const { return dir_->filePath(QString::fromUtf8(name)); }
 
-void TFormTestBase::Put(const char* name, const QByteArray& bytes) const {
-  QFile file(Path(name));
-  QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+void TFormTestBase::Put(const char* name, const QByteArray& bytes) const { QVERIFY(PutFile(Path(name), bytes)); }
+
+bool TFormTestBase::PutFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QByteArray TFormTestBase::FileBytes(const QString& path) {
@@ -127,13 +130,12 @@ std::string TFormTestBase::SavedCell(const char* name, int col, int row) const {
 }
 
 void TFormTestBase::WriteConversionTable() const {
-  const auto u = [](const char* text) { return QString::fromUtf8(text); };
-  WriteTable("data.dat", {{u("名称"), u("长度"), u("重量"), u("重量换长度"), u("长度换重量")},
-                          {u("X1"), u("米"), u("公斤"), u("0.25"), u("4")},
-                          {u(""), u(""), u(""), u(""), u("")},
-                          {u("Y2"), u("m"), u("kg"), u("2."), u(".5")},
-                          {u("兰花"), u("尺"), u("斤"), u("3"), u("0.5")},
-                          {u("X1"), u("dup"), u("dup"), u("9"), u("9")}});
+  WriteTable("data.dat", {{U("名称"), U("长度"), U("重量"), U("重量换长度"), U("长度换重量")},
+                          {U("X1"), U("米"), U("公斤"), U("0.25"), U("4")},
+                          {U(""), U(""), U(""), U(""), U("")},
+                          {U("Y2"), U("m"), U("kg"), U("2."), U(".5")},
+                          {U("兰花"), U("尺"), U("斤"), U("3"), U("0.5")},
+                          {U("X1"), U("dup"), U("dup"), U("9"), U("9")}});
 }
 
 QString TFormTestBase::SampleTable(const char* name) {

@@ -35,6 +35,10 @@ class TFormTestBase : public QObject {
  public:
   enum class TStart { kEmptyDirectory, kShownWindow };
 
+  // A window as a new start of the program shows it, once its start-up reads are through (the questions they
+  // ask answered by the test's answerer); not waited for to become active, so that several can stand side by
+  // side. Null when the window does not show or its reads do not end within 20 s.
+  static std::unique_ptr<TForm1> StartForm();
   // Shows a table page (1 or 2) of a window and gives its grid the keyboard focus.
   static TTableGridView* OpenPage(TForm1& form, int index);
 
@@ -51,12 +55,7 @@ class TFormTestBase : public QObject {
   void CloseForm();
   // The error boxes recorded since the last take, for a test that expects them.
   QStringList TakeErrors() { return std::exchange(errors_, {}); }
-  // A window as a new start of the program shows it, once its start-up reads are through (the questions they
-  // ask answered by the test's answerer); not waited for to become active, so that several can stand side by
-  // side. Null when the window does not show or its reads do not end within 20 s.
-  static std::unique_ptr<TForm1> StartForm();
-
-  // The same for form_.
+  // The table page of form_, as OpenPage(form, index) shows it.
   TTableGridView* OpenPage(int index) { return OpenPage(*form_, index); }
   // A click in the middle of a widget of form_, delivered to the window as the platform delivers it.
   void Click(QWidget* widget);
@@ -71,6 +70,8 @@ class TFormTestBase : public QObject {
   void Put(const char* name, const QByteArray& bytes) const;
   // Empty when the file cannot be read.
   static QByteArray FileBytes(const QString& path);
+  // False when the file cannot be written whole.
+  static bool PutFile(const QString& path, const QByteArray& bytes);
   // A table file in the program directory, written by the program's own writer: rows of UTF-8 texts, row 0
   // the header, as many rows as given.
   void WriteTable(const char* name, const QList<QStringList>& rows) const;

@@ -16,6 +16,7 @@
 #include "base/MulDiv.h"
 #include "conversion/DecimalText.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/Utf8.h"
 #include "ui/ClipboardWriter.h"
 #include "ui/NoticeForm.h"
 #include "ui/ReportException.h"
@@ -24,8 +25,6 @@
 using namespace metrazil;
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // Runs `act` on the modal window once it is up and active; closes it should `act` leave it open.
 void WhenModal(std::function<void(QWidget*)> act) {

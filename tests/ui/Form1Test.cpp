@@ -24,17 +24,12 @@
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/UrlRecorder.h"
+#include "tests/support/Utf8.h"
 #include "ui/ClickLabel.h"
 #include "ui/Form1.h"
 #include "ui/WebBrowser.h"
 
 using namespace metrazil;
-
-namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
-
-}  // namespace
 
 class Form1Test : public TFormTestBase {
   Q_OBJECT

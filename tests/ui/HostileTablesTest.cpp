@@ -41,6 +41,7 @@
 #include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/FormTestBase.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/Utf8.h"
 #include "ui/Form1.h"
 
 using namespace metrazil;
@@ -79,8 +80,6 @@ constexpr int kCaseLimitMs = 30000 * std::min(kSlowdown, 4);
 // never ends on its own); well above every bound asserted, so the figure is still worth reporting.
 constexpr long kRunawayMb = 2048 + kSanitizerSlackMb;
 constexpr int kRunawayExitCode = 86;
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // ---- resident memory --------------------------------------------------------------------------------
 
@@ -182,30 +181,11 @@ class TStepMeter {
     watchdog_ = std::make_unique<TMemoryWatchdog>(baselineKb_, step_);
   }
 
-  void Begin(const char* step) {
-    step_ = step;
-    std::fprintf(stderr, "hostile: %s: step \"%s\" begins at %lld\n", qPrintable(case_), step,
-                 static_cast<long long>(MonotonicMs()));
-    std::fflush(stderr);
-    cpuStart_ = CpuMs();
-    timer_.start();
-  }
-
   // One step of the case, timed: what the user does and waits for.
   void Time(const char* step, const std::function<void()>& action) {
     Begin(step);
     action();
     End();
-  }
-
-  void End() {
-    const qint64 ms = timer_.elapsed();
-    const qint64 cpuMs = CpuMs() - cpuStart_;
-    const long rss = RssKb() - baselineKb_;
-    steps_.push_back({step_.load(), ms, cpuMs});
-    std::fprintf(stderr, "hostile: %s: step \"%s\" %lld ms (processor %lld ms), resident +%.1f MB\n", qPrintable(case_),
-                 step_.load(), static_cast<long long>(ms), static_cast<long long>(cpuMs), Mb(rss));
-    std::fflush(stderr);
   }
 
   // Growth of the peak over the case; with no peak reset, the current growth.
@@ -226,6 +206,25 @@ class TStepMeter {
   }
 
  private:
+  void Begin(const char* step) {
+    step_ = step;
+    std::fprintf(stderr, "hostile: %s: step \"%s\" begins at %lld\n", qPrintable(case_), step,
+                 static_cast<long long>(MonotonicMs()));
+    std::fflush(stderr);
+    cpuStart_ = CpuMs();
+    timer_.start();
+  }
+
+  void End() {
+    const qint64 ms = timer_.elapsed();
+    const qint64 cpuMs = CpuMs() - cpuStart_;
+    const long rss = RssKb() - baselineKb_;
+    steps_.push_back({step_.load(), ms, cpuMs});
+    std::fprintf(stderr, "hostile: %s: step \"%s\" %lld ms (processor %lld ms), resident +%.1f MB\n", qPrintable(case_),
+                 step_.load(), static_cast<long long>(ms), static_cast<long long>(cpuMs), Mb(rss));
+    std::fflush(stderr);
+  }
+
   struct TStep {
     const char* name;
     qint64 ms;
@@ -369,11 +368,6 @@ const THostileCase kCases[] = {
      }},
 };
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Where two byte strings first differ, for a readable failure on files of megabytes.
 QString FirstDifference(const QByteArray& actual, const QByteArray& expected) {
   qsizetype at = 0;
@@ -416,8 +410,8 @@ class HostileTablesTest : public TFormTestBase {
     TTableText table(5, 10);
     table.Cell(0, 1, ToTableBytes(U("兰花")).c_str()).Cell(1, 1, "<B>x</B>").Cell(2, 1, "|\\\x4E\x2D");
     table.Cell(3, 1, "{\\rtf1 x}").Cell(4, 1, "plain words");
-    QVERIFY(WriteFile(dir + QStringLiteral("/data.dat"), table.bytes));
-    QVERIFY(WriteFile(dir + QStringLiteral("/data2.dat"), table.bytes));
+    QVERIFY(PutFile(dir + QStringLiteral("/data.dat"), table.bytes));
+    QVERIFY(PutFile(dir + QStringLiteral("/data2.dat"), table.bytes));
     SetProgramDirectoryForTesting(dir.toStdString());
     ShowForm();
     for (int page : {1, 2}) {
@@ -531,8 +525,8 @@ class HostileTablesTest : public TFormTestBase {
     QVERIFY(QDir().mkpath(programDir));
     const QByteArray text = c.text(programDir);
     QByteArray table = c.table != nullptr ? c.table(programDir, text) : OneCellTable(c.col, text);
-    QVERIFY(WriteFile(programDir + QStringLiteral("/data.dat"), table));
-    if (c.addressBookToo) QVERIFY(WriteFile(programDir + QStringLiteral("/data2.dat"), table));
+    QVERIFY(PutFile(programDir + QStringLiteral("/data.dat"), table));
+    if (c.addressBookToo) QVERIFY(PutFile(programDir + QStringLiteral("/data2.dat"), table));
     SetProgramDirectoryForTesting(programDir.toStdString());
 
     TStepMeter meter(QString::fromUtf8(c.name));

@@ -8,13 +8,12 @@
 
 #include "grid/view/CodePageText.h"
 #include "tests/support/TestMain.h"
+#include "tests/support/Utf8.h"
 #include "ui/ItemListModel.h"
 
 using namespace metrazil;
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // Column 0 of a grid: row 0 the header, then the names (an empty one is not listed).
 void Fill(TItemListModel& list, const QStringList& names) {

@@ -34,6 +34,7 @@
 #include "tests/support/FormTestBase.h"
 #include "tests/support/QuestionAnswerer.h"
 #include "tests/support/UserInput.h"
+#include "tests/support/Utf8.h"
 #include "ui/Application.h"
 #include "ui/Form1.h"
 #include "ui/ReportException.h"
@@ -44,8 +45,6 @@
 namespace metrazil {
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // Every kind of change a user makes, through the window: edits of a cell and of a header, the row and column
 // buttons, a fitted width, a paste, a clear, a cut, and undo and redo among them.
@@ -89,13 +88,12 @@ int RunChild(int argc, char** argv) {
   SetNoticePresenter([](const QString& text) { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); });
   SetErrorBoxPresenter([](const QString& text) { std::fprintf(stderr, "error: %s\n", qPrintable(text)); });
   TWebBrowser::SetNavigator([](const QUrl&) {});
-  TForm1 form;
+  const std::unique_ptr<TForm1> started = TFormTestBase::StartForm();
+  if (started == nullptr) return 1;
+  TForm1& form = *started;
   const TShutdownWatch shutdownWatch;
   QObject::connect(&shutdownWatch, &TShutdownWatch::shutdownRequested, &form, &TForm1::PreserveWorkAndExit);
   QObject::connect(&shutdownWatch, &TShutdownWatch::sessionSaving, &form, &TForm1::KeepWork);
-  form.show();
-  if (!QTest::qWaitForWindowExposed(&form)) return 1;
-  while (form.IsReading() || !form.isVisible()) QTest::qWait(10);
   QTest::qWait(50);
   if (change == "every") {
     ChangeEveryWay(form);
@@ -279,7 +277,7 @@ class RecoveryTest : public TFormTestBase {
     QCOMPARE(QByteArray::fromStdString(TableFileBytes(form_->TableGrid1->Model())), before);
 
     // An edit closed without saving leaves nothing behind either.
-    TTableGridView* table = OpenPage(1);
+    OpenPage(1);
     Type("5");
     Key(Qt::Key_Return);
     QTRY_COMPARE(Journals("data.dat").size(), 1);
@@ -287,7 +285,6 @@ class RecoveryTest : public TFormTestBase {
     QVERIFY(form_->close());
     QCOMPARE(Journals("data.dat"), QStringList());
     QCOMPARE(Bytes("data.dat"), before);
-    Q_UNUSED(table);
   }
 
   void aRunningInstancesJournalIsNotOffered() {
@@ -372,10 +369,7 @@ class RecoveryTest : public TFormTestBase {
     Type("5");
     Key(Qt::Key_Return);
     QFile::remove(Path("data.dat"));
-    QFile other(Path("data.dat"));
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.write("5,3\r\n0,1,other program\r\n");
-    other.close();
+    Put("data.dat", "5,3\r\n0,1,other program\r\n");
     const QByteArray theirs = Bytes("data.dat");
     {
       TQuestionAnswerer answers({QStringLiteral("Enter")});

@@ -33,15 +33,10 @@
 #include "tests/support/QuestionAnswerer.h"
 #include "tests/support/TestMain.h"
 #include "tests/support/UserInput.h"
+#include "tests/support/Utf8.h"
 #include "ui/Form1.h"
 
 namespace metrazil {
-
-namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
-
-}  // namespace
 
 class TablePageTest : public TFormTestBase {
   Q_OBJECT
@@ -337,9 +332,7 @@ class TablePageTest : public TFormTestBase {
     QVERIFY(QApplication::overrideCursor() == nullptr);
     if (took >= 60) QVERIFY2(ticksDuringSave > 0, "no timer fired during the save");
     if (took >= 250) QVERIFY2(busyCursorSeen, "no busy cursor during a long save");
-    QFile file(Path("data.dat"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().toStdString() == expected, true);
+    QCOMPARE(Bytes("data.dat"), QByteArray::fromStdString(expected));
     QVERIFY(errors_.isEmpty());
   }
 

@@ -107,6 +107,12 @@ TTableGrid& MillionRows() {
   return grid;
 }
 
+// Each undo step into the journal as its entry, as the window hands them over.
+auto JournalSteps(TTableJournal& journal) {
+  return
+      [&journal](TGridStepEvent event, const TGridUndoStep& step) { journal.Append(EncodeJournalEntry(event, step)); };
+}
+
 // An edit of one cell of the million-row table as the window records it: the step, its entry and the Append,
 // on the window's thread.
 void BM_JournalOfCellEditAtMillionRows(benchmark::State& state) {
@@ -114,9 +120,7 @@ void BM_JournalOfCellEditAtMillionRows(benchmark::State& state) {
   TTableGrid& grid = MillionRows();
   TTableJournal journal(scratch.Table(), TJournalBase::NoFile());
   TGridUndoStack steps;
-  steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
-    journal.Append(EncodeJournalEntry(event, step));
-  };
+  steps.OnStep = JournalSteps(journal);
   int row = 1;
   for (auto _ : state) {
     std::string before = grid.ReadCell(2, row);
@@ -137,11 +141,7 @@ void ClearWholeBody(benchmark::State& state, bool journaled, bool durable) {
   const TScratch scratch;
   TTableJournal journal(scratch.Table(), TJournalBase::NoFile());
   TGridUndoStack steps;
-  if (journaled) {
-    steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
-      journal.Append(EncodeJournalEntry(event, step));
-    };
-  }
+  if (journaled) steps.OnStep = JournalSteps(journal);
   for (auto _ : state) {
     steps.Push(ClearBlock(grid, TCellAddress{0, 1}, TCellAddress{grid.ColCount() - 1, grid.RowCount() - 1}));
     if (durable && !journal.SyncNow(std::chrono::seconds(60))) state.SkipWithError("not durable");
@@ -151,11 +151,7 @@ void ClearWholeBody(benchmark::State& state, bool journaled, bool durable) {
     steps.OnStep = nullptr;
     steps.Undo(grid);
     journal.Rebase(TJournalBase::NoFile());
-    if (journaled) {
-      steps.OnStep = [&journal](TGridStepEvent event, const TGridUndoStep& step) {
-        journal.Append(EncodeJournalEntry(event, step));
-      };
-    }
+    if (journaled) steps.OnStep = JournalSteps(journal);
     state.ResumeTiming();
   }
   journal.Discard();

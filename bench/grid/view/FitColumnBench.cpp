@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <string>
 
 #include "grid/view/CodePageText.h"
 #include "grid/view/TableGridView.h"
+#include "support/BenchInput.h"
 
 namespace metrazil {
 namespace {
@@ -16,10 +16,7 @@ namespace {
 void Show(TTableGridView& view) {
   view.resize(420, 300);
   view.show();
-  view.activateWindow();
-  for (int wait = 0; wait < 100 && !view.isActiveWindow(); ++wait)
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
-  view.setFocus();
+  Activate(&view, &view);
   QApplication::processEvents();
 }
 
@@ -87,13 +84,6 @@ void BM_MeasureEveryRow(benchmark::State& state) {
 }
 BENCHMARK(BM_MeasureEveryRow)->Args({1000000, 1000})->Unit(benchmark::kMillisecond);
 
-void CtrlWheel(TTableGridView& view, int delta) {
-  const QPointF at = view.viewport()->rect().center();
-  QWheelEvent notch(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::ControlModifier,
-                    Qt::NoScrollPhase, false);
-  QApplication::sendEvent(view.viewport(), &notch);
-}
-
 // A Ctrl+wheel notch towards the user and one back on a grid of `rows` rows at the default height: a zoom
 // step and back, and the focus one row down and up again.
 void BM_ZoomStep(benchmark::State& state) {
@@ -101,8 +91,8 @@ void BM_ZoomStep(benchmark::State& state) {
   view.Model().SetRowCount(static_cast<int>(state.range(0)));
   Show(view);
   for (auto _ : state) {
-    CtrlWheel(view, -120);
-    CtrlWheel(view, 120);
+    Wheel(view.viewport(), -120, Qt::ControlModifier);
+    Wheel(view.viewport(), 120, Qt::ControlModifier);
   }
   benchmark::DoNotOptimize(view.Model().RowHeight(1));
 }

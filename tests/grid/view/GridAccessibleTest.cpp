@@ -16,13 +16,13 @@
 #include "grid/view/GridAccessibleEvents.h"
 #include "grid/view/GridHeaderEditor.h"
 #include "tests/grid/view/GridViewHarness.h"
+#include "tests/support/Utf8.h"
 
 namespace metrazil {
 
 namespace {
 
 std::string Gb(const char* utf8) { return ToTableBytes(QString::fromUtf8(utf8)); }
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // What the test's stand-in for an assistive tool was told.
 struct TToldEvent {

@@ -16,6 +16,7 @@
 #include "grid/view/TableGridView.h"
 #include "tests/support/DoubleClickColumnBorder.h"
 #include "tests/support/UrlRecorder.h"
+#include "tests/support/UserInput.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -125,13 +126,6 @@ class GridSizingViewTest : public QObject {
     [[maybe_unused]] const TQtUnwindLeakScope errorsLeakInQt;
     QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, cell.topLeft() + QPoint(5, cell.height() / 2));
     return std::exchange(TRecordingApplication::Instance()->errors, {});
-  }
-
-  void Wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    const QPoint pos = target->rect().center();
-    QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &event);
   }
 
   int FittedWidth(int col) {

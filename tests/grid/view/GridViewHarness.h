@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
@@ -12,6 +11,7 @@
 #include "grid/view/CodePageText.h"
 #include "grid/view/GridEditor.h"
 #include "grid/view/TableGridView.h"
+#include "tests/support/UserInput.h"
 
 namespace metrazil {
 
@@ -44,19 +44,11 @@ class GridViewHarness {
   std::string Cell(int col, int row) { return Model().ReadCell(col, row); }
   QWidget* Focus() { return QApplication::focusWidget(); }
 
-  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QTest::keyClick(Focus(), static_cast<Qt::Key>(key), mods);
-  }
-  // Types into whatever has the keyboard focus, one character at a time (the first may open the editor).
-  void Type(const QString& text) {
-    for (QChar c : text) QTest::keyClick(Focus(), c.toLatin1());
-  }
-
+  // Keys and text go to whatever has the keyboard focus (the first character typed may open the editor).
+  void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) { metrazil::Key(key, mods); }
+  void Type(const QString& text) { metrazil::Type(text.toLatin1().constData()); }
   // A character no key of the test keyboard has, as a keyboard layout would deliver it.
-  void TypeCharacter(const QString& character) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, character);
-    QApplication::sendEvent(Focus(), &press);
-  }
+  void TypeCharacter(const QString& character) { TypeCharacters(character); }
 
   // Mouse actions go through the window, as the platform delivers them.
   QPoint ToWindow(QPoint viewportPos) { return grid->viewport()->mapTo(&window, viewportPos); }
