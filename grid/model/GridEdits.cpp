@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Exception.h"
+#include "grid/model/CellBox.h"
 
 namespace metrazil {
 
@@ -122,31 +123,26 @@ TGridUndoStep ChangeColWidth(TTableGrid& grid, int col, int width) {
 
 namespace {
 
-struct TRect {
-  int left;
-  int top;
-  int right;
-  int bottom;
-};
-
-TRect BodyRect(const TTableGrid& grid, TCellAddress corner, TCellAddress opposite) {
-  return TRect{std::max(std::min(corner.col, opposite.col), 0),
-               std::max(std::min(corner.row, opposite.row), grid.FixedRows()), std::max(corner.col, opposite.col),
-               std::max(corner.row, opposite.row)};
+// The block between two corners, less the fixed rows.
+TCellBox BodyBox(const TTableGrid& grid, TCellAddress corner, TCellAddress opposite) {
+  TCellBox box = TCellBox::Spanning(corner, opposite);
+  box.from.col = std::max(box.from.col, 0);
+  box.from.row = std::max(box.from.row, grid.FixedRows());
+  return box;
 }
 
-TGridUndoStep FillRect(TTableGrid& grid, const TRect& rect, std::string_view text) {
+TGridUndoStep FillBox(TTableGrid& grid, const TCellBox& box, std::string_view text) {
   std::vector<TGridCellChange> changes;
-  changes.reserve(static_cast<std::size_t>(rect.bottom - rect.top + 1) *
-                  static_cast<std::size_t>(rect.right - rect.left + 1));
-  for (int row = rect.top; row <= rect.bottom; ++row) {
+  changes.reserve(static_cast<std::size_t>(box.to.row - box.from.row + 1) *
+                  static_cast<std::size_t>(box.to.col - box.from.col + 1));
+  for (int row = box.from.row; row <= box.to.row; ++row) {
     grid.BusyAtRow(row);
-    for (int col = rect.left; col <= rect.right; ++col)
+    for (int col = box.from.col; col <= box.to.col; ++col)
       changes.push_back(TGridCellChange{col, row, {}, std::string(text)});
   }
   TGridUndoStep step = WriteTexts(grid, std::move(changes), 0, 0);
-  step.focus = TCellAddress{rect.left, rect.top};
-  step.blockEnd = TCellAddress{rect.right, rect.bottom};
+  step.focus = box.from;
+  step.blockEnd = box.to;
   return step;
 }
 
@@ -154,46 +150,47 @@ TGridUndoStep FillRect(TTableGrid& grid, const TRect& rect, std::string_view tex
 
 TGridUndoStep PasteBlock(TTableGrid& grid, const TCellBlock& block, TCellAddress corner, TCellAddress opposite,
                          bool growCols) {
-  const TRect rect = BodyRect(grid, corner, opposite);
-  if (block.IsSingleText() && rect.top <= rect.bottom) return FillRect(grid, rect, block.Field(0, 0));
-  const std::int64_t rowEnd = std::int64_t{rect.top} + static_cast<std::int64_t>(block.RowCount());
-  const std::int64_t wantedColEnd = std::int64_t{rect.left} + static_cast<std::int64_t>(block.ColCount());
+  const TCellBox box = BodyBox(grid, corner, opposite);
+  if (block.IsSingleText() && box.from.row <= box.to.row) return FillBox(grid, box, block.Field(0, 0));
+  const std::int64_t rowEnd = std::int64_t{box.from.row} + static_cast<std::int64_t>(block.RowCount());
+  const std::int64_t wantedColEnd = std::int64_t{box.from.col} + static_cast<std::int64_t>(block.ColCount());
   // Past the grid's limit nothing is written.
   if (rowEnd > TTableGrid::kMaxCount || (growCols && wantedColEnd > TTableGrid::kMaxCount)) {
     throw EInvalidGridOperation::GridTooLarge();
   }
   const int colEnd = static_cast<int>(growCols ? wantedColEnd : std::min<std::int64_t>(wantedColEnd, grid.ColCount()));
   std::vector<TGridCellChange> changes;
-  changes.reserve(block.RowCount() * static_cast<std::size_t>(std::max(colEnd - rect.left, 0)));
+  changes.reserve(block.RowCount() * static_cast<std::size_t>(std::max(colEnd - box.from.col, 0)));
   for (std::size_t r = 0; r < block.RowCount(); ++r) {
-    const int row = rect.top + static_cast<int>(r);
+    const int row = box.from.row + static_cast<int>(r);
     grid.BusyAtRow(row);
-    for (int col = rect.left; col < colEnd; ++col) {
+    for (int col = box.from.col; col < colEnd; ++col) {
       changes.push_back(
-          TGridCellChange{col, row, {}, std::string(block.Field(static_cast<std::size_t>(col - rect.left), r))});
+          TGridCellChange{col, row, {}, std::string(block.Field(static_cast<std::size_t>(col - box.from.col), r))});
     }
   }
   TGridUndoStep step = WriteTexts(grid, std::move(changes), static_cast<int>(rowEnd), growCols ? colEnd : 0);
-  step.focus = TCellAddress{rect.left, rect.top};
-  step.blockEnd = TCellAddress{std::max(colEnd - 1, rect.left), std::max(static_cast<int>(rowEnd) - 1, rect.top)};
+  step.focus = box.from;
+  step.blockEnd =
+      TCellAddress{std::max(colEnd - 1, box.from.col), std::max(static_cast<int>(rowEnd) - 1, box.from.row)};
   return step;
 }
 
 TGridUndoStep ClearBlock(TTableGrid& grid, TCellAddress corner, TCellAddress opposite) {
   // Only stored texts can be cleared, so a whole table selected costs its texts, not its cells.
-  const TRect rect = BodyRect(grid, corner, opposite);
+  const TCellBox box = BodyBox(grid, corner, opposite);
   // Counted first: a million rows' changes grown one reallocation after another cost more than the clear.
   // Walked a few thousand rows at a time, the grid told it is busy between two walks, never inside one.
   std::size_t count = 0;
   const auto forEachCleared = [&](const auto& visit) {
     constexpr std::int64_t kRowsPerWalk = 4096;
-    for (std::int64_t top = rect.top; top <= rect.bottom; top += kRowsPerWalk) {
+    for (std::int64_t top = box.from.row; top <= box.to.row; top += kRowsPerWalk) {
       grid.Busy();
-      const auto end = static_cast<int>(std::min<std::int64_t>(top + kRowsPerWalk, std::int64_t{rect.bottom} + 1));
+      const auto end = static_cast<int>(std::min<std::int64_t>(top + kRowsPerWalk, std::int64_t{box.to.row} + 1));
       grid.ForEachStoredRow(static_cast<int>(top), end, [&](int row, std::span<const TCellStore::Cell> cells) {
         for (const TCellStore::Cell& cell : cells) {
-          if (cell.col > rect.right) break;
-          if (cell.col >= rect.left) visit(cell.col, row);
+          if (cell.col > box.to.col) break;
+          if (cell.col >= box.from.col) visit(cell.col, row);
         }
         return true;
       });
@@ -204,8 +201,8 @@ TGridUndoStep ClearBlock(TTableGrid& grid, TCellAddress corner, TCellAddress opp
   changes.reserve(count);
   forEachCleared([&changes](int col, int row) { changes.push_back(TGridCellChange{col, row, {}, {}}); });
   TGridUndoStep step = WriteTexts(grid, std::move(changes), 0, 0);
-  step.focus = TCellAddress{rect.left, rect.top};
-  step.blockEnd = TCellAddress{rect.right, rect.bottom};
+  step.focus = box.from;
+  step.blockEnd = box.to;
   return step;
 }
 
